@@ -1,0 +1,3 @@
+#include "app/data/stationsettings.h"
+
+TStationSettings CurrentStation;
