@@ -142,6 +142,8 @@ int SerialDevice::Open(const std::string& name)
     termios tio{};
     if (::tcgetattr(fd, &tio) < 0)
         return fail(errno);
+    if (serial_struct info{}; xioctl(fd, TIOCGSERIAL, &info) == 0 && info.type == PORT_UNKNOWN)
+        return fail(ENODEV);
     ::cfmakeraw(&tio);
     tio.c_cflag |= CLOCAL | CREAD;
     tio.c_cc[VMIN] = 0;
@@ -169,6 +171,25 @@ int SerialDevice::Open(const std::string& name)
     dcb_.Parity = 0;
     dcb_.StopBits = ONESTOPBIT;
     return 0;
+}
+
+int SerialDevice::Probe(const std::string& name)
+{
+    const std::string path = ResolveComDeviceName(name);
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return MapSerialErrno(errno);
+    int err = 0;
+    termios tio{};
+    serial_struct info{};
+    if (::tcgetattr(fd, &tio) < 0)
+        err = errno;
+    else if (xioctl(fd, TIOCGSERIAL, &info) == 0 && info.type == PORT_UNKNOWN)
+        err = ENODEV;  // a ttyS node without a UART behind it
+    else if (::flock(fd, LOCK_EX | LOCK_NB) < 0)
+        err = errno == EWOULDBLOCK ? EBUSY : errno;
+    ::close(fd);
+    return MapSerialErrno(err);
 }
 
 int SerialDevice::Close()

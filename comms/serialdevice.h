@@ -51,6 +51,9 @@ public:
 
     // Opens for exclusive use and switches the tty to raw mode. 0 or a negative code.
     int Open(const std::string& name);
+    // Whether a port could be opened now, without touching its line: 0 present and free,
+    // -5 present but in use, another negative code when absent.
+    static int Probe(const std::string& name);
     // 0, or -1 when the device could not be closed (it is forgotten either way).
     int Close();
     bool IsOpen() const { return fd_ >= 0; }
