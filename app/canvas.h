@@ -51,6 +51,11 @@ public:
     TCanvas(const TCanvas&) = delete;
     TCanvas& operator=(const TCanvas&) = delete;
 
+    // False when the device could not be opened for drawing (a printer that fails).
+    bool IsActive() const { return Painter.isActive(); }
+    // Ends the drawing (for a printer: the document); false when that failed.
+    bool End() { return Painter.isActive() ? Painter.end() : false; }
+
     TPen Pen;
     TBrush Brush;
     TFont Font;
