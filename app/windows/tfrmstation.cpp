@@ -1,0 +1,5 @@
+#include "app/windows/tfrmstation.h"
+
+TfrmStation* frmStation = nullptr;
+
+TfrmStation::TfrmStation(QWidget* owner) : QDialog(owner) {}
