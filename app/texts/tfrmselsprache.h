@@ -19,8 +19,7 @@ public:
     QPushButton* bbtQuit = nullptr;
     QPushButton* bbtOk = nullptr;
 
-protected:
-    void reject() override;
+    void reject() override;  // Esc and the close box: 2
 };
 
 extern TfrmSelSprache* frmSelSprache;

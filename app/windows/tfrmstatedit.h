@@ -61,9 +61,11 @@ public:
     QLabel* lblDayRegion2 = nullptr;
     QLabel* lblEnterRegion = nullptr;
 
+    // Every way of closing returns the result that the buttons left (2 unless OK passed).
+    void done(int r) override;
+
 protected:
     void showEvent(QShowEvent* e) override;
-    void done(int r) override;
 
 private:
     int m_result = 2;  // 1 only after bbtOk validated everything

@@ -64,9 +64,11 @@ public:
 
     int32_t ActiveRow = -1;  // 1-based row of the active station; 0 none, -1 not yet set
 
+    // Closing other than by bbtExit gives cancel (2).
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent* e) override;
-    void reject() override;
 
 private:
     void FillEditorHours(const QStringList& hours);
