@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <clocale>
 
+#include "platform/exceptionguard.h"
 #include "platform/tradiogroup.h"
 
 TMainFormHvtk* MainFormHvtk = nullptr;
@@ -288,7 +289,7 @@ void TMainFormHvtk::showEvent(QShowEvent* e)
     QMainWindow::showEvent(e);
     if (!m_shown) {
         m_shown = true;
-        FormShow();
+        platform::Guarded([this] { FormShow(); });
     }
 }
 
@@ -296,7 +297,7 @@ void TMainFormHvtk::closeEvent(QCloseEvent* e)
 {
     if (!m_closed) {
         m_closed = true;
-        FormClose();
+        platform::Guarded([this] { FormClose(); });
     }
     e->accept();
 }

@@ -67,13 +67,21 @@ bool SingleInstance::Acquire()
         return false;
     }
     m_fd = fd;
+    return true;
+}
+
+bool SingleInstance::Listen()
+{
+    if (m_fd < 0)
+        return false;
+    if (m_server)
+        return m_server->isListening();
     // We own the name, so a socket left by a crashed owner is stale.
     QLocalServer::removeServer(SocketPath());
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::OnConnection);
-    m_server->listen(SocketPath());
-    return true;
+    return m_server->listen(SocketPath());
 }
 
 void SingleInstance::OnConnection()

@@ -17,8 +17,11 @@ public:
     explicit SingleInstance(const QString& name, QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // True when this process now owns the name (and listens for hand-overs).
+    // True when this process now owns the name. Needs no application object, so it can run
+    // first thing in main().
     bool Acquire();
+    // Starts listening for hand-over requests; needs the application object.
+    bool Listen();
     // For the second instance: asks the owner to show its window; waits at most timeoutMs for
     // the acknowledgement. False when no owner answered (e.g. it is still starting).
     bool AskOwnerToShow(int timeoutMs = 2000);

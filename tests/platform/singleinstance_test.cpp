@@ -32,6 +32,7 @@ TEST(SingleInstance, HandOverRunsTheShowHandlerOfTheOwner)
     RuntimeDir rt;
     platform::SingleInstance owner("Laermwartgeraet");
     ASSERT_TRUE(owner.Acquire());
+    ASSERT_TRUE(owner.Listen());
     int shown = 0;
     owner.SetShowHandler([&] { ++shown; });
 
