@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QValidator>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/data/stationsettings.h"
 #include "app/texts/sprachen.h"
@@ -78,7 +79,12 @@ TfrmStatEdit::TfrmStatEdit(QWidget* owner) : QDialog(owner)
     edTimezoneStr = new QLineEdit(this);
     edTimezoneStr->setObjectName(QStringLiteral("edTimezoneStr"));
     edTimezoneStr->setReadOnly(true);
-    edTimezoneStr->setMinimumWidth(340);
+    int zoneWidth = 0;
+    for (const QString& z : TfrmTimezone::ZoneEntries())
+        zoneWidth = std::max(zoneWidth, edTimezoneStr->fontMetrics().horizontalAdvance(z));
+    edTimezoneStr->setMinimumWidth(zoneWidth + 16);
+    // Show a zone text from its start, not scrolled to its end.
+    connect(edTimezoneStr, &QLineEdit::textChanged, edTimezoneStr, [this] { edTimezoneStr->setCursorPosition(0); });
     edTimezone = new QLineEdit(this);
     edTimezone->setObjectName(QStringLiteral("edTimezone"));
     edTimezone->setReadOnly(true);

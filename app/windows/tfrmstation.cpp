@@ -6,8 +6,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "app/mainformhvtk.h"
@@ -21,6 +23,7 @@
 TfrmStation* frmStation = nullptr;
 
 namespace {
+const int DesignWidths[5] = {56, 57, 115, 115, 144};
 const char* const DefaultHours[6] = {"22", "6", "6", "18", "0", "0"};
 constexpr int FirstHourColumn = 11;
 
@@ -32,16 +35,14 @@ TfrmStation::TfrmStation(QWidget* owner) : QDialog(owner)
     setObjectName(QStringLiteral("frmStation"));
     stgList = new TStringGrid(StationColumns, this);
     stgList->setObjectName(QStringLiteral("stgList"));
-    static const int widths[5] = {56, 57, 115, 115, 144};
     for (int c = 0; c < StationColumns; ++c) {
-        stgList->setColumnWidth(c, c < 5 ? widths[c] : 48);
+        stgList->setColumnWidth(c, c < 5 ? DesignWidths[c] : 48);
         stgList->setColumnHidden(c, c >= 5);  // only the first five are meant to be seen
     }
     stgList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     stgList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     stgList->horizontalHeader()->setStretchLastSection(true);
     stgList->verticalHeader()->setDefaultSectionSize(22);
-    stgList->setMinimumWidth(56 + 57 + 115 + 115 + 144 + 24);
 
     lblStation = new QLabel(this);
     lblStation->setObjectName(QStringLiteral("lblStation"));
@@ -91,8 +92,24 @@ void TfrmStation::showEvent(QShowEvent* e)
     FormShow();
 }
 
+void TfrmStation::FitColumns()
+{
+    int total = 0;
+    for (int c = 0; c < 5; ++c) {
+        const int w = std::max({DesignWidths[c], stgList->ContentWidth(c),
+                                stgList->horizontalHeader()->sectionSizeHint(c)});
+        stgList->setColumnWidth(c, w);
+        total += w;
+    }
+    stgList->setMinimumWidth(total + stgList->verticalScrollBar()->sizeHint().width() +
+                             2 * stgList->frameWidth() + 2);
+    if (width() < sizeHint().width())
+        resize(sizeHint().width(), height());
+}
+
 void TfrmStation::FormShow()
 {
+    FitColumns();
     UpdateButtons();
     if (ActiveRow == -1) {
         ActiveRow = 1;
@@ -306,6 +323,7 @@ void TfrmStation::bbtNewClick()
         ActiveRow = remembered;
     }
     bbtNew->setEnabled(true);
+    FitColumns();
     UpdateButtons();
 }
 
@@ -338,6 +356,7 @@ void TfrmStation::bbtEditClick()
         const QStringList edited = EditorHours();
         for (int i = 0; i < 12; ++i)
             stgList->SetCells(FirstHourColumn + i, r, edited[i]);
+        FitColumns();
     }
     UpdateButtons();
 }

@@ -71,6 +71,8 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
+    // Widens the visible columns (never below their design widths) so that no text is cut.
+    void FitColumns();
     void FillEditorHours(const QStringList& hours);
     QStringList EditorHours() const;
 

@@ -27,6 +27,9 @@ public:
     int Row() const;
     void SetRow(int row);
 
+    // Width that shows every cell of a column (header excluded) in full.
+    int ContentWidth(int col) const { return sizeHintForColumn(col); }
+
     // Removes one data row; the rows below move up.
     void DeleteRow(int row);
     // Identity of a data row (0 for none); FindRowById gives the row's current index or 0.
