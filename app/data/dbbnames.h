@@ -8,6 +8,9 @@
 // a name is UTC; builders take the station's local date, hour and minute and convert them
 // with LocalToUnix. Local names and folders use '/', device folders '\'.
 
+// The hour file last fetched from the device in online mode, in the data directory.
+inline constexpr char TempDbbFileName[] = "Temp.dbb";
+
 // "4746CED0.dbb": the device's own name, hex Unix seconds of the start.
 QString HexDbbName(TDateTime date, int hour, int minute);
 // "20071123-130000-005.dbb": the name in the local tree.
