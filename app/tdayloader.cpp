@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <algorithm>
 #include <bit>
@@ -77,16 +78,21 @@ std::unique_ptr<QFile> TDayLoader::OpenHourFile(int h, int& m, int mMax, TDateTi
 {
     const TStationSettings& st = CurrentStation;
     if (!m_host.OnlineMode()) {
+        // Within one local hour the minutes are plain seconds apart (no zone change).
+        const uint32_t hourStart = LocalToUnix(date, h, 0);
         for (int k = m; k <= mMax; ++k) {
+            const uint32_t start = hourStart + uint32_t(60 * k);
             // The folder follows the file's exact UTC start (zones such as +05:45).
-            LocalFilePath = JoinLocalPath({st.InitialDir, StationMonthDir(date, h, st.RegionNumber, st.StationNumber, k),
-                                           DatedDbbName(date, h, k, st.StationNumber)});
-            if (QFile::exists(LocalFilePath)) {
-                auto file = OpenReadOnly(LocalFilePath);
-                if (file)
-                    m = k;
+            LocalFilePath = JoinLocalPath({st.InitialDir, StationMonthDirOfUnix(start, st.RegionNumber, st.StationNumber),
+                                           DatedDbbNameOfUnix(start, st.StationNumber)});
+            auto file = OpenReadOnly(LocalFilePath);
+            if (file) {
+                m = k;
                 return file;
             }
+            // A file that is there but cannot be read ends the search.
+            if (QFileInfo::exists(LocalFilePath))
+                return nullptr;
         }
         return nullptr;
     }

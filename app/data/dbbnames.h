@@ -25,6 +25,9 @@ QString OldDbbMonthDir(TDateTime date, int hour, int minute = 0);
 // "Reg001/Stat005/2007/11/" of the UTC month of a local date and time. Pass the file's
 // start minute: in zones such as +05:45 it decides the month at a month boundary.
 QString StationMonthDir(TDateTime date, int hour, int region, int station, int minute = 0);
+// The same two from the UTC start in Unix seconds.
+QString DatedDbbNameOfUnix(uint32_t utcStart, int station);
+QString StationMonthDirOfUnix(uint32_t utcStart, int region, int station);
 // As StationMonthDir, with hour and minute taken from a local date and time.
 QString StationMonthDirOfDateTime(TDateTime dateTime, int region, int station);
 // "Reg001/Stat005".
