@@ -1,0 +1,101 @@
+#include "app/data/dbbfile.h"
+
+#include <QFile>
+#include <QIODevice>
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "app/data/numbertext.h"
+
+namespace {
+
+struct ChunkHeader {
+    char tag[4];
+    uint32_t length;
+};
+
+// False at the end of the file (also a torn header).
+bool ReadHeader(QIODevice& file, ChunkHeader& h)
+{
+    unsigned char raw[dbb::HeaderSize];
+    if (file.read(reinterpret_cast<char*>(raw), dbb::HeaderSize) != dbb::HeaderSize)
+        return false;
+    std::memcpy(h.tag, raw, 4);
+    const unsigned char* p = raw + dbb::LengthOffset;
+    h.length = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    return true;
+}
+
+bool HasTag(const ChunkHeader& h, const char* tag)
+{
+    return std::memcmp(h.tag, tag, 4) == 0;
+}
+
+bool SkipExactly(QIODevice& file, qint64 n)
+{
+    return n <= 0 || file.skip(n) == n;
+}
+
+// A zero-terminated text within [offset, end) of the body, cut to maxLen characters.
+QString BodyText(const char* body, int end, int offset, int maxLen)
+{
+    if (offset >= end)
+        return QString();
+    const char* start = body + offset;
+    const int limit = std::min(end - offset, maxLen);
+    const void* zero = std::memchr(start, 0, size_t(limit));
+    const int len = zero ? int(static_cast<const char*>(zero) - start) : limit;
+    return QString::fromLatin1(start, len);
+}
+
+}  // namespace
+
+int ReadDbbData(QIODevice& file, char* buffer, int skip, int count)
+{
+    ChunkHeader h;
+    for (;;) {
+        if (!ReadHeader(file, h))
+            return 0;
+        if (HasTag(h, "DATA"))
+            break;
+        if (int32_t(h.length) < 0 || h.length > uint32_t(dbb::HourBytes))
+            return 0;
+        if (!SkipExactly(file, h.length))
+            return 0;
+    }
+    const qint64 body = std::min<qint64>(h.length, dbb::HourBytes);
+    skip = std::clamp(skip, 0, dbb::HourBytes);
+    const qint64 wanted = std::min<qint64>(count, body - skip);
+    if (wanted <= 0 || !SkipExactly(file, skip))
+        return 0;
+    const qint64 got = file.read(buffer, wanted);
+    return got > 0 ? int(got) : 0;
+}
+
+int ReadDbbStation(const QString& path, int& region, QString& name)
+{
+    region = -1;
+    name.clear();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    QString regionText, stationText;
+    std::array<char, dbb::HourBytes> body;
+    ChunkHeader h;
+    while (ReadHeader(file, h) && h.length <= uint32_t(dbb::HourBytes)) {
+        body.fill(0);
+        const qint64 got = h.length ? file.read(body.data(), h.length) : 0;
+        if (HasTag(h, "FILE") && got >= dbb::FileBodyMinimum) {
+            const int end = int(got);
+            regionText = BodyText(body.data(), end, dbb::FileRegionOffset, 3);
+            name = BodyText(body.data(), end, dbb::FileNameOffset, end);
+            stationText = BodyText(body.data(), end, dbb::FileStationOffset, 3);
+            break;
+        }
+        if (got != qint64(h.length))
+            break;
+    }
+    region = StrToIntDef(regionText, -1);
+    return StrToIntDef(stationText, -1);
+}

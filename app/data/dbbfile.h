@@ -1,0 +1,34 @@
+#pragma once
+#include <QString>
+#include <cstdint>
+
+class QIODevice;
+
+// The hourly data file: a chain of chunks, each a 10-byte header (four-character tag, two
+// bytes not interpreted, 32-bit little-endian body length) followed by its body. The
+// "FILE" chunk names region and station, the "DATA" chunk holds the hour's sample words.
+namespace dbb {
+inline constexpr int HeaderSize = 10;
+inline constexpr int LengthOffset = 6;
+// One hour of samples: 60 minutes x 100 words x 2 bytes; also the largest chunk searched.
+inline constexpr int HourBytes = 12000;
+inline constexpr int MinuteBytes = 200;
+// FILE body: region text at 5 (terminated at 8), the local file name at 9 (terminated
+// at 32), the station digits at 25 inside that name.
+inline constexpr int FileRegionOffset = 5;
+inline constexpr int FileNameOffset = 9;
+inline constexpr int FileStationOffset = 25;
+// Shortest FILE body that holds region, name and station digits.
+inline constexpr int FileBodyMinimum = FileStationOffset + 3;
+}  // namespace dbb
+
+// Finds the DATA chunk of an open hour file, skips skip bytes of its body and reads up to
+// count bytes into buffer; returns the bytes read, 0 when none. Never reads more than the
+// DATA chunk's own length (capped at one hour) nor past a chunk that follows it. A chunk
+// ahead of DATA that is longer than one hour marks a damaged file: 0.
+int ReadDbbData(QIODevice& file, char* buffer, int skip, int count);
+
+// Region, local file name and station from the FILE chunk of a file. Returns the station
+// number, -1 when the file cannot be opened, holds no usable FILE chunk or the text is no
+// number; region is -1 and name empty in those cases.
+int ReadDbbStation(const QString& path, int& region, QString& name);
