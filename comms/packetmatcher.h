@@ -29,6 +29,20 @@ private:
 
 enum TPacketMode : uint8_t { dpIdle, dpWaitStart, dpCollecting };
 
+// Dispatch-log subtypes of the packet steps.
+enum TPacketLogStep : uint8_t {
+    plEnable,
+    plDisable,
+    plStringPacket,
+    plSizePacket,
+    plPacketTimeout,
+    plStartStr,
+    plEndStr,
+    plIdle,
+    plWaiting,
+    plCollecting,
+};
+
 // Turns a pattern into its literal text and a mask of the same length: '1' where the pattern
 // had an unescaped '?' (any byte), '0' elsewhere. '\' makes the next character literal; a
 // trailing lone '\' is dropped.

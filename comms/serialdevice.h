@@ -1,4 +1,5 @@
 #pragma once
+#include "tcomstat.h"
 #include "tdcb.h"
 
 #include <cstdint>
@@ -25,12 +26,6 @@ enum : uint32_t {
     EV_RING_TE = 0x2000
 };
 
-// Device status: error-state flags and the bytes waiting in each direction.
-struct TComStat {
-    uint32_t Flags = 0;
-    uint32_t cbInQue = 0;
-    uint32_t cbOutQue = 0;
-};
 
 // Resolves "\\.\COM<n>": $QWLVIEW_COM<n> when set, else /dev/ttyS<n-1>. Other names stay as
 // they are.

@@ -39,7 +39,12 @@ QString HexDbbName(TDateTime date, int hour, int minute)
 
 QString DatedDbbName(TDateTime date, int hour, int minute, int station)
 {
-    return DatedFields(UtcOfLocal(date, hour, minute)) + QString::asprintf("%.3d.dbb", station);
+    return DatedDbbNameOfUnix(LocalToUnix(date, hour, minute), station);
+}
+
+QString DatedDbbNameOfUnix(uint32_t utcStart, int station)
+{
+    return DatedFields(UtcBreakdown(utcStart)) + QString::asprintf("%.3d.dbb", station);
 }
 
 QString HexNameToTempName(const QString& hexName)
@@ -62,7 +67,12 @@ QString OldDbbMonthDir(TDateTime date, int hour, int minute)
 
 QString StationMonthDir(TDateTime date, int hour, int region, int station, int minute)
 {
-    return StationDir(region, station) + LocalPathDelim + MonthFolder(UtcOfLocal(date, hour, minute));
+    return StationMonthDirOfUnix(LocalToUnix(date, hour, minute), region, station);
+}
+
+QString StationMonthDirOfUnix(uint32_t utcStart, int region, int station)
+{
+    return StationDir(region, station) + LocalPathDelim + MonthFolder(UtcBreakdown(utcStart));
 }
 
 QString StationMonthDirOfDateTime(TDateTime dateTime, int region, int station)

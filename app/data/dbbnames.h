@@ -8,6 +8,9 @@
 // a name is UTC; builders take the station's local date, hour and minute and convert them
 // with LocalToUnix. Local names and folders use '/', device folders '\'.
 
+// The hour file last fetched from the device in online mode, in the data directory.
+inline constexpr char TempDbbFileName[] = "Temp.dbb";
+
 // "4746CED0.dbb": the device's own name, hex Unix seconds of the start.
 QString HexDbbName(TDateTime date, int hour, int minute);
 // "20071123-130000-005.dbb": the name in the local tree.
@@ -22,6 +25,9 @@ QString OldDbbMonthDir(TDateTime date, int hour, int minute = 0);
 // "Reg001/Stat005/2007/11/" of the UTC month of a local date and time. Pass the file's
 // start minute: in zones such as +05:45 it decides the month at a month boundary.
 QString StationMonthDir(TDateTime date, int hour, int region, int station, int minute = 0);
+// The same two from the UTC start in Unix seconds.
+QString DatedDbbNameOfUnix(uint32_t utcStart, int station);
+QString StationMonthDirOfUnix(uint32_t utcStart, int region, int station);
 // As StationMonthDir, with hour and minute taken from a local date and time.
 QString StationMonthDirOfDateTime(TDateTime dateTime, int region, int station);
 // "Reg001/Stat005".

@@ -1,0 +1,38 @@
+#pragma once
+#include <array>
+#include <cstdint>
+
+// The displayed day: 25 hours of 0.6-second sample words (hour 24 is the next day's first
+// hour) and the Leq of each of the day's 1440 minutes.
+//
+// Sample word: bits 15..8 whole dB, 7..2 sixty-fourths of a dB, bit 1 overload, bit 0
+// under-range. A word of 0 stands for no sample.
+
+inline constexpr int SamplesPerMinute = 100;
+inline constexpr int SamplesPerHour = 6000;
+inline constexpr int SampleBufferWords = 25 * SamplesPerHour;  // 150000
+inline constexpr int MinutesPerDay = 1440;
+inline constexpr uint16_t Overload = 2;
+inline constexpr uint16_t UnderRange = 1;
+// Only levels in this range count for the Leq.
+inline constexpr double MinDb = 30.0;
+inline constexpr double MaxDb = 127.0;
+
+using TSampleBuffer = std::array<uint16_t, SampleBufferWords>;
+using TMinuteLevels = std::array<double, MinutesPerDay>;
+
+// Level of a word in dB (without its two flag bits).
+inline double SampleLevel(uint16_t w)
+{
+    return (w >> 2) * 0.015625;
+}
+
+// Energy-equivalent level of n words: 10 log10 of the mean of 10^(L/10) over the valid
+// words; 0.0 when none is valid.
+double CalcLeq(const uint16_t* samples, int n);
+// CalcLeq of words first .. first + n - 1 of the buffer, clipped to the buffer.
+double CalcLeqAt(const TSampleBuffer& buffer, int first, int n);
+// The word at index i, 0 outside the buffer.
+uint16_t SampleAt(const TSampleBuffer& buffer, int i);
+// The level of minute i, 0.0 outside the day.
+double MinuteLevelAt(const TMinuteLevels& levels, int i);

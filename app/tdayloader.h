@@ -1,0 +1,44 @@
+#pragma once
+#include <QString>
+#include <memory>
+
+#include "app/daymodel.h"
+#include "app/data/tdatetime.h"
+
+class QFile;
+class TDayLoaderHost;
+
+// Loads one local day of the current station (CurrentStation) into a sample buffer and
+// its minute levels, from the local data tree or, in online mode, from the device.
+// Runs on the user-interface thread; while it lets pending events run, user input waits.
+class TDayLoader {
+public:
+    TDayLoader(TSampleBuffer& samples, TMinuteLevels& levels, TDayLoaderHost& host);
+
+    // True when at least one byte of samples was read.
+    bool LoadDay(TDateTime date);
+
+    // Opens the hour file of local hour h of date that starts at the first minute of
+    // m .. mMax present; m becomes that minute. Null when none (m unchanged).
+    std::unique_ptr<QFile> OpenHourFile(int h, int& m, int mMax, TDateTime date);
+
+    // Shows the progress and, up to 100 %, lets pending events (not user input) run.
+    void ShowProgress(int percent);
+
+    // The hour file last looked up (the device path in online mode), for messages.
+    QString LocalFilePath;
+
+private:
+    // Reads the DATA of an open hour file into the buffer at byte offset; 0 bytes is
+    // reported and counted by the caller.
+    int ReadInto(QFile& file, int byteOffset, int skip, int count);
+    void ReportEmptyFile();
+    void ListRemoteMonths(TDateTime date);
+
+    TSampleBuffer& m_samples;
+    TMinuteLevels& m_levels;
+    TDayLoaderHost& m_host;
+};
+
+// The reading text of the progress line: "Lesen  4%".
+QString ProgressText(int percent);

@@ -1,0 +1,59 @@
+#include <QFile>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "app/data/stationsettings.h"
+#include "app/data/tdatetime.h"
+#include "app/tdayloader.h"
+#include "app/tdayloaderhost.h"
+#include "bench.h"
+#include "peers/dbbwriter.h"
+
+namespace {
+
+// A full day of 26 hour files at minute 20 (the previous day's 23:20 to the next day's
+// 00:20), loaded by LoadDay, against just opening and reading the same files.
+void DayLoad()
+{
+    QTemporaryDir dir;
+    const TStationSettings saved = CurrentStation;
+    CurrentStation.InitialDir = dir.path();
+    CurrentStation.RegionNumber = 1;
+    CurrentStation.StationNumber = 5;
+    CurrentStation.ZoneBias = -3600;
+    CurrentStation.Daylight = false;
+
+    const int64_t midnight = dbbtest::UtcSeconds(2007, 11, 22, 23);
+    QStringList paths;
+    for (int h = -1; h <= 24; ++h) {
+        dbbtest::HourFile f;
+        f.utcStart = midnight + 3600 * h + 1200;
+        paths << dbbtest::WriteLocalHour(dir.path(), f);
+    }
+
+    auto samples = std::make_unique<TSampleBuffer>();
+    auto levels = std::make_unique<TMinuteLevels>();
+    TDayLoaderHost host;
+    TDayLoader loader(*samples, *levels, host);
+    const TDateTime day = EncodeDate(2007, 11, 23);
+    loader.LoadDay(day);  // warm the page cache
+
+    const int repeats = 200;
+    const double load = bench::MedianMicros(repeats, [&] { loader.LoadDay(day); });
+    QByteArray buffer(300000 + 1000, '\0');
+    const double raw = bench::MedianMicros(repeats, [&] {
+        for (const QString& p : paths) {
+            QFile file(p);
+            if (file.open(QIODevice::ReadOnly))
+                file.read(buffer.data(), 13000);
+        }
+    });
+    bench::Figure("loadday_median", load, "us");
+    bench::Figure("raw_read_26_files_median", raw, "us");
+    bench::Figure("loadday_vs_raw_read", raw > 0 ? load / raw : 0.0, "x");
+    CurrentStation = saved;
+}
+
+}  // namespace
+
+QWL_BENCH(DayLoad);
