@@ -1,16 +1,68 @@
+#include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <clocale>
 
 #include "app/mainformhvtk.h"
+#include "app/startup.h"
+#include "app/texts/sprachen.h"
+#include "platform/exceptionguard.h"
+#include "platform/signalclose.h"
+#include "platform/singleinstance.h"
+
+namespace {
+// For the process tests only: with QWLVIEW_STATE_FILE set, the state decided at start-up is
+// written there once the main window is up, since an offscreen window cannot be looked at.
+void reportStartState()
+{
+    const QString path = qEnvironmentVariable("QWLVIEW_STATE_FILE");
+    if (path.isEmpty())
+        return;
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(QByteArray("ServiceMode=") + (ServiceMode ? "1" : "0") + "\nmnuSysUpdate=" +
+                (MainFormHvtk->mnuSysUpdate->isVisible() ? "visible" : "hidden") + "\n");
+}
+}  // namespace
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    QApplication::setApplicationName(QStringLiteral("QWLView"));
-    MainFormHvtk = new TMainFormHvtk;
-    MainFormHvtk->show();
-    const int rc = app.exec();
-    delete MainFormHvtk;
-    return rc;
+    platform::SingleInstance instance(QStringLiteral("Laermwartgeraet"));
+    if (!instance.Acquire()) {
+        // Another instance runs (or is still starting): ask it to come to the front, quietly.
+        QCoreApplication core(argc, argv);
+        instance.AskOwnerToShow(2000);
+        return 0;
+    }
+
+    platform::GuardedApplication app(argc, argv);
+    platform::Guarded([&] {
+        std::setlocale(LC_NUMERIC, "C");
+        QApplication::setApplicationName(QStringLiteral("QWLView"));
+        QGuiApplication::setApplicationDisplayName(QStringLiteral("QWLView"));
+        instance.SetShowHandler(ActivateRunningInstance);
+        instance.Listen();
+        InitLanguageTexts();
+        CreateForms();
+        platform::InstallCloseOnSignal([] {
+            // An open dialog is cancelled first, so that its own loop ends too.
+            while (QWidget* dialog = QApplication::activeModalWidget()) {
+                dialog->close();
+                if (QApplication::activeModalWidget() == dialog)
+                    break;
+            }
+            if (MainFormHvtk)
+                MainFormHvtk->close();
+        });
+        MainFormHvtk->show();
+        // Closed already while the first showing still waited for a station.
+        if (MainFormHvtk->isVisible()) {
+            reportStartState();
+            app.exec();
+        }
+    });
+    platform::RemoveCloseOnSignal();
+    DestroyForms();
+    FreeLanguageTexts();
+    return 0;
 }

@@ -1,7 +1,303 @@
 #include "app/mainformhvtk.h"
 
-TMainFormHvtk* MainFormHvtk = nullptr;
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFileDialog>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QTimeEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <clocale>
 
-TMainFormHvtk::TMainFormHvtk(QWidget* owner) : QMainWindow(owner) {}
+#include "platform/exceptionguard.h"
+#include "platform/tradiogroup.h"
+
+TMainFormHvtk* MainFormHvtk = nullptr;
+bool ServiceMode = false;
+bool ProjectToolRunning = false;
+
+namespace {
+// Designed bounds of the window; the settings file overrides them.
+constexpr int DesignLeft = 40;
+constexpr int DesignTop = 20;
+constexpr int DesignWidth = 1024;
+constexpr int DesignHeight = 720;
+
+QColor rgb(int r, int g, int b) { return QColor(r, g, b); }
+
+void setBackground(QWidget* w, const QColor& c)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, c);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+QFont arial(int px, bool bold)
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setPixelSize(px);
+    f.setBold(bold);
+    return f;
+}
+}  // namespace
+
+TMainFormHvtk::TMainFormHvtk(QWidget* owner) : QMainWindow(owner)
+{
+    setObjectName(QStringLiteral("TMainFormHvtk"));
+    setMinimumSize(600, 300);
+    setGeometry(DesignLeft, DesignTop, DesignWidth, DesignHeight);
+    BuildMenu();
+    BuildComponents();
+
+    MagCursorIndex = 1;
+    TracCursorIndex = 2;
+    RangeCursorIndex = 3;
+    DisplayedDate = 0.0;
+    LocalFilePath.clear();
+    ZoomLevel = 0;
+    DayHasData = false;
+    Printing = false;
+    ScaleX = 1.0;
+    ScaleY = 1.0;
+    std::setlocale(LC_NUMERIC, "C");
+    RemoteFileList = std::make_unique<TStringList>();
+
+    FormCreate();
+}
 
 TMainFormHvtk::~TMainFormHvtk() = default;
+
+void TMainFormHvtk::BuildMenu()
+{
+    QMenuBar* bar = menuBar();
+    auto item = [](QMenu* m, const char* name) {
+        QAction* a = m->addAction(QString());
+        a->setObjectName(QLatin1String(name));
+        return a;
+    };
+    mnuData = bar->addMenu(QString());
+    mnuData->setObjectName(QStringLiteral("mnuData"));
+    mnuDatDownLoad = item(mnuData, "mnuDatDownLoad");
+    mnuData->addSeparator();
+    mnuDrucken = item(mnuData, "mnuDrucken");
+    mnuExport = item(mnuData, "mnuExport");
+    mnuData->addSeparator();
+    mnuBeenden = item(mnuData, "mnuBeenden");
+
+    mnuEinstell = bar->addMenu(QString());
+    mnuEinstell->setObjectName(QStringLiteral("mnuEinstell"));
+    mnuInitialDir = item(mnuEinstell, "mnuInitialDir");
+    mnuStationsdaten = item(mnuEinstell, "mnuStationsdaten");
+    mnuSelSprache = item(mnuEinstell, "mnuSelSprache");
+
+    mnuSystem = bar->addMenu(QString());
+    mnuSystem->setObjectName(QStringLiteral("mnuSystem"));
+    mnuFTPConfig = item(mnuSystem, "mnuFTPConfig");
+    mnuRSConfig = item(mnuSystem, "mnuRSConfig");
+    mnuSystem->addSeparator();
+    mnuSysUpdate = item(mnuSystem, "mnuSysUpdate");
+    mnuLogView = item(mnuSystem, "mnuLogView");
+    mnuSystem->addSeparator();
+    mnuImport = item(mnuSystem, "mnuImport");
+
+    mnuHelp = bar->addMenu(QString());
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuInfo = item(mnuHelp, "mnuInfo");
+    mnuHandbook = item(mnuHelp, "mnuHandbook");
+}
+
+void TMainFormHvtk::BuildComponents()
+{
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+    auto named = [](QWidget* w, const char* name) {
+        w->setObjectName(QLatin1String(name));
+        return w;
+    };
+
+    lblHeader = new QLabel(client);
+    named(lblHeader, "lblHeader");
+    lblHeader->setFont(arial(30, false));
+    lblHeader->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    {
+        QPalette p = lblHeader->palette();
+        p.setColor(QPalette::WindowText, rgb(60, 180, 220));
+        lblHeader->setPalette(p);
+    }
+    ImageLogo = new QLabel(client);
+    named(ImageLogo, "ImageLogo");
+    lblDatum = new QLabel(client);
+    named(lblDatum, "lblDatum");
+    lblDatum->setFont(arial(16, true));
+    lblStation = new QLabel(client);
+    named(lblStation, "lblStation");
+    lblStation->setFont(arial(17, true));
+    cbxStations = new QComboBox(client);
+    named(cbxStations, "cbxStations");
+    cbxStations->setFont(arial(15, true));
+    cbxStations->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+
+    pnlGraph = new QFrame(client);
+    named(pnlGraph, "pnlGraph");
+    pnlGraph->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    pnlGraph->setLineWidth(2);
+    setBackground(pnlGraph, rgb(0, 128, 128));
+    imgGraph = new QWidget(pnlGraph);
+    named(imgGraph, "imgGraph");
+    imgGraph->setCursor(Qt::CrossCursor);
+    imgGraph->setMaximumSize(1800, 1400);
+    ScrollBar = new QScrollBar(Qt::Horizontal, client);
+    named(ScrollBar, "ScrollBar");
+    ScrollBar->setSingleStep(10);
+    ScrollBar->setPageStep(20);
+
+    pnlButtons = new QFrame(client);
+    named(pnlButtons, "pnlButtons");
+    setBackground(pnlButtons, rgb(197, 223, 254));
+    auto* row = new QHBoxLayout(pnlButtons);
+    row->setContentsMargins(6, 2, 6, 2);
+
+    auto speed = [this](const char* name, const QString& glyph) {
+        auto* b = new QToolButton(pnlButtons);
+        b->setObjectName(QLatin1String(name));
+        b->setText(glyph);
+        b->setAutoRaise(true);
+        return b;
+    };
+    auto* zoomBox = new QVBoxLayout;
+    lblZoomNav = new QLabel(pnlButtons);
+    named(lblZoomNav, "lblZoomNav");
+    zoomBox->addWidget(lblZoomNav);
+    auto* zoomRow = new QHBoxLayout;
+    spbZoomHrZurck = speed("spbZoomHrZurck", QStringLiteral("<<"));
+    spbZoomMinZurck = speed("spbZoomMinZurck", QStringLiteral("<"));
+    spbZoomAus = speed("spbZoomAus", QStringLiteral("[-]"));
+    spbZoomMinVor = speed("spbZoomMinVor", QStringLiteral(">"));
+    spbZoomHrVor = speed("spbZoomHrVor", QStringLiteral(">>"));
+    TimePicker = new QTimeEdit(pnlButtons);
+    named(TimePicker, "TimePicker");
+    TimePicker->setDisplayFormat(QStringLiteral("HH:mm"));
+    lblClick = new QLabel(pnlButtons);
+    named(lblClick, "lblClick");
+    for (QWidget* w : {static_cast<QWidget*>(spbZoomHrZurck), static_cast<QWidget*>(spbZoomMinZurck),
+             static_cast<QWidget*>(TimePicker), static_cast<QWidget*>(spbZoomAus),
+             static_cast<QWidget*>(spbZoomMinVor), static_cast<QWidget*>(spbZoomHrVor),
+             static_cast<QWidget*>(lblClick)})
+        zoomRow->addWidget(w);
+    zoomBox->addLayout(zoomRow);
+    row->addLayout(zoomBox);
+    row->addSpacing(12);
+
+    auto* dateBox = new QVBoxLayout;
+    lblDatNav = new QLabel(pnlButtons);
+    named(lblDatNav, "lblDatNav");
+    dateBox->addWidget(lblDatNav);
+    auto* dateRow = new QHBoxLayout;
+    spbDatumZurck = speed("spbDatumZurck", QStringLiteral("<"));
+    DatePicker = new QDateEdit(pnlButtons);
+    named(DatePicker, "DatePicker");
+    DatePicker->setCalendarPopup(true);
+    spbDatumVor = speed("spbDatumVor", QStringLiteral(">"));
+    dateRow->addWidget(spbDatumZurck);
+    dateRow->addWidget(DatePicker);
+    dateRow->addWidget(spbDatumVor);
+    dateBox->addLayout(dateRow);
+    row->addLayout(dateBox);
+    row->addSpacing(12);
+
+    spbStatistik = speed("spbStatistik", QString());
+    spbStatistik->setAutoRaise(false);
+    row->addWidget(spbStatistik);
+    auto* checks = new QVBoxLayout;
+    cbxAverage = new QCheckBox(pnlButtons);
+    named(cbxAverage, "cbxAverage");
+    cbxNumView = new QCheckBox(pnlButtons);
+    named(cbxNumView, "cbxNumView");
+    checks->addWidget(cbxAverage);
+    checks->addWidget(cbxNumView);
+    row->addLayout(checks);
+    rdgOnline = new TRadioGroup(pnlButtons);
+    named(rdgOnline, "rdgOnline");
+    rdgOnline->SetItems({QString(), QString()});
+    rdgOnline->SetItemIndex(0);
+    row->addWidget(rdgOnline);
+
+    pnlPos = new QFrame(pnlButtons);
+    named(pnlPos, "pnlPos");
+    pnlPos->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    auto* posLay = new QHBoxLayout(pnlPos);
+    posLay->setContentsMargins(4, 2, 4, 2);
+    lblPos = new QLabel(pnlPos);
+    named(lblPos, "lblPos");
+    lblPos->setMinimumWidth(260);
+    posLay->addWidget(lblPos);
+    row->addWidget(pnlPos);
+    row->addStretch(1);
+
+    lblDevice = new QLabel(client);
+    named(lblDevice, "lblDevice");
+
+    SaveDialog = new QFileDialog(this);
+    SaveDialog->setObjectName(QStringLiteral("SaveDialog"));
+    SaveDialog->setAcceptMode(QFileDialog::AcceptSave);
+    ArrangeComponents();
+}
+
+// Places the components for the current client size: the graph panel spans the width, the
+// scroll bar and the button panel follow below it. The graph code refines this on painting.
+void TMainFormHvtk::ArrangeComponents()
+{
+    QWidget* client = centralWidget();
+    if (!client || !pnlGraph)
+        return;
+    const int w = client->width() > 0 ? client->width() : width();
+    const int h = client->height() > 0 ? client->height() : height();
+    const int pixelsPerDb = std::max(1, (height() - 330) / 100);
+    lblHeader->setGeometry(0, 0, w, 42);
+    ImageLogo->setGeometry(5, 4, 80, 36);
+    lblDatum->adjustSize();
+    lblDatum->move((w - lblDatum->width()) / 2, 44);
+    lblStation->adjustSize();
+    lblStation->move((w - lblStation->width()) / 2, 68);
+    cbxStations->adjustSize();
+    cbxStations->move((w - cbxStations->width()) / 2, 64);
+    const int panelHeight = std::min(100 * pixelsPerDb + 94, std::max(100, h - 90 - 24 - 68 - 24));
+    pnlGraph->setGeometry(6, 90, std::max(0, w - 12), panelHeight);
+    imgGraph->setGeometry(4, 4, std::max(0, pnlGraph->width() - 8), std::max(0, panelHeight - 8));
+    ScrollBar->setGeometry(5, pnlGraph->y() + panelHeight + 4, std::max(0, w - 10), 20);
+    pnlButtons->setGeometry(0, ScrollBar->y() + 24, w, std::max(64, pnlButtons->sizeHint().height()));
+    lblDevice->setGeometry(6, pnlButtons->y() + pnlButtons->height() + 2, std::max(0, w - 12), 20);
+}
+
+void TMainFormHvtk::resizeEvent(QResizeEvent* e)
+{
+    QMainWindow::resizeEvent(e);
+    ArrangeComponents();
+}
+
+void TMainFormHvtk::showEvent(QShowEvent* e)
+{
+    QMainWindow::showEvent(e);
+    if (!m_shown) {
+        m_shown = true;
+        platform::Guarded([this] { FormShow(); });
+    }
+}
+
+void TMainFormHvtk::closeEvent(QCloseEvent* e)
+{
+    if (!m_closed) {
+        m_closed = true;
+        platform::Guarded([this] { FormClose(); });
+    }
+    e->accept();
+}

@@ -6,6 +6,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 python3-pyftpdlib socat iproute2 util-linux
+  libxcb1-dev
   xvfb xauth poppler-utils
 )
 missing=()

@@ -1,5 +1,8 @@
 #include "app/texts/sprachen.h"
 
+#include "app/data/stationsettings.h"
+#include "app/texts/texts_windows.h"
+
 QString MsgRs232Timeout;
 QString MsgRs232ValueNotWritten;
 QString MsgPortOpenFailed;
@@ -55,3 +58,38 @@ QString MsgStoreConfirm;
 
 QString WeekdayNames[8];
 QString MonthNames[13];
+
+QString ApplicationTitle(int language)
+{
+    return QString::fromUtf8(language == 0 ? "Lärmwart" : "Noisewart");
+}
+
+void InitLanguageTexts()
+{
+    ClearTextGlobals(false);
+    TStationSettings& c = CurrentStation;
+    c.IPAddress.clear();
+    c.SubnetMask.clear();
+    c.LoginName.clear();
+    c.LoginPass.clear();
+    c.InitialDir.clear();
+    c.Organisation.clear();
+    c.StationName.clear();
+    c.LastUpdate = 0;
+}
+
+void FreeLanguageTexts() { ClearTextGlobals(true); }
+
+bool SetLanguage(int language)
+{
+    if (language != 0 && language != 1)
+        return false;
+    ApplyTextGlobals(language);
+    ApplyTextsMainMenu(language);
+    ApplyTextsMain(language);  // holiday rule, application title, then the texts built from it
+    ApplyTextsTimezone(language);
+    ApplyTextsStation(language);
+    ApplyTextsStatEdit(language);
+    ApplyTextsSelSprache(language);
+    return true;
+}

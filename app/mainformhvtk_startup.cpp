@@ -1,0 +1,229 @@
+// Start-up and shut-down of the main window: reading and writing the settings file.
+#include "app/mainformhvtk.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLocale>
+#include <QScreen>
+#include <QTimeEdit>
+
+#include "app/data/stationsettings.h"
+#include "app/startup.h"
+#include "app/stationlistfile.h"
+#include "app/texts/sprachen.h"
+#include "app/texts/tfrmselsprache.h"
+#include "app/windows/tfrmstation.h"
+#include "app/windows/tfrmtimezone.h"
+#include "app/windows/tstringgrid.h"
+#include "device/tdatamodftp.h"
+#include "platform/dialogs.h"
+#include "platform/exceptionguard.h"
+#include "platform/inifile.h"
+#include "platform/pczone.h"
+#include "platform/settingsfile.h"
+#include "platform/x11probe.h"
+
+namespace {
+TDateTime toDateTime(const QDateTime& t)
+{
+    static const QDate base(1899, 12, 30);
+    return double(base.daysTo(t.date())) + t.time().msecsSinceStartOfDay() / 86400000.0;
+}
+
+void setColour(QWidget* w, QPalette::ColorRole role, const QColor& c)
+{
+    QPalette p = w->palette();
+    p.setColor(role, c);
+    w->setPalette(p);
+    if (role == QPalette::Window)
+        w->setAutoFillBackground(true);
+}
+}  // namespace
+
+void TMainFormHvtk::FormCreate()
+{
+    const IniFile ini(platform::SettingsFilePath());
+
+    // Window bounds, then the clamps in their order.
+    int top = ini.ReadInteger("Form", "Top", y());
+    int left = ini.ReadInteger("Form", "Left", x());
+    int w = ini.ReadInteger("Form", "Width", width());
+    int h = ini.ReadInteger("Form", "Height", height());
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize scr = screen ? screen->geometry().size() : QSize(w, h);
+    if (scr.width() < w)
+        w = scr.width();
+    if (h < 694)
+        h = 694;
+    if (top < 0)
+        top = 0;
+    if (top + h > scr.height())
+        top = scr.height() - h;
+    if (left < 0)
+        left = 0;
+    if (left + w > scr.width())
+        left = scr.width() - w;
+    resize(w, h);
+    move(left, top);
+    lblHeader->resize(centralWidget()->width() > 0 ? centralWidget()->width() : w, lblHeader->height());
+
+    CurrentStation.InitialDir = UsableInitialDir(ini.ReadString("Station", "InitialDir", ""));
+    CurrentStation.Organisation = ini.ReadString("Station", "Organisation", "");
+    if (!CurrentStation.Organisation.isEmpty())
+        lblHeader->setText(CurrentStation.Organisation);
+    const int language = ini.ReadInteger("Station", "Sprache", -1);
+    if (language == 0 || language == 1)
+        CurrentStation.CurrentLanguage = uint8_t(language);
+    else
+        CurrentStation.CurrentLanguage = QLocale::system().language() == QLocale::German ? 0 : 1;
+    CurrentStation.PortNumber = ini.ReadInteger("IO", "PortNumber", 1);
+    cbxAverage->setChecked(ini.ReadBool("View", "Average", false));
+    const platform::PcZone pc = platform::ReadPcZone();
+    CurrentStation.ZoneBias = ini.ReadInteger("Timezone", "Zone", pc.secondsWest);
+    CurrentStation.Daylight = ini.ReadInteger("Timezone", "Daylight", pc.daylight) != 0;
+
+    // The program's own time conversions apply no PC zone; the PC's is kept for the
+    // time-zone window's default.
+    SavedTimezone = pc.secondsWest;
+    SavedDaylight = pc.daylight;
+
+    setCursor(Qt::ArrowCursor);
+    imgGraph->setCursor(Qt::ArrowCursor);
+    ProjectToolRunning = platform::TopLevelWindowTitled(QStringLiteral("Projektverwaltung"));
+    OnlineMode = false;
+    lblPos->setText(QString());
+    ZoomLevel = 0;
+    setColour(pnlButtons, QPalette::Window, QColor(197, 223, 254));
+    setColour(lblHeader, QPalette::WindowText, QColor(60, 180, 220));
+
+    ServiceMode = DecideServiceMode(QCoreApplication::applicationFilePath(), QCoreApplication::arguments());
+    if (!ServiceMode)
+        mnuSysUpdate->setVisible(false);
+}
+
+void TMainFormHvtk::FormShow()
+{
+    SetLanguage(CurrentStation.CurrentLanguage);
+    if (frmSelSprache)
+        frmSelSprache->SetItemIndex(int8_t(CurrentStation.CurrentLanguage));
+    ReadStationList();
+    cbxStations->setCurrentIndex(frmStation->ActiveRow - 1);
+    lblDevice->setText(TxtValuesIn + CurrentStation.InitialDir);
+
+    const QDateTime now = QDateTime::currentDateTime();
+    DisplayedDate = toDateTime(now);
+    DatePicker->setDate(now.date());
+    DayHasData = LoadDay(DisplayedDate);
+    ViewHour = now.time().hour();
+    ViewMinute = now.time().minute() / 10 * 10;
+    TimePicker->setTime(QTime(ViewHour, ViewMinute, 0));
+    SetZoomButtons(ZoomLevel);
+}
+
+void TMainFormHvtk::ReadStationList()
+{
+    const IniFile ini(platform::SettingsFilePath());
+    cbxNumView->setChecked(ini.ReadBool("View", "ViewNum", false));
+
+    using stationlistfile::MaxStations;
+    TStringGrid* grid = frmStation->stgList;
+    const int active = std::max(0, ini.ReadInteger("Stations", "Activ", 0));
+    const int count = std::clamp(ini.ReadInteger("Stations", "Count", 0), 0, MaxStations);
+    const int count2 = std::clamp(ini.ReadInteger("Stations", "Count2", 0), 0, MaxStations);
+    const int n = count + 1;
+    cbxStations->clear();
+
+    stationlistfile::RowDefaults defaults;
+    defaults.zoneBias = CurrentStation.ZoneBias;
+    defaults.daylight = CurrentStation.Daylight;
+    defaults.zoneText = [](int bias) { return frmTimezone->ZoneText(bias); };
+    if (n > 1) {
+        grid->SetRowCount(n);
+        for (int i = 1; i < n; ++i)
+            grid->SetRowTexts(i, stationlistfile::ReadOlderRow(ini, i, defaults));
+    }
+    if (count2 > 0) {
+        // With both counts set, every row, the older ones too, comes from the newer sections.
+        grid->SetRowCount(n + count2);
+        for (int i = 1; i < grid->RowCount(); ++i)
+            grid->SetRowTexts(i, stationlistfile::ReadNewerRow(ini, i, defaults));
+    }
+    const int stations = grid->RowCount() - 1;
+    if (n == 1 && count2 == 0)
+        grid->SetRowCount(1);
+    frmStation->ActiveRow = active > stations ? (stations > 0 ? 1 : 0) : active;
+    frmStation->FillStationBox();
+
+    if (frmStation->ActiveRow > 0)
+        platform::Guarded([] { frmStation->ReadStationRow(CurrentStation); });
+
+    while (frmStation->ActiveRow == 0 || CurrentStation.InitialDir.isEmpty()) {
+        frmStation->ReplaceWithDefaultRow();
+        frmStation->exec();
+        platform::Guarded([] { frmStation->ReadStationRow(CurrentStation); });
+        frmStation->FillStationBox();
+    }
+}
+
+void TMainFormHvtk::FormClose()
+{
+    if (DataModFtp)
+        DataModFtp->FtpLogout(false);
+    QFile::remove(QDir(CurrentStation.InitialDir).filePath(QStringLiteral("Temp.dbb")));
+    SaveSettings();
+    RemoteFileList.reset();
+}
+
+bool TMainFormHvtk::SaveSettings()
+{
+    const QString path = platform::SettingsFilePath();
+    const QFileInfo info(path);
+    auto refuse = [&path] {
+        platform::MessageDlg(MsgFileWriteProtected + path, platform::MsgDlgType::Warning, platform::mbOK);
+        return false;
+    };
+    if (info.exists()) {
+        QFile f(path);
+        if (!(f.permissions() & QFileDevice::WriteOwner))
+            f.setPermissions(f.permissions() | QFileDevice::WriteOwner | QFileDevice::ReadOwner);
+        if (!(f.permissions() & QFileDevice::WriteOwner))
+            return refuse();
+    }
+
+    IniFile ini(path);
+    // A file we cannot read would lose the entries we do not know: leave it alone.
+    if (!ini.ReadOk())
+        return refuse();
+    frmStation->WriteStationRow(CurrentStation);
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        ini.WriteInteger("Form", "Top", y());
+        ini.WriteInteger("Form", "Left", x());
+        ini.WriteInteger("Form", "Width", width());
+        ini.WriteInteger("Form", "Height", height());
+    }
+    ini.WriteBool("View", "Average", cbxAverage->isChecked());
+    ini.WriteBool("View", "ViewNum", cbxNumView->isChecked());
+    ini.WriteString("Station", "InitialDir", CurrentStation.InitialDir);
+    ini.WriteInteger("Station", "Sprache", CurrentStation.CurrentLanguage);
+    ini.WriteInteger("IO", "PortNumber", CurrentStation.PortNumber);
+    ini.WriteInteger("Timezone", "Zone", CurrentStation.ZoneBias);
+    ini.WriteInteger("Timezone", "Daylight", CurrentStation.Daylight ? 1 : 0);
+
+    const TStringGrid* grid = frmStation->stgList;
+    ini.WriteInteger("Stations", "Count", 0);
+    ini.WriteInteger("Stations", "Count2", grid->RowCount() - 1);
+    ini.WriteInteger("Stations", "Activ", frmStation->ActiveRow);
+    for (int i = 1; i < grid->RowCount(); ++i)
+        stationlistfile::WriteNewerRow(ini, i, grid->RowTexts(i));
+    if (!ini.UpdateFile())
+        return refuse();
+    return true;
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+// One function per window assigns its texts for a language (0 German, 1 English); SetLanguage
+// calls them in a fixed order. Each does nothing while its window does not exist.
+void ApplyTextGlobals(int lang);
+void ClearTextGlobals(bool reverse);
+void ApplyTextsMainMenu(int lang);
+void ApplyTextsMain(int lang);
+void ApplyTextsTimezone(int lang);
+void ApplyTextsStation(int lang);
+void ApplyTextsStatEdit(int lang);
+void ApplyTextsSelSprache(int lang);

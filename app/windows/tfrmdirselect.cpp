@@ -1,0 +1,5 @@
+#include "app/windows/tfrmdirselect.h"
+
+TfrmDirSelect* frmDirSelect = nullptr;
+
+TfrmDirSelect::TfrmDirSelect(QWidget* owner) : QDialog(owner) {}

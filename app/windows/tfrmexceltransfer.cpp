@@ -1,0 +1,5 @@
+#include "app/windows/tfrmexceltransfer.h"
+
+TfrmExcelTransfer* frmExcelTransfer = nullptr;
+
+TfrmExcelTransfer::TfrmExcelTransfer(QWidget* owner) : QDialog(owner) {}

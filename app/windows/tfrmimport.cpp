@@ -1,0 +1,5 @@
+#include "app/windows/tfrmimport.h"
+
+TfrmImport* frmImport = nullptr;
+
+TfrmImport::TfrmImport(QWidget* owner) : QDialog(owner) {}

@@ -1,0 +1,5 @@
+#include "app/windows/tfrminfo.h"
+
+TfrmInfo* frmInfo = nullptr;
+
+TfrmInfo::TfrmInfo(QWidget* owner) : QDialog(owner) {}

@@ -1,0 +1,5 @@
+#include "app/windows/tfrmlogview.h"
+
+TfrmLogView* frmLogView = nullptr;
+
+TfrmLogView::TfrmLogView(QWidget* owner) : QDialog(owner) {}

@@ -1,0 +1,5 @@
+#include "app/windows/tfrmnumview.h"
+
+TfrmNumView* frmNumView = nullptr;
+
+TfrmNumView::TfrmNumView(QWidget* owner) : QDialog(owner) {}

@@ -1,0 +1,5 @@
+#include "app/windows/tfrmstatistik.h"
+
+TfrmStatistik* frmStatistik = nullptr;
+
+TfrmStatistik::TfrmStatistik(QWidget* owner) : QDialog(owner) {}

@@ -1,0 +1,5 @@
+#include "app/windows/tfrmstatname.h"
+
+TfrmStatName* frmStatName = nullptr;
+
+TfrmStatName::TfrmStatName(QWidget* owner) : QDialog(owner) {}

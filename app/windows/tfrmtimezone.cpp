@@ -1,0 +1,120 @@
+#include "app/windows/tfrmtimezone.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <cstdlib>
+
+#include "app/mainformhvtk.h"
+#include "app/windows/econverterror.h"
+
+TfrmTimezone* frmTimezone = nullptr;
+
+namespace {
+// Offset part of an entry: characters 5 to 10 (what there is of them).
+QString offsetOf(const QString& entry) { return entry.mid(4, 6); }
+}  // namespace
+
+const QStringList& TfrmTimezone::ZoneEntries()
+{
+    static const QStringList entries = {
+        QStringLiteral("(UTC-06:00) Chicago, Dallas, Monterrey"),
+        QStringLiteral("(UTC-05:00) Atlanta, Lima, New York, Toronto"),
+        QStringLiteral("(UTC-03:00) Buenos Aures, Brasilia"),
+        QStringLiteral("(UTC 00:00) Dublin, Casablanca, London, Lissabon, Monrovia"),
+        QStringLiteral("(UTC+01:00) Berlin, Belgrad, Bern, Madrid, Prag, Rom, Paris"),
+        QStringLiteral("(UTC+02:00) Athen, Bukarest, Insanbul, Helsinki, Kairo, Kiew"),
+        QStringLiteral("(UTC+03:00) Bagdat, Kuweit, Moskau, Nairobi"),
+        QStringLiteral("(UTC+05:45) Katmandu"),
+        QStringLiteral("(UTC+08:00) Peking, Honkong, Singapur, Taipeh, Perth"),
+        QStringLiteral("(UTC+09:00) Osaka, Tokio, Seoul"),
+        QStringLiteral("(UTC+10:00) Brisbane, Melbourne, Sydney, Wladiwostok"),
+    };
+    return entries;
+}
+
+TfrmTimezone::TfrmTimezone(QWidget* owner) : QDialog(owner)
+{
+    setObjectName(QStringLiteral("frmTimezone"));
+    cobZones = new QComboBox(this);
+    cobZones->setObjectName(QStringLiteral("cobZones"));
+    cobZones->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    cbxDaylight = new QCheckBox(this);
+    cbxDaylight->setObjectName(QStringLiteral("cbxDaylight"));
+    bbtOk = new QPushButton(this);
+    bbtOk->setObjectName(QStringLiteral("bbtOk"));
+    bbtDefault = new QPushButton(this);
+    bbtDefault->setObjectName(QStringLiteral("bbtDefault"));
+    bbtCancel = new QPushButton(this);
+    bbtCancel->setObjectName(QStringLiteral("bbtCancel"));
+    bbtOk->setDefault(true);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(bbtDefault);
+    buttons->addStretch(1);
+    buttons->addWidget(bbtOk);
+    buttons->addWidget(bbtCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(cobZones);
+    layout->addWidget(cbxDaylight);
+    layout->addSpacing(8);
+    layout->addLayout(buttons);
+
+    connect(bbtOk, &QPushButton::clicked, this, [this] {
+        bbtOkClick();
+        done(1);
+    });
+    connect(bbtDefault, &QPushButton::clicked, this, &TfrmTimezone::bbtDefaultClick);
+    connect(bbtCancel, &QPushButton::clicked, this, [this] { done(2); });
+}
+
+void TfrmTimezone::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    FormShow();
+}
+
+void TfrmTimezone::FormShow() { SelectZone(); }
+
+void TfrmTimezone::SelectZone()
+{
+    const int a = std::abs(ZoneBias);
+    const QString s = QString::asprintf("%s%02d:%02d", ZoneBias <= 0 ? "+" : "-", a / 3600,
+                                        (a / 60) % 60);
+    for (int i = 0; i < cobZones->count(); ++i) {
+        const QString e = offsetOf(cobZones->itemText(i));
+        if (e == s || (ZoneBias == 0 && e == QLatin1String(" 00:00"))) {
+            cobZones->setCurrentIndex(i);
+            break;
+        }
+    }
+    cbxDaylight->setChecked(Daylight);
+}
+
+QString TfrmTimezone::ZoneText(int32_t bias)
+{
+    ZoneBias = bias;
+    SelectZone();
+    return cobZones->currentIndex() < 0 ? QString() : cobZones->currentText();
+}
+
+void TfrmTimezone::bbtOkClick()
+{
+    // Without a selection there is nothing to parse: keep what was handed in.
+    if (cobZones->currentIndex() < 0)
+        return;
+    const QString e = offsetOf(cobZones->currentText());
+    const int h = StrToIntDef(e.left(3), -99);
+    const int m = StrToIntDef(e.mid(4, 2), 0);
+    ZoneBias = h != -99 ? -h * 3600 - m * 60 : 0;
+    Daylight = cbxDaylight->isChecked();
+}
+
+void TfrmTimezone::bbtDefaultClick()
+{
+    ZoneBias = MainFormHvtk ? MainFormHvtk->SavedTimezone : 0;
+    Daylight = MainFormHvtk ? MainFormHvtk->SavedDaylight != 0 : false;
+    SelectZone();
+}

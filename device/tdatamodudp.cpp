@@ -1,0 +1,5 @@
+#include "device/tdatamodudp.h"
+
+TDataModUDP* DataModUDP = nullptr;
+
+TDataModUDP::TDataModUDP(QWidget* owner) : QObject(owner) {}

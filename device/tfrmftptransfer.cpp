@@ -1,0 +1,5 @@
+#include "device/tfrmftptransfer.h"
+
+TfrmFtpTransfer* frmFtpTransfer = nullptr;
+
+TfrmFtpTransfer::TfrmFtpTransfer(QWidget* owner) : QDialog(owner) {}

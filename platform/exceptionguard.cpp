@@ -1,0 +1,37 @@
+#include "platform/exceptionguard.h"
+
+#include <QGuiApplication>
+
+#include "platform/dialogs.h"
+
+namespace platform {
+
+void ShowException(const QString& message)
+{
+    QString title = QGuiApplication::applicationDisplayName();
+    if (title.isEmpty())
+        title = QCoreApplication::applicationName();
+    AppMessageBox(message, title);
+}
+
+bool Guarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+        return true;
+    } catch (const std::exception& e) {
+        ShowException(QString::fromUtf8(e.what()));
+    } catch (...) {
+        ShowException(QString());
+    }
+    return false;
+}
+
+bool GuardedApplication::notify(QObject* receiver, QEvent* event)
+{
+    bool result = false;
+    Guarded([&] { result = QApplication::notify(receiver, event); });
+    return result;
+}
+
+}  // namespace platform

@@ -1,0 +1,36 @@
+#include <gtest/gtest.h>
+
+#include "platform/tradiogroup.h"
+#include "platform/tstringlist.h"
+
+TEST(TStringList, SortedCaseInsensitiveWithoutDuplicates)
+{
+    TStringList l;
+    l.Add("B.dbb");
+    l.Add("a.dbb");
+    EXPECT_EQ(l.Add("A.DBB"), 0);
+    l.Add("c.dbb");
+    ASSERT_EQ(l.Count(), 3);
+    EXPECT_EQ(l[0], "a.dbb");
+    EXPECT_EQ(l[2], "c.dbb");
+    EXPECT_EQ(l.IndexOf("b.DBB"), 1);
+    EXPECT_EQ(l.IndexOf("d.dbb"), -1);
+    l.Clear();
+    EXPECT_EQ(l.Count(), 0);
+}
+
+TEST(TRadioGroup, SettingTheIndexInCodeRaisesClickAgain)
+{
+    TRadioGroup g;
+    g.SetItems({"vom PC", "vom Messgerät"});
+    std::vector<int> clicks;
+    QObject::connect(&g, &TRadioGroup::clicked, [&](int i) { clicks.push_back(i); });
+    EXPECT_EQ(g.ItemIndex(), -1);
+    g.SetItemIndex(1);
+    g.SetItem(0, "from PC");
+    EXPECT_EQ(g.Item(0), "from PC");
+    EXPECT_EQ(g.ItemIndex(), 1);
+    g.SetItemIndex(-1);
+    EXPECT_EQ(g.ItemIndex(), -1);
+    EXPECT_EQ(clicks, (std::vector<int>{1, -1}));
+}
