@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "app/texts/texts_rsconfig.h"
+#include "app/texts/texts_windows.h"
 #include "device/tfrmrsconfig.h"
 #include "platform/tradiogroup.h"
 

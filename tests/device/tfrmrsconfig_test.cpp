@@ -18,7 +18,7 @@
 
 #include "app/mainformhvtk.h"
 #include "app/texts/sprachen.h"
-#include "app/texts/texts_rsconfig.h"
+#include "app/texts/texts_windows.h"
 #include "common/pump.h"
 #include "device/tfrmrsconfig.h"
 #include "platform/dialogs.h"
