@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <cstdint>
 
+class TApdBaseDispatcher;
 class TApdCustomComPort;
 class TApdDataPacket;
 
@@ -56,6 +57,8 @@ public:
 
 protected:
     // What the manager needs of its port; the only place that talks to the port.
+    // The port's dispatcher while the port is open, else none.
+    virtual TApdBaseDispatcher* PortDispatcher() const;
     virtual bool PortIsOpen() const;
     virtual bool PortIsLoading() const;
     // Registers the data handler and a timer trigger; returns the trigger handle (0 = none).
