@@ -1,6 +1,7 @@
 #include "app/graphevents.h"
 
 #include <QAction>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QMouseEvent>
@@ -20,6 +21,9 @@ TGraphEvents::TGraphEvents(TMainFormHvtk* form) : QObject(form), Form(form)
     Form->imgGraph->setMouseTracking(true);
     Form->imgGraph->installEventFilter(this);
     Form->DatePicker->installEventFilter(this);
+    // The drop-down calendar's window: its closing takes the picked date.
+    m_calendarPopup = Form->DatePicker->calendarWidget()->window();
+    m_calendarPopup->installEventFilter(this);
     Form->installEventFilter(this);
     Connect();
 }
@@ -38,12 +42,9 @@ void TGraphEvents::Connect()
     connect(f->spbZoomMinVor, &QToolButton::clicked, f, Guard([f] { f->spbZoomMinVorClick(); }));
     connect(f->spbDatumZurck, &QToolButton::clicked, f, Guard([f] { f->spbDatumZurckClick(); }));
     connect(f->spbDatumVor, &QToolButton::clicked, f, Guard([f] { f->spbDatumVorClick(); }));
-    // Code-side changes of the pickers are made under a signal blocker, so these are the user's.
+    // Code-side changes of the time picker are made under a signal blocker.
     connect(f->TimePicker, &QTimeEdit::timeChanged, f, Guard([f] { f->TimePickerChange(); }));
-    connect(f->DatePicker, &QDateEdit::dateChanged, f, Guard([f] {
-                f->DatePickerChange();
-                f->DatePickerCloseUp();
-            }));
+    connect(f->DatePicker, &QDateEdit::dateChanged, f, Guard([f] { f->DatePickerChange(); }));
     connect(f->mnuDrucken, &QAction::triggered, f, Guard([f] { f->mnuDruckenClick(); }));
 }
 
@@ -82,6 +83,11 @@ bool TGraphEvents::eventFilter(QObject* watched, QEvent* event)
             Guarded([f] { f->DatePickerKeyPress(); });
             return true;
         }
+        return false;
+    }
+    if (watched == m_calendarPopup) {
+        if (event->type() == QEvent::Hide)
+            Guarded([f] { f->DatePickerCloseUp(); });
         return false;
     }
     if (watched == f) {

@@ -17,4 +17,5 @@ protected:
 private:
     void Connect();
     TMainFormHvtk* Form;
+    QObject* m_calendarPopup = nullptr;
 };
