@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/data/tdatetime.h"
+#include "app/daymodel.h"
 #include "platform/tstringlist.h"
 
 class QAction;
@@ -44,6 +45,10 @@ public:
 
     // Loads the hour files of a day into the sample buffer; true when any sample was read.
     bool LoadDay(TDateTime date);
+    // The load's progress in lblStatus (0..100); above 100 the source line lblDevice again.
+    void ShowProgress(int percent);
+    // Online mode: fetches one hour file of the device to local (FTP command layer).
+    bool FtpGetFile(const QString& remote, const QString& local);
     // Shows the zoom and navigation controls of a zoom level.
     void SetZoomButtons(int level);
 
@@ -126,6 +131,10 @@ public:
     std::unique_ptr<TStringList> RemoteFileList;
     int SavedTimezone = 0;  // seconds west of UTC, as the PC's C library had it at start
     int SavedDaylight = 0;
+    // The displayed day: 25 hours of samples and the day's minute levels (LoadDay).
+    TSampleBuffer SampleBuffer{};
+    TMinuteLevels MinuteLevels{};
+    QLabel* lblStatus = nullptr;  // made by ShowProgress where lblDevice is
 
 protected:
     void showEvent(QShowEvent* e) override;
