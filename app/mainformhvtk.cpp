@@ -186,6 +186,7 @@ void TMainFormHvtk::BuildComponents()
     TimePicker = new QTimeEdit(pnlButtons);
     named(TimePicker, "TimePicker");
     TimePicker->setDisplayFormat(QStringLiteral("HH:mm"));
+    TimePicker->setMinimumWidth(TimePicker->sizeHint().width());
     lblClick = new QLabel(pnlButtons);
     named(lblClick, "lblClick");
     for (QWidget* w : {static_cast<QWidget*>(spbZoomHrZurck), static_cast<QWidget*>(spbZoomMinZurck),
@@ -194,6 +195,11 @@ void TMainFormHvtk::BuildComponents()
              static_cast<QWidget*>(lblClick)})
         zoomRow->addWidget(w);
     zoomBox->addLayout(zoomRow);
+    // The whole-day view is the designed state; SetZoomButtons switches the controls.
+    for (QWidget* w : {static_cast<QWidget*>(spbZoomHrZurck), static_cast<QWidget*>(spbZoomMinZurck),
+             static_cast<QWidget*>(TimePicker), static_cast<QWidget*>(spbZoomAus),
+             static_cast<QWidget*>(spbZoomMinVor), static_cast<QWidget*>(spbZoomHrVor)})
+        w->setVisible(false);
     row->addLayout(zoomBox);
     row->addSpacing(12);
 
@@ -238,7 +244,7 @@ void TMainFormHvtk::BuildComponents()
     posLay->setContentsMargins(4, 2, 4, 2);
     lblPos = new QLabel(pnlPos);
     named(lblPos, "lblPos");
-    lblPos->setMinimumWidth(260);
+    lblPos->setMinimumWidth(220);
     posLay->addWidget(lblPos);
     row->addWidget(pnlPos);
     row->addStretch(1);

@@ -15,7 +15,9 @@
 #include <QScreen>
 #include <QTimeEdit>
 
+#include "app/data/localpath.h"
 #include "app/data/stationsettings.h"
+#include "app/data/tdatetime.h"
 #include "app/startup.h"
 #include "app/stationlistfile.h"
 #include "app/texts/sprachen.h"
@@ -32,12 +34,6 @@
 #include "platform/x11probe.h"
 
 namespace {
-TDateTime toDateTime(const QDateTime& t)
-{
-    static const QDate base(1899, 12, 30);
-    return double(base.daysTo(t.date())) + t.time().msecsSinceStartOfDay() / 86400000.0;
-}
-
 void setColour(QWidget* w, QPalette::ColorRole role, const QColor& c)
 {
     QPalette p = w->palette();
@@ -118,12 +114,14 @@ void TMainFormHvtk::FormShow()
     cbxStations->setCurrentIndex(frmStation->ActiveRow - 1);
     lblDevice->setText(TxtValuesIn + CurrentStation.InitialDir);
 
-    const QDateTime now = QDateTime::currentDateTime();
-    DisplayedDate = toDateTime(now);
-    DatePicker->setDate(now.date());
+    DisplayedDate = Now();
+    int year, month, day, hour, minute, second, msec;
+    DecodeDate(DisplayedDate, year, month, day);
+    DecodeTime(DisplayedDate, hour, minute, second, msec);
+    DatePicker->setDate(QDate(year, month, day));
     DayHasData = LoadDay(DisplayedDate);
-    ViewHour = now.time().hour();
-    ViewMinute = now.time().minute() / 10 * 10;
+    ViewHour = hour;
+    ViewMinute = minute / 10 * 10;
     TimePicker->setTime(QTime(ViewHour, ViewMinute, 0));
     SetZoomButtons(ZoomLevel);
 }
@@ -177,7 +175,7 @@ void TMainFormHvtk::FormClose()
 {
     if (DataModFtp)
         DataModFtp->FtpLogout(false);
-    QFile::remove(QDir(CurrentStation.InitialDir).filePath(QStringLiteral("Temp.dbb")));
+    QFile::remove(JoinLocalPath({CurrentStation.InitialDir, QStringLiteral("Temp.dbb")}));
     SaveSettings();
     RemoteFileList.reset();
 }

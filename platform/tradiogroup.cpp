@@ -7,6 +7,8 @@ TRadioGroup::TRadioGroup(QWidget* parent)
     : QGroupBox(parent), m_layout(new QVBoxLayout(this)), m_group(new QButtonGroup(this))
 {
     m_group->setExclusive(true);
+    m_layout->setContentsMargins(6, 0, 6, 0);
+    m_layout->setSpacing(0);
     connect(m_group, &QButtonGroup::idClicked, this, [this](int id) { Q_EMIT clicked(id); });
 }
 
@@ -46,6 +48,8 @@ void TRadioGroup::SetItemIndex(int index)
         m_group->setExclusive(false);
         b->setChecked(false);
         m_group->setExclusive(true);
+    m_layout->setContentsMargins(6, 0, 6, 0);
+    m_layout->setSpacing(0);
     }
     Q_EMIT clicked(ItemIndex());
 }

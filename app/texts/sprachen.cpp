@@ -87,6 +87,7 @@ bool SetLanguage(int language)
     ApplyTextGlobals(language);
     ApplyTextsMainMenu(language);
     ApplyTextsMain(language);  // holiday rule, application title, then the texts built from it
+    ApplyTextsRSConfig(language);
     ApplyTextsTimezone(language);
     ApplyTextsStation(language);
     ApplyTextsStatEdit(language);

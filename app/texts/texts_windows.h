@@ -6,6 +6,7 @@ void ApplyTextGlobals(int lang);
 void ClearTextGlobals(bool reverse);
 void ApplyTextsMainMenu(int lang);
 void ApplyTextsMain(int lang);
+void ApplyTextsRSConfig(int lang);
 void ApplyTextsTimezone(int lang);
 void ApplyTextsStation(int lang);
 void ApplyTextsStatEdit(int lang);

@@ -12,5 +12,10 @@ public:
 // Decimal integer of a text (surrounding blanks allowed); throws EConvertError otherwise.
 int StrToInt(const QString& text);
 
-// Decimal integer of a text, or def when the text is not one.
+// Decimal integer of a text (surrounding blanks allowed), or def when the text is not one.
+// Its own namespace: app/data/numbertext.h has a stricter StrToIntDef (no blanks), and both
+// end up in one program.
+namespace trimmed {
 int StrToIntDef(const QString& text, int def);
+}
+using trimmed::StrToIntDef;

@@ -1,5 +1,7 @@
 #include <QAction>
 #include <QCheckBox>
+#include <QDateEdit>
+#include <QTimeEdit>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QProcess>
@@ -55,6 +57,11 @@ TEST_F(AppFixture, StoredSettingsAreTakenAndBoundsClamped)
     EXPECT_FALSE(ServiceMode);
     EXPECT_FALSE(MainFormHvtk->mnuSysUpdate->isVisible());
     EXPECT_FALSE(ProjectToolRunning);
+    // The day shown is today; the zoomed views start at a whole ten minutes of the hour now.
+    EXPECT_EQ(MainFormHvtk->DatePicker->date(), QDate::currentDate());
+    EXPECT_EQ(MainFormHvtk->TimePicker->time().minute() % 10, 0);
+    EXPECT_EQ(MainFormHvtk->ViewMinute, MainFormHvtk->TimePicker->time().minute());
+    EXPECT_GT(MainFormHvtk->DisplayedDate, 45000.0);
 
     closeMain();
     EXPECT_EQ(iniValue("Station", "Organisation"), "Stadtwerke");

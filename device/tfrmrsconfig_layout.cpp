@@ -1,0 +1,448 @@
+// The components of the configuration window and their arrangement. Texts come from
+// SetLanguage; the names are those the key table and the texts refer to.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTimeEdit>
+#include <QVBoxLayout>
+
+#include "device/tfrmrsconfig.h"
+#include "platform/tradiogroup.h"
+
+namespace {
+
+template <class W>
+W* named(W* w, const char* name)
+{
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+QLabel* label(QWidget* parent, const char* name) { return named(new QLabel(parent), name); }
+
+QLineEdit* edit(QWidget* parent, const char* name, bool password = false)
+{
+    auto* e = named(new QLineEdit(parent), name);
+    if (password)
+        e->setEchoMode(QLineEdit::Password);
+    e->setMinimumWidth(180);
+    return e;
+}
+
+// A typed or pasted text is held to max characters; a longer value set by code stays whole.
+void limitTyping(QLineEdit* e, int max)
+{
+    e->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral(".{0,%1}").arg(max), QRegularExpression::DotMatchesEverythingOption), e));
+}
+
+QComboBox* combo(QWidget* parent, const char* name)
+{
+    auto* c = named(new QComboBox(parent), name);
+    c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    return c;
+}
+
+QPlainTextEdit* memo(QWidget* parent, const char* name)
+{
+    auto* m = named(new QPlainTextEdit(parent), name);
+    m->setReadOnly(true);
+    m->setFrameShape(QFrame::NoFrame);
+    m->viewport()->setAutoFillBackground(false);
+    m->setMaximumHeight(70);
+    return m;
+}
+
+QFrame* panel(QWidget* parent, const char* name)
+{
+    auto* f = named(new QFrame(parent), name);
+    // Button-face colour, as the panels of the original layout.
+    f->setBackgroundRole(QPalette::Button);
+    f->setAutoFillBackground(true);
+    return f;
+}
+
+// One "label: control" row of a grid.
+void row(QGridLayout* g, QLabel* l, QWidget* w)
+{
+    const int r = g->rowCount();
+    g->addWidget(l, r, 0);
+    g->addWidget(w, r, 1);
+}
+
+QGridLayout* grid(QWidget* parent)
+{
+    auto* g = new QGridLayout(parent);
+    g->setColumnStretch(2, 1);
+    return g;
+}
+
+void finish(QGridLayout* g) { g->setRowStretch(g->rowCount(), 1); }
+
+}  // namespace
+
+void TfrmRSConfig::BuildComponents()
+{
+    setObjectName("frmRSConfig");
+    auto* top = new QVBoxLayout(this);
+
+    lblInfo = label(this, "lblInfo");
+    QFont bold = lblInfo->font();
+    bold.setBold(true);
+    lblInfo->setFont(bold);
+    top->addWidget(lblInfo);
+
+    pnlCOM = named(new QFrame(this), "pnlCOM");
+    auto* com = new QHBoxLayout(pnlCOM);
+    lblPort = label(pnlCOM, "lblPort");
+    cbxPorts = combo(pnlCOM, "cbxPorts");
+    cbxPorts->setMinimumWidth(120);
+    com->addWidget(lblPort);
+    com->addWidget(cbxPorts);
+    com->addStretch(1);
+    top->addWidget(pnlCOM, 0, Qt::AlignTop | Qt::AlignLeft);
+
+    PageControl = named(new QTabWidget(this), "PageControl");
+    top->addWidget(PageControl, 1);
+    BuildStationPage();
+    BuildInternetPage();
+    BuildTransferPage();
+    BuildWebPage();
+    BuildTimePage();
+    BuildServicePage();
+    BuildDisplayPage();
+    BuildInfoPage();
+
+    auto* status = new QHBoxLayout;
+    lblStatus = label(this, "lblStatus");
+    lblAction = label(this, "lblAction");
+    ProgressBar = named(new QProgressBar(this), "ProgressBar");
+    ProgressBar->setRange(0, 26);
+    ProgressBar->setValue(0);
+    ProgressBar->setTextVisible(false);
+    status->addWidget(lblStatus, 2);
+    status->addWidget(lblAction, 1);
+    status->addWidget(ProgressBar, 2);
+    top->addLayout(status);
+
+    auto* buttons = new QHBoxLayout;
+    bbtExit = named(new QPushButton(this), "bbtExit");
+    bbtContinue = named(new QPushButton(this), "bbtContinue");
+    bbtContinue->setDefault(true);
+    buttons->addStretch(1);
+    buttons->addWidget(bbtExit);
+    buttons->addWidget(bbtContinue);
+    top->addLayout(buttons);
+
+    resize(560, 520);
+}
+
+void TfrmRSConfig::BuildStationPage()
+{
+    tabStation = named(new QWidget, "tabStation");
+    auto* g = grid(tabStation);
+    lblRegionsnr = label(tabStation, "lblRegionsnr");
+    edRegionsnr = edit(tabStation, "edRegionsnr");
+    limitTyping(edRegionsnr, 3);
+    lblStationsnr = label(tabStation, "lblStationsnr");
+    edStationsnr = edit(tabStation, "edStationsnr");
+    limitTyping(edStationsnr, 3);
+    lblChecksum = label(tabStation, "lblChecksum");
+    edChecksum = edit(tabStation, "edChecksum");
+    limitTyping(edChecksum, 5);
+    lblServer = label(tabStation, "lblServer");
+    edServer = edit(tabStation, "edServer");
+    lblPath = label(tabStation, "lblPath");
+    edPath = edit(tabStation, "edPath");
+    lblUser = label(tabStation, "lblUser");
+    edUser = edit(tabStation, "edUser");
+    lblPassword = label(tabStation, "lblPassword");
+    edPassword = edit(tabStation, "edPassword", true);
+    row(g, lblRegionsnr, edRegionsnr);
+    row(g, lblStationsnr, edStationsnr);
+    row(g, lblChecksum, edChecksum);
+    row(g, lblServer, edServer);
+    row(g, lblPath, edPath);
+    row(g, lblUser, edUser);
+    row(g, lblPassword, edPassword);
+    finish(g);
+    PageControl->addTab(tabStation, QString());
+}
+
+void TfrmRSConfig::BuildInternetPage()
+{
+    tabInternet = named(new QWidget, "tabInternet");
+    auto* g = grid(tabInternet);
+    lblDHCP = label(tabInternet, "lblDHCP");
+    cbxDHCP = combo(tabInternet, "cbxDHCP");
+    lblIPAddress = label(tabInternet, "lblIPAddress");
+    edIPAddress = edit(tabInternet, "edIPAddress");
+    lblSubnet = label(tabInternet, "lblSubnet");
+    edSubnet = edit(tabInternet, "edSubnet");
+    lblGateway = label(tabInternet, "lblGateway");
+    edGateway = edit(tabInternet, "edGateway");
+    lblDNS1 = label(tabInternet, "lblDNS1");
+    edDNS1 = edit(tabInternet, "edDNS1");
+    lblDNS2 = label(tabInternet, "lblDNS2");
+    edDNS2 = edit(tabInternet, "edDNS2");
+    row(g, lblDHCP, cbxDHCP);
+    row(g, lblIPAddress, edIPAddress);
+    row(g, lblSubnet, edSubnet);
+    row(g, lblGateway, edGateway);
+    row(g, lblDNS1, edDNS1);
+    row(g, lblDNS2, edDNS2);
+
+    lblModem = label(tabInternet, "lblModem");
+    cbxModem = combo(tabInternet, "cbxModem");
+    lblModemNotInstalled = label(tabInternet, "lblModemNotInstalled");
+    auto* modem = new QHBoxLayout;
+    modem->addWidget(cbxModem);
+    modem->addWidget(lblModemNotInstalled);
+    modem->addStretch(1);
+    const int modemRow = g->rowCount();
+    g->addWidget(lblModem, modemRow, 0);
+    g->addLayout(modem, modemRow, 1, 1, 2);
+
+    // The ISDN and the analog panel share one place; the modem type decides which shows.
+    pnlISDN = panel(tabInternet, "pnlISDN");
+    auto* isdn = new QGridLayout(pnlISDN);
+    isdn->setContentsMargins(0, 2, 0, 2);
+    lblISDNModem = label(pnlISDN, "lblISDNModem");
+    lblProtokoll = label(pnlISDN, "lblProtokoll");
+    cbxProtokoll = combo(pnlISDN, "cbxProtokoll");
+    lblEigNr = label(pnlISDN, "lblEigNr");
+    edEigNr = edit(pnlISDN, "edEigNr");
+    isdn->addWidget(lblISDNModem, 0, 0, 1, 2);
+    row(isdn, lblProtokoll, cbxProtokoll);
+    row(isdn, lblEigNr, edEigNr);
+    isdn->setColumnStretch(2, 1);
+
+    pnlAnalog = panel(tabInternet, "pnlAnalog");
+    auto* analog = new QGridLayout(pnlAnalog);
+    analog->setContentsMargins(0, 2, 0, 2);
+    lblWahl = label(pnlAnalog, "lblWahl");
+    cbxWahl = combo(pnlAnalog, "cbxWahl");
+    lblAmt = label(pnlAnalog, "lblAmt");
+    edAmt = edit(pnlAnalog, "edAmt");
+    row(analog, lblWahl, cbxWahl);
+    row(analog, lblAmt, edAmt);
+    analog->setColumnStretch(2, 1);
+
+    const int panelRow = g->rowCount();
+    g->addWidget(pnlISDN, panelRow, 0, 1, 3);
+    g->addWidget(pnlAnalog, panelRow + 1, 0, 1, 3);
+
+    lblTelProv = label(tabInternet, "lblTelProv");
+    edTelProv = edit(tabInternet, "edTelProv");
+    lblUserProv = label(tabInternet, "lblUserProv");
+    edUserProv = edit(tabInternet, "edUserProv");
+    lblPassProv = label(tabInternet, "lblPassProv");
+    edPassProv = edit(tabInternet, "edPassProv", true);
+    row(g, lblTelProv, edTelProv);
+    row(g, lblUserProv, edUserProv);
+    row(g, lblPassProv, edPassProv);
+    finish(g);
+    PageControl->addTab(tabInternet, QString());
+}
+
+void TfrmRSConfig::BuildTransferPage()
+{
+    tabTransfer = named(new QWidget, "tabTransfer");
+    auto* g = grid(tabTransfer);
+    lblWahlArt = label(tabTransfer, "lblWahlArt");
+    cbxWahlArt = combo(tabTransfer, "cbxWahlArt");
+    lblWahlZt1 = label(tabTransfer, "lblWahlZt1");
+    edWahlZt1 = edit(tabTransfer, "edWahlZt1");
+    lblWahlZt2 = label(tabTransfer, "lblWahlZt2");
+    edWahlZt2 = edit(tabTransfer, "edWahlZt2");
+    lblWahlZt3 = label(tabTransfer, "lblWahlZt3");
+    edWahlZt3 = edit(tabTransfer, "edWahlZt3");
+    row(g, lblWahlArt, cbxWahlArt);
+    row(g, lblWahlZt1, edWahlZt1);
+    row(g, lblWahlZt2, edWahlZt2);
+    row(g, lblWahlZt3, edWahlZt3);
+    bbtTest = named(new QPushButton(tabTransfer), "bbtTest");
+    memoTest = memo(tabTransfer, "memoTest");
+    const int r = g->rowCount();
+    g->setRowMinimumHeight(r, 16);
+    g->addWidget(bbtTest, r + 1, 0, 1, 2, Qt::AlignLeft);
+    g->addWidget(memoTest, r + 2, 0, 1, 3);
+    finish(g);
+    PageControl->addTab(tabTransfer, QString());
+}
+
+void TfrmRSConfig::BuildWebPage()
+{
+    tabWeb = named(new QWidget, "tabWeb");
+    auto* v = new QVBoxLayout(tabWeb);
+    gbxFtp = named(new QGroupBox(tabWeb), "gbxFtp");
+    auto* ftp = grid(gbxFtp);
+    lblUser0 = label(gbxFtp, "lblUser0");
+    edUser0 = edit(gbxFtp, "edUser0");
+    lblPassw0 = label(gbxFtp, "lblPassw0");
+    edPassw0 = edit(gbxFtp, "edPassw0", true);
+    row(ftp, lblUser0, edUser0);
+    row(ftp, lblPassw0, edPassw0);
+    gbxWeb = named(new QGroupBox(tabWeb), "gbxWeb");
+    auto* web = grid(gbxWeb);
+    lblWebUser = label(gbxWeb, "lblWebUser");
+    edWebUser = edit(gbxWeb, "edWebUser");
+    lblWebPassw = label(gbxWeb, "lblWebPassw");
+    edWebPassw = edit(gbxWeb, "edWebPassw", true);
+    row(web, lblWebUser, edWebUser);
+    row(web, lblWebPassw, edWebPassw);
+    v->addWidget(gbxFtp);
+    v->addWidget(gbxWeb);
+    v->addStretch(1);
+    PageControl->addTab(tabWeb, QString());
+}
+
+void TfrmRSConfig::BuildTimePage()
+{
+    tabTime = named(new QWidget, "tabTime");
+    auto* v = new QVBoxLayout(tabTime);
+
+    gbxTimeServer = named(new QGroupBox(tabTime), "gbxTimeServer");
+    auto* servers = grid(gbxTimeServer);
+    lblTimeServ1 = label(gbxTimeServer, "lblTimeServ1");
+    edTimeServ1 = edit(gbxTimeServer, "edTimeServ1");
+    lblTimeServ2 = label(gbxTimeServer, "lblTimeServ2");
+    edTimeServ2 = edit(gbxTimeServer, "edTimeServ2");
+    row(servers, lblTimeServ1, edTimeServ1);
+    row(servers, lblTimeServ2, edTimeServ2);
+    v->addWidget(gbxTimeServer);
+
+    auto* zone = new QHBoxLayout;
+    lblTimezone = label(tabTime, "lblTimezone");
+    edTimezoneStr = edit(tabTime, "edTimezoneStr");
+    edTimezoneStr->setReadOnly(true);
+    edTimezoneStr->setMinimumWidth(320);
+    edTimezone = edit(tabTime, "edTimezone");
+    edTimezone->hide();
+    edDaylight = edit(tabTime, "edDaylight");
+    edDaylight->hide();
+    bbtSelTimezone = named(new QPushButton(tabTime), "bbtSelTimezone");
+    zone->addWidget(lblTimezone);
+    zone->addWidget(edTimezoneStr, 1);
+    zone->addWidget(bbtSelTimezone);
+    v->addLayout(zone);
+
+    gbxSetTime = named(new QGroupBox(tabTime), "gbxSetTime");
+    auto* set = new QGridLayout(gbxSetTime);
+    dtpDate = named(new QDateEdit(gbxSetTime), "dtpDate");
+    dtpDate->setCalendarPopup(true);
+    dtpDate->setDisplayFormat("dd.MM.yyyy");
+    dtpTime = named(new QTimeEdit(gbxSetTime), "dtpTime");
+    dtpTime->setDisplayFormat("HH:mm:ss");
+    bbtSetTime = named(new QPushButton(gbxSetTime), "bbtSetTime");
+    lblInfoTime = label(gbxSetTime, "lblInfoTime");
+    memoTime = memo(gbxSetTime, "memoTime");
+    set->addWidget(lblInfoTime, 0, 0, 1, 4);
+    set->addWidget(dtpDate, 1, 0);
+    set->addWidget(dtpTime, 1, 1);
+    set->addWidget(bbtSetTime, 1, 2);
+    set->setColumnStretch(3, 1);
+    set->addWidget(memoTime, 2, 0, 1, 4);
+    v->addWidget(gbxSetTime);
+    v->addStretch(1);
+    PageControl->addTab(tabTime, QString());
+}
+
+void TfrmRSConfig::BuildServicePage()
+{
+    tabService = named(new QWidget, "tabService");
+    auto* g = grid(tabService);
+    lblUpdtDo = label(tabService, "lblUpdtDo");
+    cbxUpdtDo = combo(tabService, "cbxUpdtDo");
+    lblUpdtHost = label(tabService, "lblUpdtHost");
+    edUpdtHost = edit(tabService, "edUpdtHost");
+    lblUpdtUser = label(tabService, "lblUpdtUser");
+    edUpdtUser = edit(tabService, "edUpdtUser");
+    lblUpdtPassw = label(tabService, "lblUpdtPassw");
+    edUpdtPassw = edit(tabService, "edUpdtPassw", true);
+    lblUpdtDir = label(tabService, "lblUpdtDir");
+    edUpdtDir = edit(tabService, "edUpdtDir");
+    row(g, lblUpdtDo, cbxUpdtDo);
+    row(g, lblUpdtHost, edUpdtHost);
+    row(g, lblUpdtUser, edUpdtUser);
+    row(g, lblUpdtPassw, edUpdtPassw);
+    row(g, lblUpdtDir, edUpdtDir);
+    finish(g);
+    PageControl->addTab(tabService, QString());
+}
+
+void TfrmRSConfig::BuildDisplayPage()
+{
+    tabDisplay = named(new QWidget, "tabDisplay");
+    auto* v = new QVBoxLayout(tabDisplay);
+    chbLight = named(new QCheckBox(tabDisplay), "chbLight");
+    v->addWidget(chbLight);
+    v->addSpacing(8);
+
+    lblContrast = label(tabDisplay, "lblContrast");
+    v->addWidget(lblContrast);
+    auto* bar = new QHBoxLayout;
+    lblLight = label(tabDisplay, "lblLight");
+    tbContrast = named(new QSlider(Qt::Horizontal, tabDisplay), "tbContrast");
+    tbContrast->setRange(1, 199);
+    tbContrast->setTickInterval(10);
+    tbContrast->setTickPosition(QSlider::TicksBelow);
+    tbContrast->setMinimumWidth(240);
+    lblDim = label(tabDisplay, "lblDim");
+    edContrast = edit(tabDisplay, "edContrast");
+    edContrast->setMinimumWidth(50);
+    edContrast->setMaximumWidth(60);
+    bar->addWidget(lblLight);
+    bar->addWidget(tbContrast, 1);
+    bar->addWidget(lblDim);
+    bar->addSpacing(12);
+    bar->addWidget(edContrast);
+    v->addLayout(bar);
+    v->addSpacing(8);
+
+    rgpLanguage = named(new TRadioGroup(tabDisplay), "rgpLanguage");
+    v->addWidget(rgpLanguage, 0, Qt::AlignLeft);
+    v->addStretch(1);
+    PageControl->addTab(tabDisplay, QString());
+}
+
+void TfrmRSConfig::BuildInfoPage()
+{
+    tabInfo = named(new QWidget, "tabInfo");
+    auto* v = new QVBoxLayout(tabInfo);
+    auto* g = new QGridLayout;
+    g->setColumnStretch(2, 1);
+    lblHWVersion = label(tabInfo, "lblHWVersion");
+    edHWVersion = edit(tabInfo, "edHWVersion");
+    lblSWVersion = label(tabInfo, "lblSWVersion");
+    edSWVersion = edit(tabInfo, "edSWVersion");
+    lblSerial = label(tabInfo, "lblSerial");
+    edSerial = edit(tabInfo, "edSerial");
+    for (QLineEdit* e : {edHWVersion, edSWVersion, edSerial})
+        e->setReadOnly(true);
+    row(g, lblHWVersion, edHWVersion);
+    row(g, lblSWVersion, edSWVersion);
+    row(g, lblSerial, edSerial);
+    v->addLayout(g);
+    gbxSWChecksum = named(new QGroupBox(tabInfo), "gbxSWChecksum");
+    auto* crc = new QHBoxLayout(gbxSWChecksum);
+    edSWChecksum = edit(gbxSWChecksum, "edSWChecksum");
+    edSWChecksum->setReadOnly(true);
+    crc->addWidget(edSWChecksum);
+    crc->addStretch(1);
+    v->addWidget(gbxSWChecksum);
+    v->addStretch(1);
+    PageControl->addTab(tabInfo, QString());
+}
