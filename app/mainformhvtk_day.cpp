@@ -1,3 +1,5 @@
+// The main window's day: the loader on the window's sample buffer and minute levels.
+#include <QFile>
 #include <QLabel>
 
 #include "app/mainformhvtk.h"
@@ -58,4 +60,11 @@ void TMainFormHvtk::ShowProgress(int percent)
     lblStatus->setText(ProgressText(percent));
     lblDevice->hide();
     lblStatus->show();
+}
+
+// Until the FTP command layer exists: no file comes from the device.
+bool TMainFormHvtk::FtpGetFile(const QString&, const QString& local)
+{
+    QFile::remove(local);
+    return false;
 }
