@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QKeyEvent>
+#include <QTableWidget>
 #include <QTimeEdit>
 #include <QToolButton>
 
@@ -288,4 +289,23 @@ TEST_F(GraphWindow, PixelsOfBandsCurveAndNoDataText)
     Paint();
     EXPECT_EQ(Pixel(X0() + 700, y), White);
     EXPECT_EQ(Pixel(X0() + 10, y), Night);
+}
+
+TEST_F(AppFixture, StoredNumericViewOpensBesideTheGraphAtStartUp)
+{
+    writeIni("[Station]\nInitialDir=" + dir.path().toUtf8() +
+             "\nSprache=0\n[View]\nViewNum=1\n[Stations]\nActiv=1\nCount=0\nCount2=1\n[Station1]\nRegion=002\nNumber=015\n"
+             "Name=Hafen\n");
+    driveModals([](QWidget* w) { w->close(); });
+    start();
+    ASSERT_NE(frmNumView, nullptr);
+    EXPECT_TRUE(MainFormHvtk->cbxNumView->isChecked());
+    EXPECT_TRUE(frmNumView->isVisible());
+    EXPECT_EQ(frmNumView->RowCount(), 0);
+    EXPECT_EQ(frmNumView->ListViewTag, -1);
+    EXPECT_EQ(frmNumView->windowTitle(), "Numerische Anzeige");
+    EXPECT_EQ(frmNumView->ListView->horizontalHeaderItem(1)->text(), "db(A)");
+    SetLanguage(1);
+    EXPECT_EQ(frmNumView->windowTitle(), "Numerical representation");
+    EXPECT_EQ(frmNumView->ListView->horizontalHeaderItem(0)->text(), "Time");
 }
