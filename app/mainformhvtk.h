@@ -55,6 +55,10 @@ public:
 
     // Loads the hour files of a day into the sample buffer; true when any sample was read.
     bool LoadDay(TDateTime date);
+    // The load's progress in lblStatus (0..100); above 100 the source line lblDevice again.
+    void ShowProgress(int percent);
+    // Online mode: fetches one hour file of the device to local (FTP command layer).
+    bool FtpGetFile(const QString& remote, const QString& local);
     // Shows the zoom and navigation controls of a zoom level.
     void SetZoomButtons(int level);
 
@@ -140,6 +144,7 @@ public:
     std::unique_ptr<TStringList> RemoteFileList;
     int SavedTimezone = 0;  // seconds west of UTC, as the PC's C library had it at start
     int SavedDaylight = 0;
+    QLabel* lblStatus = nullptr;  // made by ShowProgress where lblDevice is
 
     // --- graph, read-out, navigation, numeric view, printing ---
     // (mainformhvtk_graph.cpp, mainformhvtk_nav.cpp, mainformhvtk_print.cpp)
