@@ -328,8 +328,10 @@ void TfrmRSConfig::dtpDateTimeChange() { TimeTimer->stop(); }
 
 void TfrmRSConfig::ShowZoneOfOffset()
 {
-    if (frmTimezone)
+    if (frmTimezone) {
         edTimezoneStr->setText(frmTimezone->ZoneText(-StrToIntDef(edTimezone->text(), 0)));
+        edTimezoneStr->setCursorPosition(0);
+    }
 }
 
 void TfrmRSConfig::bbtSelTimezoneClick()
@@ -343,6 +345,7 @@ void TfrmRSConfig::bbtSelTimezoneClick()
     const int32_t bias = frmTimezone->ZoneBias;
     const bool daylight = frmTimezone->Daylight;
     edTimezoneStr->setText(frmTimezone->ZoneText(bias));
+    edTimezoneStr->setCursorPosition(0);
     edTimezone->setText(QString::number(-bias));
     edDaylight->setText(daylight ? "1" : "0");
 }
