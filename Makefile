@@ -1,7 +1,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup configure build run test bench clean
+.PHONY: all setup configure build run test bench clean sanitize
 
 all: build
 
@@ -17,7 +17,8 @@ build: configure
 run: build
 	$(BUILD)/qwlview
 
-test: build
+# The sanitizer runs come first so that the whole suite's summary closes the output.
+test: build sanitize
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
 
 bench: build
@@ -26,3 +27,14 @@ bench: build
 
 clean:
 	rm -rf $(BUILD)
+
+# The communications tests under ThreadSanitizer, and the communications and data tests
+# under AddressSanitizer+UBSan, each in its own build directory.
+.PHONY: sanitize
+sanitize: setup
+	@for s in thread address; do \
+	  cmake -S . -B build-$$s -G Ninja -DQWL_SANITIZE=$$s -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null && \
+	  cmake --build build-$$s -j $(JOBS) --target comms_tests && \
+	  (cd build-$$s && ctest -R '^(Dispatcher|SyncQueue|HiddenWindows|Delays|TraceLog|DispatchLog|ErrorTexts|CheckException|EventTimers|TickConversions)' --output-on-failure --timeout 300) || exit 1; \
+	done
+	@cmake --build build-address -j $(JOBS) --target data_tests && build-address/tests/data_tests --gtest_brief=1

@@ -26,7 +26,7 @@ QCursor Painted(int hotX, int hotY, Draw draw)
 
 QCursor MagCursor()
 {
-    return Painted(12, 12, [](QPainterPath& path) {
+    static const QCursor cursor = Painted(12, 12, [](QPainterPath& path) {
         path.addEllipse(QPointF(12, 12), 8, 8);
         path.moveTo(18, 18);
         path.lineTo(28, 28);
@@ -35,11 +35,12 @@ QCursor MagCursor()
         path.moveTo(12, 8);
         path.lineTo(12, 16);
     });
+    return cursor;
 }
 
 QCursor TracCursor()
 {
-    return Painted(15, 15, [](QPainterPath& path) {
+    static const QCursor cursor = Painted(15, 15, [](QPainterPath& path) {
         path.moveTo(15, 1);
         path.lineTo(15, 11);
         path.moveTo(15, 19);
@@ -50,11 +51,12 @@ QCursor TracCursor()
         path.lineTo(29, 15);
         path.addEllipse(QPointF(15, 15), 2, 2);
     });
+    return cursor;
 }
 
 QCursor RangeCursor()
 {
-    return Painted(4, 15, [](QPainterPath& path) {
+    static const QCursor cursor = Painted(4, 15, [](QPainterPath& path) {
         path.moveTo(4, 3);
         path.lineTo(4, 27);
         path.moveTo(4, 15);
@@ -63,4 +65,5 @@ QCursor RangeCursor()
         path.lineTo(28, 15);
         path.lineTo(22, 20);
     });
+    return cursor;
 }

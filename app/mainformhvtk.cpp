@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <clocale>
 
+#include "app/graphevents.h"
 #include "platform/exceptionguard.h"
 #include "platform/tradiogroup.h"
 
@@ -71,6 +72,7 @@ TMainFormHvtk::TMainFormHvtk(QWidget* owner) : QMainWindow(owner)
     std::setlocale(LC_NUMERIC, "C");
     RemoteFileList = std::make_unique<TStringList>();
 
+    new TGraphEvents(this);
     FormCreate();
 }
 

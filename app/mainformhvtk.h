@@ -1,7 +1,12 @@
 #pragma once
+#include <QImage>
 #include <QMainWindow>
 #include <QString>
+#include <array>
 #include <memory>
+
+#include "app/canvas.h"
+#include "app/daymodel.h"
 
 #include "app/data/tdatetime.h"
 #include "platform/tstringlist.h"
@@ -20,6 +25,12 @@ class QTimeEdit;
 class QToolButton;
 class QWidget;
 class TRadioGroup;
+struct TGraphScene;
+namespace graph {
+struct TGraphFrame;
+struct TReadout;
+struct TViewMove;
+}  // namespace graph
 
 // Hidden service mode: shows the system-update command and the service-only device settings.
 extern bool ServiceMode;
@@ -44,6 +55,10 @@ public:
 
     // Loads the hour files of a day into the sample buffer; true when any sample was read.
     bool LoadDay(TDateTime date);
+    // The load's progress in lblStatus (0..100); above 100 the source line lblDevice again.
+    void ShowProgress(int percent);
+    // Online mode: fetches one hour file of the device to local (FTP command layer).
+    bool FtpGetFile(const QString& remote, const QString& local);
     // Shows the zoom and navigation controls of a zoom level.
     void SetZoomButtons(int level);
 
@@ -116,6 +131,9 @@ public:
     int ViewHour = 0;
     int ViewMinute = 0;
     bool DayHasData = false;
+    // The displayed day's samples (25 hours) and minute levels (mainformhvtk_day.cpp).
+    TSampleBuffer SampleBuffer{};
+    TMinuteLevels MinuteLevels{};
     bool Printing = false;
     double ScaleX = 0.0;
     double ScaleY = 0.0;
@@ -126,6 +144,52 @@ public:
     std::unique_ptr<TStringList> RemoteFileList;
     int SavedTimezone = 0;  // seconds west of UTC, as the PC's C library had it at start
     int SavedDaylight = 0;
+    QLabel* lblStatus = nullptr;  // made by ShowProgress where lblDevice is
+
+    // --- graph, read-out, navigation, numeric view, printing ---
+    // (mainformhvtk_graph.cpp, mainformhvtk_nav.cpp, mainformhvtk_print.cpp)
+    void FormPaint();
+    void FormResize();
+    // Marks the window for repainting: FormPaint runs once from the event loop.
+    void Invalidate();
+    void DrawGraph();
+    void DrawDayGrid(TCanvas& canvas);
+    void DrawHourGrid(TCanvas& canvas, int hour);
+    void DrawMinuteGrid(TCanvas& canvas, int hour, int minute);
+    void DrawNoData(TCanvas& canvas);
+    void DrawDayCurve(TCanvas& canvas);
+    void DrawHourCurves(TCanvas& canvas, int hour);
+    void DrawMinuteCurves(TCanvas& canvas, int hour, int minute);
+    void ImageMouseMove(Qt::KeyboardModifiers shift, int x, int y);
+    void ImageMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void spbZoomAusClick();
+    void spbZoomHrZurckClick();
+    void spbZoomHrVorClick();
+    void spbZoomMinZurckClick();
+    void spbZoomMinVorClick();
+    void spbDatumZurckClick();
+    void spbDatumVorClick();
+    void DatePickerChange();
+    void DatePickerKeyPress() {}  // the key is swallowed before it reaches the picker
+    void DatePickerCloseUp();
+    void TimePickerChange();
+    void cbxAverageClick();
+    void ScrollBarChange();
+    void cbxNumViewClick();
+    void FillNumViewDay(int p, int hh, int mm);
+    void FillNumViewHour(int p, int hh, int mm, int ss);
+    void FillNumViewMinute(int p, int hh, int mm, int ss, int t);
+    void mnuDruckenClick();
+
+    // The last drawing, screen or printer, in logical units.
+    int DrawOriginX = 0;
+    int DrawOriginY = 0;
+    int DrawExtentX = 0;
+    int DrawExtentY = 0;
+    TRect PlotRect;
+    int PixelsPerDb = 1;
+    std::array<double, 1200> HourLevels{};  // 6-s levels of the two-hour view last drawn
+    QImage GraphImage;                      // what imgGraph shows
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -133,6 +197,20 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
 
 private:
+    // Graph helpers (see the graph files above).
+    TGraphScene GraphScene() const;
+    void TakeFrame(const graph::TGraphFrame& frame);
+    graph::TGraphFrame LastFrame() const;
+    bool InPlot(int x, int y) const;
+    void ShowReadout(const graph::TReadout& readout);
+    void SetTimePicker();
+    void SetDatePicker();
+    void ResetScrollBar();
+    void ApplyStep(const graph::TViewMove& move);
+    void StepDay(double days, QToolButton* button);
+    void PrintHeaderLines(TCanvas& canvas);
+    bool m_paintPending = false;
+
     void BuildMenu();
     void BuildComponents();
     void ArrangeComponents();

@@ -105,8 +105,9 @@ public:
     // or sets the line.
     virtual int EscapeComFunction(int Func) = 0;             // DTR/RTS/break/XON escapes
     virtual int FlushCom(int Queue) = 0;                     // 0 output, 1 input
-    virtual int GetComError(TComStat& Stat) = 0;             // line-error flags (1,2,4,8,16); Stat filled,
-                                                             // cbOutQue = bytes in the output ring
+    // Line-error flags (1,2,4,8,16) since the last call; Stat filled, cbOutQue = bytes in the
+    // output ring. Called with DispLock or OutLock held: it may take OutLock only.
+    virtual int GetComError(TComStat& Stat) = 0;
     virtual int GetComEventMask(int EvtMask) = 0;
     virtual int GetComState(TDCB& DCB) = 0;
     virtual int ReadCom(char* Buf, int Size) = 0;            // bytes read, never blocks; < 0 failure
@@ -114,7 +115,10 @@ public:
     virtual int WriteCom(const char* Buf, int Size) = 0;     // queue Size bytes (OutRingWrite); Size or < 1
     virtual bool WaitComEvent(uint32_t& EvtMask) = 0;
     virtual bool SetupCom(int InSize, int OutSize) = 0;
-    virtual void DonePortPrim();                             // stop the threads, release both rings; idempotent
+    // Stops the threads (StopDispatcher, when DispActive) and releases both rings; idempotent.
+    // After a deferred close it runs on the dispatcher thread itself: a layer's StopDispatcher
+    // must then not join that thread.
+    virtual void DonePortPrim();
     virtual void StartDispatcher() = 0;
     virtual void StopDispatcher() = 0;                       // idempotent; no lock held while joining
     virtual int OpenCom(const QString& Name, int InQueue, int OutQueue) = 0;  // handle >= 0 or code

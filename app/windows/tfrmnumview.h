@@ -1,11 +1,41 @@
 #pragma once
 #include <QDialog>
+#include <vector>
 
-// Numeric view of the levels under the pointer.
+#include "app/readout.h"
+
+class QFrame;
+class QTableWidget;
+
+// Numeric view of the levels under the pointer: sixteen rows of time and level from
+// the pointer's column on, beside the graph and above the other windows.
 class TfrmNumView : public QDialog {
     Q_OBJECT
 public:
     explicit TfrmNumView(QWidget* owner = nullptr);
+    ~TfrmNumView() override;
+
+    QFrame* Panel = nullptr;
+    QTableWidget* ListView = nullptr;
+    // The column the rows shown start from; -1 when nothing is cached.
+    int ListViewTag = -1;
+
+    void FormShow();
+    void FormClose();
+    // Replaces all rows at once (the list repaints once).
+    void SetRows(const std::vector<graph::TNumRow>& rows);
+    int RowCount() const;
+    QString RowTime(int row) const;
+    // The row's level text; empty for a row without one.
+    QString RowLevel(int row) const;
+    bool RowHasLevel(int row) const;
+
+protected:
+    void showEvent(QShowEvent* e) override;
+
+public Q_SLOTS:
+    // The close button and Esc: the main window's box is unchecked, which hides the view.
+    void reject() override;
 };
 
 extern TfrmNumView* frmNumView;

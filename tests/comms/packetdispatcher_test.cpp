@@ -5,6 +5,7 @@
 #include "comms/tapdsyncqueue.h"
 #include "fakeclock.h"
 #include "fakedispatcher.h"
+#include "dispatcherfeed.h"
 #include "fakepacketfeed.h"
 #include "common/pump.h"
 
@@ -17,17 +18,6 @@
 
 namespace {
 
-class DispatcherFeed : public TApdDataPacketManager {
-public:
-    explicit DispatcherFeed(TApdBaseDispatcher* d) : TApdDataPacketManager(nullptr), d_(d) { SetEnabled(true); }
-    ~DispatcherFeed() override { SetEnabled(false); }  // while PortDispatcher still answers
-
-protected:
-    TApdBaseDispatcher* PortDispatcher() const override { return d_; }
-
-private:
-    TApdBaseDispatcher* d_;
-};
 
 struct PacketRecord {
     int subType;

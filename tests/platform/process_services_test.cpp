@@ -81,8 +81,9 @@ TEST(X11Probe, FindsAWindowByTitleOnARealDisplay)
         GTEST_SKIP() << "Xvfb is not installed";
     QProcess server;
     server.setProcessChannelMode(QProcess::SeparateChannels);
-    // -displayfd 1: the server picks a free display and prints its number.
-    server.start(xvfb, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "320x200x24"});
+    // -displayfd 1: the server picks a free display and prints its number. -noreset: the
+    // probe disconnects as the last client, and a resetting server refuses the next connect.
+    server.start(xvfb, {"-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0", "320x200x24"});
     ASSERT_TRUE(server.waitForStarted(5000));
     QByteArray number;
     ASSERT_TRUE(pumpUntil([&] {

@@ -1,0 +1,107 @@
+// Printing the graph as shown: one landscape page, the screen's grid and curve
+// routines scaled uniformly to the page, the title, station and date lines above.
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPrinter>
+
+#include "app/data/stationsettings.h"
+#include "app/graphgeometry.h"
+#include "app/mainformhvtk.h"
+#include "app/printerseam.h"
+#include "platform/dialogs.h"
+
+using namespace graph;
+
+namespace {
+
+// The drawing state goes back to the screen's however the job ends.
+struct TPrintStateGuard {
+    TMainFormHvtk& Form;
+    int SavedPixelsPerDb;
+    ~TPrintStateGuard()
+    {
+        Form.ScaleX = 1.0;
+        Form.ScaleY = 1.0;
+        Form.Printing = false;
+        Form.PixelsPerDb = SavedPixelsPerDb;
+        Form.Invalidate();
+    }
+};
+
+QString PrintFailedText()
+{
+    return CurrentStation.CurrentLanguage == 0 ? QString::fromUtf8("Drucken fehlgeschlagen!")
+                                               : QStringLiteral("Printing failed!");
+}
+
+}  // namespace
+
+void TMainFormHvtk::PrintHeaderLines(TCanvas& canvas)
+{
+    canvas.Pen.Width = 1;
+    canvas.Font.Color = ClBlack;
+    canvas.Font.Bold = false;
+    canvas.Font.Size = 32;
+    const int half = (DrawExtentX - DrawOriginX) / 2;
+    QString s = lblHeader->text();
+    QSize size = canvas.LogicalTextExtent(s);
+    int y = DrawOriginY - 2 * size.height() - 10;
+    canvas.TextOut(half - size.width() / 2, y, s);
+    y += size.height();
+
+    canvas.Font.Size = 12;
+    s = lblStation->text();
+    size = canvas.LogicalTextExtent(s);
+    y += size.height() / 2;
+    canvas.TextOut(half - size.width() / 2, y, s);
+
+    s = lblDatum->text();
+    size = canvas.LogicalTextExtent(s);
+    y += size.height() + size.height() / 4;
+    canvas.TextOut(half - size.width() / 2, y, s);
+}
+
+void TMainFormHvtk::mnuDruckenClick()
+{
+    TPrinterSeam& seam = PrinterSeam();
+    if (!seam.SelectPrinter(this) || !seam.Printer())
+        return;
+    QPrinter* printer = seam.Printer();
+    printer->setPageOrientation(QPageLayout::Landscape);
+    printer->setDocName(QGuiApplication::applicationDisplayName());
+
+    TGraphFrame screen = LastFrame();
+    if (screen.DrawExtentX == 0)  // nothing drawn on the screen yet
+        screen = ComputeFrame(0, 0, ZoomLevel, PixelsPerDb);
+    bool printed = false;
+    {
+        TPrintStateGuard guard{*this, PixelsPerDb};
+        TCanvas canvas(printer);  // begins the document
+        if (canvas.IsActive()) {
+            Printing = true;
+            const TRect page = canvas.ClipRect();
+            ScaleX = ScaleY = PrintScale(page.Width(), page.Height(), screen);
+            canvas.ScaleX = ScaleX;
+            canvas.ScaleY = ScaleY;
+            PixelsPerDb = ZoomLevel == 0 ? 7 : 6;
+            canvas.Pen.Width = 1;
+            if (ZoomLevel == 0) {
+                DrawDayGrid(canvas);
+                canvas.Pen.Width = 3;
+                DrawDayCurve(canvas);
+            } else if (ZoomLevel == 1) {
+                DrawHourGrid(canvas, ViewHour);
+                canvas.Pen.Width = 3;
+                DrawHourCurves(canvas, ViewHour);
+            } else {
+                DrawMinuteGrid(canvas, ViewHour, ViewMinute);
+                canvas.Pen.Width = 3;
+                DrawMinuteCurves(canvas, ViewHour, ViewMinute);
+            }
+            PrintHeaderLines(canvas);
+            printed = canvas.End();
+        }
+    }
+    if (!printed)
+        platform::MessageDlg(PrintFailedText(), platform::MsgDlgType::Error, platform::mbOK);
+}
