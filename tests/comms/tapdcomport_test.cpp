@@ -38,9 +38,9 @@ QByteArray pattern(int n, int seed)
 // A port on COM42 (a pty) that collects what its available-data events announce.
 struct PortFixture : ::testing::Test {
     PtyPair pty;
-    TApdComPort port;
     QByteArray got;
     bool offUiThread = false;
+    TApdComPort port;  // last: destroyed first, while what its handlers use still exists
 
     void SetUp() override
     {

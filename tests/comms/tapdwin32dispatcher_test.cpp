@@ -76,6 +76,7 @@ TEST(Win32Dispatcher, OpensAt19200RawAndMovesDataBothWays)
     PtyPair pty;
     pty.exportAs(41);
     TApdWin32Dispatcher d(nullptr);
+    Collector c;
     ASSERT_EQ(d.InitPort(kCom41, 19200, 0, 8, 1, 4096, 4096, ipAssertDTR | ipAssertRTS), 0);
     EXPECT_TRUE(d.DispActive);
     EXPECT_EQ(d.ThreadCount.load(), 3);
@@ -91,7 +92,6 @@ TEST(Win32Dispatcher, OpensAt19200RawAndMovesDataBothWays)
     EXPECT_EQ(stop, 1);
     EXPECT_EQ(d.SetLine(0, 5, 9, 3), 0);
 
-    Collector c;
     c.attach(d);
     // More than the dispatch ring holds, so the ring wraps and fills.
     const std::string in = pattern(30000, 3);
@@ -178,9 +178,9 @@ TEST(Win32Dispatcher, ManyOpenCloseCyclesWhileTheFarEndStreams)
         }
     });
     for (int i = 0; i < 200; ++i) {
+        Collector c;  // outlives the dispatcher whose thread calls it
         TApdWin32Dispatcher d(nullptr);
         ASSERT_EQ(d.InitPort(kCom41, 19200, 0, 8, 1, 4096, 4096, 3), 0) << i;
-        Collector c;
         c.attach(d);
         if (i % 3 == 0)
             d.PutString("x");
@@ -196,9 +196,9 @@ TEST(Win32Dispatcher, HungUpFarEndDoesNotSpinAndStillCloses)
 {
     auto pty = std::make_unique<PtyPair>();
     pty->exportAs(41);
+    Collector c;
     TApdWin32Dispatcher d(nullptr);
     ASSERT_EQ(d.InitPort(kCom41, 19200, 0, 8, 1, 4096, 4096, 3), 0);
-    Collector c;
     c.attach(d);
     d.PutString("abc");
     pty->hangUp();
