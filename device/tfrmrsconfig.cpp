@@ -56,6 +56,7 @@ enum Filter { NoFilter, IntegerFilter, IpAddressFilter, TimeFilter };
 TfrmRSConfig::TfrmRSConfig(QWidget* owner) : QDialog(owner)
 {
     BuildComponents();
+    CreateProtocolComponents();
 
     TimeTimer = new QTimer(this);
     TimeTimer->setObjectName("TimeTimer");

@@ -17,17 +17,7 @@
 
 using namespace rsconfig;
 
-int TfrmRSConfig::ScanPorts(int last)
-{
-    // Until the port component exists no port is found.
-    (void)last;
-    for (int32_t& p : PortList)
-        p = 0;
-    return 0;
-}
-
-void TfrmRSConfig::PrepareRequests() {}
-void TfrmRSConfig::ClosePortOnExit() {}
+// ScanPorts, PrepareRequests and ClosePortOnExit: tfrmrsconfig_protocol.cpp
 
 void TfrmRSConfig::cbxPortsChange()
 {
