@@ -99,8 +99,9 @@ TEST_F(Lights, MonitoringAskedForWhileClosedStartsAtOpen)
     port->SetOpen(false);
     EXPECT_FALSE(ctl->Monitoring());
     EXPECT_FALSE(rxd.Lit());
+    // A close that waits for the dispatcher completes, and the re-open with it, from the loop.
     port->SetOpen(true);
-    EXPECT_TRUE(ctl->Monitoring());
+    EXPECT_TRUE(pumpUntil([&] { return port->Open() && ctl->Monitoring(); }, 3000));
 }
 
 TEST_F(Lights, MonitoringSwitchedOnAndOffWhileClosedStaysOff)
