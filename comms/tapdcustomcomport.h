@@ -122,6 +122,10 @@ public:
     void SetOnTriggerOutbuffFree(TNotifyEvent E) { FOnTriggerOutbuffFree = std::move(E); UpdateHandlerFlag(); }
     void SetOnTriggerOutbuffUsed(TNotifyEvent E) { FOnTriggerOutbuffUsed = std::move(E); UpdateHandlerFlag(); }
     void SetOnTriggerOutSent(TNotifyEvent E) { FOnTriggerOutSent = std::move(E); UpdateHandlerFlag(); }
+    // The handlers set above, for components that chain them (the status lights).
+    const TTriggerAvailEvent& OnTriggerAvail() const { return FOnTriggerAvail; }
+    const TTriggerStatusEvent& OnTriggerStatus() const { return FOnTriggerStatus; }
+    const TTriggerTimerEvent& OnTriggerTimer() const { return FOnTriggerTimer; }
 
     // ---- Dispatcher ----
     // Opens the port on demand (AutoOpen) and returns the dispatcher, nullptr while closed.

@@ -25,7 +25,7 @@ public:
             return true;
         if (manager_->InEvent())
             QCoreApplication::postEvent(this, new QEvent(QEvent::Type(apw_FreeManager)));
-        else
+        else if (manager_->PacketList().isEmpty())  // a packet may have joined meanwhile
             delete manager_;  // detaches this window, which then goes with deleteLater
         return true;
     }

@@ -1,16 +1,54 @@
 // The packet manager's side that talks to its port and the port's dispatcher.
 #include "comms/tapdbasedispatcher.h"
+#include "comms/tapdcustomcomport.h"
 #include "comms/tapddatapacket.h"
 #include "comms/tapddatapacketmanager.h"
 
 static_assert(int(dstEnable) + int(plCollecting) == int(dstCollecting),
     "packet log steps follow the dispatch-log packet subtypes");
 
-void TApdDataPacketManager::AttachPort() {}
-void TApdDataPacketManager::DetachPort() {}
-TApdBaseDispatcher* TApdDataPacketManager::PortDispatcher() const { return nullptr; }
-bool TApdDataPacketManager::PortIsOpen() const { return false; }
-bool TApdDataPacketManager::PortIsLoading() const { return false; }
+void TApdDataPacketManager::AttachPort()
+{
+    if (!comPort_)
+        return;
+    comPort_->RegisterUserCallbackEx(this, [this](QObject*, TApdCallbackType Type) {
+        if (Type == ctOpen)
+            PortOpened();
+        else
+            PortClosing();  // closing and closed alike
+    });
+    // The window is the context: the connection goes with the manager.
+    portGone_ = QObject::connect(comPort_, &QObject::destroyed, notifyWindow_, [this] { PortDestroyed(); });
+    if (PortIsOpen() && !PortIsLoading())
+        SetEnabled(true);
+    enablePending_ = PortIsOpen() && !enabled_;
+}
+
+void TApdDataPacketManager::DetachPort()
+{
+    QObject::disconnect(portGone_);
+    if (comPort_)
+        comPort_->DeregisterUserCallbackEx(this);
+}
+
+TApdBaseDispatcher* TApdDataPacketManager::PortDispatcher() const
+{
+    // While shutting down the dispatcher still exists and the handler must leave it; a closed
+    // port is never opened from here.
+    if (!comPort_ || comPort_->PortState() == psClosed)
+        return nullptr;
+    return comPort_->Dispatcher();
+}
+
+bool TApdDataPacketManager::PortIsOpen() const
+{
+    return comPort_ && comPort_->PortState() == psOpen;
+}
+
+bool TApdDataPacketManager::PortIsLoading() const
+{
+    return comPort_ && comPort_->IsLoading();
+}
 
 int32_t TApdDataPacketManager::InstallHandler()
 {

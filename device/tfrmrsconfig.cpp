@@ -56,6 +56,7 @@ enum Filter { NoFilter, IntegerFilter, IpAddressFilter, TimeFilter };
 TfrmRSConfig::TfrmRSConfig(QWidget* owner) : QDialog(owner)
 {
     BuildComponents();
+    CreateProtocolComponents();
 
     TimeTimer = new QTimer(this);
     TimeTimer->setObjectName("TimeTimer");
@@ -328,8 +329,10 @@ void TfrmRSConfig::dtpDateTimeChange() { TimeTimer->stop(); }
 
 void TfrmRSConfig::ShowZoneOfOffset()
 {
-    if (frmTimezone)
+    if (frmTimezone) {
         edTimezoneStr->setText(frmTimezone->ZoneText(-StrToIntDef(edTimezone->text(), 0)));
+        edTimezoneStr->setCursorPosition(0);
+    }
 }
 
 void TfrmRSConfig::bbtSelTimezoneClick()
@@ -343,6 +346,7 @@ void TfrmRSConfig::bbtSelTimezoneClick()
     const int32_t bias = frmTimezone->ZoneBias;
     const bool daylight = frmTimezone->Daylight;
     edTimezoneStr->setText(frmTimezone->ZoneText(bias));
+    edTimezoneStr->setCursorPosition(0);
     edTimezone->setText(QString::number(-bias));
     edDaylight->setText(daylight ? "1" : "0");
 }

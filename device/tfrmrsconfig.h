@@ -20,6 +20,9 @@ class QTabWidget;
 class QTimeEdit;
 class QTimer;
 class TRadioGroup;
+class TApdComPort;
+class TApdDataPacket;
+class TTagTimer;
 
 // Reads a measuring device's configuration over RS-232, lets the operator edit it and
 // writes it back. Two stages: the port page (choose the port, connect), then the tab pages
@@ -216,6 +219,24 @@ public:
     rsconfig::ModemPanel ReadPanel() const { return m_readPanel; }
 
     // ---- RS-232 request protocol (tfrmrsconfig_protocol.cpp) ----
+    TApdComPort* ApdComPort = nullptr;  // 19200 8N1, DTR and RTS on, opened by ConnectDevice
+    TApdDataPacket* ApdDataPacket = nullptr;  // one reply: STX text ETX
+    TTagTimer* IOTimer = nullptr;  // 5 s per request; Tag 0 waiting, 1 answered, 99 timed out
+    QString ReplyText;  // the value of the last reply
+    bool ReplyError = false;  // the last reply began with '-'
+
+    // Creates the port, the packet and the timer (called once by the constructor).
+    void CreateProtocolComponents();
+    QString QueryValue(const QString& Key);
+    bool WriteValue(const QString& Key, const QString& Value);
+    bool SendCommand(const QString& Command);
+    bool ConnectDevice();
+    bool ConnectDeviceOnPort(int Port);
+    void ClosePort();
+    void SetPacketFraming(bool LineMode);
+    void ApdDataPacketStringPacket(QObject* Sender, const QString& Data);
+    void IOTimerTimer();
+    void Send(const QByteArray& Frame);
     // ---- end of RS-232 request protocol ----
 
 protected:

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSlider>
+#include <QSpacerItem>
 #include <QTabWidget>
 #include <QTimeEdit>
 #include <QVBoxLayout>
@@ -82,10 +83,14 @@ void row(QGridLayout* g, QLabel* l, QWidget* w)
     g->addWidget(w, r, 1);
 }
 
+// Label column of the pages; the modem panels use the same so their fields line up.
+constexpr int LabelColumnWidth = 200;
+
 QGridLayout* grid(QWidget* parent)
 {
     auto* g = new QGridLayout(parent);
     g->setColumnStretch(2, 1);
+    g->setColumnMinimumWidth(0, LabelColumnWidth);
     return g;
 }
 
@@ -124,6 +129,8 @@ void TfrmRSConfig::BuildComponents()
     BuildServicePage();
     BuildDisplayPage();
     BuildInfoPage();
+    // Takes the room of the pages while the port page shows.
+    top->addItem(new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Expanding));
 
     auto* status = new QHBoxLayout;
     lblStatus = label(this, "lblStatus");
@@ -146,7 +153,7 @@ void TfrmRSConfig::BuildComponents()
     buttons->addWidget(bbtContinue);
     top->addLayout(buttons);
 
-    resize(560, 520);
+    resize(760, 560);
 }
 
 void TfrmRSConfig::BuildStationPage()
@@ -219,6 +226,7 @@ void TfrmRSConfig::BuildInternetPage()
     pnlISDN = panel(tabInternet, "pnlISDN");
     auto* isdn = new QGridLayout(pnlISDN);
     isdn->setContentsMargins(0, 2, 0, 2);
+    isdn->setColumnMinimumWidth(0, LabelColumnWidth);
     lblISDNModem = label(pnlISDN, "lblISDNModem");
     lblProtokoll = label(pnlISDN, "lblProtokoll");
     cbxProtokoll = combo(pnlISDN, "cbxProtokoll");
@@ -232,6 +240,7 @@ void TfrmRSConfig::BuildInternetPage()
     pnlAnalog = panel(tabInternet, "pnlAnalog");
     auto* analog = new QGridLayout(pnlAnalog);
     analog->setContentsMargins(0, 2, 0, 2);
+    analog->setColumnMinimumWidth(0, LabelColumnWidth);
     lblWahl = label(pnlAnalog, "lblWahl");
     cbxWahl = combo(pnlAnalog, "cbxWahl");
     lblAmt = label(pnlAnalog, "lblAmt");
@@ -328,7 +337,7 @@ void TfrmRSConfig::BuildTimePage()
     lblTimezone = label(tabTime, "lblTimezone");
     edTimezoneStr = edit(tabTime, "edTimezoneStr");
     edTimezoneStr->setReadOnly(true);
-    edTimezoneStr->setMinimumWidth(320);
+    edTimezoneStr->setMinimumWidth(420);
     edTimezone = edit(tabTime, "edTimezone");
     edTimezone->hide();
     edDaylight = edit(tabTime, "edDaylight");

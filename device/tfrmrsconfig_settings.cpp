@@ -1,33 +1,41 @@
 // Reading and writing the device's configuration through the RS-232 requests.
 #include <QApplication>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimeEdit>
 
-#include "app/data/numbertext.h"
 #include "app/data/stationsettings.h"
+#include "app/data/tdatetime.h"
+#include "app/data/timerules.h"
 #include "app/mainformhvtk.h"
 #include "app/texts/sprachen.h"
+#include "app/windows/econverterror.h"
 #include "device/tfrmrsconfig.h"
+#include "device/ttagtimer.h"
 #include "platform/dialogs.h"
+#include "platform/exceptionguard.h"
+#include "platform/pczone.h"
 
 using namespace rsconfig;
 
-int TfrmRSConfig::ScanPorts(int last)
-{
-    // Until the port component exists no port is found.
-    (void)last;
-    for (int32_t& p : PortList)
-        p = 0;
-    return 0;
-}
+namespace {
 
-void TfrmRSConfig::PrepareRequests() {}
-void TfrmRSConfig::ClosePortOnExit() {}
+// The hour-glass for the length of a block.
+class HourGlass {
+public:
+    HourGlass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~HourGlass() { QApplication::restoreOverrideCursor(); }
+};
+
+}  // namespace
+
+// ScanPorts, PrepareRequests and ClosePortOnExit: tfrmrsconfig_protocol.cpp
 
 void TfrmRSConfig::cbxPortsChange()
 {
@@ -38,8 +46,99 @@ void TfrmRSConfig::cbxPortsChange()
     ClosePortOnExit();
 }
 
-void TfrmRSConfig::bbtContinueClick() {}
-void TfrmRSConfig::bbtTestClick() {}
-void TfrmRSConfig::bbtSetTimeClick() {}
-bool TfrmRSConfig::ReadAllSettings() { return false; }
-void TfrmRSConfig::WriteAllSettings() {}
+void TfrmRSConfig::bbtContinueClick()
+{
+    if (PageControl->isHidden()) {
+        if (!ConnectDevice())
+            return;
+        if (!ReadAllSettings())
+            return;
+        ProgressBar->setValue(0);
+        pnlCOM->hide();
+        PageControl->show();
+        PageControl->setCurrentIndex(0);
+        bbtContinue->setText(TxtFinish);
+        lblInfo->setText(TxtSetConfiguration);
+        return;
+    }
+    ProgressBar->setValue(0);
+    WriteAllSettings();
+    done(1);
+}
+
+bool TfrmRSConfig::ReadAllSettings()
+{
+    lblAction->setText(TxtReading);
+    HourGlass wait;
+    const ModemPanel none = ModemPanel::None;
+    for (const KeyEntry& k : KeyTable()) {
+        if (k.serviceOnly && !ServiceMode)
+            continue;
+        if (k.panel != none && k.panel != (m_readPanel == ModemPanel::Analog ? ModemPanel::Analog : ModemPanel::Isdn))
+            continue;
+        const QString value = QueryValue(QString::fromLatin1(k.readKey));
+        if (k.conversion == Conversion::ZoneOffset) {
+            try {
+                StrToInt(value);
+            } catch (const EConvertError& e) {
+                // After a time-out the read just ends; the window has been closed already.
+                if (IOTimer->Tag != 99)
+                    platform::ShowException(e.Message());
+                return false;
+            }
+        }
+        ApplyValue(k, value);
+        if (k.after == AfterRead::DhcpRule) {
+            cbxDHCPChange();
+        } else if (k.after == AfterRead::ModemAndDialRules) {
+            cbxModemChange();
+            cbxWahlArtChange();
+        }
+    }
+    Modified = false;
+    PageControl->setEnabled(true);
+    lblAction->setText(TxtOk);
+    return true;
+}
+
+void TfrmRSConfig::WriteAllSettings()
+{
+    lblAction->setText(TxtWriting);
+    {
+        HourGlass wait;
+        for (const char* key : WriteOrder()) {
+            const KeyEntry* k = FindKey(QString::fromLatin1(key));
+            if (!k || (k->serviceOnly && !ServiceMode))
+                continue;
+            // A failed write has shown its message; the others are written all the same.
+            WriteValue(QString::fromLatin1(key), ControlValue(*k));
+        }
+        SendCommand(ClosingCommand(ServiceMode));
+    }
+    lblAction->setText(TxtOk);
+    Modified = false;
+}
+
+void TfrmRSConfig::bbtTestClick()
+{
+    if (ConnectDevice() && SendCommand("test"))
+        platform::ShowMessage(MsgInternetTestStarted);
+}
+
+void TfrmRSConfig::bbtSetTimeClick()
+{
+    const QDate d = dtpDate->date();
+    const QTime t = dtpTime->time();
+    int32_t zone = 0, daylight = 0;
+    if (MainFormHvtk) {
+        zone = MainFormHvtk->SavedTimezone;
+        daylight = MainFormHvtk->SavedDaylight;
+    } else {
+        const platform::PcZone pc = platform::ReadPcZone();
+        zone = pc.secondsWest;
+        daylight = pc.daylight;
+    }
+    const uint32_t unix = DateTimeToUnix(EncodeDate(d.year(), d.month(), d.day()),
+                                         EncodeTime(t.hour(), t.minute(), t.second(), 0), zone, daylight);
+    SendCommand("DATE " + QString::number(unix));
+}

@@ -1,0 +1,270 @@
+// The RS-232 request protocol of the device configuration window: a query, a write or a
+// command per request frame, one framed reply per query and write, waited for with a
+// five-second limit while the user interface stays alive.
+#include "device/tfrmrsconfig.h"
+
+#include "app/data/stationsettings.h"
+#include "app/texts/sprachen.h"
+#include "comms/tapdcomport.h"
+#include "comms/tapddatapacket.h"
+#include "device/rs232frames.h"
+#include "device/ttagtimer.h"
+#include "platform/dialogs.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QProgressBar>
+
+namespace {
+
+constexpr int IOTimeoutMs = 5000;
+constexpr int TagWaiting = 0;
+constexpr int TagAnswered = 1;
+constexpr int TagTimedOut = 99;
+
+void SetWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+
+void RestoreCursor()
+{
+    if (QGuiApplication::overrideCursor())
+        QGuiApplication::restoreOverrideCursor();
+}
+
+}  // namespace
+
+void TfrmRSConfig::CreateProtocolComponents()
+{
+    // Built as a stored form is: properties first, then each component's Loaded.
+    ApdComPort = new TApdComPort(this);
+    ApdComPort->setObjectName(QStringLiteral("ApdComPort"));
+    ApdComPort->SetLoading(true);
+    ApdComPort->SetComNumber(1);  // always replaced by the station's port before opening
+    ApdComPort->SetAutoOpen(false);
+    ApdComPort->SetBaud(19200);
+    ApdComPort->SetDataBits(8);
+    ApdComPort->SetParity(pNone);
+    ApdComPort->SetStopBits(1);
+    ApdComPort->SetDTR(true);
+    ApdComPort->SetRTS(true);
+    ApdComPort->SetBufferFull(3686);
+    ApdComPort->SetBufferResume(409);
+    ApdComPort->SetTraceHex(false);
+
+    ApdDataPacket = new TApdDataPacket(this);
+    ApdDataPacket->setObjectName(QStringLiteral("ApdDataPacket"));
+    ApdDataPacket->SetLoading(true);
+    ApdDataPacket->SetComPort(ApdComPort);
+    ApdDataPacket->SetStartCond(scString);
+    ApdDataPacket->SetStartString(QByteArray(1, rs232::Stx));
+    ApdDataPacket->SetEndCond({ecString});
+    ApdDataPacket->SetEndString(QByteArray(1, rs232::Etx));
+    ApdDataPacket->SetIncludeStrings(false);
+    ApdDataPacket->OnStringPacket = [this](QObject* Sender, const QString& Data) {
+        ApdDataPacketStringPacket(Sender, Data);
+    };
+    ApdDataPacket->SetEnabled(true);  // starts matching when the port opens
+    ApdComPort->SetLoading(false);
+    ApdDataPacket->SetLoading(false);
+    ApdComPort->Loaded();
+    ApdDataPacket->Loaded();
+
+    IOTimer = new TTagTimer(this);
+    IOTimer->setObjectName(QStringLiteral("IOTimer"));
+    IOTimer->setInterval(IOTimeoutMs);
+    IOTimer->setSingleShot(false);
+    connect(IOTimer, &QTimer::timeout, this, [this] { IOTimerTimer(); });
+}
+
+void TfrmRSConfig::ApdDataPacketStringPacket(QObject*, const QString& Data)
+{
+    // A reply that comes after the time-out has no request left to answer.
+    if (IOTimer->Tag == TagTimedOut)
+        return;
+    const rs232::Reply reply = rs232::ParseReply(Data);
+    ReplyError = reply.error;
+    if (reply.hasValue)
+        ReplyText = reply.value;
+    IOTimer->Tag = TagAnswered;
+}
+
+void TfrmRSConfig::IOTimerTimer()
+{
+    IOTimer->Tag = TagTimedOut;
+    IOTimer->stop();
+    ClosePort();
+    platform::ShowMessage(MsgRs232Timeout);
+    close();
+}
+
+namespace {
+
+// Runs the event loop until a reply or the time-out ended the request; sleeps in the loop
+// instead of spinning: the reply and the timer both arrive as events.
+template <typename Done>
+void WaitForReply(Done done)
+{
+    for (int pass = 0; !done() && pass < 1000000; ++pass)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+}  // namespace
+
+void TfrmRSConfig::Send(const QByteArray& Frame)
+{
+    try {
+        ApdComPort->PutString(Frame);
+    } catch (...) {
+        IOTimer->stop();  // no request waits for a frame that was not sent
+        throw;
+    }
+}
+
+QString TfrmRSConfig::QueryValue(const QString& Key)
+{
+    if (IOTimer->Tag == TagTimedOut)
+        return ReplyText;
+    if (ProgressBar)
+        ProgressBar->setValue(ProgressBar->value() + 1);
+    IOTimer->Tag = TagWaiting;
+    IOTimer->start();
+    ReplyText.clear();
+    ReplyError = false;  // each request stands on its own reply
+    Send(rs232::QueryFrame(Key));
+    WaitForReply([this] { return !ReplyText.isEmpty() || IOTimer->Tag != TagWaiting; });
+    IOTimer->stop();
+    if (ReplyError) {
+        platform::ShowMessage(QStringLiteral("'") + Key + QStringLiteral("':") + MsgRs232ValueNotWritten);
+        return QString();
+    }
+    return ReplyText;
+}
+
+bool TfrmRSConfig::WriteValue(const QString& Key, const QString& Value)
+{
+    if (IOTimer->Tag == TagTimedOut)
+        return true;
+    if (ProgressBar)
+        ProgressBar->setValue(ProgressBar->value() + 1);
+    if (Key.isEmpty() || IOTimer->isActive())
+        return false;
+    IOTimer->Tag = TagWaiting;
+    IOTimer->start();
+    ReplyText.clear();
+    ReplyError = false;
+    Send(rs232::SetFrame(Key, Value));
+    WaitForReply([this] { return !ReplyText.isEmpty() || IOTimer->Tag != TagWaiting; });
+    IOTimer->stop();
+    if (IOTimer->Tag == TagTimedOut)
+        return false;  // not written; the time-out has said so already
+    if (!ReplyError && ReplyText == Value)
+        return true;
+    platform::ShowMessage(QStringLiteral("'") + Key + QStringLiteral("':") + MsgRs232ValueNotWritten);
+    return false;
+}
+
+bool TfrmRSConfig::SendCommand(const QString& Command)
+{
+    if (IOTimer->Tag == TagTimedOut)
+        return true;
+    if (Command.isEmpty() || IOTimer->isActive())
+        return false;
+    Send(rs232::CommandFrame(Command));
+    return true;
+}
+
+bool TfrmRSConfig::ConnectDevice()
+{
+    return ConnectDeviceOnPort(CurrentStation.PortNumber);
+}
+
+bool TfrmRSConfig::ConnectDeviceOnPort(int Port)
+{
+    if (ApdComPort->Open())
+        return true;
+    if (lblStatus)
+        lblStatus->setText(TxtConnecting);
+    SetWaitCursor();
+    try {
+        ApdComPort->SetComNumber(uint16_t(Port));
+        ApdComPort->SetOpen(true);
+    } catch (const std::exception&) {
+        platform::ShowMessage(MsgPortOpenFailed);
+        if (lblStatus)
+            lblStatus->setText(TxtNotConnected);
+        RestoreCursor();
+        return false;
+    }
+    ReplyError = false;
+    IOTimer->Tag = TagWaiting;
+    const QString serial = QueryValue(QStringLiteral("info.serial"));
+    RestoreCursor();
+    if (ProgressBar)
+        ProgressBar->setValue(0);
+    if (ReplyError || IOTimer->Tag == TagTimedOut) {
+        ClosePort();
+        if (lblStatus)
+            lblStatus->setText(TxtNotConnected);
+        return false;
+    }
+    if (lblStatus)
+        lblStatus->setText(TxtConnectedTo + serial);
+    return true;
+}
+
+void TfrmRSConfig::ClosePort()
+{
+    if (ApdComPort && ApdComPort->Open())
+        ApdComPort->SetOpen(false);
+}
+
+void TfrmRSConfig::SetPacketFraming(bool LineMode)
+{
+    ClosePort();
+    ApdDataPacket->SetEnabled(false);
+    if (LineMode) {
+        ApdDataPacket->SetStartString(QByteArray(1, '\n'));
+        ApdDataPacket->SetEndString(QByteArray(1, '\r'));
+    } else {
+        ApdDataPacket->SetStartCond(scString);
+        ApdDataPacket->SetStartString(QByteArray(1, rs232::Stx));
+        ApdDataPacket->SetEndString(QByteArray(1, rs232::Etx));
+    }
+    ApdDataPacket->SetEnabled(true);
+}
+
+// ---- Port scan and request state of the window ----
+
+int TfrmRSConfig::ScanPorts(int last)
+{
+    int found = 0;
+    for (int32_t& p : PortList)
+        p = 0;
+    for (int n = 1; n <= last && n <= 8; ++n) {
+        ApdComPort->SetComNumber(uint16_t(n));
+        try {
+            ApdComPort->SetOpen(true);
+        } catch (const std::exception&) {
+            // not present: the next one
+        }
+        if (ApdComPort->Open())
+            PortList[found++] = n;
+        ApdComPort->SetOpen(false);
+    }
+    PortList[found] = 0;
+    return found;
+}
+
+void TfrmRSConfig::PrepareRequests()
+{
+    ApdComPort->SetComNumber(uint16_t(CurrentStation.PortNumber));
+    ApdDataPacket->SetEnabled(true);
+    IOTimer->stop();
+    IOTimer->Tag = TagWaiting;
+}
+
+void TfrmRSConfig::ClosePortOnExit()
+{
+    ClosePort();
+    ApdComPort->SetComNumber(uint16_t(CurrentStation.PortNumber));
+}

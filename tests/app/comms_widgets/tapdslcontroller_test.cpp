@@ -1,0 +1,116 @@
+#include <QObject>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include "common/pump.h"
+#include "comms/eapdexception.h"
+#include "comms/tapdcomport.h"
+#include "comms/widgets/tapdslcontroller.h"
+#include "comms/widgets/tapdstatuslight.h"
+#include "peers/ptypair.h"
+
+namespace {
+
+// A port on COM43 (a pty) with its own avail handler, a controller found by its owner and
+// an RXD and a TXD lamp.
+struct Lights : ::testing::Test {
+    PtyPair pty;
+    QObject owner;
+    TApdComPort* port = nullptr;
+    TApdSLController* ctl = nullptr;
+    QWidget panel;
+    TApdStatusLight rxd{&panel};
+    TApdStatusLight txd{&panel};
+    int ownAvail = 0;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(pty.ok());
+        pty.exportAs(43);
+        port = new TApdComPort(&owner);
+        port->SetComNumber(43);
+        port->SetAutoOpen(false);
+        port->SetOnTriggerAvail([this](TApdCustomComPort*, uint16_t) { ++ownAvail; });
+        ctl = new TApdSLController(&owner);
+        ctl->Lights.RXDLight = &rxd;
+        ctl->Lights.TXDLight = &txd;
+    }
+    void TearDown() override
+    {
+        delete ctl;
+        port->SetOpen(false);
+        delete port;
+    }
+};
+
+}  // namespace
+
+TEST_F(Lights, ControllerFindsThePortAndNeedsOne)
+{
+    EXPECT_EQ(ctl->ComPort(), port);
+    EXPECT_EQ(ctl->Version(), "v4.06");
+    EXPECT_EQ(ctl->ErrorOffTimeout, 36);
+    EXPECT_EQ(ctl->RingOffTimeout, 8);
+    TApdSLController lonely;
+    EXPECT_THROW(lonely.SetMonitoring(true), EPortNotAssigned);
+    EXPECT_FALSE(lonely.Monitoring());
+}
+
+TEST_F(Lights, RxdStaysLitWhileDataIsUnreadTxdWhileOutputIsQueued)
+{
+    port->SetOpen(true);
+    ASSERT_TRUE(port->Open());
+    ctl->SetMonitoring(true);
+    ASSERT_TRUE(ctl->Monitoring());
+    EXPECT_FALSE(rxd.Lit());
+
+    ASSERT_TRUE(pty.write("hello"));
+    ASSERT_TRUE(pumpUntil([&] { return rxd.Lit(); }, 3000));
+    EXPECT_GT(ownAvail, 0);  // the port's own handler still runs
+    // Unread data keeps it lit across several off-times.
+    pumpFor(300);
+    EXPECT_TRUE(rxd.Lit());
+    port->FlushInBuffer();
+    EXPECT_TRUE(pumpUntil([&] { return !rxd.Lit(); }, 3000));
+
+    port->PutString("ping");
+    EXPECT_TRUE(pumpUntil([&] { return txd.Lit(); }, 3000));
+    EXPECT_EQ(pty.read(4), "ping");
+    EXPECT_TRUE(pumpUntil([&] { return !txd.Lit(); }, 3000));
+
+    // Switched off: the port's own handler is back, the lamps stay dark.
+    ctl->SetMonitoring(false);
+    const int before = ownAvail;
+    ASSERT_TRUE(pty.write("x"));
+    EXPECT_TRUE(pumpUntil([&] { return ownAvail > before; }, 3000));
+    EXPECT_FALSE(rxd.Lit());
+}
+
+TEST_F(Lights, MonitoringAskedForWhileClosedStartsAtOpen)
+{
+    ctl->SetMonitoring(true);
+    EXPECT_FALSE(ctl->Monitoring());
+    port->SetOpen(true);
+    EXPECT_TRUE(ctl->Monitoring());
+    ASSERT_TRUE(pty.write("a"));
+    EXPECT_TRUE(pumpUntil([&] { return rxd.Lit(); }, 3000));
+
+    // Closing ends the watch and the next open resumes it.
+    port->SetOpen(false);
+    EXPECT_FALSE(ctl->Monitoring());
+    EXPECT_FALSE(rxd.Lit());
+    // A close that waits for the dispatcher completes, and the re-open with it, from the loop.
+    port->SetOpen(true);
+    EXPECT_TRUE(pumpUntil([&] { return port->Open() && ctl->Monitoring(); }, 3000));
+}
+
+TEST_F(Lights, MonitoringSwitchedOnAndOffWhileClosedStaysOff)
+{
+    ctl->SetMonitoring(true);
+    ctl->SetMonitoring(false);
+    port->SetOpen(true);
+    EXPECT_FALSE(ctl->Monitoring());
+    ASSERT_TRUE(pty.write("a"));
+    EXPECT_TRUE(pumpUntil([&] { return ownAvail > 0; }, 3000));
+    EXPECT_FALSE(rxd.Lit());
+}

@@ -1,0 +1,322 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QTimeEdit>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/data/stationsettings.h"
+#include "app/mainformhvtk.h"
+#include "app/texts/sprachen.h"
+#include "app/texts/texts_windows.h"
+#include "app/windows/tfrmtimezone.h"
+#include "common/pump.h"
+#include "device/tfrmrsconfig.h"
+#include "peers/simdevice.h"
+#include "platform/dialogs.h"
+#include "platform/pczone.h"
+#include "platform/tradiogroup.h"
+
+using platform::DialogScript;
+using namespace rsconfig;
+
+namespace {
+
+// The window against simulated devices on pseudo-terminals, one per COM number asked for;
+// every other COM number points at a path that does not exist.
+class RsConfigDevice : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetLanguage(1);
+        ServiceMode = false;
+        ProjectToolRunning = false;
+        DialogScript::begin();
+        zone = std::make_unique<TfrmTimezone>();
+        frmTimezone = zone.get();
+        w = std::make_unique<TfrmRSConfig>();
+        frmRSConfig = w.get();
+        SetLanguage(1);
+        savedPort = CurrentStation.PortNumber;
+    }
+    void TearDown() override
+    {
+        w.reset();
+        frmTimezone = nullptr;
+        zone.reset();
+        devices.clear();
+        for (int n = 1; n <= 8; ++n)
+            qunsetenv(qPrintable(QString("QWLVIEW_COM%1").arg(n)));
+        DialogScript::end();
+        ServiceMode = false;
+        ProjectToolRunning = false;
+        CurrentStation.PortNumber = savedPort;
+    }
+
+    peers::SimDevice& deviceAt(std::initializer_list<int> ports)
+    {
+        portsAt(ports);
+        return *devices.front();
+    }
+
+    void portsAt(std::initializer_list<int> ports)
+    {
+        for (int n = 1; n <= 8; ++n)
+            qputenv(qPrintable(QString("QWLVIEW_COM%1").arg(n)),
+                    QByteArray("/nonexistent/qwlview-test-tty"));
+        for (int n : ports) {
+            devices.push_back(std::make_unique<peers::SimDevice>());
+            peers::SimDevice& d = *devices.back();
+            EXPECT_TRUE(d.ok());
+            d.start();
+            qputenv(qPrintable(QString("QWLVIEW_COM%1").arg(n)), QByteArray(d.ptyPath().c_str()));
+        }
+    }
+
+    // Shows the window, connects on COM1 and reads the configuration.
+    void connectAndRead()
+    {
+        CurrentStation.PortNumber = 1;
+        w->show();
+        w->bbtContinue->click();
+    }
+
+    std::vector<std::string> requested(peers::SimDevice::Request::Kind kind, peers::SimDevice& d)
+    {
+        std::vector<std::string> keys;
+        for (const auto& r : d.requests())
+            if (r.kind == kind)
+                keys.push_back(r.key);
+        return keys;
+    }
+
+    std::unique_ptr<TfrmTimezone> zone;
+    std::unique_ptr<TfrmRSConfig> w;
+    std::vector<std::unique_ptr<peers::SimDevice>> devices;
+    int savedPort = 1;
+};
+
+std::vector<std::string> expectedReads(bool service, bool analog)
+{
+    std::vector<std::string> keys = {"info.serial"};  // the connect probe
+    for (const KeyEntry& k : KeyTable()) {
+        if (k.serviceOnly && !service)
+            continue;
+        if (k.panel == ModemPanel::Isdn && analog)
+            continue;
+        if (k.panel == ModemPanel::Analog && !analog)
+            continue;
+        keys.push_back(k.readKey);
+    }
+    return keys;
+}
+
+std::vector<std::string> expectedWrites(bool service)
+{
+    std::vector<std::string> keys;
+    for (const char* key : WriteOrder())
+        if (service || !FindKey(key)->serviceOnly)
+            keys.push_back(key);
+    return keys;
+}
+
+}  // namespace
+
+TEST_F(RsConfigDevice, PortScanListsThePortsThatOpen)
+{
+    deviceAt({1, 3, 5});
+    CurrentStation.PortNumber = 4;
+    w->show();
+    ASSERT_EQ(w->cbxPorts->count(), 3);
+    EXPECT_EQ(w->cbxPorts->itemText(0), "COM 1");
+    EXPECT_EQ(w->cbxPorts->itemText(1), "COM 3");
+    EXPECT_EQ(w->cbxPorts->itemText(2), "COM 5");
+    EXPECT_EQ(w->cbxPorts->currentIndex(), 0);
+    EXPECT_EQ(CurrentStation.PortNumber, 1);
+    EXPECT_EQ(w->PortList[3], 0);
+    w->hide();
+
+    // A port that is found stays selected; choosing another takes its number.
+    CurrentStation.PortNumber = 5;
+    w->show();
+    EXPECT_EQ(w->cbxPorts->currentIndex(), 2);
+    w->cbxPorts->setCurrentIndex(1);
+    Q_EMIT w->cbxPorts->activated(1);
+    EXPECT_EQ(CurrentStation.PortNumber, 3);
+    w->hide();
+
+    // With the project tool running only the first two are tried.
+    ProjectToolRunning = true;
+    w->show();
+    ASSERT_EQ(w->cbxPorts->count(), 1);
+    EXPECT_EQ(w->cbxPorts->itemText(0), "COM 1");
+}
+
+TEST_F(RsConfigDevice, NoPortLeavesTheListEmptyAndThePortNumber)
+{
+    portsAt({});
+    CurrentStation.PortNumber = 6;
+    w->show();
+    EXPECT_EQ(w->cbxPorts->count(), 0);
+    EXPECT_EQ(w->cbxPorts->currentIndex(), -1);
+    EXPECT_EQ(CurrentStation.PortNumber, 6);
+    EXPECT_EQ(w->PortList[0], 0);
+}
+
+TEST_F(RsConfigDevice, FullReadFillsEveryControl)
+{
+    peers::SimDevice& d = deviceAt({1});
+    connectAndRead();
+    ASSERT_FALSE(w->PageControl->isHidden());
+    EXPECT_TRUE(w->pnlCOM->isHidden());
+    EXPECT_EQ(w->bbtContinue->text(), "Finish");
+    EXPECT_EQ(w->lblInfo->text(), "Set configuration:");
+    EXPECT_EQ(w->lblAction->text(), "Ok");
+    EXPECT_EQ(w->lblStatus->text(), "Online with " + QString::fromStdString(d.key("info.serial")));
+    EXPECT_EQ(requested(peers::SimDevice::Request::Query, d), expectedReads(false, true));
+    EXPECT_FALSE(w->Modified);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    for (const KeyEntry& k : KeyTable()) {
+        if (k.serviceOnly || k.conversion == Conversion::ModemType || k.panel == ModemPanel::Isdn)
+            continue;
+        const QString stored = QString::fromStdString(d.key(k.readKey));
+        EXPECT_EQ(k.writeKey ? w->ControlValue(k) : stored, stored) << k.readKey;
+    }
+    EXPECT_EQ(w->edSerial->text(), QString::fromStdString(d.key("info.serial")));
+    EXPECT_TRUE(w->edTimeServ1->text().isEmpty());  // service keys are not read
+    EXPECT_TRUE(w->edSWChecksum->text().isEmpty());
+    EXPECT_FALSE(w->pnlAnalog->isHidden());
+    EXPECT_TRUE(w->pnlISDN->isHidden());
+    EXPECT_EQ(w->edTimezoneStr->text().left(11), "(UTC+01:00)");
+    // The rules after the read: DHCP off, modem active, fixed dial times.
+    EXPECT_TRUE(w->edIPAddress->isEnabled());
+    EXPECT_TRUE(w->edTelProv->isEnabled());
+    EXPECT_TRUE(w->edWahlZt1->isEnabled());
+}
+
+TEST_F(RsConfigDevice, ServiceModeReadsTheServiceKeysAndIsdnPanel)
+{
+    ServiceMode = true;
+    peers::SimDevice& d = deviceAt({1});
+    d.setKey("ppp.modem", "isdn");
+    d.setKey("ppp.protokoll", "x");
+    d.setKey("ip.dhcp", "1");
+    connectAndRead();
+    ASSERT_FALSE(w->PageControl->isHidden());
+    EXPECT_EQ(requested(peers::SimDevice::Request::Query, d), expectedReads(true, false));
+    EXPECT_EQ(w->edTimeServ1->text(), QString::fromStdString(d.key("time.server1")));
+    EXPECT_EQ(w->edUpdtDir->text(), QString::fromStdString(d.key("update.dir")));
+    EXPECT_EQ(w->edSWChecksum->text(), QString::fromStdString(d.key("info.crc")));
+    EXPECT_FALSE(w->pnlISDN->isHidden());
+    EXPECT_EQ(w->cbxProtokoll->currentIndex(), 2);
+    EXPECT_FALSE(w->edIPAddress->isEnabled());
+}
+
+TEST_F(RsConfigDevice, WriteSendsEveryKeyInItsOrderThenReload)
+{
+    peers::SimDevice& d = deviceAt({1});
+    connectAndRead();
+    ASSERT_FALSE(w->PageControl->isHidden());
+    w->edServer->setText("ftp.other.org");
+    w->edContrast->setText("120");
+    w->cbxProtokoll->setCurrentIndex(0);
+    w->chbLight->setChecked(false);
+    w->rgpLanguage->SetItemIndex(1);
+    d.clearRecord();
+    w->bbtContinue->click();
+    EXPECT_TRUE(pumpUntil([&] { return d.commands().size() == 1; }, 5000));
+    EXPECT_EQ(requested(peers::SimDevice::Request::Write, d), expectedWrites(false));
+    EXPECT_EQ(d.commands(), std::vector<std::string>{"reload"});
+    EXPECT_EQ(d.key("ftpclient.host"), "ftp.other.org");
+    EXPECT_EQ(d.key("display.contrast"), "120");
+    EXPECT_EQ(d.key("ppp.protokoll"), "1");
+    EXPECT_EQ(d.key("display.led"), "0");
+    EXPECT_EQ(d.key("display.language"), "1");
+    EXPECT_EQ(d.key("ppp.usetime"), "1");
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_FALSE(w->Modified);
+    EXPECT_TRUE(DialogScript::shown().empty());
+}
+
+TEST_F(RsConfigDevice, ServiceModeWriteEndsWithReboot)
+{
+    ServiceMode = true;
+    peers::SimDevice& d = deviceAt({1});
+    connectAndRead();
+    ASSERT_FALSE(w->PageControl->isHidden());
+    w->edUpdtHost->setText("update.other.org");
+    d.clearRecord();
+    w->bbtContinue->click();
+    EXPECT_TRUE(pumpUntil([&] { return d.commands().size() == 1; }, 5000));
+    EXPECT_EQ(requested(peers::SimDevice::Request::Write, d), expectedWrites(true));
+    EXPECT_EQ(d.commands(), std::vector<std::string>{"reboot"});
+    EXPECT_EQ(d.key("update.host"), "update.other.org");
+}
+
+TEST_F(RsConfigDevice, DeviceThatFallsSilentMidReadEndsTheReadQuietly)
+{
+    peers::SimDevice& d = deviceAt({1});
+    peers::SimDevice::Script s;
+    s.silentAfter = 10;
+    d.setScript(s);
+    connectAndRead();
+    ASSERT_EQ(DialogScript::shown().size(), 1u);
+    EXPECT_EQ(DialogScript::shown()[0].text, "Timeout RS232 communication! Abort!");
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(d.requests().size(), 11u);  // nothing more after the time-out
+
+    // Usable again: the next showing starts on the port page and reads.
+    d.setScript(peers::SimDevice::Script());
+    DialogScript::clearShown();
+    connectAndRead();
+    EXPECT_FALSE(w->PageControl->isHidden());
+    EXPECT_TRUE(DialogScript::shown().empty());
+}
+
+TEST_F(RsConfigDevice, ZoneOffsetThatIsNoNumberStopsTheRead)
+{
+    peers::SimDevice& d = deviceAt({1});
+    d.setKey("time.offset", "abc");
+    connectAndRead();
+    ASSERT_EQ(DialogScript::shown().size(), 1u);
+    EXPECT_EQ(DialogScript::shown()[0].text, "'abc' is not a valid integer value");
+    EXPECT_TRUE(w->PageControl->isHidden());
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    const auto reads = requested(peers::SimDevice::Request::Query, d);
+    EXPECT_EQ(reads.back(), "time.offset");
+}
+
+TEST_F(RsConfigDevice, DateTimeAndTestCommands)
+{
+    peers::SimDevice& d = deviceAt({1});
+    connectAndRead();
+    ASSERT_FALSE(w->PageControl->isHidden());
+    d.clearRecord();
+    w->dtpDate->setDate(QDate(2024, 3, 1));
+    w->dtpTime->setTime(QTime(12, 30, 15));
+    w->bbtSetTime->click();
+    EXPECT_TRUE(pumpUntil([&] { return d.commands().size() == 1; }, 5000));
+    const int32_t west = MainFormHvtk ? MainFormHvtk->SavedTimezone : platform::ReadPcZone().secondsWest;
+    // 1 March 2024 is no summer time, so only the PC's zone shifts it.
+    EXPECT_EQ(d.commands()[0], "DATE " + std::to_string(1709296215LL + west));
+
+    w->bbtTest->click();
+    EXPECT_TRUE(pumpUntil([&] { return d.commands().size() == 2; }, 5000));
+    EXPECT_EQ(d.commands()[1], "test");
+    ASSERT_EQ(DialogScript::shown().size(), 1u);
+    EXPECT_EQ(DialogScript::shown()[0].text,
+              "Test connection with the internet is started.\nThe result is shown on the display.");
+}
