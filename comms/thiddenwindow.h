@@ -6,7 +6,7 @@
 #include <functional>
 
 // A hidden window of the library: a small QObject with a process-wide handle that messages
-// are addressed to (the spec's message numbers are kept as the event identities).
+// are addressed to (the library's message numbers are kept as the event identities).
 //
 // Thread rules: a window is created, used and destroyed on the GUI thread. PostMessage may be
 // called from any thread: the message becomes a posted event and is dropped when the window
