@@ -6,6 +6,8 @@
 #include "app/mainformhvtk.h"
 #include "app/startup.h"
 #include "app/texts/sprachen.h"
+#include "comms/appexceptionhook.h"
+#include "comms/widgets/tcomselectform.h"
 #include "platform/exceptionguard.h"
 #include "platform/signalclose.h"
 #include "platform/singleinstance.h"
@@ -43,6 +45,9 @@ int main(int argc, char** argv)
         instance.SetShowHandler(ActivateRunningInstance);
         instance.Listen();
         InitLanguageTexts();
+        // The port library raises from its event handlers; show those as every other handler does.
+        SetAppExceptionHandler([](const std::exception& e) { platform::ShowException(QString::fromUtf8(e.what())); });
+        InstallComSelectPrompt();
         CreateForms();
         platform::InstallCloseOnSignal([] {
             // An open dialog is cancelled first, so that its own loop ends too.
