@@ -35,6 +35,6 @@ sanitize: setup
 	@for s in thread address; do \
 	  cmake -S . -B build-$$s -G Ninja -DQWL_SANITIZE=$$s -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null && \
 	  cmake --build build-$$s -j $(JOBS) --target comms_tests && \
-	  (cd build-$$s && ctest -R '^(Dispatcher|SyncQueue|HiddenWindows|Delays|TraceLog|DispatchLog|ErrorTexts|CheckException|EventTimers|TickConversions)' --output-on-failure --timeout 300) || exit 1; \
+	  (cd build-$$s && TSAN_OPTIONS=suppressions=$(CURDIR)/tests/tsan.supp ctest -R '^(Dispatcher|SyncQueue|HiddenWindows|Delays|TraceLog|DispatchLog|ErrorTexts|CheckException|EventTimers|TickConversions|SerialDevice|Win32Dispatcher|PortFixture)' --output-on-failure --timeout 300) || exit 1; \
 	done
 	@cmake --build build-address -j $(JOBS) --target data_tests && build-address/tests/data_tests --gtest_brief=1
