@@ -1,10 +1,12 @@
 #include <QObject>
+#include <atomic>
 #include <QWidget>
 #include <gtest/gtest.h>
 
 #include "common/pump.h"
 #include "comms/eapdexception.h"
 #include "comms/tapdcomport.h"
+#include "comms/tapdwin32dispatcher.h"
 #include "comms/widgets/tapdslcontroller.h"
 #include "comms/widgets/tapdstatuslight.h"
 #include "peers/ptypair.h"
@@ -113,4 +115,55 @@ TEST_F(Lights, MonitoringSwitchedOnAndOffWhileClosedStaysOff)
     ASSERT_TRUE(pty.write("a"));
     EXPECT_TRUE(pumpUntil([&] { return ownAvail > 0; }, 3000));
     EXPECT_FALSE(rxd.Lit());
+}
+
+namespace {
+
+// The serial layer with line errors put in by the test (a pty has none of its own); they
+// stand until the test takes them back.
+class LineErrorDispatcher : public TApdWin32Dispatcher {
+public:
+    using TApdWin32Dispatcher::TApdWin32Dispatcher;
+    static inline std::atomic<int> Pending{0};
+    int GetComError(TComStat& Stat) override
+    {
+        return TApdWin32Dispatcher::GetComError(Stat) | Pending.load();
+    }
+};
+
+}  // namespace
+
+TEST_F(Lights, LineErrorsAndBreaksLightForTheirOffTime)
+{
+    TApdStatusLight error{&panel};
+    TApdStatusLight brk{&panel};
+    ctl->Lights.ERRORLight = &error;
+    ctl->Lights.BREAKLight = &brk;
+    ctl->ErrorOffTimeout = 4;  // ticks
+    ctl->BreakOffTimeout = 4;
+    port->CustomDispatcher = [](QObject* owner) { return new LineErrorDispatcher(owner); };
+    port->SetOpen(true);
+    ASSERT_TRUE(port->Open());
+    ctl->SetMonitoring(true);
+
+    LineErrorDispatcher::Pending = 2;  // overrun
+    ASSERT_TRUE(pty.write("a"));
+    ASSERT_TRUE(pumpUntil([&] { return error.Lit(); }, 3000));
+    EXPECT_FALSE(brk.Lit());
+    LineErrorDispatcher::Pending = 0;
+    EXPECT_TRUE(pumpUntil([&] { return !error.Lit(); }, 3000));
+
+    // Re-armed: the next error lights it again.
+    LineErrorDispatcher::Pending = 4;
+    ASSERT_TRUE(pty.write("b"));
+    EXPECT_TRUE(pumpUntil([&] { return error.Lit(); }, 3000));
+    LineErrorDispatcher::Pending = 0;
+    EXPECT_TRUE(pumpUntil([&] { return !error.Lit(); }, 3000));
+
+    LineErrorDispatcher::Pending = 16;  // break
+    ASSERT_TRUE(pty.write("c"));
+    ASSERT_TRUE(pumpUntil([&] { return brk.Lit(); }, 3000));
+    EXPECT_FALSE(error.Lit());
+    LineErrorDispatcher::Pending = 0;
+    EXPECT_TRUE(pumpUntil([&] { return !brk.Lit(); }, 3000));
 }
