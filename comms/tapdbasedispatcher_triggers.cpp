@@ -136,8 +136,9 @@ int TApdBaseDispatcher::SetStatusTrigger(int32_t Handle, uint16_t Value, bool Ac
     if (Activate) {
         switch (it->Kind) {
         case stModem:
-            // High byte: the lines to watch; low byte: their states when armed.
-            it->Value = uint16_t((Value & 0xFF00) | (ModemStatus & (Value >> 8)));
+            // The caller names the lines to watch (0x10 CTS, ...); they become the high byte,
+            // their states when armed the low byte.
+            it->Value = uint16_t(((Value & 0xFF) << 8) | (ModemStatus & Value & 0xFF));
             break;
         case stLine:
             it->Value = uint16_t((Value & 0x0F) << 1);

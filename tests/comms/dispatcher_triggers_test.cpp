@@ -272,7 +272,7 @@ TEST_F(DispatcherTriggers, StatusTriggers)
     ASSERT_EQ(d.SetStatusTrigger(usedT, 100, true), 0);
     ASSERT_EQ(d.SetStatusTrigger(sentT, 0, true), 0);
     ASSERT_EQ(d.SetStatusTrigger(lineT, 4, true), 0);   // framing
-    ASSERT_EQ(d.SetStatusTrigger(modemT, 0x1000, true), 0);  // CTS
+    ASSERT_EQ(d.SetStatusTrigger(modemT, 0x10, true), 0);  // CTS, as the status lights arm it
     d.Round();
     EXPECT_EQ(rec.lines, QStringList{QStringLiteral("h:7e04:%1:0").arg(sentT)});
     rec.lines.clear();
