@@ -61,6 +61,9 @@ public:
                        char& XOffChar);
     uint8_t GetModemStatus();
     uint8_t GetModemStatusPrim(uint8_t ClearMask);
+    // The modem lines (MS_* bits) as the device has them now; a seam for lines that the
+    // device cannot show (pseudo-terminals have none).
+    virtual int ReadModemLines(uint32_t& Lines) { return Device.GetModemStatus(Lines); }
     bool CheckCTS();
     bool CheckDSR();
     bool CheckRI();

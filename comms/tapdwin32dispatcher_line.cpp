@@ -253,7 +253,7 @@ uint8_t TApdWin32Dispatcher::GetModemStatusPrim(uint8_t ClearMask)
 {
     Lock lock(MainLock);
     uint32_t lines = 0;
-    Device.GetModemStatus(lines);
+    ReadModemLines(lines);
     ModemStatus = uint8_t((ModemStatus & 0x0F) | (lines & 0xF0));
     if (RingFlag.exchange(false))
         ModemStatus |= 4;
@@ -266,7 +266,7 @@ void TApdWin32Dispatcher::MapEventsToMS(uint32_t Events)
 {
     Lock lock(MainLock);
     uint32_t lines = 0;
-    Device.GetModemStatus(lines);
+    ReadModemLines(lines);
     const uint8_t now = uint8_t(lines & 0xF0);
     const uint8_t changed = uint8_t((now ^ ModemStatus) & 0xF0);
     uint8_t delta = 0;

@@ -3,8 +3,9 @@
 #include "comms/tapdwin32dispatcher.h"
 
 namespace {
-// Received data, CTS, DSR, carrier, break, line error and ring.
-constexpr uint32_t kWaitMask = EV_RXCHAR | EV_CTS | EV_DSR | EV_RLSD | EV_BREAK | EV_ERR | EV_RING;
+// Received data, CTS, DSR, carrier, break, line error, ring and its trailing edge (the ring
+// change that status triggers see; the device reports it here).
+constexpr uint32_t kWaitMask = EV_RXCHAR | EV_CTS | EV_DSR | EV_RLSD | EV_BREAK | EV_ERR | EV_RING | EV_RING_TE;
 }
 
 void TComThread::Execute()

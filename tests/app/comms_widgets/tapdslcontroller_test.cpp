@@ -1,4 +1,5 @@
 #include <QObject>
+#include <array>
 #include <atomic>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -166,4 +167,107 @@ TEST_F(Lights, LineErrorsAndBreaksLightForTheirOffTime)
     EXPECT_FALSE(error.Lit());
     LineErrorDispatcher::Pending = 0;
     EXPECT_TRUE(pumpUntil([&] { return !brk.Lit(); }, 3000));
+}
+
+namespace {
+
+// The serial layer with modem lines set by the test (a pty has none). A change wakes the
+// event wait and is reported as the device would: CTS, DSR, carrier, ring and its trailing
+// edge, as far as the waiter asked for them.
+class ModemLineDispatcher : public TApdWin32Dispatcher {
+public:
+    using TApdWin32Dispatcher::TApdWin32Dispatcher;
+    std::atomic<uint32_t> Lines{0};
+
+    void SetLines(uint32_t lines)
+    {
+        Lines = lines;
+        Device.StopWait();
+    }
+    int ReadModemLines(uint32_t& lines) override
+    {
+        lines = Lines.load();
+        return 0;
+    }
+    bool WaitComEvent(uint32_t& EvtMask) override
+    {
+        const uint32_t wanted = EvtMask;
+        TApdWin32Dispatcher::WaitComEvent(EvtMask);
+        const uint32_t now = Lines.load();
+        const uint32_t changed = now ^ seen;
+        seen = now;
+        if (changed & MS_CTS_ON) EvtMask |= EV_CTS;
+        if (changed & MS_DSR_ON) EvtMask |= EV_DSR;
+        if (changed & MS_RLSD_ON) EvtMask |= EV_RLSD;
+        if (changed & MS_RING_ON) EvtMask |= (now & MS_RING_ON) ? EV_RING : EV_RING_TE;
+        EvtMask &= wanted;
+        return EvtMask != 0;
+    }
+
+private:
+    uint32_t seen = 0;  // comm thread only
+};
+
+}  // namespace
+
+TEST_F(Lights, LineLampsFollowTheModemLinesAndRingLightsForItsOffTime)
+{
+    TApdStatusLight cts{&panel};
+    TApdStatusLight dsr{&panel};
+    TApdStatusLight dcd{&panel};
+    TApdStatusLight ring{&panel};
+    ctl->Lights.CTSLight = &cts;
+    ctl->Lights.DSRLight = &dsr;
+    ctl->Lights.DCDLight = &dcd;
+    ctl->Lights.RINGLight = &ring;
+    ctl->RingOffTimeout = 4;  // ticks
+    ModemLineDispatcher* dev = nullptr;
+    port->CustomDispatcher = [&](QObject* owner) { return dev = new ModemLineDispatcher(owner); };
+    port->SetOpen(true);
+    ASSERT_TRUE(port->Open());
+    ASSERT_NE(dev, nullptr);
+    dev->Lines = MS_DSR_ON;  // up before the watch starts: shown at once
+    ctl->SetMonitoring(true);
+    EXPECT_TRUE(dsr.Lit());
+    EXPECT_FALSE(cts.Lit());
+    EXPECT_FALSE(dcd.Lit());
+    EXPECT_FALSE(ring.Lit());
+
+    const auto lamps = [&] {
+        return std::array<bool, 3>{cts.Lit(), dsr.Lit(), dcd.Lit()};
+    };
+    using L = std::array<bool, 3>;
+    dev->SetLines(MS_DSR_ON | MS_CTS_ON);
+    EXPECT_TRUE(pumpUntil([&] { return lamps() == L{true, true, false}; }, 3000));
+    dev->SetLines(MS_CTS_ON | MS_RLSD_ON);
+    EXPECT_TRUE(pumpUntil([&] { return lamps() == L{true, false, true}; }, 3000));
+    dev->SetLines(MS_RLSD_ON);
+    EXPECT_TRUE(pumpUntil([&] { return lamps() == L{false, false, true}; }, 3000));
+    dev->SetLines(MS_DSR_ON);
+    EXPECT_TRUE(pumpUntil([&] { return lamps() == L{false, true, false}; }, 3000));
+    EXPECT_FALSE(ring.Lit());
+
+    // The ring lamp answers the trailing edge of the ring indicator and goes dark by itself;
+    // whatever the leading edge did has ended before the line drops.
+    dev->SetLines(MS_DSR_ON | MS_RING_ON);
+    pumpFor(100);
+    ASSERT_TRUE(pumpUntil([&] { return !ring.Lit(); }, 3000));
+    dev->SetLines(MS_DSR_ON);
+    ASSERT_TRUE(pumpUntil([&] { return ring.Lit(); }, 3000));
+    EXPECT_TRUE(pumpUntil([&] { return !ring.Lit(); }, 3000));
+    EXPECT_EQ(lamps(), (L{false, true, false}));
+
+    // A second ring lights it again.
+    dev->SetLines(MS_DSR_ON | MS_RING_ON);
+    pumpFor(100);
+    ASSERT_TRUE(pumpUntil([&] { return !ring.Lit(); }, 3000));
+    dev->SetLines(MS_DSR_ON);
+    EXPECT_TRUE(pumpUntil([&] { return ring.Lit(); }, 3000));
+    EXPECT_TRUE(pumpUntil([&] { return !ring.Lit(); }, 3000));
+
+    // Switched off, the lamps go dark and stay so.
+    ctl->SetMonitoring(false);
+    dev->SetLines(MS_CTS_ON | MS_DSR_ON | MS_RLSD_ON);
+    pumpFor(100);
+    EXPECT_EQ(lamps(), (L{false, false, false}));
 }
