@@ -3,10 +3,16 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
+#include <QVarLengthArray>
 #include <algorithm>
 #include <bit>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/data/datatree.h"
 #include "app/data/dbbfile.h"
@@ -54,6 +60,35 @@ std::unique_ptr<QFile> OpenReadOnly(const QString& path)
     return file;
 }
 
+enum class TProbe { Opened, Absent, Unreadable };
+
+// Nothing by that name, nor its folder: the search goes on.
+TProbe ProbeOfError(int error)
+{
+    return error == ENOENT || error == ENOTDIR ? TProbe::Absent : TProbe::Unreadable;
+}
+
+// One look at a minute's file in its month folder: a regular file is opened; anything
+// else that is there ends the search.
+TProbe ProbeHourFile(int folder, const char* name, std::unique_ptr<QFile>& file)
+{
+    const int fd = ::openat(folder, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return ProbeOfError(errno);
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return TProbe::Unreadable;
+    }
+    file = std::make_unique<QFile>();
+    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        file.reset();
+        return TProbe::Unreadable;
+    }
+    return TProbe::Opened;
+}
+
 }  // namespace
 
 QString ProgressText(int percent)
@@ -66,6 +101,18 @@ TDayLoader::TDayLoader(TSampleBuffer& samples, TMinuteLevels& levels, TDayLoader
 {
 }
 
+TDayLoader::~TDayLoader()
+{
+    CloseMonthFolder();
+}
+
+void TDayLoader::CloseMonthFolder()
+{
+    if (m_month.Fd >= 0)
+        ::close(m_month.Fd);
+    m_month = TMonthFolder();
+}
+
 void TDayLoader::ShowProgress(int percent)
 {
     m_host.ShowProgress(percent);
@@ -74,28 +121,70 @@ void TDayLoader::ShowProgress(int percent)
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-std::unique_ptr<QFile> TDayLoader::OpenHourFile(int h, int& m, int mMax, TDateTime date)
+void TDayLoader::UpdateStationFolder()
 {
     const TStationSettings& st = CurrentStation;
-    if (!m_host.OnlineMode()) {
-        // Within one local hour the minutes are plain seconds apart (no zone change).
-        const uint32_t hourStart = LocalToUnix(date, h, 0);
-        for (int k = m; k <= mMax; ++k) {
-            const uint32_t start = hourStart + uint32_t(60 * k);
-            // The folder follows the file's exact UTC start (zones such as +05:45).
-            LocalFilePath = JoinLocalPath({st.InitialDir, StationMonthDirOfUnix(start, st.RegionNumber, st.StationNumber),
-                                           DatedDbbNameOfUnix(start, st.StationNumber)});
-            auto file = OpenReadOnly(LocalFilePath);
-            if (file) {
-                m = k;
-                return file;
-            }
-            // A file that is there but cannot be read ends the search.
-            if (QFileInfo::exists(LocalFilePath))
-                return nullptr;
-        }
+    if (m_folder.Built && m_folder.Region == st.RegionNumber && m_folder.Station == st.StationNumber
+        && m_folder.InitialDir == st.InitialDir)
+        return;
+    m_folder.InitialDir = st.InitialDir;
+    m_folder.Region = st.RegionNumber;
+    m_folder.Station = st.StationNumber;
+    m_folder.Text = JoinLocalPath({st.InitialDir, StationDir(st.RegionNumber, st.StationNumber)});
+    m_folder.Bytes = QFile::encodeName(m_folder.Text);
+    m_folder.Built = true;
+}
+
+std::unique_ptr<QFile> TDayLoader::OpenLocalHourFile(int h, int& m, int mMax, TDateTime date)
+{
+    if (m > mMax)
         return nullptr;
+    UpdateStationFolder();
+    const int station = CurrentStation.StationNumber;
+    // The folder, then ".../yyyy/mm/yyyymmdd-hhmm00-sss.dbb" written behind it per minute.
+    constexpr int TailSpace = 64;
+    const qsizetype folderLength = m_folder.Bytes.size();
+    QVarLengthArray<char, 512> path(folderLength + TailSpace);
+    std::memcpy(path.data(), m_folder.Bytes.constData(), size_t(folderLength));
+    char* tail = path.data() + folderLength;
+    const auto pathText = [&] { return m_folder.Text + QLatin1String(tail); };
+
+    // Within one local hour the minutes are plain seconds apart (no zone change).
+    const uint32_t hourStart = LocalToUnix(date, h, 0);
+    std::unique_ptr<QFile> file;
+    TProbe probe = TProbe::Absent;
+    for (int k = m; k <= mMax && probe == TProbe::Absent; ++k) {
+        // The folder follows the file's exact UTC start (zones such as +05:45).
+        const TBrokenDownTime f = UtcBreakdown(hourStart + uint32_t(60 * k));
+        std::snprintf(tail, TailSpace, "/%.4d/%.2d/%.4d%.2d%.2d-%.2d%.2d00-%.3d.dbb", f.Year, f.Month + 1, f.Year,
+                      f.Month + 1, f.Day, f.Hour, f.Minute, station);
+        char* slash = std::strrchr(tail, '/');
+        if (f.Year != m_month.Year || f.Month != m_month.Month) {
+            CloseMonthFolder();
+            *slash = '\0';
+            m_month.Fd = ::open(path.data(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            m_month.Error = m_month.Fd < 0 ? errno : 0;
+            *slash = '/';
+            m_month.Year = f.Year;
+            m_month.Month = f.Month;
+        }
+        probe = m_month.Fd >= 0 ? ProbeHourFile(m_month.Fd, slash + 1, file) : ProbeOfError(m_month.Error);
+        if (probe == TProbe::Opened)
+            m = k;
     }
+    // The last path looked at, found or not, names the file in messages.
+    LocalFilePath = pathText();
+    if (!m_loading || m_month.Fd < 0)
+        CloseMonthFolder();
+    // A file that is there but cannot be read ends the search with nothing.
+    return file;
+}
+
+std::unique_ptr<QFile> TDayLoader::OpenHourFile(int h, int& m, int mMax, TDateTime date)
+{
+    if (!m_host.OnlineMode())
+        return OpenLocalHourFile(h, m, mMax, date);
+    const TStationSettings& st = CurrentStation;
     const QString local = JoinLocalPath({st.InitialDir, QString::fromLatin1(TempDbbFileName)});
     for (int k = m; k <= mMax; ++k) {
         const QString name = HexDbbName(date, h, k);
@@ -150,6 +239,15 @@ void TDayLoader::ReportEmptyFile()
 bool TDayLoader::LoadDay(TDateTime date)
 {
     BusyCursor busy;
+    struct LoadScope {
+        TDayLoader& loader;
+        explicit LoadScope(TDayLoader& l) : loader(l) { loader.m_loading = true; }
+        ~LoadScope()
+        {
+            loader.m_loading = false;
+            loader.CloseMonthFolder();
+        }
+    } scope(*this);
     int emptyFiles = 0;
     int step = 0;
     int64_t total = 0;
@@ -202,8 +300,7 @@ bool TDayLoader::LoadDay(TDateTime date)
         }
     }
 
-    for (int i = 0; i < MinutesPerDay; ++i)
-        m_levels[size_t(i)] = CalcLeq(m_samples.data() + SamplesPerMinute * i, SamplesPerMinute);
+    CalcMinuteLevels(m_samples, m_levels);
     ShowProgress(101);
     return total > 0;
 }

@@ -14,6 +14,9 @@ class TDayLoaderHost;
 class TDayLoader {
 public:
     TDayLoader(TSampleBuffer& samples, TMinuteLevels& levels, TDayLoaderHost& host);
+    ~TDayLoader();
+    TDayLoader(const TDayLoader&) = delete;
+    TDayLoader& operator=(const TDayLoader&) = delete;
 
     // True when at least one byte of samples was read.
     bool LoadDay(TDateTime date);
@@ -34,6 +37,31 @@ private:
     int ReadInto(QFile& file, int byteOffset, int skip, int count);
     void ReportEmptyFile();
     void ListRemoteMonths(TDateTime date);
+    std::unique_ptr<QFile> OpenLocalHourFile(int h, int& m, int mMax, TDateTime date);
+    // The station's folder in the local tree, built once for the station it was built for.
+    void UpdateStationFolder();
+
+    struct TStationFolder {
+        QString InitialDir;
+        int Region = -1;
+        int Station = -1;
+        bool Built = false;
+        QString Text;
+        QByteArray Bytes;
+    };
+    TStationFolder m_folder;
+
+    // The month folder of the last probe, open while a load runs (one path walk per month
+    // instead of one per minute); a folder that is not there is looked at again per hour.
+    struct TMonthFolder {
+        int Year = -1;
+        int Month = -1;
+        int Fd = -1;
+        int Error = 0;
+    };
+    TMonthFolder m_month;
+    bool m_loading = false;
+    void CloseMonthFolder();
 
     TSampleBuffer& m_samples;
     TMinuteLevels& m_levels;

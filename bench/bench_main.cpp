@@ -18,11 +18,23 @@ std::vector<Entry>& Entries()
     return entries;
 }
 
+std::vector<Entry>& EntriesBeforeApplication()
+{
+    static std::vector<Entry> entries;
+    return entries;
+}
+
 }  // namespace
 
 bool bench::Register(const char* name, BenchFunction run)
 {
     Entries().push_back({name, run});
+    return true;
+}
+
+bool bench::RegisterBeforeApplication(const char* name, BenchFunction run)
+{
+    EntriesBeforeApplication().push_back({name, run});
     return true;
 }
 
@@ -36,6 +48,9 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::setlocale(LC_NUMERIC, "C");
+    for (const Entry& e : EntriesBeforeApplication())
+        e.run();
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     for (const Entry& e : Entries())
