@@ -49,22 +49,25 @@ double CalcLeq(const uint16_t* samples, int n)
     const PowerTable& t = Table();
     const double* power = t.power.data();
     const uint8_t* valid = t.valid.data();
-    // Four partial sums keep the additions from waiting on each other.
-    double sum[4] = {0.0, 0.0, 0.0, 0.0};
+    // Four partial sums keep the additions from waiting on each other; named, they stay
+    // in registers.
+    double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
     int count = 0;
     int i = 0;
     for (; i + 4 <= n; i += 4) {
-        for (int j = 0; j < 4; ++j) {
-            const size_t level = samples[i + j] >> 2;
-            sum[j] += power[level];
-            count += valid[level];
-        }
+        const size_t l0 = samples[i] >> 2, l1 = samples[i + 1] >> 2, l2 = samples[i + 2] >> 2, l3 = samples[i + 3] >> 2;
+        s0 += power[l0];
+        s1 += power[l1];
+        s2 += power[l2];
+        s3 += power[l3];
+        count += valid[l0] + valid[l1] + valid[l2] + valid[l3];
     }
     for (; i < n; ++i) {
         const size_t level = samples[i] >> 2;
-        sum[0] += power[level];
+        s0 += power[level];
         count += valid[level];
     }
+    const double sum[4] = {s0, s1, s2, s3};
     return LeqOfSums(sum, count);
 }
 

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <clocale>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "bench.h"
@@ -44,16 +45,29 @@ void bench::Figure(const char* name, double value, const char* unit)
     std::fflush(stdout);
 }
 
+// Arguments, when given, name the benchmarks to run.
+static bool Selected(int argc, char** argv, const char* name)
+{
+    if (argc < 2)
+        return true;
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], name) == 0)
+            return true;
+    return false;
+}
+
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     std::setlocale(LC_NUMERIC, "C");
     for (const Entry& e : EntriesBeforeApplication())
-        e.run();
+        if (Selected(argc, argv, e.name))
+            e.run();
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     for (const Entry& e : Entries())
-        e.run();
+        if (Selected(argc, argv, e.name))
+            e.run();
     return 0;
 }
