@@ -88,6 +88,9 @@ bool SetLanguage(int language)
     ApplyTextsMainMenu(language);
     ApplyTextsMain(language);  // holiday rule, application title, then the texts built from it
     ApplyTextsRSConfig(language);
+    ApplyTextsDirSelect(language);
+    ApplyTextsStatName(language);
+    ApplyTextsInfo(language);
     ApplyTextsNumView(language);
     ApplyTextsTimezone(language);
     ApplyTextsStation(language);

@@ -1,0 +1,48 @@
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/texts/sprachen.h"
+#include "app/texts/texts_windows.h"
+#include "app/windows/tfrmdirselect.h"
+#include "app/windows/tfrminfo.h"
+#include "app/windows/tfrmstatname.h"
+
+namespace {
+QString u(const char* s)
+{
+    return QString::fromUtf8(s);
+}
+}  // namespace
+
+void ApplyTextsDirSelect(int lang)
+{
+    TfrmDirSelect* f = frmDirSelect;
+    if (!f)
+        return;
+    const bool de = lang == 0;
+    f->setWindowTitle(u(de ? "Verzeichnis wählen" : "Select directory"));
+    f->bbtQuit->setText(u(de ? "Abbrechen" : "Quit"));
+    f->bbtOk->setText(u(de ? "Übernehmen" : "OK"));
+    f->bbtCreate->setText(u(de ? "Neuer Ordner" : "New Folder"));
+}
+
+void ApplyTextsStatName(int lang)
+{
+    TfrmStatName* f = frmStatName;
+    if (!f)
+        return;
+    f->setWindowTitle(u(lang == 0 ? "Namen eingeben" : "Enter name"));
+    f->bbtOk->setText(u("OK"));
+}
+
+void ApplyTextsInfo(int lang)
+{
+    TfrmInfo* f = frmInfo;
+    if (!f)
+        return;
+    f->setWindowTitle(u("Info"));
+    f->bbtOk->setText(u("OK"));
+    f->lblProdName->setText(ApplicationTitle(lang));
+    f->lblVersion->setText(u("Version: ") + FileVersionString(3));
+    f->lblWebServer->setText(TfrmInfo::WebAddress());
+}
