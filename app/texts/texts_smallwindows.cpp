@@ -1,9 +1,11 @@
+#include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
 
 #include "app/texts/sprachen.h"
 #include "app/texts/texts_windows.h"
 #include "app/windows/tfrmdirselect.h"
+#include "app/windows/tfrmexceltransfer.h"
 #include "app/windows/tfrminfo.h"
 #include "app/windows/tfrmstatname.h"
 
@@ -45,4 +47,21 @@ void ApplyTextsInfo(int lang)
     f->lblProdName->setText(ApplicationTitle(lang));
     f->lblVersion->setText(u("Version: ") + FileVersionString(3));
     f->lblWebServer->setText(TfrmInfo::WebAddress());
+}
+
+void ApplyTextsExcelTransfer(int lang)
+{
+    TfrmExcelTransfer* f = frmExcelTransfer;
+    if (!f)
+        return;
+    const bool de = lang == 0;
+    f->setWindowTitle(u(de ? "Excel-Konvertierung" : "Excel-export"));
+    f->bbtConvert->setText(u(de ? "Konvertieren" : "Convert"));
+    f->bbtQuit->setText(u(de ? "Beenden" : "Quit"));
+    f->lblLoading->setText(u(de ? "Zu konvertierende Dateien:" : "Files to be converted:"));
+    f->lblDateRange->setText(u(de ? "Zeitbereich angeben:" : "Enter date range:"));
+    f->lblFrom->setText(u(de ? "von:" : "from:"));
+    f->lblTo->setText(u(de ? "bis:" : "to:"));
+    f->lblStatName->setText(u("Station:"));
+    f->SaveDialog->setWindowTitle(u(de ? "Datei-Prefix für EXCEL-Dateien eingeben" : "Enter file prefix for excel files"));
 }

@@ -15,3 +15,4 @@ void ApplyTextsSelSprache(int lang);
 void ApplyTextsDirSelect(int lang);
 void ApplyTextsStatName(int lang);
 void ApplyTextsInfo(int lang);
+void ApplyTextsExcelTransfer(int lang);
