@@ -96,6 +96,7 @@ bool SetLanguage(int language)
     ApplyTextsTimezone(language);
     ApplyTextsStation(language);
     ApplyTextsStatEdit(language);
+    ApplyTextsImport(language);
     ApplyTextsSelSprache(language);
     return true;
 }

@@ -6,6 +6,7 @@
 #include "app/texts/texts_windows.h"
 #include "app/windows/tfrmdirselect.h"
 #include "app/windows/tfrmexceltransfer.h"
+#include "app/windows/tfrmimport.h"
 #include "app/windows/tfrminfo.h"
 #include "app/windows/tfrmstatname.h"
 
@@ -64,4 +65,16 @@ void ApplyTextsExcelTransfer(int lang)
     f->lblTo->setText(u(de ? "bis:" : "to:"));
     f->lblStatName->setText(u("Station:"));
     f->SaveDialog->setWindowTitle(u(de ? "Datei-Prefix für EXCEL-Dateien eingeben" : "Enter file prefix for excel files"));
+}
+
+void ApplyTextsImport(int lang)
+{
+    TfrmImport* f = frmImport;
+    if (!f)
+        return;
+    const bool de = lang == 0;
+    f->setWindowTitle(u(de ? "Messdaten Importieren" : "Import measuring data"));
+    f->bbtExit->setText(u(de ? "Beenden" : "Exit"));
+    f->bbtImport->setText(u(de ? "Importieren" : "Import"));
+    f->bbtDestDir->setText(u(de ? "Station wechseln" : "Select station"));
 }

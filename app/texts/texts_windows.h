@@ -16,3 +16,4 @@ void ApplyTextsDirSelect(int lang);
 void ApplyTextsStatName(int lang);
 void ApplyTextsInfo(int lang);
 void ApplyTextsExcelTransfer(int lang);
+void ApplyTextsImport(int lang);
