@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -20,16 +19,11 @@
 #include "app/windows/tfrmdirselect.h"
 #include "app/windows/tfrmstation.h"
 #include "platform/exceptionguard.h"
+#include "platform/waitcursor.h"
 
 TfrmImport* frmImport = nullptr;
 
 namespace {
-
-class BusyCursor {
-public:
-    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-};
 
 template <class W>
 W* Named(W* w, const char* name)
@@ -134,7 +128,7 @@ void TfrmImport::ShowSource(const QString& root)
     lbxFiles->clear();
     lblRootDir->setText(root);
     {
-        BusyCursor busy;
+        platform::WaitCursor busy;
         ScanDbbFiles(root);
     }
     bbtImport->setEnabled(lbxFiles->count() > 0);
@@ -159,7 +153,7 @@ void TfrmImport::bbtImportClick()
     const QString dataDir = CurrentStation.InitialDir;
     bbtImport->setEnabled(false);
     bbtDestDir->setEnabled(false);
-    BusyCursor busy;
+    platform::WaitCursor busy;
     m_copied = 0;
     for (int i = 0; i < lbxFiles->count(); ++i) {
         QListWidgetItem* item = lbxFiles->item(i);

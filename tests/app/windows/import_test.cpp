@@ -50,6 +50,7 @@ protected:
             chooser->SelectFolder(folder);
             chooser->bbtOk->click();
         });
+        w->lblRootDir->clear();
         w->show();
         pumpUntil([this] { return !lblRootDirEmpty() || !w->isVisible(); });
         if (w->isVisible())
