@@ -1,9 +1,7 @@
 #include "app/tdayloader.h"
 
 #include <QCoreApplication>
-#include <QCursor>
 #include <QFile>
-#include <QGuiApplication>
 #include <QVarLengthArray>
 #include <algorithm>
 #include <bit>
@@ -23,6 +21,7 @@
 #include "app/tdayloaderhost.h"
 #include "app/texts/sprachen.h"
 #include "platform/dialogs.h"
+#include "platform/waitcursor.h"
 
 namespace {
 
@@ -34,28 +33,10 @@ static_assert(std::endian::native == std::endian::little, "sample words are litt
 // A load gives up after this many files that yield no samples.
 constexpr int MaxEmptyFiles = 3;
 
-// Hourglass for the load; only where there is a screen to show it.
-class BusyCursor {
-public:
-    BusyCursor() : m_set(qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr)
-    {
-        if (m_set)
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~BusyCursor()
-    {
-        if (m_set)
-            QGuiApplication::restoreOverrideCursor();
-    }
-
-private:
-    bool m_set;
-};
-
 std::unique_ptr<QFile> OpenReadOnly(const QString& path)
 {
     auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::ReadOnly))
+    if (!OpenDbbFile(*file))
         return nullptr;
     return file;
 }
@@ -238,7 +219,7 @@ void TDayLoader::ReportEmptyFile()
 
 bool TDayLoader::LoadDay(TDateTime date)
 {
-    BusyCursor busy;
+    platform::WaitCursor busy;
     struct LoadScope {
         TDayLoader& loader;
         explicit LoadScope(TDayLoader& l) : loader(l) { loader.m_loading = true; }
