@@ -9,6 +9,7 @@
 #include "comms/appexceptionhook.h"
 #include "comms/widgets/tcomselectform.h"
 #include "platform/exceptionguard.h"
+#include "platform/firstpaint.h"
 #include "platform/signalclose.h"
 #include "platform/singleinstance.h"
 
@@ -59,6 +60,9 @@ int main(int argc, char** argv)
             if (MainFormHvtk)
                 MainFormHvtk->close();
         });
+        // For the start-up benchmark only.
+        if (!qEnvironmentVariableIsEmpty("QWLVIEW_REPORT_FIRST_PAINT"))
+            platform::ReportFirstPaint(MainFormHvtk);
         MainFormHvtk->show();
         // Closed already while the first showing still waited for a station.
         if (MainFormHvtk->isVisible()) {

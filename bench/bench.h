@@ -12,6 +12,8 @@ bool Register(const char* name, BenchFunction run);
 // Runs before the QApplication exists (figures of a program without Qt's state).
 bool RegisterBeforeApplication(const char* name, BenchFunction run);
 void Figure(const char* name, double value, const char* unit);
+// The minimal Qt Widgets program of the start-up benchmark (qwlbench --minimal-window).
+int MinimalWindowMain(int argc, char** argv);
 // Median of the run times, in microseconds, of repeats calls of f.
 template <typename F>
 double MedianMicros(int repeats, F&& f);

@@ -58,6 +58,8 @@ static bool Selected(int argc, char** argv, const char* name)
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && std::strcmp(argv[1], "--minimal-window") == 0)
+        return bench::MinimalWindowMain(argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     std::setlocale(LC_NUMERIC, "C");
