@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,6 +43,10 @@ std::unique_ptr<QFile> OpenReadOnly(const QString& path)
 }
 
 enum class TProbe { Opened, Absent, Unreadable };
+
+// Misses in one month folder after which its names are read at once: more than a day
+// with a file each hour needs, fewer than an hour without files costs.
+constexpr int ListAfterMisses = 24;
 
 // Nothing by that name, nor its folder: the search goes on.
 TProbe ProbeOfError(int error)
@@ -116,6 +121,46 @@ void TDayLoader::UpdateStationFolder()
     m_folder.Built = true;
 }
 
+void TDayLoader::ListMonthFolder(const char* probeName)
+{
+    m_month.Listed = true;
+    m_month.Present.assign(31 * 1440 / 64 + 1, 0);
+    // Every name a probe of this folder can ask for: "yyyymm" dd "-" hhmm "00-sss.dbb".
+    const size_t length = std::strlen(probeName);
+    constexpr size_t DayAt = 6, DashAt = 8, HourAt = 9, TailAt = 13;
+    if (length <= TailAt) {
+        m_month.Listed = false;
+        return;
+    }
+    const int fd = ::dup(m_month.Fd);
+    DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (!dir) {
+        if (fd >= 0)
+            ::close(fd);
+        m_month.Listed = false;
+        return;
+    }
+    const auto twoDigits = [](const char* p) {
+        return p[0] >= '0' && p[0] <= '9' && p[1] >= '0' && p[1] <= '9' ? (p[0] - '0') * 10 + (p[1] - '0') : -1;
+    };
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const char* name = entry->d_name;
+        if (std::strlen(name) != length || std::memcmp(name, probeName, DayAt) != 0 || name[DashAt] != '-'
+            || std::memcmp(name + TailAt, probeName + TailAt, length - TailAt) != 0)
+            continue;
+        const int day = twoDigits(name + DayAt), hour = twoDigits(name + HourAt), minute = twoDigits(name + HourAt + 2);
+        if (day < 1 || day > 31 || hour < 0 || hour > 23 || minute < 0 || minute > 59)
+            continue;
+        const int i = (day - 1) * 1440 + hour * 60 + minute;
+        m_month.Present[size_t(i / 64)] |= uint64_t(1) << (i % 64);
+    }
+    // A listing cut short is no proof that a file is missing.
+    if (errno != 0)
+        m_month.Listed = false;
+    ::closedir(dir);
+}
+
 std::unique_ptr<QFile> TDayLoader::OpenLocalHourFile(int h, int& m, int mMax, TDateTime date)
 {
     if (m > mMax)
@@ -143,15 +188,31 @@ std::unique_ptr<QFile> TDayLoader::OpenLocalHourFile(int h, int& m, int mMax, TD
         if (f.Year != m_month.Year || f.Month != m_month.Month) {
             CloseMonthFolder();
             *slash = '\0';
-            m_month.Fd = ::open(path.data(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            m_month.Fd = ::open(path.data(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            m_month.Readable = m_month.Fd >= 0;
+            // A folder that may be searched but not read: probe every minute.
+            if (m_month.Fd < 0 && errno == EACCES)
+                m_month.Fd = ::open(path.data(), O_PATH | O_DIRECTORY | O_CLOEXEC);
             m_month.Error = m_month.Fd < 0 ? errno : 0;
             *slash = '/';
             m_month.Year = f.Year;
             m_month.Month = f.Month;
         }
-        probe = m_month.Fd >= 0 ? ProbeHourFile(m_month.Fd, slash + 1, file) : ProbeOfError(m_month.Error);
+        if (m_month.Fd < 0) {
+            probe = ProbeOfError(m_month.Error);
+            continue;
+        }
+        if (!m_month.Listed && m_month.Readable && m_month.Misses >= ListAfterMisses)
+            ListMonthFolder(slash + 1);
+        const int minuteOfMonth = (f.Day - 1) * 1440 + f.Hour * 60 + f.Minute;
+        if (m_month.Listed && !(m_month.Present[size_t(minuteOfMonth / 64)] >> (minuteOfMonth % 64) & 1))
+            probe = TProbe::Absent;
+        else
+            probe = ProbeHourFile(m_month.Fd, slash + 1, file);
         if (probe == TProbe::Opened)
             m = k;
+        else
+            ++m_month.Misses;
     }
     // The last path looked at, found or not, names the file in messages.
     LocalFilePath = pathText();

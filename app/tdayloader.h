@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <memory>
+#include <vector>
 
 #include "app/daymodel.h"
 #include "app/data/tdatetime.h"
@@ -53,12 +54,20 @@ private:
 
     // The month folder of the last probe, open while a load runs (one path walk per month
     // instead of one per minute); a folder that is not there is looked at again per hour.
+    // After many misses in it, its names are read once and the minutes without a file
+    // are passed over without asking the system.
     struct TMonthFolder {
         int Year = -1;
         int Month = -1;
         int Fd = -1;
         int Error = 0;
+        bool Readable = false;
+        int Misses = 0;
+        bool Listed = false;
+        // One bit per minute of the month: (day - 1) * 1440 + hour * 60 + minute.
+        std::vector<uint64_t> Present;
     };
+    void ListMonthFolder(const char* probeName);
     TMonthFolder m_month;
     bool m_loading = false;
     void CloseMonthFolder();

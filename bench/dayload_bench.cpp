@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <memory>
@@ -29,6 +30,17 @@ void DayLoad()
         dbbtest::HourFile f;
         f.utcStart = midnight + 3600 * h + 1200;
         paths << dbbtest::WriteLocalHour(dir.path(), f);
+    }
+
+    // The month folder holds a file for every hour, as a station's does; their contents do
+    // not matter here. The empty day, 10 November, and the days around it stay empty.
+    for (int day = 1; day <= 30; ++day) {
+        for (int h = 0; h < 24 && (day < 9 || day > 11); ++h) {
+            const int64_t start = dbbtest::UtcSeconds(2007, 11, day, h) + 1200;
+            const QString path = QDir(dir.path()).filePath(dbbtest::LocalTreePath(1, 5, start));
+            if (!QFile::exists(path))
+                dbbtest::WriteFile(dir.path(), dbbtest::LocalTreePath(1, 5, start), QByteArray());
+        }
     }
 
     auto samples = std::make_unique<TSampleBuffer>();
