@@ -46,9 +46,10 @@ public:
 
     uint8_t StationChanged = 0;
 
+    void done(int r) override;
+
 protected:
     void showEvent(QShowEvent* e) override;
-    void done(int r) override;
 
 private:
     void UpdateStationLabel();
