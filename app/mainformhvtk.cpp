@@ -17,7 +17,7 @@
 #include <QVBoxLayout>
 #include <clocale>
 
-#include "app/graphevents.h"
+#include "app/graph/graphevents.h"
 #include "platform/exceptionguard.h"
 #include "platform/tradiogroup.h"
 
