@@ -73,6 +73,7 @@ TMainFormHvtk::TMainFormHvtk(QWidget* owner) : QMainWindow(owner)
     RemoteFileList = std::make_unique<TStringList>();
 
     new TGraphEvents(this);
+    ConnectMenuCommands();
     FormCreate();
 }
 
