@@ -3,7 +3,7 @@
 #include <random>
 #include <gtest/gtest.h>
 
-#include "app/canvas.h"
+#include "app/graph/canvas.h"
 
 namespace {
 
