@@ -22,6 +22,7 @@
 #include "app/tdayloaderhost.h"
 #include "app/texts/sprachen.h"
 #include "platform/dialogs.h"
+#include "platform/regularfile.h"
 #include "platform/waitcursor.h"
 
 namespace {
@@ -58,21 +59,16 @@ TProbe ProbeOfError(int error)
 // else that is there ends the search.
 TProbe ProbeHourFile(int folder, const char* name, std::unique_ptr<QFile>& file)
 {
-    const int fd = ::openat(folder, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return ProbeOfError(errno);
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
+    auto opened = std::make_unique<QFile>();
+    switch (platform::OpenRegularFileAt(folder, name, *opened)) {
+    case platform::OpenResult::Opened:
+        file = std::move(opened);
+        return TProbe::Opened;
+    case platform::OpenResult::Missing:
+        return TProbe::Absent;
+    default:
         return TProbe::Unreadable;
     }
-    file = std::make_unique<QFile>();
-    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        file.reset();
-        return TProbe::Unreadable;
-    }
-    return TProbe::Opened;
 }
 
 }  // namespace
