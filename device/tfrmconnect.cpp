@@ -9,15 +9,15 @@
 #include <QVBoxLayout>
 
 #include "app/data/numbertext.h"
+#include "app/data/runtimetexts.h"
 #include "app/data/stationsettings.h"
-#include "app/texts/sprachen.h"
-#include "app/windows/tfrmstation.h"
-#include "app/windows/tstringgrid.h"
+#include "device/programstate.h"
 #include "device/tdatamodudp.h"
 #include "device/ttagtimer.h"
 #include "platform/dialogs.h"
 #include "platform/exceptionguard.h"
 #include "platform/ipaddrtable.h"
+#include "platform/tstringgrid.h"
 
 using platform::Guard;
 using namespace searchreply;
@@ -158,7 +158,7 @@ void TfrmConnect::EvaluateReplies()
         sgrDevices->SetCells(1, row, QueryValue(reply, id));
         reply = DataModUDP ? DataModUDP->QueryDevice(address, id + QStringLiteral(" 6 STATION.STATION?")) : QString();
         sgrDevices->SetCells(2, row, QueryValue(reply, id));
-        const QString name = frmStation ? frmStation->StationName(sgrDevices->Cells(1, row), sgrDevices->Cells(2, row)) : QString();
+        const QString name = ProgramState().StationName(sgrDevices->Cells(1, row), sgrDevices->Cells(2, row));
         sgrDevices->SetCells(0, row, name.isEmpty() ? QLatin1String(SearchedModel) : name);
         ++row;
     }
@@ -180,8 +180,9 @@ void TfrmConnect::bbtOKClick()
 {
     // Without a device nothing is taken: no station may lose its address to an empty row.
     const int r = SelectedDeviceRow();
-    if (r == 0 || !frmStation)
+    if (r == 0)
         return;
+    TProgramState& stations = ProgramState();
     const int region = StrToIntDef(sgrDevices->Cells(1, r), -1);
     const int station = StrToIntDef(sgrDevices->Cells(2, r), -1);
     if (region == -1 || station == -1) {
@@ -190,18 +191,18 @@ void TfrmConnect::bbtOKClick()
             bbtQuitClick();
             return;
         }
-        frmStation->exec();
+        stations.ShowStationList();
         TakeDevice(r);
         return;
     }
-    frmStation->WriteStationRow(CurrentStation);  // the station current so far keeps its data
-    while (!frmStation->FindStation(sgrDevices->Cells(1, r), sgrDevices->Cells(2, r))) {
+    stations.WriteStationRow(CurrentStation);  // the station current so far keeps its data
+    while (!stations.FindStation(sgrDevices->Cells(1, r), sgrDevices->Cells(2, r))) {
         if (platform::MessageDlg(MsgNoStationForDevice, platform::MsgDlgType::Confirmation,
                                  platform::mbYes | platform::mbNo) != platform::mrYes) {
             bbtQuitClick();
             return;
         }
-        frmStation->exec();
+        stations.ShowStationList();
     }
     TakeDevice(r);
 }
@@ -209,10 +210,11 @@ void TfrmConnect::bbtOKClick()
 void TfrmConnect::TakeDevice(int r)
 {
     const QString address = sgrDevices->Cells(3, r);
-    if (!frmStation->ReadStationRow(CurrentStation))
+    TProgramState& stations = ProgramState();
+    if (!stations.ReadStationRow(CurrentStation))
         return;
     CurrentStation.IPAddress = address;
-    frmStation->WriteStationRow(CurrentStation);
+    stations.WriteStationRow(CurrentStation);
     ResultValue = 1;
     close();
 }

@@ -2,7 +2,7 @@
 #include <QPushButton>
 
 #include "app/texts/texts_windows.h"
-#include "app/windows/tstringgrid.h"
+#include "platform/tstringgrid.h"
 #include "device/tfrmconnect.h"
 
 void ApplyTextsConnect(int lang)

@@ -6,8 +6,9 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+#include "app/appstate.h"
 #include "app/windows/stationwindows.h"
-#include "app/windows/tstringgrid.h"
+#include "platform/tstringgrid.h"
 #include "common/netns.h"
 #include "common/pump.h"
 #include "device/searchreplies.h"
@@ -39,6 +40,7 @@ protected:
     {
         frmConnect = &conn;
         DataModUDP = &udp;
+        RegisterProgramState();
         SetLanguage(1);
         TStringGrid* list = w.st->stgList;
         list->SetRowCount(3);
@@ -53,6 +55,7 @@ protected:
     void TearDown() override
     {
         conn.close();
+        UnregisterProgramState();
         frmConnect = nullptr;
         DataModUDP = nullptr;
     }
