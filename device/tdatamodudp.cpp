@@ -1,10 +1,9 @@
 #include "device/tdatamodudp.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <exception>
 
 #include "device/tfrmconnect.h"
+#include "platform/eventwait.h"
 
 TDataModUDP* DataModUDP = nullptr;
 
@@ -12,19 +11,6 @@ namespace {
 
 constexpr int QueryTimeoutMs = 1000;
 constexpr int MaxReplyBytes = 255;
-
-// Runs the event loop until done() holds or the deadline passed; sleeps between events (the
-// reply, the time-out and the deadline's own timer all wake it).
-template <typename Done>
-void WaitUntil(Done done, int timeoutMs)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    QTimer wake;
-    wake.setSingleShot(true);
-    wake.start(timeoutMs);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-}
 
 }  // namespace
 
@@ -81,7 +67,7 @@ QString TDataModUDP::QueryDevice(const QString& address, const QString& command)
     }
     // The deadline is the query's own as well: a nested query that stops the shared timer
     // must not leave this one waiting for good.
-    WaitUntil([this] { return Timer->Tag != TagWaiting || !ReplyText.isEmpty(); }, QueryTimeoutMs);
+    platform::WaitUntil([this] { return Timer->Tag != TagWaiting || !ReplyText.isEmpty(); }, QueryTimeoutMs);
     Timer->stop();
     return ReplyText;
 }
