@@ -9,17 +9,17 @@ namespace platform {
 
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
 {
-    const QDeadlineTimer deadline = timeoutMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(timeoutMs);
-    // Wakes the loop at the deadline when nothing else does. A timer may fire a little before
-    // the deadline: it is armed again for the rest, or the loop would sleep for good.
+    const QDeadlineTimer deadline = timeoutMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever)
+                                                  : QDeadlineTimer(timeoutMs, Qt::PreciseTimer);
+    // Wakes the loop at the deadline when nothing else does; started again if it fired early.
     QTimer wake;
     wake.setSingleShot(true);
     wake.setTimerType(Qt::PreciseTimer);
     while (!done()) {
         if (deadline.hasExpired())
             return false;
-        if (timeoutMs >= 0 && !wake.isActive())
-            wake.start(int(std::max<qint64>(deadline.remainingTime(), 1)));
+        if (!deadline.isForever() && !wake.isActive())
+            wake.start(int(std::max<qint64>(1, deadline.remainingTime())));
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
