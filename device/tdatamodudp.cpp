@@ -22,6 +22,7 @@ TDataModUDP::TDataModUDP(QWidget* owner) : QObject(owner)
         NMUDPDataReceived(s, n, from, port);
     };
     Timer = new TTagTimer(this);
+    Timer->setTimerType(Qt::PreciseTimer);
     Timer->setInterval(5000);
     connect(Timer, &QTimer::timeout, this, [this] { TimerTimer(); });
 }
@@ -67,7 +68,8 @@ QString TDataModUDP::QueryDevice(const QString& address, const QString& command)
     }
     // The deadline is the query's own as well: a nested query that stops the shared timer
     // must not leave this one waiting for good.
-    platform::WaitUntil([this] { return Timer->Tag != TagWaiting || !ReplyText.isEmpty(); }, QueryTimeoutMs);
+    if (!platform::WaitUntil([this] { return Timer->Tag != TagWaiting || !ReplyText.isEmpty(); }, QueryTimeoutMs))
+        Timer->Tag = TagTimedOut;  // the deadline came first
     Timer->stop();
     return ReplyText;
 }

@@ -179,11 +179,11 @@ TEST_F(DeviceSearch, LateDeviceGivesNoRowAndNoQueryAnswer)
     EXPECT_EQ(gridRow(1).join(""), "");
     EXPECT_FALSE(conn.bbtOK->isEnabled());
     conn.close();
-    pumpFor(500);  // the late search reply drains
+    // The late search reply still comes, now to no search: it cannot end the query below.
+    ASSERT_TRUE(pumpUntil([&] { return conn.lbxMsgs->count() == 1; }, 5000));
 
     EXPECT_EQ(udp.QueryDevice("127.0.0.9", "10008 6 STATION.REGION?"), "");
     EXPECT_EQ(udp.Timer->Tag, TDataModUDP::TagTimedOut);
-    pumpFor(500);  // the late answers drain
 }
 
 TEST_F(DeviceSearch, QueriesEndWithTheReplyAndCheckTheDeviceId)

@@ -8,7 +8,7 @@ One socket on 0.0.0.0:port gets the broadcasts (a socket bound to one address ge
 each device has its own socket on address:port, which gets the queries sent to it and sends
 its replies, so a reply comes from the device's own address.
 
-Faults: none, silent (answers nothing), late (every reply 1200 ms late), wrongid (query
+Faults: none, silent (answers nothing), late (every reply 1600 ms late), wrongid (query
 replies carry another id), model (another model in the search reply), junk (a short junk
 datagram instead of the search reply), long (a search reply of more than 255 bytes),
 badaddr (a search reply whose address field is no dotted IPv4 address).
@@ -27,7 +27,7 @@ import time
 
 IP_PKTINFO = getattr(socket, "IP_PKTINFO", 8)
 FAULTS = ("none", "silent", "late", "wrongid", "model", "junk", "long", "badaddr")
-LATE_S = 1.2
+LATE_S = 1.6
 
 
 class Device:
