@@ -6,7 +6,6 @@
 #include <functional>
 #include <memory>
 
-class TApdDataPacket;
 class TApdWinsockDispatcher;
 
 // The close request of a winsock port's window (posted, so the close runs outside the
@@ -73,6 +72,8 @@ public:
     void SetWsLocalAddressIndex(int32_t Value) { FWsLocalAddressIndex = Value; }
     TApdSocksServerInfo& WsSocksServerInfo() { return FSocksInfo; }
     bool Connected() const { return FConnected; }
+    // How long the SOCKS negotiation may take (milliseconds) before the open fails with 10060.
+    int SocksWaitMs = SocksTimeoutMs;
 
     TWsAcceptEvent OnWsAccept;
     TNotifyEvent OnWsConnect, OnWsDisconnect;
@@ -118,14 +119,12 @@ private:
     QStringList FWsLocalAddresses;
     int32_t FWsLocalAddressIndex = 0;
     TApdSocksServerInfo FSocksInfo;
-    TApdDataPacket* FSocksPacket = nullptr;
     int FSocksStage = 0;
     int FSocksError = 0;
     int FSocksReplyError = 0;   // a SOCKS 5 refusal, reported once the reply is read
     bool FSocksErrorReported = false;
     bool FSocksFinished = false;
-    bool FSocksGot = false;
-    QByteArray FSocksReply;
+    int FSocksWant = 0;  // bytes of the awaited reply
     TInAddr FSocksDestAddr = 0;
     uint16_t FSocksDestPort = 0;
     bool FNegotiating = false;
