@@ -1,4 +1,5 @@
 #pragma once
+#include "comms/adexcept.h"
 #include "comms/tapdcustomcomport.h"
 #include "comms/tapdsocket.h"
 
@@ -17,14 +18,6 @@ enum TApdSocksVersion { svNone, svSocks4, svSocks4a, svSocks5 };
 using TWsAcceptEvent = std::function<void(QObject* Sender, TInAddr Addr, bool& Accept)>;
 using TWsErrorEvent = std::function<void(QObject* Sender, int ErrCode)>;
 
-// SOCKS error codes (no texts of their own).
-inline constexpr int ecSocksRequestFailed = 9008;       // SOCKS 4: 91
-inline constexpr int ecSocksNoIdentd = 9009;            // SOCKS 4: 92
-inline constexpr int ecSocksIdentdMismatch = 9010;      // SOCKS 4: 93
-inline constexpr int ecSocksFailure = 9011;             // any other refusal
-inline constexpr int ecSocks5ReplyBase = 9011;          // SOCKS 5 reply codes 1..8 -> 9012..9019
-inline constexpr int ecSocks5AddressIPv6 = 9020;
-inline constexpr int ecSocks5AddressUnknown = 9021;
 // How long a SOCKS negotiation may take before it fails with 10060.
 inline constexpr int SocksTimeoutMs = 30000;
 
