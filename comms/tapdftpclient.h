@@ -1,5 +1,6 @@
 #pragma once
 #include "comms/ftpprotocol.h"
+#include "comms/tapdftplog.h"
 #include "comms/tapdwinsockport.h"
 
 #include <QByteArray>
@@ -13,7 +14,6 @@
 #include <memory>
 
 class QTimer;
-class TApdFtpLog;
 
 // Event messages of the client's hidden window; each event runs after the call that caused it.
 inline constexpr uint32_t wmFtpError = 0xB1D;
@@ -184,7 +184,8 @@ private:
     bool FPreliminarySeen = false;      // and its 1xx reply has come
     bool FDataWritable = false;         // a write notification waits for the file data
     bool FSendShutDown = false;
-    int32_t FFailCode = 0;              // the first failure of the running transfer
+    int32_t FFailCode = 0;
+    bool FDataQuiet = false;            // closing: socket errors are no transfer errors              // the first failure of the running transfer
     bool FListingTooLong = false;
     bool FClosing = false;       // inside ChangeState(psClosed)
 
