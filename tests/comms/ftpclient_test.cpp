@@ -140,13 +140,13 @@ protected:
     }
     // Runs Op and waits for its final event; the events since Op began.
     template <class F>
-    std::vector<std::string> Run(F&& Op, int TimeoutMs = 20000)
+    std::vector<std::string> Run(F&& Op, int SettleMs = 20)
     {
         const size_t mark = rec.events.size();
         if (!rec.Call(Op))
             return {"refused"};
-        pumpUntil([&] { return HasFinal(mark) && !client.InProgress(); }, TimeoutMs);
-        pumpFor(30);  // anything that would follow late
+        pumpUntil([&] { return !client.InProgress(); }, 20000);
+        pumpFor(SettleMs);  // the posted events, and anything that would follow late
         return rec.Since(mark);
     }
 
@@ -298,7 +298,7 @@ TEST_F(FtpClientTest, LongListingIsWholeAndBytewiseRepliesAndMultiLineGreeting)
     EXPECT_EQ(rec.events, (Events{"status scOpen", "status scLogin"}));
     EXPECT_NE(rec.texts[0].find("continuation line begins with the code"), std::string::npos);
     EXPECT_NE(rec.texts[0].find(" and this one with a blank"), std::string::npos);
-    EXPECT_EQ(Run([&] { return client.ListDir(QStringLiteral("*.dbb"), false); }), (Events{"status scDataAvail"}));
+    EXPECT_EQ(Run([&] { return client.ListDir(QString(), false); }), (Events{"status scDataAvail"}));
     const std::string& text = rec.texts.back();
     EXPECT_GT(text.size(), 64u * 1024);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3000);
@@ -333,7 +333,7 @@ TEST_F(FtpClientTest, FaultsEndCleanlyAndTheNextCommandWorks)
         SCOPED_TRACE(std::string(r.file) + (r.passive ? " passive" : " active"));
         client.SetPassiveMode(r.passive);
         const QString target = local + '/' + r.file;
-        const Events got = Run([&] { return client.Retrieve(r.file, target, rmReplace); });
+        const Events got = Run([&] { return client.Retrieve(r.file, target, rmReplace); }, 150);
         EXPECT_NE(std::find(r.expected.begin(), r.expected.end(), got), r.expected.end()) << ::testing::PrintToString(got);
         EXPECT_EQ(client.ProcessState(), TFtpProcessState::psIdle);
         const qint64 size = QFileInfo(target).size();
@@ -438,7 +438,7 @@ TEST_F(FtpClientTest, RefusedAndHangingConnectsEndInTheirCodes)
     const size_t mark = rec.events.size();
     ASSERT_TRUE(client.Login());
     ASSERT_TRUE(pumpUntil([&] { return HasFinal(mark); }, 5000));
-    EXPECT_EQ(rec.Since(mark), (Events{"error -1"}));
+    EXPECT_EQ(rec.Since(mark), (Events{"error -1", "status scClose"}));
     EXPECT_EQ(client.ProcessState(), TFtpProcessState::psClosed);
     EXPECT_FALSE(client.Open());
 }
@@ -468,7 +468,7 @@ TEST_F(FtpClientTest, ManyTransfersInARowEachCompleteOnce)
     int ok = 0;
     for (int i = 0; i < 200; ++i) {
         const QString target = local + QStringLiteral("/s%1.bin").arg(i % 4);
-        ok += Run([&] { return client.Retrieve(QStringLiteral("small.bin"), target, rmReplace); }) ==
+        ok += Run([&] { return client.Retrieve(QStringLiteral("small.bin"), target, rmReplace); }, 0) ==
               Events{"log lcReceive", "status scTransferOK"};
     }
     EXPECT_EQ(ok, 200);
