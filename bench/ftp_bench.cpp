@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <sys/resource.h>
 
 #include "bench.h"
 #include "comms/tapdftpclient.h"
@@ -128,5 +129,33 @@ void ftp_retr_720_files_ms()
         bench::Figure("ftp_lftp_mirror_720_files_ms", double(t.elapsed()), "ms");
 }
 QWL_BENCH(ftp_retr_720_files_ms);
+
+// CPU time of the process while a RETR waits on a server that has stopped sending.
+void ftp_stalled_retr_cpu_ms()
+{
+    Session s;
+    if (!s.Start() || !WriteBytes(s.dir.path() + "/root/stall.bin", 100000)) {
+        std::printf("ftp_stalled_retr_cpu_ms: skipped (no server)\n");
+        return;
+    }
+    const auto cpuMs = [] {
+        rusage u{};
+        getrusage(RUSAGE_SELF, &u);
+        return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000.0 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000.0;
+    };
+    if (!s.client.Retrieve(QStringLiteral("stall.bin"), s.dir.path() + "/stall.bin", rmReplace))
+        return;
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 500)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    const double before = cpuMs();
+    t.restart();
+    while (t.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    bench::Figure("ftp_stalled_retr_cpu_ms_per_2s", cpuMs() - before, "ms");
+    s.client.Abort();
+}
+QWL_BENCH(ftp_stalled_retr_cpu_ms);
 
 }  // namespace

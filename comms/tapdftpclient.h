@@ -176,6 +176,7 @@ private:
     TFtpProcessState FProcessState = TFtpProcessState::psClosed;
     TApdSocket* FDataSocket = nullptr;
     int32_t FTransferTimer = 0;
+    uint32_t FTimerGeneration = 0;
     QTimer* FConnectTimer = nullptr;
     bool FDataClosed = false;    // the data connection of the running transfer has ended
     bool FFinalReplyOK = false;  // its 226/250 has arrived

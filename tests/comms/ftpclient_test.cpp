@@ -382,6 +382,7 @@ TEST_F(FtpClientTest, WrongPasswordKeepsTheConnectionForAnotherTry)
     EXPECT_TRUE(client.Logout());
     EXPECT_EQ(client.ProcessState(), TFtpProcessState::psClosed);
     EXPECT_EQ(rec.Since(rec.events.size() - 2), (Events{"status scLogout", "log lcLogout"}));
+    EXPECT_EQ(std::count(rec.events.begin(), rec.events.end(), "status scLogout"), 1);
 }
 
 // ---- Connecting ----
