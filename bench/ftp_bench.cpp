@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QEventLoop>
 #include <cstdio>
 #include <sys/resource.h>
 
@@ -27,6 +29,13 @@ bool WriteBytes(const QString& Path, qint64 Size)
     return true;
 }
 
+void RunEventLoop(int Ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(Ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 // A logged-in client on a pyftpdlib server; waits block in the event loop (no spinning).
 struct Session {
     QTemporaryDir dir;
@@ -48,22 +57,33 @@ struct Session {
         client.SetPassiveMode(true);
         client.OnFtpStatus = [this](QObject*, TFtpStatusCode S, const char*) {
             if (S == scLogin || S == scTransferOK)
-                ++finals;
+                Final();
             else if (S == scClose || S == scLogout)
-                ok = false, ++finals;
+                ok = false, Final();
         };
-        client.OnFtpError = [this](QObject*, int32_t, const char*) { ok = false, ++finals; };
+        client.OnFtpError = [this](QObject*, int32_t, const char*) { ok = false, Final(); };
         return client.Login() && Wait();
     }
     bool Wait()
     {
         const int target = finals + 1;
-        QElapsedTimer t;
-        t.start();
-        while (finals < target && t.elapsed() < 120000)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+        QEventLoop loop;
+        QTimer limit;
+        QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+        limit.start(120000);
+        waiting = &loop;
+        while (finals < target && limit.isActive())
+            loop.exec();
+        waiting = nullptr;
         return ok && finals >= target;
     }
+    void Final()
+    {
+        ++finals;
+        if (waiting)
+            waiting->quit();
+    }
+    QEventLoop* waiting = nullptr;
 };
 
 void ftp_retr_64mib_vs_curl()
@@ -143,16 +163,16 @@ void ftp_stalled_retr_cpu_ms()
         getrusage(RUSAGE_SELF, &u);
         return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000.0 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000.0;
     };
+    {
+        const double before = cpuMs();
+        RunEventLoop(1000);
+        bench::Figure("ftp_idle_cpu_ms_per_1s", cpuMs() - before, "ms");
+    }
     if (!s.client.Retrieve(QStringLiteral("stall.bin"), s.dir.path() + "/stall.bin", rmReplace))
         return;
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 500)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    RunEventLoop(500);
     const double before = cpuMs();
-    t.restart();
-    while (t.elapsed() < 2000)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    RunEventLoop(2000);
     bench::Figure("ftp_stalled_retr_cpu_ms_per_2s", cpuMs() - before, "ms");
     s.client.Abort();
 }
