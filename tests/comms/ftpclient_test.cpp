@@ -109,6 +109,13 @@ protected:
         QDir().mkpath(local);
         rec.Attach(client);
     }
+    void TearDown() override
+    {
+        // The port frees parts of its connection later, from the event loop.
+        if (client.Open())
+            client.SetOpen(false);
+        pumpFor(20);
+    }
 
     void StartPeer(FtpPeer::Options Opt = {})
     {
