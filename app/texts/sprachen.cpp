@@ -32,10 +32,16 @@ bool SetLanguage(int language)
     ApplyTextsMainMenu(language);
     ApplyTextsMain(language);  // holiday rule, application title, then the texts built from it
     ApplyTextsRSConfig(language);
+    ApplyTextsExcelTransfer(language);
+    ApplyTextsDirSelect(language);
+    ApplyTextsStatName(language);
+    ApplyTextsLogView(language);
+    ApplyTextsInfo(language);
     ApplyTextsNumView(language);
     ApplyTextsTimezone(language);
     ApplyTextsStation(language);
     ApplyTextsStatEdit(language);
+    ApplyTextsImport(language);
     ApplyTextsSelSprache(language);
     return true;
 }

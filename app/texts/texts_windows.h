@@ -6,8 +6,14 @@
 void ApplyTextsMainMenu(int lang);
 void ApplyTextsMain(int lang);
 void ApplyTextsRSConfig(int lang);
+void ApplyTextsLogView(int lang);
 void ApplyTextsNumView(int lang);
 void ApplyTextsTimezone(int lang);
 void ApplyTextsStation(int lang);
 void ApplyTextsStatEdit(int lang);
 void ApplyTextsSelSprache(int lang);
+void ApplyTextsDirSelect(int lang);
+void ApplyTextsStatName(int lang);
+void ApplyTextsInfo(int lang);
+void ApplyTextsExcelTransfer(int lang);
+void ApplyTextsImport(int lang);
