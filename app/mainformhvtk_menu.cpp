@@ -3,7 +3,9 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QTime>
 #include <QToolButton>
@@ -14,12 +16,18 @@
 #include "app/mainformhvtk.h"
 #include "app/texts/sprachen.h"
 #include "app/texts/tfrmselsprache.h"
+#include "app/windows/tfrmdirselect.h"
+#include "app/windows/tfrmexceltransfer.h"
+#include "app/windows/tfrmimport.h"
+#include "app/windows/tfrminfo.h"
 #include "app/windows/tfrmlogview.h"
 #include "app/windows/tfrmstation.h"
 #include "app/windows/tstringgrid.h"
 #include "device/tdatamodftp.h"
 #include "device/tfrmrsconfig.h"
+#include "platform/dialogs.h"
 #include "platform/exceptionguard.h"
+#include "platform/shellopen.h"
 #include "platform/tradiogroup.h"
 
 using platform::Guard;
@@ -82,7 +90,10 @@ void TMainFormHvtk::mnuDatDownLoadClick()
 
 void TMainFormHvtk::mnuExportClick()
 {
-    // The export window comes with the CSV export.
+    frmExcelTransfer->ExportDate = DisplayedDate;
+    // Every way of closing it reloads the day.
+    if (frmExcelTransfer->exec() != 0)
+        ReloadDay();
 }
 
 void TMainFormHvtk::mnuBeendenClick()
@@ -92,7 +103,14 @@ void TMainFormHvtk::mnuBeendenClick()
 
 void TMainFormHvtk::mnuInitialDirClick()
 {
-    // The folder chooser comes with the small windows.
+    frmDirSelect->Path = CurrentStation.InitialDir;
+    if (frmDirSelect->exec() == 1) {
+        CurrentStation.InitialDir = frmDirSelect->Path;
+        lblDevice->setText(TxtValuesIn + CurrentStation.InitialDir);
+        if (!OnlineMode)
+            DayHasData = LoadDay(DisplayedDate);
+    }
+    Invalidate();
 }
 
 void TMainFormHvtk::mnuStationsdatenClick()
@@ -151,17 +169,33 @@ void TMainFormHvtk::mnuLogViewClick()
 
 void TMainFormHvtk::mnuImportClick()
 {
-    // The import window comes with the import of older files.
+    if (OnlineMode)
+        GoOffline();
+    SaveSettings();
+    RemoveTempDayFile();
+    frmImport->exec();
+    // The import window may have made another station active.
+    frmStation->ReadStationRow(CurrentStation);
+    lblDevice->setText(TxtValuesIn + CurrentStation.InitialDir);
+    ReloadDay();
 }
 
 void TMainFormHvtk::mnuInfoClick()
 {
-    // The information window comes with the small windows.
+    frmInfo->exec();
 }
 
 void TMainFormHvtk::mnuHandbookClick()
 {
-    // The manual opens through the shell adapter.
+    const QString folder = QCoreApplication::applicationDirPath();
+    const QString name = CurrentStation.CurrentLanguage == 0 ? QStringLiteral("Handbuch_QWL620.pdf")
+                                                             : QStringLiteral("Manual_QWL620.pdf");
+    const QString path = JoinLocalPath({folder, name});
+    if (!QFileInfo(path).isFile()) {
+        platform::MessageDlg(MsgFileNotFound + name, platform::MsgDlgType::Information, platform::mbOK);
+        return;
+    }
+    platform::ShellOpen(path, folder);
 }
 
 void TMainFormHvtk::rdgOnlineClick()

@@ -1,8 +1,11 @@
 #include <QComboBox>
+#include <QPushButton>
 #include <QLabel>
 #include <QListWidget>
 
 #include "app/texts/tfrmselsprache.h"
+#include "app/windows/tfrmdirselect.h"
+#include "platform/shellopen.h"
 #include "app/windows/tfrmlogview.h"
 #include "app/windows/tstringgrid.h"
 #include "platform/tradiogroup.h"
@@ -133,6 +136,58 @@ TEST_F(MenuCommands, LogViewWithAnotherStationRefreshesTheMainWindow)
     EXPECT_EQ(f->cbxStations->currentIndex(), 2);
     EXPECT_EQ(frmLogView->lblStation->text(), "Schule: 001/003");
     EXPECT_TRUE(QDir(dir.filePath("Reg001/Stat003/Log")).exists());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MenuCommands, ManualMissingNamesTheBareFileAndPresentOpensThroughTheShell)
+{
+    CurrentStation.CurrentLanguage = 0;
+    QStringList started;
+    platform::SetShellStarter([&](const QString& program, const QStringList& args, const QString& wd) {
+        started << program << args << wd;
+        return true;
+    });
+    const QString manual = QCoreApplication::applicationDirPath() + "/Handbuch_QWL620.pdf";
+    QFile::remove(manual);
+    f->mnuHandbookClick();
+    ASSERT_FALSE(platform::DialogScript::shown().empty());
+    EXPECT_EQ(platform::DialogScript::shown().back().text, MsgFileNotFound + "Handbuch_QWL620.pdf");
+    EXPECT_TRUE(started.isEmpty());
+
+    QFile pdf(manual);
+    ASSERT_TRUE(pdf.open(QIODevice::WriteOnly));
+    pdf.close();
+    f->mnuHandbookClick();
+    QFile::remove(manual);
+    platform::SetShellStarter({});
+    EXPECT_EQ(started, QStringList({"xdg-open", manual, QCoreApplication::applicationDirPath()}));
+}
+
+TEST_F(MenuCommands, DataFolderTakenOnOkOnly)
+{
+    const QString other = dir.filePath("other");
+    QDir().mkpath(other);
+    driveModals([&](QWidget* w) {
+        if (w == frmDirSelect)
+            frmDirSelect->done(2);
+    });
+    f->mnuInitialDirClick();
+    stopDriving();
+    EXPECT_EQ(CurrentStation.InitialDir, dir.path());
+
+    driveModals([&](QWidget* w) {
+        if (w == frmDirSelect) {
+            frmDirSelect->SelectFolder(other);
+            frmDirSelect->bbtOk->click();
+        }
+    });
+    f->mnuInitialDirClick();
+    stopDriving();
+    EXPECT_EQ(CurrentStation.InitialDir, other);
+    EXPECT_EQ(f->lblDevice->text(), TxtValuesIn + other);
 }
 
 }  // namespace
