@@ -1,29 +1,17 @@
 #include "comms/adexcept.h"
 #include "comms/tapdwinsockdispatcher.h"
 #include "comms/tapdwinsockport.h"
+#include "common/procstats.h"
 #include "common/pump.h"
 #include "peers/tcppeer.h"
 
 #include <QStringList>
 #include <arpa/inet.h>
 #include <atomic>
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <thread>
-#include <time.h>
 
 namespace {
-
-int openDescriptors()
-{
-    int n = 0;
-    if (DIR* d = ::opendir("/proc/self/fd")) {
-        while (::readdir(d))
-            ++n;
-        ::closedir(d);
-    }
-    return n;
-}
 
 uint16_t closedPort()
 {
@@ -177,7 +165,7 @@ TEST(TApdWinsockPortTest, OpenFailsCleanlyOnBadParameters)
 TEST(TApdWinsockPortTest, PortClosedFromItsOwnEventsAndReopened)
 {
     TcpPeer peer;
-    const int baseline = openDescriptors();
+    const int baseline = countOpenFds();
     LoggedPort c(wsClient, peer.port());
     c.port.OnWsConnect = [&](QObject*) {
         c.log << "connect";
@@ -201,14 +189,14 @@ TEST(TApdWinsockPortTest, PortClosedFromItsOwnEventsAndReopened)
     EXPECT_EQ(c.log, QStringList({"open", "connect", "data", "close", "disconnect"}));
     peer.close();
     pumpFor(20);
-    EXPECT_EQ(openDescriptors(), baseline);
+    EXPECT_EQ(countOpenFds(), baseline);
 }
 
 TEST(TApdWinsockPortTest, ManyOpenCloseCyclesLeakNothing)
 {
     TcpPeer peer;
     LoggedPort c(wsClient, peer.port());
-    const int descriptors = openDescriptors();
+    const int descriptors = countOpenFds();
     const int dispatchers = TApdBaseDispatcher::PortListCount();
     for (int i = 0; i < 200; ++i) {
         c.port.SetOpen(true);
@@ -217,7 +205,7 @@ TEST(TApdWinsockPortTest, ManyOpenCloseCyclesLeakNothing)
         peer.close();
     }
     pumpFor(20);
-    EXPECT_EQ(openDescriptors(), descriptors);
+    EXPECT_EQ(countOpenFds(), descriptors);
     EXPECT_EQ(TApdBaseDispatcher::PortListCount(), dispatchers);
     EXPECT_EQ(c.log.count("connect"), 200);
 }
@@ -242,12 +230,9 @@ TEST(TApdWinsockPortTest, IdleConnectionsUseNoCpu)
     ASSERT_TRUE(rawPeer.send("unread"));
     ASSERT_TRUE(pumpUntil([&] { return reads == 1; }));
 
-    timespec before, after;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &before);
+    const double before = threadCpuMs();
     pumpFor(1000);
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &after);
-    const double cpu = double(after.tv_sec - before.tv_sec) + double(after.tv_nsec - before.tv_nsec) / 1e9;
-    EXPECT_LT(cpu, 0.3);  // a spinning loop would use the whole second
+    EXPECT_LT(threadCpuMs() - before, 300);  // a spinning loop would use the whole second
     EXPECT_EQ(reads, 1);
     raw.CloseSocket(s);
 }
