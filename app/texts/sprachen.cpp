@@ -88,6 +88,7 @@ bool SetLanguage(int language)
     ApplyTextsMainMenu(language);
     ApplyTextsMain(language);  // holiday rule, application title, then the texts built from it
     ApplyTextsRSConfig(language);
+    ApplyTextsFtpTransfer(language);
     ApplyTextsNumView(language);
     ApplyTextsTimezone(language);
     ApplyTextsStation(language);

@@ -7,6 +7,7 @@ void ClearTextGlobals(bool reverse);
 void ApplyTextsMainMenu(int lang);
 void ApplyTextsMain(int lang);
 void ApplyTextsRSConfig(int lang);
+void ApplyTextsFtpTransfer(int lang);
 void ApplyTextsNumView(int lang);
 void ApplyTextsTimezone(int lang);
 void ApplyTextsStation(int lang);
