@@ -22,8 +22,6 @@
 #include "platform/tradiogroup.h"
 
 TMainFormHvtk* MainFormHvtk = nullptr;
-bool ServiceMode = false;
-bool ProjectToolRunning = false;
 
 namespace {
 // Designed bounds of the window; the settings file overrides them.

@@ -9,6 +9,7 @@
 #include "app/daymodel.h"
 
 #include "app/data/tdatetime.h"
+#include "device/programstate.h"  // ServiceMode, ProjectToolRunning
 #include "platform/tstringlist.h"
 
 class QAction;
@@ -32,10 +33,6 @@ struct TReadout;
 struct TViewMove;
 }  // namespace graph
 
-// Hidden service mode: shows the system-update command and the service-only device settings.
-extern bool ServiceMode;
-// A window titled "Projektverwaltung" existed at start-up.
-extern bool ProjectToolRunning;
 
 // The main window: the day graph of the active station and the program's menus.
 // Components carry the names the rest of the program uses; their texts come from SetLanguage.

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "app/appstate.h"
 #include "app/mainformhvtk.h"
 #include "app/texts/tfrmselsprache.h"
 #include "app/windows/tfrmdatetime.h"
@@ -41,6 +42,7 @@ void destroy(T*& global)
 
 void CreateForms()
 {
+    RegisterProgramState();
     create(MainFormHvtk, nullptr);
     QWidget* owner = MainFormHvtk;
     create(frmFtpTransfer, owner);
@@ -84,6 +86,7 @@ void DestroyForms()
     destroy(DataModFtp);
     destroy(frmFtpTransfer);
     destroy(MainFormHvtk);
+    UnregisterProgramState();
 }
 
 bool DecideServiceMode(const QString& executablePath, const QStringList& arguments)

@@ -1,10 +1,8 @@
 #include "app/tdayloader.h"
 
 #include <QCoreApplication>
-#include <QCursor>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <algorithm>
 #include <bit>
 
@@ -17,6 +15,7 @@
 #include "app/tdayloaderhost.h"
 #include "app/texts/sprachen.h"
 #include "platform/dialogs.h"
+#include "platform/waitcursor.h"
 
 namespace {
 
@@ -27,24 +26,6 @@ constexpr int BufferBytes = SampleBufferWords * 2;
 static_assert(std::endian::native == std::endian::little, "sample words are little-endian in files");
 // A load gives up after this many files that yield no samples.
 constexpr int MaxEmptyFiles = 3;
-
-// Hourglass for the load; only where there is a screen to show it.
-class BusyCursor {
-public:
-    BusyCursor() : m_set(qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr)
-    {
-        if (m_set)
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~BusyCursor()
-    {
-        if (m_set)
-            QGuiApplication::restoreOverrideCursor();
-    }
-
-private:
-    bool m_set;
-};
 
 std::unique_ptr<QFile> OpenReadOnly(const QString& path)
 {
@@ -149,7 +130,7 @@ void TDayLoader::ReportEmptyFile()
 
 bool TDayLoader::LoadDay(TDateTime date)
 {
-    BusyCursor busy;
+    platform::WaitCursor busy;
     int emptyFiles = 0;
     int step = 0;
     int64_t total = 0;

@@ -23,4 +23,7 @@ struct Reply {
 };
 Reply ParseReply(const QString& data);
 
+// State of the running request. The request timer's Tag carries it, with these values.
+enum class RequestState : int { Waiting = 0, Answered = 1, TimedOut = 99 };
+
 }  // namespace rs232

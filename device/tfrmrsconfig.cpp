@@ -21,10 +21,8 @@
 #include <QTimer>
 
 #include "app/data/numbertext.h"
-#include "app/data/stationsettings.h"
-#include "app/mainformhvtk.h"
-#include "app/texts/sprachen.h"
-#include "app/windows/tfrmtimezone.h"
+#include "app/data/runtimetexts.h"
+#include "device/programstate.h"
 #include "platform/dialogs.h"
 #include "platform/exceptionguard.h"
 #include "platform/tradiogroup.h"
@@ -329,23 +327,19 @@ void TfrmRSConfig::dtpDateTimeChange() { TimeTimer->stop(); }
 
 void TfrmRSConfig::ShowZoneOfOffset()
 {
-    if (frmTimezone) {
-        edTimezoneStr->setText(frmTimezone->ZoneText(-StrToIntDef(edTimezone->text(), 0)));
+    if (const auto text = ProgramState().ZoneText(-StrToIntDef(edTimezone->text(), 0))) {
+        edTimezoneStr->setText(*text);
         edTimezoneStr->setCursorPosition(0);
     }
 }
 
 void TfrmRSConfig::bbtSelTimezoneClick()
 {
-    if (!frmTimezone)
+    int32_t bias = -StrToIntDef(edTimezone->text(), 0);
+    bool daylight = StrToIntDef(edDaylight->text(), 0) != 0;
+    if (!ProgramState().ChooseZone(bias, daylight))
         return;
-    frmTimezone->ZoneBias = -StrToIntDef(edTimezone->text(), 0);
-    frmTimezone->Daylight = StrToIntDef(edDaylight->text(), 0) != 0;
-    if (frmTimezone->exec() != 1)
-        return;
-    const int32_t bias = frmTimezone->ZoneBias;
-    const bool daylight = frmTimezone->Daylight;
-    edTimezoneStr->setText(frmTimezone->ZoneText(bias));
+    edTimezoneStr->setText(ProgramState().ZoneText(bias).value_or(QString()));
     edTimezoneStr->setCursorPosition(0);
     edTimezone->setText(QString::number(-bias));
     edDaylight->setText(daylight ? "1" : "0");

@@ -3,6 +3,7 @@
 #include <QString>
 #include <cstdint>
 
+#include "device/rs232frames.h"
 #include "device/rsconfigkeytable.h"
 
 class QCheckBox;
@@ -221,7 +222,7 @@ public:
     // ---- RS-232 request protocol (tfrmrsconfig_protocol.cpp) ----
     TApdComPort* ApdComPort = nullptr;  // 19200 8N1, DTR and RTS on, opened by ConnectDevice
     TApdDataPacket* ApdDataPacket = nullptr;  // one reply: STX text ETX
-    TTagTimer* IOTimer = nullptr;  // 5 s per request; Tag 0 waiting, 1 answered, 99 timed out
+    TTagTimer* IOTimer = nullptr;  // 5 s per request; its Tag holds the rs232::RequestState
     QString ReplyText;  // the value of the last reply
     bool ReplyError = false;  // the last reply began with '-'
 
@@ -237,6 +238,11 @@ public:
     void ApdDataPacketStringPacket(QObject* Sender, const QString& Data);
     void IOTimerTimer();
     void Send(const QByteArray& Frame);
+    // Pumps events until the reply or the time-out ends the request.
+    void WaitForReply();
+    // The one writer of the request state (IOTimer's Tag).
+    void SetRequestState(rs232::RequestState state);
+    rs232::RequestState CurrentRequestState() const;
     // ---- end of RS-232 request protocol ----
 
 protected:

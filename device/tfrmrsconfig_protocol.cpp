@@ -3,35 +3,30 @@
 // five-second limit while the user interface stays alive.
 #include "device/tfrmrsconfig.h"
 
-#include "app/data/stationsettings.h"
-#include "app/texts/sprachen.h"
+#include "app/data/runtimetexts.h"
 #include "comms/tapdcomport.h"
 #include "comms/tapddatapacket.h"
+#include "device/programstate.h"
 #include "device/rs232frames.h"
 #include "device/ttagtimer.h"
 #include "platform/dialogs.h"
+#include "platform/eventwait.h"
+#include "platform/waitcursor.h"
 
-#include <QCoreApplication>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
 
 namespace {
 
 constexpr int IOTimeoutMs = 5000;
-constexpr int TagWaiting = 0;
-constexpr int TagAnswered = 1;
-constexpr int TagTimedOut = 99;
-
-void SetWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-
-void RestoreCursor()
-{
-    if (QGuiApplication::overrideCursor())
-        QGuiApplication::restoreOverrideCursor();
-}
 
 }  // namespace
+
+using rs232::RequestState;
+
+void TfrmRSConfig::SetRequestState(RequestState state) { IOTimer->Tag = int(state); }
+
+RequestState TfrmRSConfig::CurrentRequestState() const { return RequestState(IOTimer->Tag); }
 
 void TfrmRSConfig::CreateProtocolComponents()
 {
@@ -79,36 +74,29 @@ void TfrmRSConfig::CreateProtocolComponents()
 void TfrmRSConfig::ApdDataPacketStringPacket(QObject*, const QString& Data)
 {
     // A reply that comes after the time-out has no request left to answer.
-    if (IOTimer->Tag == TagTimedOut)
+    if (CurrentRequestState() == RequestState::TimedOut)
         return;
     const rs232::Reply reply = rs232::ParseReply(Data);
     ReplyError = reply.error;
     if (reply.hasValue)
         ReplyText = reply.value;
-    IOTimer->Tag = TagAnswered;
+    SetRequestState(RequestState::Answered);
 }
 
 void TfrmRSConfig::IOTimerTimer()
 {
-    IOTimer->Tag = TagTimedOut;
+    SetRequestState(RequestState::TimedOut);
     IOTimer->stop();
     ClosePort();
     platform::ShowMessage(MsgRs232Timeout);
     close();
 }
 
-namespace {
-
-// Runs the event loop until a reply or the time-out ended the request; sleeps in the loop
-// instead of spinning: the reply and the timer both arrive as events.
-template <typename Done>
-void WaitForReply(Done done)
+void TfrmRSConfig::WaitForReply()
 {
-    for (int pass = 0; !done() && pass < 1000000; ++pass)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    // IOTimer ends the wait at the time-out (its handler sets the state).
+    platform::WaitUntil([this] { return !ReplyText.isEmpty() || CurrentRequestState() != RequestState::Waiting; });
 }
-
-}  // namespace
 
 void TfrmRSConfig::Send(const QByteArray& Frame)
 {
@@ -122,16 +110,16 @@ void TfrmRSConfig::Send(const QByteArray& Frame)
 
 QString TfrmRSConfig::QueryValue(const QString& Key)
 {
-    if (IOTimer->Tag == TagTimedOut)
+    if (CurrentRequestState() == RequestState::TimedOut)
         return ReplyText;
     if (ProgressBar)
         ProgressBar->setValue(ProgressBar->value() + 1);
-    IOTimer->Tag = TagWaiting;
+    SetRequestState(RequestState::Waiting);
     IOTimer->start();
     ReplyText.clear();
     ReplyError = false;  // each request stands on its own reply
     Send(rs232::QueryFrame(Key));
-    WaitForReply([this] { return !ReplyText.isEmpty() || IOTimer->Tag != TagWaiting; });
+    WaitForReply();
     IOTimer->stop();
     if (ReplyError) {
         platform::ShowMessage(QStringLiteral("'") + Key + QStringLiteral("':") + MsgRs232ValueNotWritten);
@@ -142,20 +130,20 @@ QString TfrmRSConfig::QueryValue(const QString& Key)
 
 bool TfrmRSConfig::WriteValue(const QString& Key, const QString& Value)
 {
-    if (IOTimer->Tag == TagTimedOut)
+    if (CurrentRequestState() == RequestState::TimedOut)
         return true;
     if (ProgressBar)
         ProgressBar->setValue(ProgressBar->value() + 1);
     if (Key.isEmpty() || IOTimer->isActive())
         return false;
-    IOTimer->Tag = TagWaiting;
+    SetRequestState(RequestState::Waiting);
     IOTimer->start();
     ReplyText.clear();
     ReplyError = false;
     Send(rs232::SetFrame(Key, Value));
-    WaitForReply([this] { return !ReplyText.isEmpty() || IOTimer->Tag != TagWaiting; });
+    WaitForReply();
     IOTimer->stop();
-    if (IOTimer->Tag == TagTimedOut)
+    if (CurrentRequestState() == RequestState::TimedOut)
         return false;  // not written; the time-out has said so already
     if (!ReplyError && ReplyText == Value)
         return true;
@@ -165,7 +153,7 @@ bool TfrmRSConfig::WriteValue(const QString& Key, const QString& Value)
 
 bool TfrmRSConfig::SendCommand(const QString& Command)
 {
-    if (IOTimer->Tag == TagTimedOut)
+    if (CurrentRequestState() == RequestState::TimedOut)
         return true;
     if (Command.isEmpty() || IOTimer->isActive())
         return false;
@@ -184,7 +172,7 @@ bool TfrmRSConfig::ConnectDeviceOnPort(int Port)
         return true;
     if (lblStatus)
         lblStatus->setText(TxtConnecting);
-    SetWaitCursor();
+    platform::WaitCursor busy;
     try {
         ApdComPort->SetComNumber(uint16_t(Port));
         ApdComPort->SetOpen(true);
@@ -192,16 +180,16 @@ bool TfrmRSConfig::ConnectDeviceOnPort(int Port)
         platform::ShowMessage(MsgPortOpenFailed);
         if (lblStatus)
             lblStatus->setText(TxtNotConnected);
-        RestoreCursor();
+        busy.Restore();
         return false;
     }
     ReplyError = false;
-    IOTimer->Tag = TagWaiting;
+    SetRequestState(RequestState::Waiting);
     const QString serial = QueryValue(QStringLiteral("info.serial"));
-    RestoreCursor();
+    busy.Restore();
     if (ProgressBar)
         ProgressBar->setValue(0);
-    if (ReplyError || IOTimer->Tag == TagTimedOut) {
+    if (ReplyError || CurrentRequestState() == RequestState::TimedOut) {
         ClosePort();
         if (lblStatus)
             lblStatus->setText(TxtNotConnected);
@@ -260,7 +248,7 @@ void TfrmRSConfig::PrepareRequests()
     ApdComPort->SetComNumber(uint16_t(CurrentStation.PortNumber));
     ApdDataPacket->SetEnabled(true);
     IOTimer->stop();
-    IOTimer->Tag = TagWaiting;
+    SetRequestState(RequestState::Waiting);
 }
 
 void TfrmRSConfig::ClosePortOnExit()

@@ -1,5 +1,4 @@
 // Reading and writing the device's configuration through the RS-232 requests.
-#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFrame>
@@ -10,30 +9,17 @@
 #include <QTabWidget>
 #include <QTimeEdit>
 
-#include "app/data/stationsettings.h"
+#include "app/data/econverterror.h"
+#include "app/data/runtimetexts.h"
 #include "app/data/tdatetime.h"
 #include "app/data/timerules.h"
-#include "app/mainformhvtk.h"
-#include "app/texts/sprachen.h"
-#include "app/windows/econverterror.h"
+#include "device/programstate.h"
 #include "device/tfrmrsconfig.h"
-#include "device/ttagtimer.h"
 #include "platform/dialogs.h"
 #include "platform/exceptionguard.h"
-#include "platform/pczone.h"
+#include "platform/waitcursor.h"
 
 using namespace rsconfig;
-
-namespace {
-
-// The hour-glass for the length of a block.
-class HourGlass {
-public:
-    HourGlass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~HourGlass() { QApplication::restoreOverrideCursor(); }
-};
-
-}  // namespace
 
 // ScanPorts, PrepareRequests and ClosePortOnExit: tfrmrsconfig_protocol.cpp
 
@@ -69,7 +55,7 @@ void TfrmRSConfig::bbtContinueClick()
 bool TfrmRSConfig::ReadAllSettings()
 {
     lblAction->setText(TxtReading);
-    HourGlass wait;
+    platform::WaitCursor wait;
     const ModemPanel none = ModemPanel::None;
     for (const KeyEntry& k : KeyTable()) {
         if (k.serviceOnly && !ServiceMode)
@@ -82,7 +68,7 @@ bool TfrmRSConfig::ReadAllSettings()
                 StrToInt(value);
             } catch (const EConvertError& e) {
                 // After a time-out the read just ends; the window has been closed already.
-                if (IOTimer->Tag != 99)
+                if (CurrentRequestState() != rs232::RequestState::TimedOut)
                     platform::ShowException(e.Message());
                 return false;
             }
@@ -105,7 +91,7 @@ void TfrmRSConfig::WriteAllSettings()
 {
     lblAction->setText(TxtWriting);
     {
-        HourGlass wait;
+        platform::WaitCursor wait;
         for (const char* key : WriteOrder()) {
             const KeyEntry* k = FindKey(QString::fromLatin1(key));
             if (!k || (k->serviceOnly && !ServiceMode))
@@ -129,16 +115,8 @@ void TfrmRSConfig::bbtSetTimeClick()
 {
     const QDate d = dtpDate->date();
     const QTime t = dtpTime->time();
-    int32_t zone = 0, daylight = 0;
-    if (MainFormHvtk) {
-        zone = MainFormHvtk->SavedTimezone;
-        daylight = MainFormHvtk->SavedDaylight;
-    } else {
-        const platform::PcZone pc = platform::ReadPcZone();
-        zone = pc.secondsWest;
-        daylight = pc.daylight;
-    }
+    const platform::PcZone pc = ProgramState().SavedPcZone();
     const uint32_t unix = DateTimeToUnix(EncodeDate(d.year(), d.month(), d.day()),
-                                         EncodeTime(t.hour(), t.minute(), t.second(), 0), zone, daylight);
+                                         EncodeTime(t.hour(), t.minute(), t.second(), 0), pc.secondsWest, pc.daylight);
     SendCommand("DATE " + QString::number(unix));
 }

@@ -2,64 +2,7 @@
 #include <QString>
 #include <cstdint>
 
-// Texts that code reads at run time; empty until SetLanguage fills them.
-extern QString MsgRs232Timeout;
-extern QString MsgRs232ValueNotWritten;
-extern QString MsgPortOpenFailed;
-extern QString MsgFileReadError;
-extern QString MsgFileOpenError;
-extern QString MsgFtpError;
-extern QString MsgFtpLoginFailed;
-extern QString MsgFtpTimeout;
-extern QString MsgTransferClosed;
-extern QString MsgTransferRetry;
-extern QString MsgHourRangesOverlap;
-extern QString MsgInvalidIpAddress;
-extern QString MsgInvalidTime;
-extern QString MsgDirectoryExists;
-extern QString MsgFileWriteProtected;
-extern QString MsgFileNotFound;
-extern QString MsgInvalidStationNumber;
-extern QString MsgStationNotUnique;
-extern QString MsgStationNameMissing;
-extern QString MsgNoStationForDevice;
-extern QString MsgRegionStationUnknown;
-extern QString TxtConnectedTo;
-extern QString TxtNotConnected;
-extern QString TxtConnecting;
-extern QString TxtReading;
-extern QString TxtWriting;
-extern QString TxtOk;
-extern QString TxtCopyTo;
-extern QString TxtCopied;
-extern QString TxtExisting;
-extern QString TxtValuesIn;
-extern QString TxtTransferDone;
-extern QString TxtExportDone;
-extern QString TxtFilesNotTransferred;
-extern QString TxtNoDataAtTime;
-extern QString TxtNoDataOnDate;
-extern QString MsgDiscardChanges;
-extern QString MsgInternetTestStarted;
-extern QString MsgTextNotFound;
-extern QString TxtFilesFound;
-extern QString TxtFilesCopied;
-extern QString TxtTransferring;
-extern QString TxtLines;
-extern QString TxtFinish;
-extern QString TxtContinue;
-extern QString TxtSelectPort;
-extern QString TxtSetConfiguration;
-extern QString TxtDbA;
-extern QString TxtTime;
-extern QString FmtLeq3;
-extern QString MsgStoreOverwrite;
-extern QString MsgStoreConfirm;
-
-// Index 1..7, 1 = Sunday (index 0 unused).
-extern QString WeekdayNames[8];
-// Index 1..12 (index 0 unused).
-extern QString MonthNames[13];
+#include "app/data/runtimetexts.h"  // the text globals
 
 // Makes every text global and both name arrays empty, and the texts of CurrentStation (its
 // LastUpdate 0); at program start, before any window exists.

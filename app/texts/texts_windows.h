@@ -1,9 +1,8 @@
 #pragma once
+#include "app/data/runtimetexts.h"  // ApplyTextGlobals, ClearTextGlobals
 
 // One function per window assigns its texts for a language (0 German, 1 English); SetLanguage
 // calls them in a fixed order. Each does nothing while its window does not exist.
-void ApplyTextGlobals(int lang);
-void ClearTextGlobals(bool reverse);
 void ApplyTextsMainMenu(int lang);
 void ApplyTextsMain(int lang);
 void ApplyTextsRSConfig(int lang);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/windows/econverterror.h"
+#include "app/data/econverterror.h"
 
 HourBounds HourBoundsOf(const QString texts[6])
 {

@@ -12,7 +12,7 @@
 #include "app/data/stationsettings.h"
 #include "app/texts/sprachen.h"
 #include "app/texts/tfrmselsprache.h"
-#include "app/windows/econverterror.h"
+#include "app/data/econverterror.h"
 #include "app/windows/tfrmstation.h"
 #include "app/windows/tfrmtimezone.h"
 #include "platform/dialogs.h"

@@ -13,7 +13,7 @@
 #include <cmath>
 
 #include "app/mainformhvtk.h"
-#include "app/windows/econverterror.h"
+#include "app/data/econverterror.h"
 #include "app/windows/hourranges.h"
 #include "app/windows/tfrmstatedit.h"
 #include "app/windows/tfrmtimezone.h"

@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "app/mainformhvtk.h"
-#include "app/windows/econverterror.h"
+#include "app/data/econverterror.h"
 
 TfrmTimezone* frmTimezone = nullptr;
 

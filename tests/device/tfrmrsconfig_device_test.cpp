@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/appstate.h"
 #include "app/data/stationsettings.h"
 #include "app/mainformhvtk.h"
 #include "app/texts/sprachen.h"
@@ -44,6 +45,7 @@ protected:
         DialogScript::begin();
         zone = std::make_unique<TfrmTimezone>();
         frmTimezone = zone.get();
+        RegisterProgramState();
         w = std::make_unique<TfrmRSConfig>();
         frmRSConfig = w.get();
         SetLanguage(1);
@@ -52,6 +54,7 @@ protected:
     void TearDown() override
     {
         w.reset();
+        UnregisterProgramState();
         frmTimezone = nullptr;
         zone.reset();
         devices.clear();

@@ -5,7 +5,7 @@
 #include <QPushButton>
 
 #include "app/mainformhvtk.h"
-#include "app/windows/econverterror.h"
+#include "app/data/econverterror.h"
 #include "app/windows/tstringgrid.h"
 #include "stationwindows.h"
 

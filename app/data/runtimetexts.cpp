@@ -1,5 +1,62 @@
-#include "app/texts/sprachen.h"
-#include "app/texts/texts_windows.h"
+#include "app/data/runtimetexts.h"
+
+#include <iterator>
+
+QString MsgRs232Timeout;
+QString MsgRs232ValueNotWritten;
+QString MsgPortOpenFailed;
+QString MsgFileReadError;
+QString MsgFileOpenError;
+QString MsgFtpError;
+QString MsgFtpLoginFailed;
+QString MsgFtpTimeout;
+QString MsgTransferClosed;
+QString MsgTransferRetry;
+QString MsgHourRangesOverlap;
+QString MsgInvalidIpAddress;
+QString MsgInvalidTime;
+QString MsgDirectoryExists;
+QString MsgFileWriteProtected;
+QString MsgFileNotFound;
+QString MsgInvalidStationNumber;
+QString MsgStationNotUnique;
+QString MsgStationNameMissing;
+QString MsgNoStationForDevice;
+QString MsgRegionStationUnknown;
+QString TxtConnectedTo;
+QString TxtNotConnected;
+QString TxtConnecting;
+QString TxtReading;
+QString TxtWriting;
+QString TxtOk;
+QString TxtCopyTo;
+QString TxtCopied;
+QString TxtExisting;
+QString TxtValuesIn;
+QString TxtTransferDone;
+QString TxtExportDone;
+QString TxtFilesNotTransferred;
+QString TxtNoDataAtTime;
+QString TxtNoDataOnDate;
+QString MsgDiscardChanges;
+QString MsgInternetTestStarted;
+QString MsgTextNotFound;
+QString TxtFilesFound;
+QString TxtFilesCopied;
+QString TxtTransferring;
+QString TxtLines;
+QString TxtFinish;
+QString TxtContinue;
+QString TxtSelectPort;
+QString TxtSetConfiguration;
+QString TxtDbA;
+QString TxtTime;
+QString FmtLeq3;
+QString MsgStoreOverwrite;
+QString MsgStoreConfirm;
+
+QString WeekdayNames[8];
+QString MonthNames[13];
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/windows/econverterror.h"
+#include "app/data/econverterror.h"
 
 int StrToInt(const QString& text)
 {

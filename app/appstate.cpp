@@ -1,0 +1,65 @@
+#include "app/appstate.h"
+
+#include "app/mainformhvtk.h"
+#include "app/windows/tfrmstation.h"
+#include "app/windows/tfrmtimezone.h"
+#include "app/windows/tstringgrid.h"
+#include "device/programstate.h"
+
+namespace {
+
+// Each answer falls back to the base class while its window does not exist.
+class TAppState : public TProgramState {
+public:
+    platform::PcZone SavedPcZone() const override
+    {
+        if (!MainFormHvtk)
+            return TProgramState::SavedPcZone();
+        return {MainFormHvtk->SavedTimezone, MainFormHvtk->SavedDaylight};
+    }
+
+    std::optional<QString> ZoneText(int32_t bias) override
+    {
+        if (!frmTimezone)
+            return std::nullopt;
+        return frmTimezone->ZoneText(bias);
+    }
+
+    bool ChooseZone(int32_t& bias, bool& daylight) override
+    {
+        if (!frmTimezone)
+            return false;
+        frmTimezone->ZoneBias = bias;
+        frmTimezone->Daylight = daylight;
+        if (frmTimezone->exec() != 1)
+            return false;
+        bias = frmTimezone->ZoneBias;
+        daylight = frmTimezone->Daylight;
+        return true;
+    }
+
+    int StationRowCount() const override { return frmStation ? frmStation->stgList->RowCount() - 1 : 0; }
+
+    QStringList StationRow(int row) const override
+    {
+        if (!frmStation || row < 1 || row > StationRowCount())
+            return {};
+        return frmStation->stgList->RowTexts(row);
+    }
+
+    void SetStationRow(int row, const QStringList& cells) override
+    {
+        if (frmStation && row >= 1 && row <= StationRowCount())
+            frmStation->stgList->SetRowTexts(row, cells);
+    }
+
+    bool OnlineMode() const override { return MainFormHvtk && MainFormHvtk->OnlineMode; }
+};
+
+TAppState AppState;
+
+}  // namespace
+
+void RegisterProgramState() { SetProgramState(&AppState); }
+
+void UnregisterProgramState() { SetProgramState(nullptr); }
