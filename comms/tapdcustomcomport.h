@@ -213,7 +213,11 @@ protected:
     virtual void PortClose();
     virtual void PortClosing();
 
-    int32_t WndProc(uint32_t Msg, uint32_t wParam, int32_t lParam);
+    // The port window's procedure; a descendant handles its own messages and passes the
+    // others on.
+    virtual int32_t WndProc(uint32_t Msg, uint32_t wParam, int32_t lParam);
+    // The port window (0 while closed).
+    HWND WindowHandle() const;
     // The serial layer of the dispatcher, nullptr for any other layer.
     TApdWin32Dispatcher* SerialDispatcher() const;
     bool ShuttingDown() const { return FPortState == psShuttingDown; }
@@ -243,6 +247,7 @@ private:
     std::vector<UserRecord> FUsers;
     bool FTriggersSaved = false;
     TTriggerSave FSavedTriggers;
+    int FOpenTold = -1;  // users told "open" by the running InitPort; -1 before the notices
     bool FWaitPrepared = false;
     bool FPreparedBusy = false;
     std::unique_ptr<THiddenWindow> FWindow;
