@@ -19,6 +19,7 @@
 #include <QRegularExpressionValidator>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <vector>
 
 #include "app/data/numbertext.h"
 #include "app/data/stationsettings.h"
@@ -77,8 +78,8 @@ TDateTime FromQDateTime(const QDateTime& dt)
 // (everything below the FTP log) belongs to the window.
 struct TfrmFtpTransfer::ModeLayout {
     Handler connect;
-    std::initializer_list<QWidget* TfrmFtpTransfer::*> shown;
-    std::initializer_list<QWidget* TfrmFtpTransfer::*> hidden;
+    std::vector<QWidget*> shown;
+    std::vector<QWidget*> hidden;
     bool transferPart;
 };
 
@@ -299,22 +300,16 @@ void TfrmFtpTransfer::FormShow()
     lblToday->show();
 
     // Tested in this order: the first flag set decides.
-    static const ModeLayout logMode{&TfrmFtpTransfer::ConnectOnlyClick, {&TfrmFtpTransfer::bbtQuit},
-                                    {&TfrmFtpTransfer::bbtExit}, false};
-    static const ModeLayout uploadMode{
-        &TfrmFtpTransfer::UploadConnectClick,
-        {&TfrmFtpTransfer::bbtUpLoad, &TfrmFtpTransfer::bbtExit},
-        {&TfrmFtpTransfer::bbtDownLoad, &TfrmFtpTransfer::cbxOverwrite, &TfrmFtpTransfer::cbxCopyWww,
-         &TfrmFtpTransfer::pnlDateRange, &TfrmFtpTransfer::bbtQuit},
-        true};
-    static const ModeLayout downloadMode{
-        &TfrmFtpTransfer::DownloadConnectClick,
-        {&TfrmFtpTransfer::bbtDownLoad, &TfrmFtpTransfer::cbxOverwrite, &TfrmFtpTransfer::cbxCopyWww,
-         &TfrmFtpTransfer::pnlDateRange, &TfrmFtpTransfer::bbtExit},
-        {&TfrmFtpTransfer::bbtUpLoad, &TfrmFtpTransfer::bbtQuit},
-        true};
-    static const ModeLayout identifyMode{&TfrmFtpTransfer::bbtConnectClick, {&TfrmFtpTransfer::bbtQuit},
-                                         {&TfrmFtpTransfer::bbtExit}, false};
+    const ModeLayout logMode{&TfrmFtpTransfer::ConnectOnlyClick, {bbtQuit}, {bbtExit}, false};
+    const ModeLayout uploadMode{&TfrmFtpTransfer::UploadConnectClick,
+                                {bbtUpLoad, bbtExit},
+                                {bbtDownLoad, cbxOverwrite, cbxCopyWww, pnlDateRange, bbtQuit},
+                                true};
+    const ModeLayout downloadMode{&TfrmFtpTransfer::DownloadConnectClick,
+                                  {bbtDownLoad, cbxOverwrite, cbxCopyWww, pnlDateRange, bbtExit},
+                                  {bbtUpLoad, bbtQuit},
+                                  true};
+    const ModeLayout identifyMode{&TfrmFtpTransfer::bbtConnectClick, {bbtQuit}, {bbtExit}, false};
     if (LogDownloadMode)
         ApplyMode(logMode);
     else if (SysUpdateMode)
@@ -328,10 +323,10 @@ void TfrmFtpTransfer::FormShow()
 void TfrmFtpTransfer::ApplyMode(const ModeLayout& mode)
 {
     m_connectHandler = mode.connect;
-    for (auto member : mode.shown)
-        (this->*member)->show();
-    for (auto member : mode.hidden)
-        (this->*member)->hide();
+    for (QWidget* w : mode.shown)
+        w->show();
+    for (QWidget* w : mode.hidden)
+        w->hide();
     pnlTransfer->setVisible(mode.transferPart);
     adjustSize();
 }

@@ -8,7 +8,7 @@ masks ("*.*" is everything), user "kqv" with password "kqv" in either letter cas
 Run with /usr/bin/python3 (Debian's python3-pyftpdlib). It prints "PORT <n>" once it listens,
 then reads fault commands from stdin, one a line, and answers each with "OK":
 
-  stall GLOB [AFTER]        RETR of matching names sends AFTER bytes (default 0), then nothing
+  stall GLOB [AFTER] [TIMES] RETR of matching names sends AFTER bytes (default 0), then nothing
   slow GLOB BYTES MS        RETR sends BYTES every MS milliseconds
   drop GLOB [AFTER] [TIMES] the data connection is reset after AFTER bytes (426), TIMES times
   fail GLOB CODE [TIMES]    RETR answers CODE (e.g. 550)
@@ -247,7 +247,8 @@ def apply_command(words):
             FAULTS["login"] = None
         elif kind == "stall":
             FAULTS["retr"].append({"kind": "stall", "glob": words[1],
-                                   "after": int(words[2]) if len(words) > 2 else 0, "times": -1})
+                                   "after": int(words[2]) if len(words) > 2 else 0,
+                                   "times": int(words[3]) if len(words) > 3 else -1})
         elif kind == "slow":
             FAULTS["retr"].append({"kind": "slow", "glob": words[1], "bytes": int(words[2]),
                                    "ms": int(words[3]), "times": -1})
