@@ -132,6 +132,8 @@ public:
     TApdBaseDispatcher* Dispatcher();
     // As Dispatcher, raising -2007 when there is none.
     TApdBaseDispatcher* ValidDispatcher();
+    // The port's notification window (0 while closed).
+    HWND WindowHandle() const;
 
     // ---- Users ----
     void RegisterUser(HWND Handle);
@@ -216,11 +218,10 @@ protected:
     // The port window's procedure; a descendant handles its own messages and passes the
     // others on.
     virtual int32_t WndProc(uint32_t Msg, uint32_t wParam, int32_t lParam);
-    // The port window (0 while closed).
-    HWND WindowHandle() const;
     // The serial layer of the dispatcher, nullptr for any other layer.
     TApdWin32Dispatcher* SerialDispatcher() const;
     bool ShuttingDown() const { return FPortState == psShuttingDown; }
+    void StoreUseMSRShadow(bool Value) { FUseMSRShadow = Value; }
     int Check(int Res) const { return CheckException(this, Res); }
 
 private:

@@ -49,6 +49,7 @@ public:
     void SetState(TWsConnectionState State);
     void Shutdown();  // closes the data socket of a server, then the own socket
 
+    const uint64_t Serial;  // tells a connection from a later one at the same address
     int32_t PendingOutput = 0;
     TSocket DataSocket = INVALID_SOCKET;
     TApdWinsockDispatcher* Dispatcher = nullptr;
@@ -71,6 +72,7 @@ private:
     void FlushOutput();
     void Log(int SubType, uint8_t Option, const QByteArray& Text = {});
 
+    bool SkippingSB = false;  // inside a subnegotiation, up to its IAC
     // Rings count every byte ever put in or taken out (full and empty differ).
     std::vector<char> InBuf;
     uint64_t InHead = 0;  // next byte to deliver
@@ -95,6 +97,7 @@ public:
     TWsConnection* AddConnection(std::unique_ptr<TWsConnection> Connection);
     void FreeConnection(TWsConnection* Connection);
     TWsConnection* FindConnection(TSocket Socket);
+    TWsConnection* FindSerial(uint64_t Serial);
     TSocket TweakSocket(TSocket Socket);
     void LockList() { FListLock.lock(); }
     void UnLockList() { FListLock.unlock(); }

@@ -106,9 +106,10 @@ private:
     int OpenThroughSocks();
     void NegotiateSocks();
     void SocksReply(const QByteArray& Data);
-    void ExpectSocksReply(int Size);
+    void ExpectSocksReply(int Stage, int Size);
     void SendSocksRequest5();
-    void FinishSocks(int Code);
+    // Ends the negotiation with Code (0 success); Reported when OnWsError has heard it.
+    void FinishSocks(int Code, bool Reported = false);
 
     QString FWsAddress;
     TWsMode FWsMode = wsClient;
@@ -120,7 +121,15 @@ private:
     TApdDataPacket* FSocksPacket = nullptr;
     int FSocksStage = 0;
     int FSocksError = 0;
+    int FSocksReplyError = 0;   // a SOCKS 5 refusal, reported once the reply is read
+    bool FSocksErrorReported = false;
     bool FSocksFinished = false;
+    bool FSocksGot = false;
+    QByteArray FSocksReply;
+    TInAddr FSocksDestAddr = 0;
+    uint16_t FSocksDestPort = 0;
+    bool FNegotiating = false;
+    bool FConnectDeferred = false;
     bool FConnected = false;
 };
 
