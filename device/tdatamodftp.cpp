@@ -9,8 +9,8 @@
 #include <exception>
 
 #include "app/data/runtimetexts.h"
-#include "comms/tapdftpclient.h"
 #include "comms/tapdftplog.h"
+#include "comms/tapdftpclient.h"
 #include "device/ftpcollect.h"
 #include "device/tfrmftptransfer.h"
 #include "device/ttagtimer.h"

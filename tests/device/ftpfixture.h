@@ -8,6 +8,7 @@
 #include "app/data/stationsettings.h"
 #include "app/texts/sprachen.h"
 #include "app/texts/texts_windows.h"
+#include "comms/tapdftplog.h"
 #include "comms/tapdftpclient.h"
 #include "device/tdatamodftp.h"
 #include "device/tfrmftptransfer.h"

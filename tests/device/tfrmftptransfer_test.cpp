@@ -10,6 +10,7 @@
 #include "app/data/dbbnames.h"
 #include "app/data/tdatetime.h"
 #include "common/pump.h"
+#include "device/programstate.h"
 #include "ftpfixture.h"
 
 using dbbtest::UtcSeconds;

@@ -2,10 +2,12 @@
 #include <QTemporaryDir>
 
 #include "appfixture.h"
+#include "comms/tapdftplog.h"
 #include "comms/tapdftpclient.h"
 #include "device/tdatamodftp.h"
 #include "peers/dbbwriter.h"
 #include "peers/ftpdevice.h"
+#include "platform/tradiogroup.h"
 #include "platform/tstringlist.h"
 
 using dbbtest::UtcSeconds;
