@@ -106,9 +106,16 @@ void TDataModFtp::FtpStartWait()
     Timer->start();
 }
 
+bool TDataModFtp::StickyFailure() const
+{
+    // Its wait would end at once: the request is not sent, so no transfer runs on unseen.
+    return FtpResult() != frNone;
+}
+
 void TDataModFtp::Wait(const std::function<bool()>& done)
 {
-    platform::WaitUntil([&] { return done() || FtpResult() != frNone; });
+    // A closed connection answers nothing more.
+    platform::WaitUntil([&] { return done() || FtpResult() != frNone || !ApdFtpClient->Connected(); });
     Timer->stop();
 }
 
@@ -177,7 +184,7 @@ void TDataModFtp::FtpLogout(bool wait)
 
 bool TDataModFtp::FtpChangeDir(const QString& dir)
 {
-    if (!ApdFtpClient->LoggedIn())
+    if (!ApdFtpClient->LoggedIn() || StickyFailure())
         return false;
     m_commandComplete = false;
     Log(QStringLiteral("CHDIR ") + dir);
@@ -221,6 +228,8 @@ bool TDataModFtp::FtpMakeDir(const QString& dir)
         return false;
     if (FtpRemoteExists(dir))
         return true;
+    if (StickyFailure())
+        return false;
     Log(QStringLiteral("MKDIR ") + dir);
     m_commandComplete = false;
     if (ApdFtpClient->MakeDir(dir)) {
@@ -247,6 +256,8 @@ bool TDataModFtp::FtpRetrieve(const QString& remoteName, const QString& localNam
         SetFtpResult(frWaitRunning);
         return false;
     }
+    if (StickyFailure())
+        return false;
     const QString part = TempNameOf(localName);
     m_transferOk = false;
     Log(QStringLiteral("RETRIEVE ") + remoteName);
@@ -265,7 +276,7 @@ bool TDataModFtp::FtpRetrieve(const QString& remoteName, const QString& localNam
 
 bool TDataModFtp::FtpStore(const QString& remoteName, const QString& localName)
 {
-    if (!ApdFtpClient->LoggedIn())
+    if (!ApdFtpClient->LoggedIn() || StickyFailure())
         return false;
     m_transferOk = false;
     Log(QStringLiteral("STORE ") + remoteName);

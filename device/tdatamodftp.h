@@ -31,7 +31,8 @@ enum FtpResultCode : int {
 // events of every kind (the abort button, paint, timers) run inside these waits.
 //
 // Operations return success; the reason of a failure stays in FtpResult() and is sticky: only
-// a log-in or a listing clears it, every other operation returns at once while it is set.
+// a log-in or a listing clears it; every other operation fails at once while it is set,
+// without sending its request.
 // Remote paths use '\' as the devices do, local paths '/'.
 // GUI thread only.
 class TDataModFtp : public QObject {
@@ -70,7 +71,10 @@ public:
 
 private:
     void SetFtpResult(int code);
-    // Runs events until done() or a result code is set; then the watchdog is off.
+    // A failure code is still set (cleared only by a log-in or a listing).
+    bool StickyFailure() const;
+    // Runs events until done(), a result code is set or the connection has closed; then the
+    // watchdog is off.
     void Wait(const std::function<bool()>& done);
     void Log(const QString& line);
     bool TransferWindowVisible() const;
