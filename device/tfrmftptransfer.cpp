@@ -154,6 +154,7 @@ void TfrmFtpTransfer::BuildComponents()
     grey.setColor(QPalette::Base, QColor(0xC0, 0xC0, 0xC0));
     lbxFtp->setPalette(grey);
     lbxFtp->setMinimumHeight(90);
+    lbxFtp->setUniformItemSizes(true);
     lbxFtp->installEventFilter(this);
     lbxFtp->setAccessibleName(QStringLiteral("FTP log"));
     top->addWidget(lbxFtp);
@@ -194,6 +195,8 @@ void TfrmFtpTransfer::BuildComponents()
     cream.setColor(QPalette::Base, QColor(0xFF, 0xFB, 0xF0));
     lbxDir->setPalette(cream);
     lbxDir->setSortingEnabled(true);
+    // One line per entry: a month of entries is not measured anew on every change.
+    lbxDir->setUniformItemSizes(true);
     lbxDir->setMinimumSize(520, 200);
     lbxDir->installEventFilter(this);
     lbxDir->setAccessibleName(QStringLiteral("Files"));
