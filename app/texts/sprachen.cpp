@@ -33,10 +33,15 @@ bool SetLanguage(int language)
     ApplyTextsMain(language);  // holiday rule, application title, then the texts built from it
     ApplyTextsRSConfig(language);
     ApplyTextsFtpTransfer(language);
+    ApplyTextsExcelTransfer(language);
+    ApplyTextsDirSelect(language);
+    ApplyTextsStatName(language);
+    ApplyTextsInfo(language);
     ApplyTextsNumView(language);
     ApplyTextsTimezone(language);
     ApplyTextsStation(language);
     ApplyTextsStatEdit(language);
+    ApplyTextsImport(language);
     ApplyTextsSelSprache(language);
     return true;
 }

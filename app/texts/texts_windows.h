@@ -12,3 +12,8 @@ void ApplyTextsTimezone(int lang);
 void ApplyTextsStation(int lang);
 void ApplyTextsStatEdit(int lang);
 void ApplyTextsSelSprache(int lang);
+void ApplyTextsDirSelect(int lang);
+void ApplyTextsStatName(int lang);
+void ApplyTextsInfo(int lang);
+void ApplyTextsExcelTransfer(int lang);
+void ApplyTextsImport(int lang);

@@ -1,5 +1,89 @@
 #include "app/windows/tfrmdatetime.h"
 
+#include <QDateEdit>
+#include <QDateTime>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QSignalBlocker>
+#include <QTimeEdit>
+#include <QTimer>
+
+#include "app/data/stationsettings.h"
+#include "app/texts/sprachen.h"
+#include "platform/exceptionguard.h"
+
 TfrmDateTime* frmDateTime = nullptr;
 
-TfrmDateTime::TfrmDateTime(QWidget* owner) : QDialog(owner) {}
+TfrmDateTime::TfrmDateTime(QWidget* owner) : QDialog(owner)
+{
+    setObjectName(QStringLiteral("frmDateTime"));
+    lblDevice = new QLabel(this);
+    lblDevice->setObjectName(QStringLiteral("lblDevice"));
+    dtpDate = new QDateEdit(this);
+    dtpDate->setObjectName(QStringLiteral("dtpDate"));
+    dtpDate->setCalendarPopup(true);
+    dtpTime = new QTimeEdit(this);
+    dtpTime->setObjectName(QStringLiteral("dtpTime"));
+    dtpTime->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+    bbtSet = new QPushButton(this);
+    bbtSet->setObjectName(QStringLiteral("bbtSet"));
+    bbtQuit = new QPushButton(this);
+    bbtQuit->setObjectName(QStringLiteral("bbtQuit"));
+    Timer = new QTimer(this);
+    Timer->setInterval(1000);
+
+    using platform::Guard;
+    connect(Timer, &QTimer::timeout, this, Guard([this] { TimerTimer(); }));
+    connect(dtpDate, &QDateEdit::dateChanged, this, Guard([this] { dtpDateChange(); }));
+    connect(dtpTime, &QTimeEdit::timeChanged, this, Guard([this] { dtpDateChange(); }));
+    connect(bbtSet, &QPushButton::clicked, this, Guard([this] { bbtSetClick(); }));
+    connect(bbtQuit, &QPushButton::clicked, this, [this] { done(2); });
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(lblDevice, 0, 0, 1, 2);
+    layout->addWidget(dtpDate, 1, 0);
+    layout->addWidget(dtpTime, 1, 1);
+    layout->addWidget(bbtSet, 2, 0);
+    layout->addWidget(bbtQuit, 2, 1);
+}
+
+void TfrmDateTime::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    if (!e->spontaneous())
+        platform::Guarded([this] { FormShow(); });
+}
+
+void TfrmDateTime::FormShow()
+{
+    Timer->start();
+    lblDevice->setText(TxtConnectedTo + CurrentStation.StationName + QStringLiteral(" (")
+                       + CurrentStation.IPAddress + QStringLiteral(")"));
+}
+
+void TfrmDateTime::TimerTimer()
+{
+    // The clock's own updates are no edit by the user.
+    const QSignalBlocker blockDate(dtpDate), blockTime(dtpTime);
+    const QDateTime now = QDateTime::currentDateTime();
+    dtpDate->setDate(now.date());
+    dtpTime->setTime(now.time());
+}
+
+void TfrmDateTime::dtpDateChange()
+{
+    Timer->stop();
+}
+
+void TfrmDateTime::FormClose()
+{
+    Timer->stop();
+}
+
+void TfrmDateTime::done(int r)
+{
+    FormClose();
+    QDialog::done(r == 1 ? 1 : 2);
+}

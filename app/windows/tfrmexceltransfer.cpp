@@ -1,5 +1,299 @@
 #include "app/windows/tfrmexceltransfer.h"
 
+#include <QCoreApplication>
+#include <QDateTimeEdit>
+#include <QEvent>
+#include <QFileDialog>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "app/daymodel.h"
+#include "app/data/datatree.h"
+#include "app/data/daycsv.h"
+#include "app/data/dbbnames.h"
+#include "app/data/localpath.h"
+#include "app/data/stationsettings.h"
+#include "app/tdayloader.h"
+#include "app/tdayloaderhost.h"
+#include "app/texts/sprachen.h"
+#include "app/windows/tfrmdirselect.h"
+#include "platform/dialogs.h"
+#include "platform/exceptionguard.h"
+
 TfrmExcelTransfer* frmExcelTransfer = nullptr;
 
-TfrmExcelTransfer::TfrmExcelTransfer(QWidget* owner) : QDialog(owner) {}
+namespace {
+
+QDateTime ToQDateTime(TDateTime t)
+{
+    int y, mo, d, h, mi, s, ms;
+    DecodeDate(t, y, mo, d);
+    DecodeTime(t, h, mi, s, ms);
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms));
+}
+
+TDateTime FromQDateTime(const QDateTime& q)
+{
+    const QDate d = q.date();
+    const QTime t = q.time();
+    return EncodeDate(d.year(), d.month(), d.day()) + EncodeTime(t.hour(), t.minute(), t.second(), t.msec());
+}
+
+QFrame* Frame(QWidget* parent, const char* name, QFrame::Shape shape)
+{
+    auto* f = new QFrame(parent);
+    f->setObjectName(QLatin1String(name));
+    f->setFrameShape(shape);
+    f->setFrameShadow(QFrame::Sunken);
+    return f;
+}
+
+template <class W>
+W* Named(W* w, const char* name)
+{
+    w->setObjectName(QLatin1String(name));
+    return w;
+}
+
+}  // namespace
+
+// The export's own day: loaded from the local tree only, whatever mode the main window is in.
+struct TfrmExcelTransfer::DayBuffers {
+    TSampleBuffer samples{};
+    TMinuteLevels levels{};
+    TDayLoaderHost offline;
+    TDayLoader loader{samples, levels, offline};
+};
+
+TfrmExcelTransfer::TfrmExcelTransfer(QWidget* owner) : QDialog(owner)
+{
+    setObjectName(QStringLiteral("frmExcelTransfer"));
+    lbxFiles = Named(new QListWidget(this), "lbxFiles");
+    lbxFiles->setSortingEnabled(true);
+    lbxFiles->setSelectionMode(QAbstractItemView::NoSelection);
+    lbxFiles->setMinimumSize(520, 220);
+    QPalette cream = lbxFiles->palette();
+    cream.setColor(QPalette::Base, QColor(255, 251, 240));
+    lbxFiles->setPalette(cream);
+    lbxFiles->installEventFilter(this);
+    pgbCopy = Named(new QProgressBar(this), "pgbCopy");
+    pgbCopy->setRange(0, 100);
+    pgbCopy->setValue(0);
+    bbtQuit = Named(new QPushButton(this), "bbtQuit");
+    bbtConvert = Named(new QPushButton(this), "bbtConvert");
+    lblLoading = Named(new QLabel(this), "lblLoading");
+    lblDate = Named(new QLabel(this), "lblDate");
+    Bevel1 = Frame(this, "Bevel1", QFrame::HLine);
+    Panel1 = Frame(this, "Panel1", QFrame::Panel);
+    lblStatName = Named(new QLabel(Panel1), "lblStatName");
+    edStatName = Named(new QLineEdit(Panel1), "edStatName");
+    edStatName->setReadOnly(true);
+    Panel2 = Frame(this, "Panel2", QFrame::Panel);
+    lblDateRange = Named(new QLabel(Panel2), "lblDateRange");
+    lblFrom = Named(new QLabel(Panel2), "lblFrom");
+    lblTo = Named(new QLabel(Panel2), "lblTo");
+    const QString shortDate = QLocale().dateFormat(QLocale::ShortFormat);
+    for (QDateTimeEdit** p : {&dtpStart, &dtpEnd}) {
+        *p = new QDateTimeEdit(Panel2);
+        (*p)->setCalendarPopup(true);
+        (*p)->setDisplayFormat(shortDate);
+        (*p)->installEventFilter(this);
+        connect(*p, &QDateTimeEdit::dateTimeChanged, this, platform::Guard([this] { dtpCloseUp(); }));
+    }
+    dtpStart->setObjectName(QStringLiteral("dtpStart"));
+    dtpEnd->setObjectName(QStringLiteral("dtpEnd"));
+    Bevel2 = Frame(this, "Bevel2", QFrame::HLine);
+    SaveDialog = Named(new QFileDialog(this), "SaveDialog");
+    SaveDialog->setAcceptMode(QFileDialog::AcceptSave);
+    SaveDialog->setOption(QFileDialog::DontUseNativeDialog);
+    SaveDialog->setDefaultSuffix(QStringLiteral("csv"));
+    SaveDialog->setNameFilter(QStringLiteral("Comma separated file (*.csv)"));
+
+    // The constructor's range: today to now.
+    {
+        const QSignalBlocker b1(dtpStart), b2(dtpEnd);
+        dtpStart->setDateTime(ToQDateTime(DateOf(Now())));
+        dtpEnd->setDateTime(ToQDateTime(Now()));
+    }
+
+    using platform::Guard;
+    connect(bbtConvert, &QPushButton::clicked, this, Guard([this] { bbtConvertClick(); }));
+    connect(bbtQuit, &QPushButton::clicked, this, Guard([this] { bbtQuitClick(); }));
+    connect(lbxFiles, &QListWidget::itemClicked, this, Guard([this] { lbxFilesClick(); }));
+
+    auto* station = new QHBoxLayout(Panel1);
+    station->addWidget(lblStatName);
+    station->addWidget(edStatName, 1);
+    auto* range = new QGridLayout(Panel2);
+    range->addWidget(lblDateRange, 0, 0, 1, 4);
+    range->addWidget(lblFrom, 1, 0);
+    range->addWidget(dtpStart, 1, 1);
+    range->addWidget(lblTo, 1, 2);
+    range->addWidget(dtpEnd, 1, 3);
+    range->setColumnStretch(4, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(lblDate, 1);
+    buttons->addWidget(bbtConvert);
+    buttons->addWidget(bbtQuit);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Panel1);
+    layout->addWidget(Panel2);
+    layout->addWidget(Bevel1);
+    layout->addWidget(lblLoading);
+    layout->addWidget(lbxFiles, 1);
+    layout->addWidget(pgbCopy);
+    layout->addWidget(Bevel2);
+    layout->addLayout(buttons);
+}
+
+TfrmExcelTransfer::~TfrmExcelTransfer() = default;
+
+TDateTime TfrmExcelTransfer::StartDateTime() const
+{
+    return FromQDateTime(dtpStart->dateTime());
+}
+
+TDateTime TfrmExcelTransfer::EndDateTime() const
+{
+    return FromQDateTime(dtpEnd->dateTime());
+}
+
+void TfrmExcelTransfer::SetRange(TDateTime start, TDateTime end)
+{
+    {
+        const QSignalBlocker b1(dtpStart), b2(dtpEnd);
+        dtpStart->setDateTime(ToQDateTime(start));
+        dtpEnd->setDateTime(ToQDateTime(end));
+    }
+    FillFileList();
+}
+
+void TfrmExcelTransfer::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    if (!e->spontaneous())
+        platform::Guarded([this] { FormShow(); });
+}
+
+bool TfrmExcelTransfer::eventFilter(QObject* watched, QEvent* event)
+{
+    // The pickers take no typing and no wheel; the list takes no typing.
+    const QEvent::Type t = event->type();
+    if ((watched == dtpStart || watched == dtpEnd) && (t == QEvent::KeyPress || t == QEvent::Wheel))
+        return true;
+    if (watched == lbxFiles && t == QEvent::KeyPress)
+        return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmExcelTransfer::FormShow()
+{
+    const TDateTime day = DateOf(ExportDate);
+    {
+        const QSignalBlocker b1(dtpStart), b2(dtpEnd);
+        dtpStart->setDateTime(ToQDateTime(day));
+        dtpEnd->setDateTime(ToQDateTime(day + EncodeTime(23, 59, 0, 0)));
+    }
+    edStatName->setText(CurrentStation.StationName);
+    lblDate->clear();
+    FillFileList();
+}
+
+void TfrmExcelTransfer::FillFileList()
+{
+    const TStationSettings& st = CurrentStation;
+    lbxFiles->clear();
+    QStringList files;
+    const QString root = st.InitialDir;
+    CollectLocalDbbFiles(files, JoinLocalPath({root, StationDir(st.RegionNumber, st.StationNumber)}),
+                         st.StationNumber, StartDateTime(), EndDateTime());
+    const QLocale locale;
+    QStringList entries;
+    entries.reserve(files.size());
+    for (const QString& path : files) {
+        const QString rel = path.startsWith(root + u'/') ? path.mid(root.size() + 1) : path;
+        const QDateTime start = ToQDateTime(DatedNameToDateTime(FileNamePart(path)));
+        entries << rel + QStringLiteral(" ( ") + locale.toString(start.date(), QLocale::ShortFormat)
+                       + u' ' + start.time().toString(QStringLiteral("HH:mm:ss")) + QStringLiteral(" )");
+    }
+    lbxFiles->addItems(entries);
+    bbtConvert->setEnabled(lbxFiles->count() > 0);
+    pgbCopy->setValue(0);
+}
+
+void TfrmExcelTransfer::bbtConvertClick()
+{
+    SaveDialog->setDirectory(CurrentStation.InitialDir);
+    SaveDialog->selectFile(QStringLiteral("QWL"));
+    if (SaveDialog->exec() != QDialog::Accepted || SaveDialog->selectedFiles().isEmpty())
+        return;
+    Convert(SaveDialog->selectedFiles().first());
+}
+
+bool TfrmExcelTransfer::Convert(const QString& prefix)
+{
+    bbtConvert->setEnabled(false);
+    const TDateTime end = EndDateTime();
+    TDateTime d = DateOf(StartDateTime());
+    const int days = d <= end ? int(std::floor(end - d)) + 1 : 0;
+    pgbCopy->setRange(0, std::max(days, 1));
+    pgbCopy->setValue(0);
+    if (!m_day)
+        m_day = std::make_unique<DayBuffers>();
+    const TStationSettings& st = CurrentStation;
+    const TCsvStation station{st.StationName, st.RegionNumber, st.StationNumber, st.ZoneBias};
+    const QLocale locale;
+    for (int i = 0; i < days; ++i, d += 1.0) {
+        lblDate->setText(locale.toString(ToQDateTime(d).date(), QLocale::ShortFormat));
+        if (m_day->loader.LoadDay(d)) {
+            QString failed;
+            if (!WriteDayCsvFiles(prefix, d, m_day->samples.data(), station, &failed)) {
+                // A day that could not be written completely is not reported as done.
+                platform::AppMessageBox(MsgFileOpenError + u'\'' + failed + u'\'', QStringLiteral("Error"));
+                return false;
+            }
+        }
+        pgbCopy->setValue(i + 1);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    lblDate->setText(TxtExportDone);
+    return true;
+}
+
+void TfrmExcelTransfer::bbtQuitClick()
+{
+    done(2);
+}
+
+void TfrmExcelTransfer::dtpCloseUp()
+{
+    FillFileList();
+}
+
+void TfrmExcelTransfer::lbxFilesClick()
+{
+    lbxFiles->setCurrentRow(-1);
+}
+
+void TfrmExcelTransfer::btnChangeClick()
+{
+    TfrmDirSelect* chooser = frmDirSelect;
+    if (!chooser)
+        return;
+    chooser->Path = CurrentStation.InitialDir;
+    if (chooser->exec() != 1)
+        return;
+    CurrentStation.InitialDir = chooser->Path;
+    FillFileList();
+}

@@ -1,5 +1,196 @@
 #include "app/windows/tfrmimport.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/data/dbbimport.h"
+#include "app/data/dbbnames.h"
+#include "app/data/localpath.h"
+#include "app/data/stationsettings.h"
+#include "app/texts/sprachen.h"
+#include "app/windows/tfrmdirselect.h"
+#include "app/windows/tfrmstation.h"
+#include "platform/exceptionguard.h"
+#include "platform/waitcursor.h"
+
 TfrmImport* frmImport = nullptr;
 
-TfrmImport::TfrmImport(QWidget* owner) : QDialog(owner) {}
+namespace {
+
+template <class W>
+W* Named(W* w, const char* name)
+{
+    w->setObjectName(QLatin1String(name));
+    return w;
+}
+
+}  // namespace
+
+TfrmImport::TfrmImport(QWidget* owner) : QDialog(owner)
+{
+    setObjectName(QStringLiteral("frmImport"));
+    pnlFileList = Named(new QFrame(this), "pnlFileList");
+    lbxFiles = Named(new QListWidget(pnlFileList), "lbxFiles");
+    lbxFiles->setMinimumSize(560, 260);
+    pnlDir = Named(new QFrame(pnlFileList), "pnlDir");
+    pnlDir->setFrameShape(QFrame::Panel);
+    pnlDir->setFrameShadow(QFrame::Sunken);
+    lblRootDir = Named(new QLabel(pnlDir), "lblRootDir");
+    lblRootDir->setTextFormat(Qt::PlainText);
+    bbtImport = Named(new QPushButton(this), "bbtImport");
+    bbtImport->setEnabled(false);
+    lblStat1 = Named(new QLabel(this), "lblStat1");
+    lblStat2 = Named(new QLabel(this), "lblStat2");
+    lblStat2->setTextFormat(Qt::PlainText);
+    bbtDestDir = Named(new QPushButton(this), "bbtDestDir");
+    bbtExit = Named(new QPushButton(this), "bbtExit");
+
+    using platform::Guard;
+    connect(bbtImport, &QPushButton::clicked, this, Guard([this] { bbtImportClick(); }));
+    connect(bbtDestDir, &QPushButton::clicked, this, Guard([this] { bbtDestDirClick(); }));
+    connect(bbtExit, &QPushButton::clicked, this, Guard([this] { bbtExitClick(); }));
+
+    auto* dirLayout = new QHBoxLayout(pnlDir);
+    dirLayout->addWidget(lblRootDir);
+    auto* listLayout = new QVBoxLayout(pnlFileList);
+    listLayout->setContentsMargins(0, 0, 0, 0);
+    listLayout->addWidget(pnlDir);
+    listLayout->addWidget(lbxFiles, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(bbtImport);
+    buttons->addWidget(bbtDestDir);
+    buttons->addStretch(1);
+    buttons->addWidget(bbtExit);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(pnlFileList, 1);
+    layout->addWidget(lblStat1);
+    layout->addWidget(lblStat2);
+    layout->addLayout(buttons);
+}
+
+void TfrmImport::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    // The folder is asked for once the window is up, not inside its show event.
+    if (!e->spontaneous())
+        QTimer::singleShot(0, this, platform::Guard([this] { FormShow(); }));
+}
+
+void TfrmImport::paintEvent(QPaintEvent* e)
+{
+    QDialog::paintEvent(e);
+    FormPaint();
+}
+
+void TfrmImport::FormShow()
+{
+    if (!isVisible())
+        return;
+    CloseOnPaint = 0;
+    // Nothing of an earlier showing stays behind the folder choice.
+    lbxFiles->clear();
+    lblRootDir->clear();
+    lblStat1->clear();
+    lblStat2->clear();
+    bbtImport->setEnabled(false);
+    TfrmDirSelect* chooser = frmDirSelect;
+    if (chooser) {
+        chooser->Path = QDir::currentPath();
+        if (chooser->exec() == 1) {
+            ShowSource(chooser->Path);
+            return;
+        }
+    }
+    CloseOnPaint = 1;
+    // A paint may not come soon on every platform.
+    QTimer::singleShot(0, this, [this] { FormPaint(); });
+    update();
+}
+
+void TfrmImport::FormPaint()
+{
+    if (CloseOnPaint && isVisible()) {
+        CloseOnPaint = 0;
+        done(2);
+    }
+}
+
+void TfrmImport::ShowSource(const QString& root)
+{
+    lbxFiles->clear();
+    lblRootDir->setText(root);
+    {
+        platform::WaitCursor busy;
+        ScanDbbFiles(root);
+    }
+    bbtImport->setEnabled(lbxFiles->count() > 0);
+    bbtDestDir->setEnabled(true);
+    lblStat1->setText(QString::number(lbxFiles->count()) + u' ' + TxtFilesFound);
+    ShowTarget();
+}
+
+void TfrmImport::ShowTarget()
+{
+    lblStat2->setText(TxtCopyTo + u'"' + CurrentStation.InitialDir + QStringLiteral("\"?"));
+}
+
+void TfrmImport::ScanDbbFiles(const QString& folder)
+{
+    lbxFiles->addItems(::ScanDbbFiles(folder));
+}
+
+void TfrmImport::bbtImportClick()
+{
+    const QString root = lblRootDir->text();
+    const QString dataDir = CurrentStation.InitialDir;
+    bbtImport->setEnabled(false);
+    bbtDestDir->setEnabled(false);
+    platform::WaitCursor busy;
+    m_copied = 0;
+    for (int i = 0; i < lbxFiles->count(); ++i) {
+        QListWidgetItem* item = lbxFiles->item(i);
+        lbxFiles->setCurrentRow(i);
+        lbxFiles->scrollToItem(item);
+        const QString e = item->text();
+        const QString target = ImportDbbFile(root + e, dataDir);
+        // Only a file that was copied is shown with its target and counted.
+        if (target.isEmpty()) {
+            item->setText(e + QStringLiteral(" -| "));
+        } else {
+            item->setText(e + QStringLiteral(" -> ") + target);
+            ++m_copied;
+        }
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    lblStat2->setText(QString::number(m_copied) + u' ' + TxtFilesCopied);
+}
+
+void TfrmImport::bbtDestDirClick()
+{
+    TfrmStation* stations = frmStation;
+    if (!stations)
+        return;
+    stations->exec();
+    QFile::remove(JoinLocalPath({CurrentStation.InitialDir, QString::fromLatin1(TempDbbFileName)}));
+    stations->ReadStationRow(CurrentStation);
+    ShowTarget();
+}
+
+void TfrmImport::bbtExitClick()
+{
+    done(2);
+}
+
+void TfrmImport::done(int r)
+{
+    CloseOnPaint = 0;
+    QDialog::done(r);
+}

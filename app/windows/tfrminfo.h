@@ -1,11 +1,31 @@
 #pragma once
 #include <QDialog>
 
-// Program information.
+class QFrame;
+class QLabel;
+class QPushButton;
+
+// Program information: product name, version and the devices' maker's web address, which
+// opens in the desktop's browser when clicked. Texts come from SetLanguage.
 class TfrmInfo : public QDialog {
     Q_OBJECT
 public:
     explicit TfrmInfo(QWidget* owner = nullptr);
+
+    // The address shown in lblWebServer.
+    static QString WebAddress();
+
+    void lblWebServerMouseDown();
+
+    QPushButton* bbtOk = nullptr;
+    QFrame* Panel1 = nullptr;
+    QLabel* ImageKzq = nullptr;
+    QLabel* lblProdName = nullptr;
+    QLabel* lblVersion = nullptr;
+    QLabel* lblWebServer = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 extern TfrmInfo* frmInfo;
