@@ -55,6 +55,7 @@ QDateTimeEdit* picker(QWidget* parent, const char* name)
     p->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     p->setCalendarPopup(true);
     p->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    p->setMinimumWidth(p->fontMetrics().horizontalAdvance(QStringLiteral("00.00.00000")) + 40);
     return p;
 }
 

@@ -167,6 +167,14 @@ TEST_F(FtpDownload, ExistingFilesStayUnlessOverwriteIsChosen)
     EXPECT_EQ(bytesOf(local), oldBytes);
     EXPECT_EQ(w().lblLoadFile->text(), TxtTransferDone);
     EXPECT_EQ(filesBelow(dataDir).size(), 1);
+    // xvfb-run with QT_QPA_PLATFORM=xcb and this variable keeps a picture in both languages.
+    if (const QString shots = qEnvironmentVariable("QWL_SCREENSHOT_DIR"); !shots.isEmpty()) {
+        w().grab().save(shots + QStringLiteral("/ftptransfer_de.png"));
+        SetLanguage(1);
+        pumpFor(50);
+        w().grab().save(shots + QStringLiteral("/ftptransfer_en.png"));
+        SetLanguage(0);
+    }
 
     // Overwrite: asked once (OK), then replaced whole.
     w().cbxOverwrite->setChecked(true);
