@@ -114,6 +114,10 @@ bool TDataModFtp::StickyFailure() const
 
 void TDataModFtp::Wait(const std::function<bool()>& done)
 {
+    // The watchdog bounds every wait: a client whose own time-out only returns it to idle
+    // reports nothing more.
+    if (!Timer->isActive())
+        FtpStartWait();
     // A closed connection answers nothing more.
     platform::WaitUntil([&] { return done() || FtpResult() != frNone || !ApdFtpClient->Connected(); });
     Timer->stop();
