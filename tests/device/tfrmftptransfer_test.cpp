@@ -1,6 +1,8 @@
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDateTimeEdit>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -95,6 +97,27 @@ TEST_F(FtpDownload, ShowsTheControlsOfEachModeAndHoldsTheAddressToOctets)
     };
     for (const auto& a : addresses)
         EXPECT_EQ(w().SetIpAddressEdits(QString::fromLatin1(a.address)), QString::fromLatin1(a.normalised)) << a.address;
+
+    // Keys: Ctrl-A selects every file, other keys reach neither the list nor the pickers;
+    // an octet edit takes digits only.
+    w().DownloadMode = true;
+    w().show();
+    w().lbxDir->addItems({QStringLiteral("a"), QStringLiteral("b")});
+    const auto key = [](QWidget* target, int k, Qt::KeyboardModifiers mods, const QString& text) {
+        QKeyEvent press(QEvent::KeyPress, k, mods, text);
+        QCoreApplication::sendEvent(target, &press);
+    };
+    key(w().lbxDir, Qt::Key_A, Qt::ControlModifier, QString());
+    EXPECT_EQ(w().lbxDir->selectedItems().size(), 2);
+    const QDateTime before = w().dtpStart->dateTime();
+    key(w().dtpStart, Qt::Key_Up, Qt::NoModifier, QString());
+    key(w().dtpStart, Qt::Key_1, Qt::NoModifier, QStringLiteral("1"));
+    EXPECT_EQ(w().dtpStart->dateTime(), before);
+    w().edAddr1->clear();
+    for (const char* typed : {"1", "x", "2", ".", "7"})
+        key(w().edAddr1, 0, Qt::NoModifier, QString::fromLatin1(typed));
+    EXPECT_EQ(w().edAddr1->text(), QStringLiteral("127"));
+    w().close();
 
     EXPECT_EQ(w().windowTitle(), QStringLiteral("Geräteverbindung über FTP"));
     ApplyTextsFtpTransfer(1);
