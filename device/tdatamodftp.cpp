@@ -139,6 +139,9 @@ bool TDataModFtp::TransferWindowVisible() const
 
 bool TDataModFtp::FtpConnect(const QString& address, const QString& user, const QString& password)
 {
+    // The address of an open connection cannot change.
+    if (ApdFtpClient->Connected())
+        FtpLogout(true);
     ApdFtpClient->SetPassword(password);
     ApdFtpClient->SetUserName(user);
     ApdFtpClient->SetServerAddress(address);
