@@ -484,7 +484,8 @@ void TfrmFtpTransfer::LogFtpLine(const QString& line)
     if (!isVisible())
         return;
     lbxFtp->addItem(line);
-    lbxFtp->scrollToBottom();
+    if (lbxFtp->isVisible())
+        lbxFtp->scrollToBottom();
 }
 
 void TfrmFtpTransfer::SetFtpProgressLine(const QString& line)
