@@ -322,14 +322,18 @@ void TApdCustomFtpClient::StartTimer()
 void TApdCustomFtpClient::ResetTimer()
 {
     if (FTransferTimer != 0 && FTransferTimeout >= 1)
-        if (TApdBaseDispatcher* d = Open() ? Dispatcher() : nullptr)
+        if (TApdBaseDispatcher* d = Open() ? Dispatcher() : nullptr) {
+            ++FTimerGeneration;
             d->SetTimerTrigger(FTransferTimer, FTransferTimeout, true);
+        }
 }
 
 void TApdCustomFtpClient::StopTimer()
 {
     if (FTransferTimer == 0)
         return;
+    // Trigger handles are reused: a time-out posted for this timer must not hit the next one.
+    ++FTimerGeneration;
     if (TApdBaseDispatcher* d = Open() ? Dispatcher() : nullptr) {
         d->SetTimerTrigger(FTransferTimer, 0, false);
         d->RemoveTrigger(FTransferTimer);
@@ -341,7 +345,7 @@ void TApdCustomFtpClient::TimerTrigger(uint32_t Msg, uint32_t wParam, int32_t lP
 {
     // Runs inside the dispatcher's trigger walk: only note it; the window handles it next.
     if (Msg == wmTriggerTimer && FTransferTimer != 0 && int32_t(wParam) == FTransferTimer)
-        Post(wmFtpTimeout, wParam, nullptr);
+        Post(wmFtpTimeout, FTimerGeneration, nullptr);
 }
 
 // ---- State and events ----
@@ -458,7 +462,7 @@ int32_t TApdCustomFtpClient::FtpEventHandler(uint32_t Msg, uint32_t wParam, int3
             break;
         case wmFtpTimeout:
             // A time-out of a command that has been answered meanwhile is stale.
-            if (FTransferTimer == 0 || int32_t(wParam) != FTransferTimer)
+            if (FTransferTimer == 0 || wParam != FTimerGeneration)
                 break;
             StopTimer();
             if (FProcessState == S::psIdle || FProcessState == S::psClosed)

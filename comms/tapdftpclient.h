@@ -1,5 +1,6 @@
 #pragma once
 #include "comms/ftpprotocol.h"
+#include "comms/tapdftplog.h"
 #include "comms/tapdwinsockport.h"
 
 #include <QByteArray>
@@ -13,7 +14,6 @@
 #include <memory>
 
 class QTimer;
-class TApdFtpLog;
 
 // Event messages of the client's hidden window; each event runs after the call that caused it.
 inline constexpr uint32_t wmFtpError = 0xB1D;
@@ -176,6 +176,7 @@ private:
     TFtpProcessState FProcessState = TFtpProcessState::psClosed;
     TApdSocket* FDataSocket = nullptr;
     int32_t FTransferTimer = 0;
+    uint32_t FTimerGeneration = 0;
     QTimer* FConnectTimer = nullptr;
     bool FDataClosed = false;    // the data connection of the running transfer has ended
     bool FFinalReplyOK = false;  // its 226/250 has arrived
@@ -184,7 +185,8 @@ private:
     bool FPreliminarySeen = false;      // and its 1xx reply has come
     bool FDataWritable = false;         // a write notification waits for the file data
     bool FSendShutDown = false;
-    int32_t FFailCode = 0;              // the first failure of the running transfer
+    int32_t FFailCode = 0;
+    bool FDataQuiet = false;            // closing: socket errors are no transfer errors              // the first failure of the running transfer
     bool FListingTooLong = false;
     bool FClosing = false;       // inside ChangeState(psClosed)
 

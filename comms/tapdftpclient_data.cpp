@@ -228,9 +228,13 @@ void TApdCustomFtpClient::WsDataDisconnect(QObject*, TSocket Socket)
     if (FProcessState != S::psPut && !FTransferAborted)
         for (int i = 0; i < 1024 && GetData() > 0; ++i) {
         }
+    if (FDataSocketHandle == INVALID_SOCKET)
+        return;
+    FDataQuiet = true;
     FDataSocket->SetAsyncStyles(FDataSocketHandle, 0);
     FDataSocket->CloseSocket(FDataSocketHandle);
     FDataSocketHandle = INVALID_SOCKET;
+    FDataQuiet = false;
     FDataClosed = true;
     FinishTransferIfDone();
 }
@@ -239,7 +243,7 @@ void TApdCustomFtpClient::WsDataError(QObject*, TSocket Socket, int ErrCode)
 {
     if (Socket == INVALID_SOCKET || (Socket != FDataSocketHandle && Socket != FListenSocketHandle))
         return;
-    if (!IsTransferState(FProcessState) || FTransferAborted)
+    if (!IsTransferState(FProcessState) || FTransferAborted || FDataQuiet)
         return;
     FailTransfer(ErrCode);
 }
@@ -318,18 +322,24 @@ void TApdCustomFtpClient::DataDisconnect(bool DrainFirst)
     if (FDataSocketHandle != INVALID_SOCKET) {
         const TSocket h = FDataSocketHandle;
         FDataSocket->SetAsyncStyles(h, 0);
-        FDataSocket->ShutdownSocket(h, SD_SEND);
         if (DrainFirst && (FProcessState == S::psDir || FProcessState == S::psGet) && !FTransferAborted)
             for (int i = 0; i < 1024 && GetData() > 0; ++i) {
             }
-        if (FDataSocketHandle == h)
+        // A socket that never connected cannot be shut down: that is no error of the transfer.
+        FDataQuiet = true;
+        if (FDataSocketHandle == h) {
+            FDataSocket->ShutdownSocket(h, SD_SEND);
             FDataSocket->ShutdownSocket(h, SD_BOTH);
+        }
+        FDataQuiet = false;
     }
     DataShutDown();
 }
 
 void TApdCustomFtpClient::DataShutDown()
 {
+    const bool quiet = FDataQuiet;
+    FDataQuiet = true;
     if (FDataSocketHandle != INVALID_SOCKET) {
         FDataSocket->SetAsyncStyles(FDataSocketHandle, 0);
         FDataSocket->CloseSocket(FDataSocketHandle);
@@ -340,6 +350,7 @@ void TApdCustomFtpClient::DataShutDown()
         FDataSocket->CloseSocket(FListenSocketHandle);
         FListenSocketHandle = INVALID_SOCKET;
     }
+    FDataQuiet = quiet;
     FLocalStream.reset();
     FLocalFileSize = 0;
 }

@@ -181,6 +181,7 @@ def main():
     ScriptedHandler.bytewise = a.bytewise
     ScriptedHandler.banner220 = a.banner220
     ScriptedHandler.timeout = 120
+    ScriptedHandler.auth_failed_timeout = 0.1
     server = FTPServer(("127.0.0.1", a.port), ScriptedHandler)
     server.max_cons = 64
     print("PORT %d" % server.socket.getsockname()[1], flush=True)
