@@ -1,6 +1,7 @@
 #include "app/appstate.h"
 
 #include "app/mainformhvtk.h"
+#include "app/windows/tfrmdirselect.h"
 #include "app/windows/tfrmstation.h"
 #include "app/windows/tfrmtimezone.h"
 #include "app/windows/tstringgrid.h"
@@ -51,6 +52,37 @@ public:
     {
         if (frmStation && row >= 1 && row <= StationRowCount())
             frmStation->stgList->SetRowTexts(row, cells);
+    }
+
+    QString StationName(const QString& regionText, const QString& stationText) const override
+    {
+        return frmStation ? frmStation->StationName(regionText, stationText) : QString();
+    }
+
+    bool FindStation(const QString& regionText, const QString& stationText) override
+    {
+        return frmStation && frmStation->FindStation(regionText, stationText);
+    }
+
+    bool ReadStationRow(TStationSettings& rec) override { return frmStation && frmStation->ReadStationRow(rec); }
+
+    void WriteStationRow(const TStationSettings& rec) override
+    {
+        if (frmStation)
+            frmStation->WriteStationRow(rec);
+    }
+
+    int ShowStationList() override { return frmStation ? frmStation->exec() : 2; }
+
+    bool ChooseFolder(QString& folder) override
+    {
+        if (!frmDirSelect)
+            return false;
+        frmDirSelect->Path = folder;
+        if (frmDirSelect->exec() != 1)
+            return false;
+        folder = frmDirSelect->Path;
+        return true;
     }
 
     bool OnlineMode() const override { return MainFormHvtk && MainFormHvtk->OnlineMode; }

@@ -5,7 +5,7 @@
 #include <array>
 #include <memory>
 
-#include "app/canvas.h"
+#include "app/graph/canvas.h"
 #include "app/daymodel.h"
 
 #include "app/data/tdatetime.h"
@@ -47,6 +47,8 @@ public:
     void FormCreate();
     void FormShow();
     void FormClose();
+    // True from the moment the window starts to close.
+    bool IsClosing() const { return m_closed; }
     // Writes all settings and the station list to the settings file; false when it could not.
     bool SaveSettings();
 
@@ -115,15 +117,17 @@ public:
     QLabel* lblPos = nullptr;
     QLabel* lblDevice = nullptr;
 
-    // Save dialog of the CSV export (its filter is set by SetLanguage); the print dialog is
-    // made by the printing code when first needed.
+    // Save dialog of the CSV export (its filter is set by SetLanguage), made by
+    // CsvSaveDialog() when first used; the print dialog is made by the printing code when
+    // first needed.
     QFileDialog* SaveDialog = nullptr;
+    QFileDialog* CsvSaveDialog();
     QPrintDialog* PrintDialog = nullptr;
 
     // --- view state ---
-    short MagCursorIndex = 0;
-    short TracCursorIndex = 0;
-    short RangeCursorIndex = 0;
+    short MagCursorIndex = 1;
+    short TracCursorIndex = 2;
+    short RangeCursorIndex = 3;
     TDateTime DisplayedDate = 0.0;
     QString LocalFilePath;
     int ZoomLevel = 0;  // 0 whole day, 1 two hours, 2 twelve minutes
@@ -134,8 +138,8 @@ public:
     TSampleBuffer SampleBuffer{};
     TMinuteLevels MinuteLevels{};
     bool Printing = false;
-    double ScaleX = 0.0;
-    double ScaleY = 0.0;
+    double ScaleX = 1.0;
+    double ScaleY = 1.0;
     bool OnlineMode = false;
     bool LiveMode = false;
     bool HolidayAsSunday = false;  // public holidays take the Sunday hour ranges
@@ -180,6 +184,32 @@ public:
     void FillNumViewMinute(int p, int hh, int mm, int ss, int t);
     void mnuDruckenClick();
 
+    // --- menu commands and online mode (mainformhvtk_menu.cpp) ---
+    void mnuDatDownLoadClick();
+    void mnuExportClick();
+    void mnuBeendenClick();
+    void mnuInitialDirClick();
+    void mnuStationsdatenClick();
+    void mnuSelSpracheClick();
+    void mnuFTPConfigClick();
+    void mnuRSConfigClick();
+    void mnuSysUpdateClick();
+    void mnuLogViewClick();
+    void mnuImportClick();
+    void mnuInfoClick();
+    void mnuHandbookClick();
+    void rdgOnlineClick();
+    void cbxStationsSelect();
+    void spbStatistikClick();
+    // Serial live view: built, reached by no control.
+    void mnuComVerbindenClick();
+    void GoOffline();
+    void FillStationCombo();
+    // LoadDay of DisplayedDate into DayHasData, then a repaint.
+    void ReloadDay();
+    // Deletes the online mode's temporary day file; a missing file is no error.
+    void RemoveTempDayFile();
+
     // The last drawing, screen or printer, in logical units.
     int DrawOriginX = 0;
     int DrawOriginY = 0;
@@ -211,6 +241,7 @@ private:
     bool m_paintPending = false;
 
     void BuildMenu();
+    void ConnectMenuCommands();
     void BuildComponents();
     void ArrangeComponents();
     void ReadStationList();

@@ -19,6 +19,7 @@ public:
 
     bool OnlineMode() const override { return m_w.OnlineMode; }
     void ShowProgress(int percent) override { m_w.ShowProgress(percent); }
+    bool Closing() const override { return m_w.IsClosing(); }
     bool RemoteFileListEmpty() const override { return !m_w.RemoteFileList || m_w.RemoteFileList->Count() == 0; }
     void FtpListDir(const QString& mask) override
     {

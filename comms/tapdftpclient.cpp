@@ -151,6 +151,8 @@ void TApdCustomFtpClient::DoConnect()
             TimerTrigger(Msg, wParam, lParam);
         });
     ChangeState(S::psLogin);
+    // A server that never greets must not hold the log-in for ever.
+    StartTimer();
     TApdCustomWinsockPort::DoConnect();
 }
 
@@ -468,7 +470,11 @@ int32_t TApdCustomFtpClient::FtpEventHandler(uint32_t Msg, uint32_t wParam, int3
             if (FProcessState == S::psIdle || FProcessState == S::psClosed)
                 break;
             FTransferAborted = true;
-            ChangeState(FProcessState < S::psIdle ? S::psClosed : S::psIdle);
+            if (FProcessState < S::psIdle) {
+                ChangeState(S::psClosed);  // which reports scClose itself
+                break;
+            }
+            ChangeState(S::psIdle);
             if (OnFtpStatus)
                 OnFtpStatus(this, scClose, nullptr);
             break;

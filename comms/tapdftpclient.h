@@ -14,6 +14,7 @@
 #include <memory>
 
 class QTimer;
+class TApdDataPacket;
 
 // Event messages of the client's hidden window; each event runs after the call that caused it.
 inline constexpr uint32_t wmFtpError = 0xB1D;

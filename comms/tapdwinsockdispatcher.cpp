@@ -279,6 +279,8 @@ int TApdWinsockDispatcher::InitSocket(int InSize, int OutSize)
 int TApdWinsockDispatcher::OpenCom(const QString&, int InQueue, int OutQueue)
 {
     TApdDeviceSocket& ds = ApdDeviceSocket();
+    if (ds.StartupError() != 0)
+        return -ds.StartupError();
     ds.LockList();
     auto conn = std::make_unique<TWsConnection>(InQueue, OutQueue);
     if (conn->OwnSocket == INVALID_SOCKET) {

@@ -140,6 +140,8 @@ public:
     int Dispatcher(uint32_t Msg, bool PollOnly, int32_t LParam);
     TWsConnection* Connection() const;
     bool Started() const { return DispActive; }
+    // Announces the received bytes again at the next run (after notices that nobody heard).
+    void Reannounce() { LastLenPos = ~uint64_t(0); }
 
     int EscapeComFunction(int Func) override { return 0; }
     int FlushCom(int Queue) override;

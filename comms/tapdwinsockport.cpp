@@ -3,7 +3,6 @@
 #include "comms/adexcept.h"
 #include "comms/appexceptionhook.h"
 #include "comms/oomisc.h"
-#include "comms/tapddatapacket.h"
 #include "comms/tapdwinsockdispatcher.h"
 
 #include <QElapsedTimer>
@@ -55,8 +54,6 @@ TApdCustomWinsockPort::~TApdCustomWinsockPort()
     } catch (const std::exception& e) {
         ApplicationHandleException(e);
     }
-    delete FSocksPacket;
-    FSocksPacket = nullptr;
 }
 
 TApdWinsockDispatcher* TApdCustomWinsockPort::WinsockDispatcher() const
@@ -225,8 +222,12 @@ void TApdCustomWinsockPort::PortClose()
 
 int32_t TApdCustomWinsockPort::WndProc(uint32_t Msg, uint32_t wParam, int32_t lParam)
 {
-    if (Msg != wmApdSocket && Msg != wmApdSocketClose)
+    if (Msg != wmApdSocket && Msg != wmApdSocketClose) {
+        // The proxy's replies are the negotiation's, not data for the port's handlers.
+        if (FNegotiating && Msg >= wmTriggerAvail && Msg <= wmTriggerStatus)
+            return 0;
         return TApdCustomComPort::WndProc(Msg, wParam, lParam);
+    }
     try {
         if (Msg == wmApdSocketClose) {
             if (FNegotiating)

@@ -1,4 +1,5 @@
 #pragma once
+#include "comms/adexcept.h"
 #include "comms/tapdcustomcomport.h"
 #include "comms/tapdsocket.h"
 
@@ -6,7 +7,6 @@
 #include <functional>
 #include <memory>
 
-class TApdDataPacket;
 class TApdWinsockDispatcher;
 
 // The close request of a winsock port's window (posted, so the close runs outside the
@@ -18,14 +18,6 @@ enum TApdSocksVersion { svNone, svSocks4, svSocks4a, svSocks5 };
 using TWsAcceptEvent = std::function<void(QObject* Sender, TInAddr Addr, bool& Accept)>;
 using TWsErrorEvent = std::function<void(QObject* Sender, int ErrCode)>;
 
-// SOCKS error codes (no texts of their own).
-inline constexpr int ecSocksRequestFailed = 9008;       // SOCKS 4: 91
-inline constexpr int ecSocksNoIdentd = 9009;            // SOCKS 4: 92
-inline constexpr int ecSocksIdentdMismatch = 9010;      // SOCKS 4: 93
-inline constexpr int ecSocksFailure = 9011;             // any other refusal
-inline constexpr int ecSocks5ReplyBase = 9011;          // SOCKS 5 reply codes 1..8 -> 9012..9019
-inline constexpr int ecSocks5AddressIPv6 = 9020;
-inline constexpr int ecSocks5AddressUnknown = 9021;
 // How long a SOCKS negotiation may take before it fails with 10060.
 inline constexpr int SocksTimeoutMs = 30000;
 
@@ -73,6 +65,8 @@ public:
     void SetWsLocalAddressIndex(int32_t Value) { FWsLocalAddressIndex = Value; }
     TApdSocksServerInfo& WsSocksServerInfo() { return FSocksInfo; }
     bool Connected() const { return FConnected; }
+    // How long the SOCKS negotiation may take (milliseconds) before the open fails with 10060.
+    int SocksWaitMs = SocksTimeoutMs;
 
     TWsAcceptEvent OnWsAccept;
     TNotifyEvent OnWsConnect, OnWsDisconnect;
@@ -118,14 +112,12 @@ private:
     QStringList FWsLocalAddresses;
     int32_t FWsLocalAddressIndex = 0;
     TApdSocksServerInfo FSocksInfo;
-    TApdDataPacket* FSocksPacket = nullptr;
     int FSocksStage = 0;
     int FSocksError = 0;
     int FSocksReplyError = 0;   // a SOCKS 5 refusal, reported once the reply is read
     bool FSocksErrorReported = false;
     bool FSocksFinished = false;
-    bool FSocksGot = false;
-    QByteArray FSocksReply;
+    int FSocksWant = 0;  // bytes of the awaited reply
     TInAddr FSocksDestAddr = 0;
     uint16_t FSocksDestPort = 0;
     bool FNegotiating = false;

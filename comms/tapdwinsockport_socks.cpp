@@ -1,7 +1,6 @@
 // The winsock port's way through a SOCKS 4, 4a or 5 proxy.
 #include "comms/adexcept.h"
 #include "comms/oomisc.h"
-#include "comms/tapddatapacket.h"
 #include "comms/tapdwinsockdispatcher.h"
 #include "comms/tapdwinsockport.h"
 
@@ -64,10 +63,7 @@ void TApdCustomWinsockPort::FinishSocks(int Code, bool Reported)
 void TApdCustomWinsockPort::ExpectSocksReply(int Stage, int Size)
 {
     FSocksStage = Stage;
-    FSocksGot = false;
-    FSocksPacket->SetEnabled(false);
-    FSocksPacket->SetPacketSize(Size);
-    FSocksPacket->SetEnabled(true);
+    FSocksWant = Size;
 }
 
 void TApdCustomWinsockPort::SendSocksRequest5()
@@ -141,17 +137,7 @@ void TApdCustomWinsockPort::NegotiateSocks()
     FSocksError = 0;
     FSocksReplyError = 0;
     FSocksErrorReported = false;
-    FSocksGot = false;
-    FSocksPacket = new TApdDataPacket(this);
-    FSocksPacket->SetAutoEnable(false);
-    FSocksPacket->SetTimeOut(0);
-    FSocksPacket->SetStartCond(scAnyData);
-    FSocksPacket->SetEndCond({ecPacketSize});
-    FSocksPacket->SetComPort(this);
-    FSocksPacket->OnPacket = [this](QObject*, const char* Data, int32_t Size) {
-        FSocksReply = QByteArray(Data, Size);
-        FSocksGot = true;
-    };
+    FSocksWant = 0;
 
     FSocksDestPort = ResolvePort();
     if (FSocksDestPort == 0)
@@ -163,7 +149,8 @@ void TApdCustomWinsockPort::NegotiateSocks()
             FinishSocks(ecADWSCANTRESOLVE);
     }
     if (!FSocksFinished) {
-        const QByteArray port{char(FSocksDestPort >> 8), char(FSocksDestPort & 0xFF)};
+        QByteArray port;
+        port.append(char(FSocksDestPort >> 8)).append(char(FSocksDestPort & 0xFF));
         const QByteArray user = FSocksInfo.UserCode.toLatin1();
         switch (FSocksInfo.SocksVersion) {
         case svSocks4:
@@ -187,21 +174,24 @@ void TApdCustomWinsockPort::NegotiateSocks()
     QElapsedTimer waited;
     waited.start();
     while (!FSocksFinished) {
-        if (FSocksGot) {
-            FSocksGot = false;
-            SocksReply(FSocksReply);
+        // Each reply is taken from the port's buffer as it completes; what follows it stays
+        // there for the port's users.
+        TApdBaseDispatcher* d = PortState() == psOpen ? Dispatcher() : nullptr;
+        if (d && FSocksWant > 0 && d->InBuffUsed() >= FSocksWant) {
+            QByteArray reply(FSocksWant, '\0');
+            d->GetBlock(reply.data(), FSocksWant);
+            FSocksWant = 0;
+            SocksReply(reply);
             continue;
         }
         if (PortState() != psOpen)
             FinishSocks(wsaENotConn);
-        else if (waited.elapsed() > SocksTimeoutMs)
+        else if (waited.elapsed() > SocksWaitMs)
             FinishSocks(wsaETimedOut);
         else if (DelayTicks(1, true) == wmQuit)
             FinishSocks(wsaEIntr);
     }
 
-    delete FSocksPacket;
-    FSocksPacket = nullptr;
     FNegotiating = false;
     if (FSocksError != 0) {
         // The open fails: a port that did not get through is never reported open.
@@ -209,8 +199,11 @@ void TApdCustomWinsockPort::NegotiateSocks()
             OnWsError(this, FSocksError);
         throw EApdSocketException(FSocksError);
     }
-    if (TWsConnection* c = WinsockDispatcher() ? WinsockDispatcher()->Connection() : nullptr)
-        c->IsTelnet = FWsTelnet;
+    if (TApdWinsockDispatcher* d = WinsockDispatcher()) {
+        d->Reannounce();  // what the destination sent meanwhile was held back from the handlers
+        if (TWsConnection* c = d->Connection())
+            c->IsTelnet = FWsTelnet;
+    }
     if (FConnectDeferred) {
         FConnectDeferred = false;
         DoConnect();

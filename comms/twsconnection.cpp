@@ -10,9 +10,9 @@ std::atomic<uint64_t> g_serial{0};
 }  // namespace
 
 TWsConnection::TWsConnection(int InSize, int OutSize)
-    : Serial(++g_serial), InBuf(size_t(std::max(InSize, 16))), OutBuf(size_t(std::max(OutSize, 0) + 4096))
+    : Serial(++g_serial), InBuf(size_t(std::max(InSize, 4))), OutBuf(size_t(std::max(OutSize, 0) + 4096))
 {
-    OwnSocket = SockFuncs.socket(AF_INET_WS, SOCK_STREAM_WS, 0);
+    OwnSocket = SockFuncs.socket ? SockFuncs.socket(AF_INET_WS, SOCK_STREAM_WS, 0) : INVALID_SOCKET;
 }
 
 TWsConnection::~TWsConnection() { Shutdown(); }

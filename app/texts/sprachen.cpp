@@ -34,8 +34,10 @@ bool SetLanguage(int language)
     ApplyTextsRSConfig(language);
     ApplyTextsFtpTransfer(language);
     ApplyTextsExcelTransfer(language);
+    ApplyTextsConnect(language);
     ApplyTextsDirSelect(language);
     ApplyTextsStatName(language);
+    ApplyTextsLogView(language);
     ApplyTextsInfo(language);
     ApplyTextsNumView(language);
     ApplyTextsTimezone(language);

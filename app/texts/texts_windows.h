@@ -7,6 +7,8 @@ void ApplyTextsMainMenu(int lang);
 void ApplyTextsMain(int lang);
 void ApplyTextsRSConfig(int lang);
 void ApplyTextsFtpTransfer(int lang);
+void ApplyTextsConnect(int lang);
+void ApplyTextsLogView(int lang);
 void ApplyTextsNumView(int lang);
 void ApplyTextsTimezone(int lang);
 void ApplyTextsStation(int lang);

@@ -451,11 +451,18 @@ TEST_F(FtpClientTest, RefusedAndHangingConnectsEndInTheirCodes)
     EXPECT_FALSE(client.Open());
 }
 
-TEST_F(FtpClientTest, LogoutFromASilentServerReturnsWithinItsLimit)
+TEST_F(FtpClientTest, SilentServerEndsTheLogInAndLogoutReturnsWithinItsLimit)
 {
     DeafListener silent(false);
     Point(silent.port, QStringLiteral("kqv"));
-    client.SetTransferTimeout(1);
+    client.SetTransferTimeout(10);
+    ASSERT_TRUE(client.Login());
+    ASSERT_TRUE(pumpUntil([&] { return HasFinal(0); }, 5000));
+    EXPECT_EQ(rec.events, (Events{"status scClose"}));
+    EXPECT_EQ(client.ProcessState(), TFtpProcessState::psClosed);
+
+    // Without a time-out the log-in waits; Logout still returns after at most 5 s.
+    client.SetTransferTimeout(0);
     ASSERT_TRUE(client.Login());
     pumpFor(100);
     QElapsedTimer t;

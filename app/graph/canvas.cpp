@@ -1,0 +1,156 @@
+#include "app/graph/canvas.h"
+
+#include <QFontMetrics>
+#include <QPaintDevice>
+#include <QVarLengthArray>
+#include <algorithm>
+#include <cstdlib>
+
+QColor ToQColor(TColor color)
+{
+    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
+
+TColor FromQColor(const QColor& color)
+{
+    return TColor(color.red()) | (TColor(color.green()) << 8) | (TColor(color.blue()) << 16);
+}
+
+TCanvas::TCanvas(QPaintDevice* device) : Painter(device)
+{
+    Clip = {0, 0, device->width(), device->height()};
+    Painter.setRenderHint(QPainter::Antialiasing, false);
+}
+
+TCanvas::~TCanvas() = default;
+
+int TCanvas::DeviceX(int x) const
+{
+    return static_cast<int>(x * ScaleX);
+}
+
+int TCanvas::DeviceY(int y) const
+{
+    return static_cast<int>(y * ScaleY);
+}
+
+void TCanvas::MoveTo(int x, int y)
+{
+    PenX = x;
+    PenY = y;
+}
+
+void TCanvas::LineTo(int x, int y)
+{
+    DeviceLine(DeviceX(PenX), DeviceY(PenY), DeviceX(x), DeviceY(y));
+    PenX = x;
+    PenY = y;
+}
+
+void TCanvas::DeviceLine(int ax, int ay, int bx, int by)
+{
+    if (ax == bx && ay == by)
+        return;
+    const QColor color = ToQColor(Pen.Color);
+    if (Pen.Width > 1) {
+        QPen pen(color, Pen.Width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        Painter.setPen(pen);
+        Painter.drawLine(ax, ay, bx, by);
+        return;
+    }
+    // One-pixel pens: the end point stays unpainted, whatever the direction.
+    if (ay == by) {
+        const int from = bx > ax ? ax : bx + 1;
+        Painter.fillRect(QRect(from, ay, std::abs(bx - ax), 1), color);
+        return;
+    }
+    if (ax == bx) {
+        const int from = by > ay ? ay : by + 1;
+        Painter.fillRect(QRect(ax, from, 1, std::abs(by - ay)), color);
+        return;
+    }
+    QVarLengthArray<QPoint, 256> points;
+    const int dx = std::abs(bx - ax), sx = ax < bx ? 1 : -1;
+    const int dy = -std::abs(by - ay), sy = ay < by ? 1 : -1;
+    int err = dx + dy;
+    int x = ax, y = ay;
+    while (x != bx || y != by) {
+        points.append(QPoint(x, y));
+        const int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y += sy;
+        }
+    }
+    QPen pen(color, 0);
+    Painter.setPen(pen);
+    Painter.drawPoints(points.constData(), int(points.size()));
+}
+
+void TCanvas::FillRect(const TRect& r)
+{
+    FillDeviceRect({DeviceX(r.Left), DeviceY(r.Top), DeviceX(r.Right), DeviceY(r.Bottom)});
+}
+
+void TCanvas::FillDeviceRect(const TRect& r)
+{
+    if (Brush.Style == TBrushStyle::Clear || r.Right <= r.Left || r.Bottom <= r.Top)
+        return;
+    Painter.fillRect(QRect(r.Left, r.Top, r.Width(), r.Height()), ToQColor(Brush.Color));
+}
+
+void TCanvas::Rectangle(int left, int top, int right, int bottom)
+{
+    int l = DeviceX(left), t = DeviceY(top), r = DeviceX(right), b = DeviceY(bottom);
+    if (r < l)
+        std::swap(l, r);
+    if (b < t)
+        std::swap(t, b);
+    if (r == l || b == t)
+        return;
+    FillDeviceRect({l, t, r, b});
+    const QColor color = ToQColor(Pen.Color);
+    const int w = std::max(1, std::min({Pen.Width, r - l, b - t}));
+    Painter.fillRect(QRect(l, t, r - l, w), color);
+    Painter.fillRect(QRect(l, b - w, r - l, w), color);
+    Painter.fillRect(QRect(l, t, w, b - t), color);
+    Painter.fillRect(QRect(r - w, t, w, b - t), color);
+}
+
+void TCanvas::ApplyFont()
+{
+    QFont font(Font.Name);
+    font.setPointSize(std::max(1, Font.Size));
+    font.setBold(Font.Bold);
+    if (Painter.font() != font)
+        Painter.setFont(font);
+}
+
+QSize TCanvas::TextExtent(const QString& text)
+{
+    ApplyFont();
+    const QFontMetrics metrics = Painter.fontMetrics();
+    return QSize(metrics.horizontalAdvance(text), metrics.height());
+}
+
+QSize TCanvas::LogicalTextExtent(const QString& text)
+{
+    const QSize size = TextExtent(text);
+    return QSize(static_cast<int>(size.width() / ScaleX), static_cast<int>(size.height() / ScaleY));
+}
+
+void TCanvas::TextOut(int x, int y, const QString& text)
+{
+    ApplyFont();
+    const QFontMetrics metrics = Painter.fontMetrics();
+    const int dx = DeviceX(x), dy = DeviceY(y);
+    if (Brush.Style == TBrushStyle::Solid)
+        Painter.fillRect(QRect(dx, dy, metrics.horizontalAdvance(text), metrics.height()),
+                         ToQColor(Brush.Color));
+    Painter.setPen(ToQColor(Font.Color));
+    Painter.drawText(dx, dy + metrics.ascent(), text);
+}
