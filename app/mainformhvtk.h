@@ -58,8 +58,6 @@ public:
     void ShowProgress(int percent);
     // Online mode: fetches one hour file of the device to local (FTP command layer).
     bool FtpGetFile(const QString& remote, const QString& local);
-    // Leaves online mode: logs out without waiting, the source "from PC" and its line.
-    void GoOffline();
     // Shows the zoom and navigation controls of a zoom level.
     void SetZoomButtons(int level);
 

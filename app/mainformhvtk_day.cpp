@@ -90,14 +90,3 @@ bool TMainFormHvtk::FtpGetFile(const QString& remote, const QString& local)
     QFile::remove(local);
     return false;
 }
-
-void TMainFormHvtk::GoOffline()
-{
-    OnlineMode = false;
-    if (DataModFtp)
-        DataModFtp->FtpLogout(false);
-    if (rdgOnline)
-        rdgOnline->SetItemIndex(0);
-    if (lblDevice)
-        lblDevice->setText(TxtValuesIn + CurrentStation.InitialDir);
-}

@@ -4,7 +4,7 @@
 #include <QMap>
 #include <QTimeZone>
 
-#include "../data/stationzone.h"
+#include "../app/data/stationzone.h"
 #include "app/data/tdatetime.h"
 #include "device/ftpcollect.h"
 #include "peers/dbbwriter.h"
