@@ -18,7 +18,7 @@
 #include <clocale>
 
 #include "app/data/stationsettings.h"
-#include "app/graphevents.h"
+#include "app/graph/graphevents.h"
 #include "app/texts/texts_windows.h"
 #include "platform/exceptionguard.h"
 #include "platform/tradiogroup.h"

@@ -5,7 +5,7 @@
 #include <array>
 #include <memory>
 
-#include "app/canvas.h"
+#include "app/graph/canvas.h"
 #include "app/daymodel.h"
 
 #include "app/data/tdatetime.h"

@@ -2,7 +2,7 @@
 #include <QLabel>
 
 #include "app/data/scramblepassword.h"
-#include "app/graphgeometry.h"
+#include "app/graph/graphgeometry.h"
 #include "app/windows/tstringgrid.h"
 #include "appfixture.h"
 

@@ -1,7 +1,7 @@
 #include <QDate>
 #include <QLabel>
 
-#include "app/graphgeometry.h"
+#include "app/graph/graphgeometry.h"
 #include "appfixture.h"
 #include "peers/dbbwriter.h"
 
