@@ -95,6 +95,14 @@ inline constexpr int ecADWSNOTINIT = 9004;
 inline constexpr int ecADWSINVPORT = 9005;
 inline constexpr int ecADWSCANTCHANGE = 9006;
 inline constexpr int ecADWSCANTRESOLVE = 9007;
+// SOCKS refusals (no texts of their own).
+inline constexpr int ecSocksRequestFailed = 9008;   // SOCKS 4: 91
+inline constexpr int ecSocksNoIdentd = 9009;        // SOCKS 4: 92
+inline constexpr int ecSocksIdentdMismatch = 9010;  // SOCKS 4: 93
+inline constexpr int ecSocksFailure = 9011;         // any other refusal
+inline constexpr int ecSocks5ReplyBase = 9011;      // SOCKS 5 reply codes 1..8 give 9012..9019
+inline constexpr int ecSocks5AddressIPv6 = 9020;
+inline constexpr int ecSocks5AddressUnknown = 9021;
 
 // Windows Sockets error numbers.
 inline constexpr int wsaBaseErr = 10000;
