@@ -87,6 +87,13 @@ inline constexpr int ecEmptyEndString = -5504;
 inline constexpr int ecZeroSizePacket = -5505;
 inline constexpr int ecPacketTooLong = -5506;
 
+// FTP client. The connect time-out is reported as -1, as the command layer expects it.
+inline constexpr int ecFtpConnectTimeout = -1;
+inline constexpr int ecFtpListingTooLong = -7001;
+inline constexpr int ecFtpLocalFile = -7002;
+inline constexpr int ecFtpDataConnection = -7003;
+inline constexpr int ecFtpBadPasvReply = -7004;
+
 // Winsock layer.
 inline constexpr int ecADWSERROR = 9001;
 inline constexpr int ecADWSLOADERROR = 9002;
