@@ -215,6 +215,10 @@ private:
 
     bool m_shown = false;
     bool m_closed = false;
+    // The data folder of the file, and the stand-in used this run while it is missing: the
+    // stand-in is never saved in its place.
+    QString m_storedInitialDir;
+    QString m_initialDirStandIn;
 };
 
 extern TMainFormHvtk* MainFormHvtk;

@@ -71,7 +71,12 @@ void TMainFormHvtk::FormCreate()
     move(left, top);
     lblHeader->resize(centralWidget()->width() > 0 ? centralWidget()->width() : w, lblHeader->height());
 
-    CurrentStation.InitialDir = UsableInitialDir(ini.ReadString("Station", "InitialDir", ""));
+    if (!ini.ReadOk())
+        platform::AppMessageBox(MsgFileReadError + ini.FileName(), QStringLiteral("Error"));
+    m_storedInitialDir = ini.ReadString("Station", "InitialDir", "");
+    CurrentStation.InitialDir = UsableInitialDir(m_storedInitialDir);
+    if (!m_storedInitialDir.isEmpty() && CurrentStation.InitialDir != m_storedInitialDir)
+        m_initialDirStandIn = CurrentStation.InitialDir;
     CurrentStation.Organisation = ini.ReadString("Station", "Organisation", "");
     if (!CurrentStation.Organisation.isEmpty())
         lblHeader->setText(CurrentStation.Organisation);
@@ -131,41 +136,41 @@ void TMainFormHvtk::ReadStationList()
     const IniFile ini(platform::SettingsFilePath());
     cbxNumView->setChecked(ini.ReadBool("View", "ViewNum", false));
 
-    using stationlistfile::MaxStations;
     TStringGrid* grid = frmStation->stgList;
-    const int active = std::max(0, ini.ReadInteger("Stations", "Activ", 0));
-    const int count = std::clamp(ini.ReadInteger("Stations", "Count", 0), 0, MaxStations);
-    const int count2 = std::clamp(ini.ReadInteger("Stations", "Count2", 0), 0, MaxStations);
-    const int n = count + 1;
+    // Only rows whose entries exist count: a damaged count neither adds phantom rows nor
+    // drops stored ones.
+    const stationlistfile::StoredRows stored = stationlistfile::CountStoredRows(ini);
     cbxStations->clear();
 
     stationlistfile::RowDefaults defaults;
     defaults.zoneBias = CurrentStation.ZoneBias;
     defaults.daylight = CurrentStation.Daylight;
     defaults.zoneText = [](int bias) { return frmTimezone->ZoneText(bias); };
-    if (n > 1) {
-        grid->SetRowCount(n);
-        for (int i = 1; i < n; ++i)
+    if (stored.newer > 0) {
+        // With both counts set, every row, the older ones too, comes from the newer sections.
+        grid->SetRowCount(stored.newer + 1);
+        for (int i = 1; i <= stored.newer; ++i)
+            grid->SetRowTexts(i, stationlistfile::ReadNewerRow(ini, i, defaults));
+    } else {
+        grid->SetRowCount(stored.older + 1);
+        for (int i = 1; i <= stored.older; ++i)
             grid->SetRowTexts(i, stationlistfile::ReadOlderRow(ini, i, defaults));
     }
-    if (count2 > 0) {
-        // With both counts set, every row, the older ones too, comes from the newer sections.
-        grid->SetRowCount(n + count2);
-        for (int i = 1; i < grid->RowCount(); ++i)
-            grid->SetRowTexts(i, stationlistfile::ReadNewerRow(ini, i, defaults));
-    }
     const int stations = grid->RowCount() - 1;
-    if (n == 1 && count2 == 0)
-        grid->SetRowCount(1);
-    frmStation->ActiveRow = active > stations ? (stations > 0 ? 1 : 0) : active;
+    frmStation->ActiveRow = stationlistfile::StoredActiveRow(ini, stations);
     frmStation->FillStationBox();
 
     if (frmStation->ActiveRow > 0)
         platform::Guarded([] { frmStation->ReadStationRow(CurrentStation); });
 
-    while (frmStation->ActiveRow == 0 || CurrentStation.InitialDir.isEmpty()) {
-        frmStation->ReplaceWithDefaultRow();
+    while (frmStation->ActiveRow <= 0 || CurrentStation.InitialDir.isEmpty()) {
+        // The default row only when no station exists; else the user picks one of the stored.
+        if (grid->RowCount() < 2)
+            frmStation->ReplaceWithDefaultRow();
         frmStation->exec();
+        // Closed without a pick: the first station, so that the start goes on.
+        if (frmStation->ActiveRow <= 0)
+            frmStation->ActiveRow = 1;
         platform::Guarded([] { frmStation->ReadStationRow(CurrentStation); });
         frmStation->FillStationBox();
     }
@@ -198,8 +203,10 @@ bool TMainFormHvtk::SaveSettings()
 
     IniFile ini(path);
     // A file we cannot read would lose the entries we do not know: leave it alone.
-    if (!ini.ReadOk())
-        return refuse();
+    if (!ini.ReadOk()) {
+        platform::MessageDlg(MsgFileReadError + path, platform::MsgDlgType::Warning, platform::mbOK);
+        return false;
+    }
     frmStation->WriteStationRow(CurrentStation);
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
         ini.WriteInteger("Form", "Top", y());
@@ -209,7 +216,8 @@ bool TMainFormHvtk::SaveSettings()
     }
     ini.WriteBool("View", "Average", cbxAverage->isChecked());
     ini.WriteBool("View", "ViewNum", cbxNumView->isChecked());
-    ini.WriteString("Station", "InitialDir", CurrentStation.InitialDir);
+    const bool standIn = !m_initialDirStandIn.isEmpty() && CurrentStation.InitialDir == m_initialDirStandIn;
+    ini.WriteString("Station", "InitialDir", standIn ? m_storedInitialDir : CurrentStation.InitialDir);
     ini.WriteInteger("Station", "Sprache", CurrentStation.CurrentLanguage);
     ini.WriteInteger("IO", "PortNumber", CurrentStation.PortNumber);
     ini.WriteInteger("Timezone", "Zone", CurrentStation.ZoneBias);

@@ -1,5 +1,7 @@
 #include "app/stationlistfile.h"
 
+#include <algorithm>
+
 #include "app/data/scramblepassword.h"
 #include "platform/inifile.h"
 
@@ -11,9 +13,52 @@ const char* const HourKeys[12] = {"WDNightLow", "WDNightHigh", "WDDay1Low", "WDD
 const char* const NewerHourDefaults[12] = {"22", "6", "6", "18", "0", "0", "22", "6", "6", "18", "0", "0"};
 const char* const OlderHourDefaults[12] = {"22", "6", "6", "20", "0", "0", "22", "6", "6", "20", "0", "0"};
 
+const QString Stations = QStringLiteral("Stations");
+
+int StoredCount(const IniFile& ini, const char* key)
+{
+    if (!ini.ValueExists(Stations, key))
+        return 0;
+    const int v = ini.ReadInteger(Stations, key, -1);
+    return v < 0 ? MaxStations : std::min(v, MaxStations);
+}
+
+template <class Exists>
+int LastStoredRow(int limit, Exists exists)
+{
+    for (int i = std::min(limit, MaxStations); i > 0; --i)
+        if (exists(i))
+            return i;
+    return 0;
+}
+
 QString flag(bool b) { return b ? QStringLiteral("1") : QStringLiteral("0"); }
 QString zoneTextOf(const RowDefaults& d, int bias) { return d.zoneText ? d.zoneText(bias) : QString(); }
 }  // namespace
+
+StoredRows CountStoredRows(const IniFile& ini)
+{
+    StoredRows r;
+    const int count = StoredCount(ini, "Count");
+    const int count2 = StoredCount(ini, "Count2");
+    r.older = LastStoredRow(count, [&ini](int i) {
+        for (const char* k : {"Region", "Number", "Name"})
+            if (ini.ValueExists(Stations, QLatin1String(k) + QString::number(i)))
+                return true;
+        return false;
+    });
+    if (count2 > 0)
+        r.newer = LastStoredRow(count + count2, [&ini](int i) { return ini.SectionExists(QStringLiteral("Station%1").arg(i)); });
+    return r;
+}
+
+int StoredActiveRow(const IniFile& ini, int rows)
+{
+    const int active = ini.ReadInteger(Stations, "Activ", 0);
+    if (rows < 1 || active < 1)
+        return 0;
+    return active > rows ? 1 : active;
+}
 
 QStringList ReadNewerRow(const IniFile& ini, int i, const RowDefaults& d)
 {

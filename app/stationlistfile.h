@@ -17,6 +17,18 @@ struct RowDefaults {
     std::function<QString(int)> zoneText;  // display text of a zone bias
 };
 
+// The rows the file holds: the last row up to the stored counts whose entries exist (a
+// damaged count, negative or no number, looks at every possible row). Newer rows, when the
+// file has any, replace the older ones; older is the count of the older layout.
+struct StoredRows {
+    int older = 0;
+    int newer = 0;
+};
+StoredRows CountStoredRows(const IniFile& ini);
+// The active row: "Activ" when it is 1..rows, 1 when it lies beyond the rows; 0 (none valid,
+// the user picks one) when it is missing, damaged or below 1, or no row exists.
+int StoredActiveRow(const IniFile& ini, int rows);
+
 // Row i (1-based) of the newer layout: section "Station<i>"; the password is unscrambled.
 QStringList ReadNewerRow(const IniFile& ini, int i, const RowDefaults& d);
 // Row i of the older layout: keys "<name><i>" in section "Stations", shared keys in "IO".

@@ -30,7 +30,7 @@ constexpr int MaxEmptyFiles = 3;
 std::unique_ptr<QFile> OpenReadOnly(const QString& path)
 {
     auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::ReadOnly))
+    if (!OpenDbbFile(*file))
         return nullptr;
     return file;
 }

@@ -96,7 +96,8 @@ TPacketMatcher::Result TPacketMatcher::Scan(const uint8_t* buf, int32_t len, int
                 if (BeginMatch == -1)
                     BeginMatch = i;
                 if (StartMatch >= startLen) {
-                    if (EndCond.empty()) {
+                    // A size no longer than the start string ends the packet with it.
+                    if (EndCond.empty() || (EndCond.contains(ecPacketSize) && i - BeginMatch + 1 >= Limit)) {
                         r.step = Step::Complete;
                         r.cond = ecPacketSize;
                         r.begin = BeginMatch;

@@ -1,4 +1,5 @@
 #pragma once
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -9,13 +10,20 @@
 //
 // The file is read once when the object is made; writes change the copy in memory and
 // UpdateFile() replaces the file in one atomic step. Line breaks and NUL in written values
-// become blanks, so a value can never add lines to the file.
+// become blanks, so a value can never add lines to the file. A file is written back in the
+// encoding it came in (UTF-8, the 8-bit code page, or UTF-16 with its byte-order mark), and
+// a file nothing was changed in keeps its bytes. Look-ups take constant time, so a save is
+// linear in the size of the file.
 class IniFile {
 public:
+    // Larger files are damaged (or no settings file at all): they are not read.
+    static constexpr qint64 MaxFileBytes = 4 << 20;
+
     explicit IniFile(const QString& path);
 
     const QString& FileName() const { return m_path; }
-    // False when the file existed but could not be read.
+    // False when the file existed but could not be read: no regular file, larger than
+    // MaxFileBytes or unreadable. Such a file is never replaced (UpdateFile fails).
     bool ReadOk() const { return m_readOk; }
 
     QString ReadString(const QString& section, const QString& key, const QString& def) const;
@@ -35,26 +43,33 @@ public:
     bool UpdateFile();
 
 private:
+    enum class Encoding { Utf8, Latin1, Utf16LE, Utf16BE };
     struct Line {
         QString text;  // original text, written back while the entry is unchanged
         QString key;  // empty for comments and other lines
         QString value;
+        QString eol;  // the line's own end as read; empty for the last line without one, and for new lines
         bool changed = false;
     };
     struct Section {
         QString name;
         bool hasHeader = true;  // false for lines before the first section header
         QList<Line> lines;
+        QHash<QString, qsizetype> keys;  // folded key -> its first line
     };
 
     void Parse(const QString& text);
     const Section* FindSection(const QString& name) const;
-    Section* FindSection(const QString& name);
     const Line* FindLine(const QString& section, const QString& key) const;
+    QByteArray Encode(const QString& text) const;
 
     QString m_path;
     bool m_readOk = true;
-    bool m_utf8 = true;
+    bool m_modified = false;
+    Encoding m_encoding = Encoding::Utf8;
+    bool m_bom = false;
+    QByteArray m_original;  // the bytes read, written back as they are while nothing changed
     QString m_eol = QStringLiteral("\n");
     QList<Section> m_sections;
+    QHash<QString, qsizetype> m_sectionIndex;  // folded name -> first section of that name
 };

@@ -11,6 +11,7 @@
 #include "app/data/localpath.h"
 #include "app/data/numbertext.h"
 #include "app/data/timerules.h"
+#include "platform/regularfile.h"
 
 namespace {
 
@@ -131,7 +132,7 @@ int CountFilesInRange(const QStringList& list, bool hexNames, int station, TDate
 int64_t FileSizeOf(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (platform::OpenRegularFile(file) != platform::OpenResult::Opened)
         return 0;
     return file.size();
 }
@@ -139,7 +140,8 @@ int64_t FileSizeOf(const QString& path)
 bool CopyFileBlocks(const QString& source, const QString& target)
 {
     QFile in(source);
-    if (QFileInfo(source).isDir() || !in.open(QIODevice::ReadOnly))
+    // Only regular files: a FIFO would block, a device node would copy without end.
+    if (platform::OpenRegularFile(in) != platform::OpenResult::Opened)
         return false;
     const QFileInfo targetInfo(target);
     if (targetInfo.exists() && (!targetInfo.isFile() || SameFile(source, target)))

@@ -6,7 +6,9 @@
 #include <array>
 #include <cstring>
 
+#include "app/data/localpath.h"
 #include "app/data/numbertext.h"
+#include "platform/regularfile.h"
 
 namespace {
 
@@ -51,11 +53,16 @@ QString BodyText(const char* body, int end, int offset, int maxLen)
 
 }  // namespace
 
+bool OpenDbbFile(QFile& file)
+{
+    return platform::OpenRegularFile(file) == platform::OpenResult::Opened;
+}
+
 int ReadDbbData(QIODevice& file, char* buffer, int skip, int count)
 {
     ChunkHeader h;
-    for (;;) {
-        if (!ReadHeader(file, h))
+    for (int chunks = 0;; ++chunks) {
+        if (chunks == dbb::MaxChunks || !ReadHeader(file, h))
             return 0;
         if (HasTag(h, "DATA"))
             break;
@@ -78,24 +85,31 @@ int ReadDbbStation(const QString& path, int& region, QString& name)
     region = -1;
     name.clear();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!OpenDbbFile(file))
         return -1;
-    QString regionText, stationText;
+    QString regionText, stationText, fileName;
     std::array<char, dbb::HourBytes> body;
     ChunkHeader h;
-    while (ReadHeader(file, h) && h.length <= uint32_t(dbb::HourBytes)) {
+    for (int chunks = 0; chunks < dbb::MaxChunks && ReadHeader(file, h) && h.length <= uint32_t(dbb::HourBytes);
+         ++chunks) {
         body.fill(0);
         const qint64 got = h.length ? file.read(body.data(), h.length) : 0;
         if (HasTag(h, "FILE") && got >= dbb::FileBodyMinimum) {
             const int end = int(got);
             regionText = BodyText(body.data(), end, dbb::FileRegionOffset, 3);
-            name = BodyText(body.data(), end, dbb::FileNameOffset, end);
+            fileName = BodyText(body.data(), end, dbb::FileNameOffset, end);
             stationText = BodyText(body.data(), end, dbb::FileStationOffset, 3);
             break;
         }
         if (got != qint64(h.length))
             break;
     }
-    region = StrToIntDef(regionText, -1);
-    return StrToIntDef(stationText, -1);
+    // The FILE chunk decides where a downloaded file goes: all of it is sound or none is used.
+    const int r = ThreeDigitNumber(regionText);
+    const int station = ThreeDigitNumber(stationText);
+    if (r < 0 || station < 0 || !IsSafeFileName(fileName))
+        return -1;
+    region = r;
+    name = fileName;
+    return station;
 }

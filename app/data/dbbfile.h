@@ -2,6 +2,7 @@
 #include <QString>
 #include <cstdint>
 
+class QFile;
 class QIODevice;
 
 // The hourly data file: a chain of chunks, each a 10-byte header (four-character tag, two
@@ -20,7 +21,13 @@ inline constexpr int FileNameOffset = 9;
 inline constexpr int FileStationOffset = 25;
 // Shortest FILE body that holds region, name and station digits.
 inline constexpr int FileBodyMinimum = FileStationOffset + 3;
+// A file holds FILE and DATA and perhaps a few more: the walk gives up after this many
+// chunks (a file of zeros is a chain of empty chunks).
+inline constexpr int MaxChunks = 16;
 }  // namespace dbb
+
+// Opens an hour file read-only, only when it is a regular file (never blocks on a FIFO).
+bool OpenDbbFile(QFile& file);
 
 // Finds the DATA chunk of an open hour file, skips skip bytes of its body and reads up to
 // count bytes into buffer; returns the bytes read, 0 when none. Never reads more than the
@@ -29,6 +36,6 @@ inline constexpr int FileBodyMinimum = FileStationOffset + 3;
 int ReadDbbData(QIODevice& file, char* buffer, int skip, int count);
 
 // Region, local file name and station from the FILE chunk of a file. Returns the station
-// number, -1 when the file cannot be opened, holds no usable FILE chunk or the text is no
-// number; region is -1 and name empty in those cases.
+// number 0..999; -1 when the file cannot be opened, holds no usable FILE chunk, region or
+// station is not 0..999 or the name is no plain file name: region is then -1 and name empty.
 int ReadDbbStation(const QString& path, int& region, QString& name);

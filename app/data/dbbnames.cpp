@@ -91,7 +91,7 @@ QString WwwLocalPath(const QString& name)
 {
     const QString file = FileNamePart(name);
     if (file.size() != 12)
-        return name;
+        return IsSafeFileName(name) ? name : QString();
     const QString year = file.left(4), month = file.mid(4, 2);
     if (!IsSafeFileName(file) || !IsSafeFileName(year) || !IsSafeFileName(month))
         return QString();
@@ -152,5 +152,5 @@ int DatedNameStation(const QString& name)
     const qsizetype len = name.size();
     if (len <= 9)
         return -1;
-    return StrToIntDef(name.mid(len - 7, 3), -1);
+    return ThreeDigitNumber(name.mid(len - 7, 3));
 }

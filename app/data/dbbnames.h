@@ -32,8 +32,8 @@ QString StationMonthDirOfUnix(uint32_t utcStart, int region, int station);
 QString StationMonthDirOfDateTime(TDateTime dateTime, int region, int station);
 // "Reg001/Stat005".
 QString StationDir(int region, int station);
-// "www/2007/11/200711xx.www" for a 12-character average-file name; any other name comes
-// back unchanged, and an empty text when the name could leave the data directory.
+// "www/2007/11/200711xx.www" for a 12-character average-file name; any other plain name
+// comes back unchanged, and an empty text when the name could leave the data directory.
 QString WwwLocalPath(const QString& name);
 
 // Unix seconds of a device file name (first 8 characters, hex); 0 when no number.
@@ -46,5 +46,6 @@ int64_t DatedNameToUnix(const QString& name);
 TDateTime DatedNameToDateTime(const QString& name);
 // The date yyyymmdd of a name at 00:00, no zone conversion; 0.0 when no valid date.
 TDateTime DatedNameToDate(const QString& name);
-// The station number sss before ".dbb" of a dated name or path; -1 when there is none.
+// The station number sss (three digits) before ".dbb" of a dated name or path; -1 when
+// there is none.
 int DatedNameStation(const QString& name);

@@ -28,6 +28,16 @@ int StrToIntDef(const QString& text, int def)
     return int(value);
 }
 
+int ThreeDigitNumber(const QString& text)
+{
+    if (text.isEmpty() || text.size() > 3)
+        return -1;
+    for (const QChar c : text)
+        if (c < u'0' || c > u'9')
+            return -1;
+    return text.toInt();
+}
+
 bool IsByteString(const QString& text)
 {
     qsizetype from = 0, to = text.size();

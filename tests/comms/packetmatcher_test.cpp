@@ -205,6 +205,8 @@ TEST(PacketMatcher, SizeEndAloneAndWithEndString)
 {
     PacketSetup any {scAnyData, "", {ecPacketSize}, "", 3};
     expectPieces(any, "abcdefg", {"abc", "def"});
+    // A size equal to the start string's length: the start string alone.
+    expectPieces({scString, "ABC", {ecPacketSize}, "", 3}, "ABCDEFGABC", {"ABC", "ABC"});
 
     // The size counts from the start string's first byte, whatever IncludeStrings says.
     PacketSetup both {scString, "<", {ecString, ecPacketSize}, ">", 5, true, true};

@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 #include <vector>
 
 #include "app/data/dbbfile.h"
@@ -185,4 +186,67 @@ TEST_F(DbbStation, NeverReadsPastWhatItRead)
     words[5] = 'x';
     EXPECT_EQ(ReadDbbStation(Write(Chunk("FILE", words)), region, name), -1);
     EXPECT_EQ(region, -1);
+}
+
+// The FILE chunk decides the folder of a downloaded file: any unsound part refuses all.
+TEST_F(DbbStation, RefusesEveryUnsoundPart)
+{
+    struct Row {
+        const char* region;  // three characters at offset 5
+        const char* name;  // from offset 9; the station is its characters 16..18
+        int station;
+    } rows[] = {
+        {"007", "20071123-130000-123.dbb", 123},
+        {"000", "20071123-130000-000.dbb", 0},
+        {"007", "20071123-130000-abc.dbb", -1},
+        {"007", "20071123-130000--05.dbb", -1},
+        {"007", "20071123-130000-+05.dbb", -1},
+        {"-05", "20071123-130000-005.dbb", -1},
+        {" 05", "20071123-130000-005.dbb", -1},
+        {"007", "../../../../etc/005", -1},
+        {"007", "20071123-130000-005/x", -1},
+        {"007", "20071123-130000-005\x01", -1},
+    };
+    for (const Row& r : rows) {
+        QByteArray body(5, '\0');
+        body += QByteArray(r.region) + '\0' + QByteArray(r.name) + '\0';
+        body.append(qMax(0, 33 - int(body.size())), '\0');
+        int region = 99;
+        QString name = QStringLiteral("x");
+        EXPECT_EQ(ReadDbbStation(Write(Chunk("FILE", body)), region, name), r.station) << r.region << " " << r.name;
+        if (r.station < 0) {
+            EXPECT_EQ(region, -1) << r.name;
+            EXPECT_TRUE(name.isEmpty()) << r.name;
+        } else {
+            EXPECT_EQ(name, QString::fromLatin1(r.name));
+        }
+    }
+}
+
+// Special files in the data tree neither hang nor block the reader.
+TEST_F(DbbStation, SpecialFilesAreRefusedAndWalksAreBounded)
+{
+    const QString fifo = dir.filePath(QStringLiteral("fifo.dbb"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString zero = dir.filePath(QStringLiteral("zero.dbb"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    for (const QString& path : {fifo, zero}) {
+        QFile f(path);
+        EXPECT_FALSE(OpenDbbFile(f)) << path.toStdString();
+        int region = 0;
+        QString name;
+        EXPECT_EQ(ReadDbbStation(path, region, name), -1);
+    }
+
+    // A huge sparse file is a chain of empty chunks: the walk gives up at once.
+    const QString sparse = Write(QByteArray());
+    ASSERT_TRUE(QFile::resize(sparse, qint64(20) << 30));
+    QFile f(sparse);
+    ASSERT_TRUE(OpenDbbFile(f));
+    char buf[200];
+    EXPECT_EQ(ReadDbbData(f, buf, 0, int(sizeof buf)), 0);
+    EXPECT_LT(f.pos(), 1000);
+    int region = 0;
+    QString name;
+    EXPECT_EQ(ReadDbbStation(sparse, region, name), -1);
 }

@@ -75,6 +75,7 @@ TEST(DbbNames, ParsersGiveLocalTimes)
     EXPECT_EQ(DatedNameStation(QStringLiteral("20071123-130000-005.dbb")), 5);
     EXPECT_EQ(DatedNameStation(QStringLiteral("Reg1/20071123-130000-x05.dbb")), -1);
     EXPECT_EQ(DatedNameStation(QStringLiteral("short.dbb")), -1);
+    EXPECT_EQ(DatedNameStation(QStringLiteral("20071123-130000--05.dbb")), -1);
     EXPECT_EQ(HexNameToUnix(QStringLiteral("FFFFFFFF.dbb")), 0xFFFFFFFFu);
 }
 
@@ -100,6 +101,8 @@ TEST(DbbNames, WwwLocalPathAndHostileNames)
     EXPECT_EQ(S(WwwLocalPath(QStringLiteral("2007..23.www"))), "");
     EXPECT_EQ(S(WwwLocalPath(QStringLiteral("2007.\x01" "23.www"))), "");
     EXPECT_EQ(S(WwwLocalPath(QStringLiteral("../../x/2007..23.www"))), "");
+    EXPECT_EQ(S(WwwLocalPath(QStringLiteral("../../../etc/passwd"))), "");
+    EXPECT_EQ(S(WwwLocalPath(QStringLiteral(".."))), "");
 
     for (const char* bad : {"", ".", "..", "a/b", "a\\b", "c:x", "x\ny", "tab\there"})
         EXPECT_FALSE(IsSafeFileName(QString::fromLatin1(bad))) << bad;

@@ -1,4 +1,6 @@
 #include <QFile>
+#include <QFileInfo>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -130,4 +132,58 @@ TEST(IniFile, MissingFileGivesDefaultsAndIsCreatedOnSave)
     ini.WriteInteger("Stations", "Count", 0);
     ASSERT_TRUE(ini.UpdateFile());
     EXPECT_EQ(readFile(path), "[Station]\nInitialDir=/x\n[Stations]\nCount=0\n");
+}
+
+TEST(IniFile, KeepsTheEncodingAndTheBytesOfTheFile)
+{
+    QTemporaryDir dir;
+    // Unchanged files come back byte for byte: a byte-order mark, mixed line ends, no final newline.
+    for (const QByteArray& bytes : {QByteArray("\xEF\xBB\xBF[Station]\r\nName=A\nOther=1"),
+                                    QByteArray("[Station]\nName=A\r\n\r\n[B]\ny=2\n\n")}) {
+        const QString path = writeFile(dir, bytes);
+        IniFile ini(path);
+        ini.WriteString("Station", "Name", "A");
+        ASSERT_TRUE(ini.UpdateFile());
+        EXPECT_EQ(readFile(path), bytes);
+    }
+
+    // UTF-16 with its byte-order mark, as Windows writes Unicode files, in both byte orders.
+    const QString text = QString::fromUtf8("[Station]\r\nName=Zürich\r\n");
+    for (auto order : {QStringConverter::Utf16LE, QStringConverter::Utf16BE}) {
+        QStringEncoder enc(order, QStringConverter::Flag::WriteBom);
+        const QString path = writeFile(dir, enc.encode(text));
+        IniFile ini(path);
+        EXPECT_EQ(ini.ReadString("Station", "Name", ""), QString::fromUtf8("Zürich"));
+        ini.WriteString("Station", "Name", QString::fromUtf8("Zürich-Ost"));
+        ini.WriteInteger("Stations", "Count2", 1);
+        ASSERT_TRUE(ini.UpdateFile());
+        QStringEncoder again(order, QStringConverter::Flag::WriteBom);
+        EXPECT_EQ(readFile(path),
+                  QByteArray(again.encode(QString::fromUtf8("[Station]\r\nName=Zürich-Ost\r\n[Stations]\r\nCount2=1\r\n"))));
+    }
+}
+
+// What is no settings file is neither read without bound nor replaced.
+TEST(IniFile, RefusesSpecialAndHugeFilesAndLeavesThemAlone)
+{
+    QTemporaryDir dir;
+    const QString zero = dir.filePath(QStringLiteral("zero.INI"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    const QString fifo = dir.filePath(QStringLiteral("fifo.INI"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString huge = dir.filePath(QStringLiteral("huge.INI"));
+    {
+        QFile f(huge);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[Stations]\nCount2=1\n");
+        f.resize(IniFile::MaxFileBytes + 1);
+    }
+    for (const QString& path : {zero, fifo, huge}) {
+        IniFile ini(path);
+        EXPECT_FALSE(ini.ReadOk()) << path.toStdString();
+        ini.WriteInteger("Stations", "Count2", 2);
+        EXPECT_FALSE(ini.UpdateFile());
+    }
+    EXPECT_EQ(QFileInfo(huge).size(), IniFile::MaxFileBytes + 1);
+    EXPECT_EQ(QFileInfo(zero).symLinkTarget(), QStringLiteral("/dev/zero"));
 }

@@ -100,29 +100,56 @@ TEST_F(AppFixture, CancellingTheEditorStartsWithTheDefaultStation)
     EXPECT_EQ(CurrentStation.LoginPass, "kqv");
 }
 
-TEST_F(AppFixture, ActivZeroReplacesTheStoredListByTheDefaultRow)
+// Damaged entries never cost a stored station: with no valid active station the list opens
+// for the user to pick one, and counts take only the stations the file holds.
+TEST_F(AppFixture, DamagedActivAndCountsKeepEveryStoredStation)
 {
-    QByteArray ini = "[Station]\nInitialDir=" + dir.path().toUtf8() + "\n[Stations]\nActiv=0\nCount=0\nCount2=4\n";
-    for (int i = 1; i <= 4; ++i)
-        ini += "[Station" + QByteArray::number(i) + "]\nRegion=00" + QByteArray::number(i) + "\nNumber=001\nName=S" +
-               QByteArray::number(i) + "\n";
-    writeIni(ini);
-    int listShown = 0;
-    driveModals([&](QWidget* w) {
-        if (w == frmStation)
-            ++listShown;
-        if (w == frmStatEdit)
-            frmStatEdit->bbtCancel->click();
-        else if (w == frmStation && !frmStatEdit->isVisible())
-            frmStation->bbtExit->click();
-    });
-    start();
-    EXPECT_GT(listShown, 0);
-    EXPECT_EQ(frmStation->stgList->RowCount(), 2);
-    EXPECT_EQ(frmStation->stgList->Cells(0, 1), "0");
-    // The station box follows the replaced list.
-    ASSERT_EQ(MainFormHvtk->cbxStations->count(), 1);
-    EXPECT_EQ(MainFormHvtk->cbxStations->itemText(0), " (0/0)");
+    struct Row {
+        const char* stations;  // the lines of [Stations] besides the sections
+        bool listShown;
+    } rows[] = {
+        {"Activ=\nCount2=3\n", true},
+        {"Activ=0\nCount2=3\n", true},
+        {"Activ=-5\nCount2=3\n", true},
+        {"Activ=2x\nCount2=3\n", true},
+        {"Activ=99999999999\nCount2=3\n", true},
+        {"Count2=3\n", true},
+        {"Activ=1\nCount2=-5\n", false},
+        {"Activ=1\nCount2=x\n", false},
+        {"Activ=1\nCount2=2147483647\n", false},
+        {"Activ=1\nCount=10000\nCount2=10000\n", false},
+    };
+    for (const Row& r : rows) {
+        QByteArray ini = "[Station]\nInitialDir=" + dir.path().toUtf8() + "\n[Stations]\n" + r.stations;
+        for (int i = 1; i <= 3; ++i)
+            ini += "[Station" + QByteArray::number(i) + "]\nRegion=00" + QByteArray::number(i) + "\nNumber=001\nName=S" +
+                   QByteArray::number(i) + "\n";
+        writeIni(ini);
+        bool listShown = false;
+        driveModals([&](QWidget* w) {
+            if (w == frmStatEdit) {
+                frmStatEdit->bbtCancel->click();
+            } else if (w == frmStation) {
+                listShown = true;
+                frmStation->stgList->setCurrentCell(1, 0);
+                emit frmStation->stgList->cellClicked(1, 0);
+                frmStation->bbtExit->click();
+            }
+        });
+        start();
+        EXPECT_EQ(listShown, r.listShown) << r.stations;
+        EXPECT_EQ(frmStation->stgList->RowCount(), 4) << r.stations;
+        EXPECT_EQ(CurrentStation.StationName, r.listShown ? "S2" : "S1") << r.stations;
+        closeMain();
+        DestroyForms();
+        const QByteArray saved = iniBytes();
+        EXPECT_LT(saved.count('\n'), 100) << r.stations;
+        EXPECT_EQ(iniValue("Stations", "Count2"), "3") << r.stations;
+        EXPECT_EQ(iniValue("Stations", "Activ"), r.listShown ? "2" : "1") << r.stations;
+        for (int i = 1; i <= 3; ++i)
+            EXPECT_EQ(iniValue(qPrintable(QStringLiteral("Station%1").arg(i)), "Name"), QStringLiteral("S%1").arg(i));
+        CurrentStation = TStationSettings{};
+    }
 }
 
 TEST_F(AppFixture, OlderLayoutIsReadWithItsDefaultsAndSavedInTheNewerOne)

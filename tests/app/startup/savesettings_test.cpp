@@ -76,6 +76,9 @@ TEST_F(AppFixture, MissingDataDirectoryFallsBackToTheCurrentOne)
     driveModals([](QWidget* w) { w->close(); });
     start();
     EXPECT_EQ(CurrentStation.InitialDir, dir.path());
+    // The stand-in serves this run only: a drive that is not mounted must not be forgotten.
+    closeMain();
+    EXPECT_EQ(iniValue("Station", "InitialDir"), dir.filePath("gone"));
 }
 
 TEST_F(AppFixture, ClosingDeletesTheTemporaryDayFile)
@@ -144,4 +147,16 @@ TEST(ServiceMode, ExecutableNameOrParameterInAnyCase)
     EXPECT_TRUE(DecideServiceMode("/opt/q/qwlview", {"qwlview", "-a", "YhC"}));
     EXPECT_FALSE(DecideServiceMode("/opt/q/qwlview", {"yhc"}));  // the program name itself does not count
     EXPECT_FALSE(DecideServiceMode("/opt/q/qwlview", {"qwlview", "yhcx"}));
+}
+
+TEST_F(AppFixture, ASettingsFileTooLargeToBeOneIsReportedAndLeftAlone)
+{
+    writeIni(stationIni(dir.path()) + QByteArray(IniFile::MaxFileBytes, ';'));
+    const QByteArray before = iniBytes();
+    driveModals([](QWidget* w) { w->close(); });
+    start();
+    closeMain();
+    ASSERT_GE(platform::DialogScript::shown().size(), 1u);
+    EXPECT_TRUE(platform::DialogScript::shown()[0].text.contains(iniPath));
+    EXPECT_TRUE(iniBytes() == before);
 }
