@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QTimer>
+#include <algorithm>
 
 namespace platform {
 
@@ -12,11 +13,14 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
     // Wakes the loop at the deadline when nothing else does.
     QTimer wake;
     wake.setSingleShot(true);
-    if (timeoutMs >= 0)
-        wake.start(timeoutMs);
+    wake.setTimerType(Qt::PreciseTimer);
     while (!done()) {
         if (deadline.hasExpired())
             return false;
+        // A timer may fire a little early: re-armed for what is left, so the wait never
+        // sleeps past the deadline with nothing left to wake it.
+        if (timeoutMs >= 0 && !wake.isActive())
+            wake.start(std::max<qint64>(1, deadline.remainingTime()));
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
