@@ -71,6 +71,7 @@ TMainFormHvtk::TMainFormHvtk(QWidget* owner) : QMainWindow(owner)
     RemoteFileList = std::make_unique<TStringList>();
 
     new TGraphEvents(this);
+    ConnectMenuCommands();
     FormCreate();
 }
 

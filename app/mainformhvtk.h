@@ -178,6 +178,32 @@ public:
     void FillNumViewMinute(int p, int hh, int mm, int ss, int t);
     void mnuDruckenClick();
 
+    // --- menu commands and online mode (mainformhvtk_menu.cpp) ---
+    void mnuDatDownLoadClick();
+    void mnuExportClick();
+    void mnuBeendenClick();
+    void mnuInitialDirClick();
+    void mnuStationsdatenClick();
+    void mnuSelSpracheClick();
+    void mnuFTPConfigClick();
+    void mnuRSConfigClick();
+    void mnuSysUpdateClick();
+    void mnuLogViewClick();
+    void mnuImportClick();
+    void mnuInfoClick();
+    void mnuHandbookClick();
+    void rdgOnlineClick();
+    void cbxStationsSelect();
+    void spbStatistikClick();
+    // Serial live view: built, reached by no control.
+    void mnuComVerbindenClick();
+    void GoOffline();
+    void FillStationCombo();
+    // LoadDay of DisplayedDate into DayHasData, then a repaint.
+    void ReloadDay();
+    // Deletes the online mode's temporary day file; a missing file is no error.
+    void RemoveTempDayFile();
+
     // The last drawing, screen or printer, in logical units.
     int DrawOriginX = 0;
     int DrawOriginY = 0;
@@ -209,6 +235,7 @@ private:
     bool m_paintPending = false;
 
     void BuildMenu();
+    void ConnectMenuCommands();
     void BuildComponents();
     void ArrangeComponents();
     void ReadStationList();

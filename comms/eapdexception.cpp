@@ -73,5 +73,5 @@ int XlatException(const std::exception& E)
         return -io->ErrorCode;
     if (dynamic_cast<const EOutOfMemory*>(&E))
         return ecOutOfMemory;
-    return -9999;
+    return ecUnknownException;
 }

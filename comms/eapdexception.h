@@ -90,5 +90,5 @@ QWL_APD_EXCEPTION(EStringSizeError, EPacket)
 // its stored form; otherwise returns Res.
 int CheckException(const TApdBaseComponent* Component, int Res);
 // The code an exception stands for: ErrorCode of the library's, the negated error code of an
-// input/output error, -8 for out of memory, -9999 for anything else.
+// input/output error, ecOutOfMemory, ecUnknownException for anything else.
 int XlatException(const std::exception& E);

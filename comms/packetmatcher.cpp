@@ -1,5 +1,7 @@
 #include "comms/packetmatcher.h"
 
+#include "comms/errorcodes.h"
+
 namespace {
 
 uint8_t asciiUpper(uint8_t b) { return (b >= 'a' && b <= 'z') ? uint8_t(b - 'a' + 'A') : b; }
@@ -48,16 +50,16 @@ int TPacketMatcher::Prepare()
     // Every check before any state changes, so a refused enable leaves nothing half set.
     if (StartCond == scString) {
         if (StartString.isEmpty())
-            return -5501;
+            return ecStartStringEmpty;
         if (EndCond.contains(ecPacketSize) && StartString.size() > PacketSize)
-            return -5502;
+            return ecPacketTooSmall;
     } else if (EndCond.empty()) {
-        return -5503;
+        return ecNoEndCharCount;
     }
     if (EndCond.contains(ecString) && EndString.isEmpty())
-        return -5504;
+        return ecEmptyEndString;
     if (EndCond.contains(ecPacketSize) && PacketSize == 0)
-        return -5505;
+        return ecZeroSizePacket;
 
     InternalStartString.clear();
     StartMatchMask.clear();

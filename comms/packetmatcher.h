@@ -67,7 +67,7 @@ public:
     bool IncludeStrings = true;
     int32_t PacketSize = 0;
 
-    // Checks the settings (0 or -5501 .. -5505, in that order of checks) and, when they are
+    // Checks the settings (0 or ecStartStringEmpty .. ecZeroSizePacket, in that order of checks) and, when they are
     // consistent, builds the internal patterns and resets the match. Nothing changes on error.
     int Prepare();
     // Restarts matching: the size limit in force becomes PacketSize, no byte matched.

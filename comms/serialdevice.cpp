@@ -1,4 +1,5 @@
 #include "serialdevice.h"
+#include "comms/errorcodes.h"
 
 #include <cerrno>
 #include <chrono>
@@ -93,27 +94,27 @@ int MapSerialErrno(int err)
     case ENXIO:
     case EIO:
     case ENOTTY:
-        return -2;   // ecFileNotFound: no such port
+        return ecFileNotFound;  // no such port
     case ENOTDIR:
     case ENAMETOOLONG:
     case ELOOP:
-        return -3;   // ecPathNotFound
+        return ecPathNotFound;
     case EMFILE:
     case ENFILE:
-        return -4;   // ecTooManyFiles
+        return ecTooManyFiles;
     case EBUSY:
     case EACCES:
     case EPERM:
     case EWOULDBLOCK:
-        return -5;   // ecAccessDenied: in use by another program
+        return ecAccessDenied;  // in use by another program
     case EBADF:
-        return -6;   // ecInvalidHandle
+        return ecInvalidHandle;
     case ENOMEM:
-        return -8;   // ecOutOfMemory
+        return ecOutOfMemory;
     case EINVAL:
-        return -1002;  // ecBadArgument
+        return ecBadArgument;
     default:
-        return -162;   // ecHardwareFailure
+        return ecHardwareFailure;
     }
 }
 
@@ -127,7 +128,7 @@ SerialDevice::~SerialDevice()
 int SerialDevice::Open(const std::string& name)
 {
     if (fd_ >= 0)
-        return -2008;  // ecAlreadyOpen
+        return ecAlreadyOpen;
     const std::string path = ResolveComDeviceName(name);
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
@@ -208,7 +209,7 @@ int SerialDevice::Close()
 int SerialDevice::Read(void* buf, int size)
 {
     if (fd_ < 0)
-        return -103;  // ecNotOpen
+        return ecNotOpen;
     if (size <= 0)
         return 0;
     for (;;) {
@@ -226,7 +227,7 @@ int SerialDevice::Read(void* buf, int size)
 int SerialDevice::Write(const void* buf, int size)
 {
     if (fd_ < 0)
-        return -103;
+        return ecNotOpen;
     if (size <= 0)
         return 0;
     for (;;) {
@@ -244,7 +245,7 @@ int SerialDevice::Write(const void* buf, int size)
 int SerialDevice::WaitWritable(int extraFd, int timeoutMs)
 {
     if (fd_ < 0)
-        return -103;
+        return ecNotOpen;
     pollfd p[2] = {{fd_, POLLOUT, 0}, {extraFd, POLLIN, 0}};
     const int n = extraFd >= 0 ? 2 : 1;
     for (;;) {
@@ -260,7 +261,7 @@ int SerialDevice::WaitWritable(int extraFd, int timeoutMs)
         if (p[0].revents & POLLOUT)
             return 1;
         if (p[0].revents & (POLLHUP | POLLERR | POLLNVAL))
-            return -2;
+            return ecFileNotFound;  // the device went away
         return 0;
     }
 }
@@ -276,14 +277,14 @@ int SerialDevice::GetState(TDCB& dcb) const
 int SerialDevice::SetState(const TDCB& dcb)
 {
     if (fd_ < 0)
-        return -103;
+        return ecNotOpen;
     speed_t speed;
     if (!speedFor(dcb.BaudRate, speed))
-        return -2002;  // ecBaudRate
+        return ecBaudRate;
     if (dcb.ByteSize < 5 || dcb.ByteSize > 8)
-        return -2003;  // ecByteSize
+        return ecByteSize;
     if (dcb.Parity > 4 || dcb.StopBits > 2)
-        return -1002;
+        return ecBadArgument;
     termios tio{};
     if (::tcgetattr(fd_, &tio) < 0)
         return MapSerialErrno(errno);
@@ -347,7 +348,7 @@ int SerialDevice::applyModemLine(int bit, bool on)
 int SerialDevice::Escape(int func)
 {
     if (fd_ < 0)
-        return -103;
+        return ecNotOpen;
     int r = 0;
     switch (func) {
     case SETDTR: return applyModemLine(TIOCM_DTR, true);
@@ -358,7 +359,7 @@ int SerialDevice::Escape(int func)
     case CLRBREAK: r = xioctl(fd_, TIOCCBRK, nullptr); break;
     case SETXOFF: r = ::tcflow(fd_, TCOOFF); break;
     case SETXON: r = ::tcflow(fd_, TCOON); break;
-    default: return -1002;
+    default: return ecBadArgument;
     }
     if (r == 0 || unsupported(errno))
         return 0;
@@ -380,7 +381,7 @@ int SerialDevice::GetModemStatus(uint32_t& status)
 {
     status = 0;
     if (fd_ < 0)
-        return -103;
+        return ecNotOpen;
     int lines = 0;
     if (!readModemLines(lines))
         return 0;
@@ -396,7 +397,7 @@ int SerialDevice::GetErrors(uint32_t& errors, TComStat& stat)
     errors = 0;
     stat = TComStat{};
     if (fd_ < 0)
-        return -103;
+        return ecNotOpen;
     serial_icounter_struct c{};
     if (readCounts(c)) {
         if (c.buf_overrun != errorCounts_.buf_overrun) errors |= CE_RXOVER;
@@ -418,7 +419,7 @@ int SerialDevice::GetErrors(uint32_t& errors, TComStat& stat)
 int SerialDevice::Purge(uint32_t flags)
 {
     if (fd_ < 0)
-        return -103;
+        return ecNotOpen;
     const bool tx = flags & (PURGE_TXABORT | PURGE_TXCLEAR);
     const bool rx = flags & (PURGE_RXABORT | PURGE_RXCLEAR);
     if (!tx && !rx)
@@ -431,7 +432,7 @@ int SerialDevice::Purge(uint32_t flags)
 int SerialDevice::Drain()
 {
     if (fd_ < 0)
-        return -103;
+        return ecNotOpen;
     // tcdrain can block for ever behind a held flow control; poll the queue with a bound.
     for (int i = 0; i < 2500; ++i) {
         int n = 0;

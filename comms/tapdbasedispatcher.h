@@ -148,8 +148,8 @@ public:
     bool CharReady();
     int PeekChar(char& Ch, int Count);  // Count-th byte from the read position, 1 = next
     int GetChar(char& Ch);
-    int PeekBlock(char* Buf, int Len);  // Len or -3007
-    int GetBlock(char* Buf, int Len);   // Len or -3007, all or nothing
+    int PeekBlock(char* Buf, int Len);  // Len or ecBufferIsEmpty
+    int GetBlock(char* Buf, int Len);   // Len or ecBufferIsEmpty, all or nothing
     int InBuffUsed();
     int InBuffFree();
     int FlushInBuffer();

@@ -2,14 +2,13 @@
 
 #include "comms/appexceptionhook.h"
 #include "comms/eapdexception.h"
+#include "comms/errorcodes.h"
 #include "comms/oomisc.h"
 #include "comms/portprompt.h"
 #include "comms/tapdwin32dispatcher.h"
 #include "comms/thiddenwindow.h"
 
 namespace {
-constexpr uint32_t wmTriggerFirst = 0x7E01;
-constexpr uint32_t wmTriggerLast = 0x7E04;
 
 void raise(int Code)
 {
@@ -49,7 +48,7 @@ TApdBaseDispatcher* TApdCustomComPort::ValidDispatcher()
 {
     TApdBaseDispatcher* d = Dispatcher();
     if (!d)
-        Check(-2007);
+        Check(ecCommNotOpen);
     return d;
 }
 
@@ -63,7 +62,7 @@ TApdBaseDispatcher* TApdCustomComPort::ActivateDeviceLayer()
     if (CustomDispatcher)
         return CustomDispatcher(this);
     if (FDeviceLayer != dlWin32)
-        raise(-3001);
+        raise(ecNullApi);
     // Ports opened by the telephony interface do not exist here; tmOn fails at the open.
     return new TApdWin32Dispatcher(this);
 }
@@ -123,10 +122,10 @@ void TApdCustomComPort::ValidateComport()
     if (FComNumber != 0)
         return;
     if (!FPromptForPort)
-        raise(-2011);
+        raise(ecNoPortSelected);
     const int chosen = RunPortPrompt();
     if (chosen <= 0)
-        raise(-2011);
+        raise(ecNoPortSelected);
     FComNumber = uint16_t(chosen);
 }
 
@@ -134,7 +133,7 @@ int TApdCustomComPort::InitializePort()
 {
     TApdWin32Dispatcher* d = SerialDispatcher();
     if (!d)
-        return -3001;
+        return ecNullApi;
     const QString name = QString::asprintf("\\\\.\\COM%d", int(FComNumber));
     uint32_t options = (FDTR ? ipAssertDTR : 0u) | (FRTS ? ipAssertRTS : 0u);
     if (FHWFlowOptions.contains(hwfUseDTR))
@@ -154,12 +153,12 @@ void TApdCustomComPort::InitPort()
     int told = -1;  // users told "open" so far; -1 before the notices start
     try {
         if (FTapiMode == tmOn)
-            raise(-2012);  // no telephony interface opens ports here
+            raise(ecNotOpenedByTapi);  // no telephony interface opens ports here
         int res = InitializePort();
-        if (res == -5)
-            res = -2008;
-        else if (res == -2 || res == -3)
-            res = -2001;
+        if (res == ecAccessDenied)
+            res = ecAlreadyOpen;
+        else if (res == ecFileNotFound || res == ecPathNotFound)
+            res = ecBadId;
         if (res != 0) {
             Check(res);
             FreeDispatcher();  // a positive code ends the open: nothing more is set up
@@ -272,7 +271,7 @@ void TApdCustomComPort::RegisterComPort(bool Enabling)
 
 int32_t TApdCustomComPort::WndProc(uint32_t Msg, uint32_t wParam, int32_t lParam)
 {
-    if ((Msg < wmTriggerFirst || Msg > wmTriggerLast) && Msg != wmPortClosing)
+    if ((Msg < wmTriggerAvail || Msg > wmTriggerStatus) && Msg != wmPortClosing)
         return 0;
     // Find the port by the dispatcher's list entry; the list lock is not held while the
     // events run, since a handler may close the port and wait for its threads.
@@ -286,7 +285,7 @@ int32_t TApdCustomComPort::WndProc(uint32_t Msg, uint32_t wParam, int32_t lParam
     }
     if (!port || port != this || !FDispatcher)
         return 0;
-    const uint16_t data = Msg == wmTriggerFirst ? uint16_t(wParam) : uint16_t(lParam & 0xFFFF);
+    const uint16_t data = Msg == wmTriggerAvail ? uint16_t(wParam) : uint16_t(lParam & 0xFFFF);
     try {
         if (Msg == wmPortClosing) {
             if (FDispatcher->DispActive || FDispatcher->ThreadCount.load() > 0) {

@@ -130,7 +130,7 @@ public:
     // ---- Dispatcher ----
     // Opens the port on demand (AutoOpen) and returns the dispatcher, nullptr while closed.
     TApdBaseDispatcher* Dispatcher();
-    // As Dispatcher, raising -2007 when there is none.
+    // As Dispatcher, raising ecCommNotOpen when there is none.
     TApdBaseDispatcher* ValidDispatcher();
 
     // ---- Users ----

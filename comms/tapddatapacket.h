@@ -17,7 +17,7 @@ using TPacketTimeoutEvent = std::function<void(QObject* Sender)>;
 // Watches the byte stream of one port and cuts out of it the pieces that begin with a start
 // condition and end with an end condition; each piece reaches the owner by an event.
 // Thread rules: user-interface thread only; the events are called on it.
-// Enabling with inconsistent properties raises EInvalidProperty (-5501 .. -5505).
+// Enabling with inconsistent properties raises EInvalidProperty (ecStartStringEmpty .. ecZeroSizePacket).
 class TApdDataPacket : public TApdBaseComponent {
     Q_OBJECT
 public:

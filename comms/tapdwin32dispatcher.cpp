@@ -1,6 +1,7 @@
 #include "comms/tapdwin32dispatcher.h"
 
 #include "comms/eapdexception.h"
+#include "comms/errorcodes.h"
 #include "comms/oomisc.h"
 #include "comms/tapdsyncqueue.h"
 #include "comms/tcomthread.h"
@@ -51,13 +52,13 @@ int TApdWin32Dispatcher::InitPort(const QString& Name, uint32_t Baud, int Parity
                                   int InSize, int OutSize, uint32_t Options)
 {
     if (ComHandle >= 0 || ThreadsRunning())
-        return -2008;  // ecAlreadyOpen
+        return ecAlreadyOpen;
     RingFlag = false;
     BreakFlag = false;
     EventMask = 0;
     if (!CreateEvents()) {
         CloseEvents();
-        return -8;
+        return ecOutOfMemory;
     }
     DeviceName = Name;
     const int handle = OpenCom(Name, InSize, OutSize);
@@ -109,7 +110,7 @@ int TApdWin32Dispatcher::InitPort(const QString& Name, uint32_t Baud, int Parity
 
 int TApdWin32Dispatcher::SetCommBuffers(int InSize, int OutSize)
 {
-    return SetupCom(InSize, OutSize) ? 0 : -1002;
+    return SetupCom(InSize, OutSize) ? 0 : ecBadArgument;
 }
 
 void TApdWin32Dispatcher::DrainOutput()

@@ -1,5 +1,6 @@
 // Line control of the serial layer: settings, DTR/RTS, flow control, modem lines, errors.
 #include "comms/oomisc.h"
+#include "comms/errorcodes.h"
 #include "comms/tapdwin32dispatcher.h"
 
 #include <thread>
@@ -102,7 +103,7 @@ int TApdWin32Dispatcher::SetDtr(bool On)
     if (DTRAuto)
         return 1;
     if (EscapeComFunction(On ? SETDTR : CLRDTR) < 0)
-        return -1002;
+        return ecBadArgument;
     DTRState = On;
     return 0;
 }
@@ -113,7 +114,7 @@ int TApdWin32Dispatcher::SetRts(bool On)
     if (RTSAuto)
         return 1;
     if (EscapeComFunction(On ? SETRTS : CLRRTS) < 0)
-        return -1002;
+        return ecBadArgument;
     RTSState = On;
     return 0;
 }
@@ -127,7 +128,7 @@ int TApdWin32Dispatcher::SetModem(bool Dtr, bool Rts)
 int TApdWin32Dispatcher::HWFlowOptions(int BufferFull, int BufferResume, uint32_t Opts)
 {
     if (BufferFull < BufferResume || BufferFull > InQue)
-        return -1002;
+        return ecBadArgument;
     Lock lock(MainLock);
     GetComState(DCB);
     TDCB next = DCB;
@@ -181,7 +182,7 @@ int TApdWin32Dispatcher::HWFlowState()
 int TApdWin32Dispatcher::SWFlowEnable(int BufferFull, int BufferResume, uint32_t Opts)
 {
     if (BufferFull < BufferResume || BufferFull > InQue)
-        return -1002;
+        return ecBadArgument;
     Lock lock(MainLock);
     GetComState(DCB);
     TDCB next = DCB;

@@ -9,18 +9,17 @@ namespace platform {
 
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
 {
-    const QDeadlineTimer deadline = timeoutMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(timeoutMs);
-    // Wakes the loop at the deadline when nothing else does.
+    const QDeadlineTimer deadline = timeoutMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever)
+                                                  : QDeadlineTimer(timeoutMs, Qt::PreciseTimer);
+    // Wakes the loop at the deadline when nothing else does; started again if it fired early.
     QTimer wake;
     wake.setSingleShot(true);
     wake.setTimerType(Qt::PreciseTimer);
     while (!done()) {
         if (deadline.hasExpired())
             return false;
-        // A timer may fire a little early: re-armed for what is left, so the wait never
-        // sleeps past the deadline with nothing left to wake it.
-        if (timeoutMs >= 0 && !wake.isActive())
-            wake.start(std::max<qint64>(1, deadline.remainingTime()));
+        if (!deadline.isForever() && !wake.isActive())
+            wake.start(int(std::max<qint64>(1, deadline.remainingTime())));
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;

@@ -35,6 +35,7 @@ bool SetLanguage(int language)
     ApplyTextsExcelTransfer(language);
     ApplyTextsDirSelect(language);
     ApplyTextsStatName(language);
+    ApplyTextsLogView(language);
     ApplyTextsInfo(language);
     ApplyTextsNumView(language);
     ApplyTextsTimezone(language);

@@ -1,5 +1,266 @@
 #include "app/windows/tfrmlogview.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStringDecoder>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/data/dbbnames.h"
+#include "app/data/localpath.h"
+#include "app/data/stationsettings.h"
+#include "app/mainformhvtk.h"
+#include "app/texts/sprachen.h"
+#include "app/windows/tfrmstation.h"
+#include "platform/exceptionguard.h"
+
 TfrmLogView* frmLogView = nullptr;
 
-TfrmLogView::TfrmLogView(QWidget* owner) : QDialog(owner) {}
+namespace {
+
+// Lines as a text box counts them: a final line break ends the last line, it starts none.
+int CountLines(const QString& text)
+{
+    if (text.isEmpty())
+        return 0;
+    int lines = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\n' || (c == u'\r' && (i + 1 == text.size() || text[i + 1] != u'\n')))
+            ++lines;
+    }
+    const QChar last = text.back();
+    return (last == u'\n' || last == u'\r') ? lines : lines + 1;
+}
+
+// Device logs are plain text; a file that is not UTF-8 is shown as Latin-1.
+QString DecodeLog(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        text = QString::fromLatin1(bytes);
+    return text;
+}
+
+bool IsLogName(const QString& name)
+{
+    return name.endsWith(QStringLiteral(".Log"), Qt::CaseInsensitive);
+}
+
+}  // namespace
+
+TfrmLogView::TfrmLogView(QWidget* owner) : QDialog(owner)
+{
+    setObjectName(QStringLiteral("frmLogView"));
+    auto named = [](QWidget* w, const char* name) {
+        w->setObjectName(QString::fromLatin1(name));
+        return w;
+    };
+    redLog = new QPlainTextEdit(this);
+    named(redLog, "redLog");
+    redLog->setReadOnly(true);
+    redLog->setLineWrapMode(QPlainTextEdit::NoWrap);
+    redLog->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    redLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    redLog->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // The hit of a search stays visible while the focus is elsewhere.
+    QPalette pal = redLog->palette();
+    pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
+    pal.setColor(QPalette::Inactive, QPalette::HighlightedText, pal.color(QPalette::Active, QPalette::HighlightedText));
+    redLog->setPalette(pal);
+
+    FileListBox = new QListWidget(this);
+    named(FileListBox, "FileListBox");
+    FileListBox->setSelectionMode(QAbstractItemView::SingleSelection);
+    lblStation = new QLabel(this);
+    named(lblStation, "lblStation");
+    bbtStation = new QPushButton(this);
+    named(bbtStation, "bbtStation");
+    bbtLoad = new QPushButton(this);
+    named(bbtLoad, "bbtLoad");
+    bbtExit = new QPushButton(this);
+    named(bbtExit, "bbtExit");
+    lblSearch = new QLabel(this);
+    named(lblSearch, "lblSearch");
+    edSearch = new QLineEdit(this);
+    named(edSearch, "edSearch");
+    bbtSearch = new QPushButton(this);
+    named(bbtSearch, "bbtSearch");
+    for (QPushButton* b : {bbtStation, bbtLoad, bbtExit, bbtSearch})
+        b->setAutoDefault(false);
+    StatusBar = new QStatusBar(this);
+    named(StatusBar, "StatusBar");
+    StatusBar->setSizeGripEnabled(false);
+    StatusPanel0 = new QLabel(StatusBar);
+    StatusPanel0->setMinimumWidth(100);
+    StatusPanel1 = new QLabel(StatusBar);
+    StatusPanel1->setMinimumWidth(500);
+    StatusBar->addWidget(StatusPanel0);
+    StatusBar->addWidget(StatusPanel1, 1);
+    lblSearch->setBuddy(edSearch);
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(FileListBox, 1);
+    side->addWidget(bbtLoad);
+    side->addWidget(bbtStation);
+    side->addWidget(bbtExit);
+    auto* search = new QHBoxLayout;
+    search->addWidget(lblSearch);
+    search->addWidget(edSearch, 1);
+    search->addWidget(bbtSearch);
+    auto* text = new QVBoxLayout;
+    text->addWidget(lblStation);
+    text->addWidget(redLog, 1);
+    text->addLayout(search);
+    auto* body = new QHBoxLayout;
+    body->addLayout(text, 1);
+    body->addLayout(side);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(body, 1);
+    layout->addWidget(StatusBar);
+    resize(820, 560);
+
+    using platform::Guard;
+    connect(FileListBox, &QListWidget::itemClicked, this, Guard([this] { FileListBoxClick(); }));
+    connect(FileListBox, &QListWidget::currentRowChanged, this, Guard([this] {
+        if (FileListBox->hasFocus())  // keyboard moves; code selects and loads itself
+            FileListBoxClick();
+    }));
+    connect(bbtSearch, &QPushButton::clicked, this, Guard([this] { bbtSearchClick(); }));
+    connect(edSearch, &QLineEdit::returnPressed, this, Guard([this] { bbtSearchClick(); }));
+    connect(bbtLoad, &QPushButton::clicked, this, Guard([this] { bbtLoadClick(); }));
+    connect(bbtStation, &QPushButton::clicked, this, Guard([this] { bbtStationClick(); }));
+    connect(bbtExit, &QPushButton::clicked, this, [this] { done(1); });
+}
+
+void TfrmLogView::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    if (!e->spontaneous())
+        platform::Guard([this] { FormShow(); })();
+}
+
+void TfrmLogView::done(int r)
+{
+    platform::Guard([this] { FormClose(); })();
+    QDialog::done(r);
+}
+
+void TfrmLogView::FormShow()
+{
+    if (MainFormHvtk && MainFormHvtk->lblStation)
+        lblStation->setText(MainFormHvtk->lblStation->text());
+    ShowStationLogs();
+}
+
+void TfrmLogView::FormClose()
+{
+    // Nothing to restore: the listing never changes the process's current directory.
+}
+
+void TfrmLogView::SetFileListDirectory(const QString& folder)
+{
+    m_directory = folder;
+    FileListBox->clear();
+    if (folder.isEmpty())
+        return;
+    QDir dir(folder);
+    QStringList names;
+    for (const QFileInfo& info : dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System))
+        if (IsLogName(info.fileName()))
+            names << info.fileName();
+    std::sort(names.begin(), names.end(),
+              [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    FileListBox->addItems(names);
+}
+
+void TfrmLogView::ShowStationLogs()
+{
+    m_rememberedDir = m_directory;
+    const QString folder = JoinLocalPath({CurrentStation.InitialDir,
+                                          StationDir(CurrentStation.RegionNumber, CurrentStation.StationNumber),
+                                          QStringLiteral("Log")});
+    QDir().mkpath(folder);
+    SetFileListDirectory(folder);
+    for (int i = 0; i < FileListBox->count(); ++i) {
+        if (FileListBox->item(i)->text().compare(QStringLiteral("Current.Log"), Qt::CaseInsensitive) == 0) {
+            FileListBox->setCurrentRow(i);
+            FileListBoxClick();
+            break;
+        }
+    }
+    FileListBox->setFocus();
+}
+
+void TfrmLogView::FileListBoxClick()
+{
+    QListWidgetItem* item = FileListBox->currentItem();
+    if (!item || !item->isSelected() || m_directory.isEmpty())
+        return;
+    QFile file(JoinLocalPath({m_directory, item->text()}));
+    if (!QFileInfo(file.fileName()).isFile() || !file.open(QIODevice::ReadOnly))
+        return;  // gone since the listing: keep what the box shows
+    const QString text = DecodeLog(file.readAll());
+    redLog->setPlainText(text);
+    StatusPanel0->setText(QString::number(CountLines(text)) + QLatin1Char(' ') + TxtLines);
+}
+
+void TfrmLogView::bbtSearchClick()
+{
+    const QString needle = edSearch->text();
+    for (int pass = 0; pass < 2; ++pass) {
+        const QTextCursor sel = redLog->textCursor();
+        const int start = sel.hasSelection() ? sel.selectionEnd() : 0;
+        const QTextCursor hit = needle.isEmpty() ? QTextCursor() : redLog->document()->find(needle, start);
+        if (!hit.isNull()) {
+            redLog->setFocus();
+            redLog->setTextCursor(hit);
+            redLog->ensureCursorVisible();
+            StatusPanel1->clear();
+            redLog->viewport()->update();
+            return;
+        }
+        if (start == 0)
+            break;
+        QTextCursor none = redLog->textCursor();
+        none.clearSelection();
+        redLog->setTextCursor(none);
+    }
+    QApplication::beep();
+    StatusPanel1->setText(MsgTextNotFound);
+}
+
+void TfrmLogView::UpdateStationLabel()
+{
+    lblStation->setText(CurrentStation.StationName + QStringLiteral(": ")
+                        + QString::asprintf("%03d/%03d", CurrentStation.RegionNumber, CurrentStation.StationNumber));
+}
+
+void TfrmLogView::bbtLoadClick()
+{
+    // Fetching the logs anew goes through the FTP transfer window's log mode.
+}
+
+void TfrmLogView::bbtStationClick()
+{
+    StationChanged = 1;
+    if (frmStation) {
+        frmStation->exec();
+        SetFileListDirectory(QString());
+        frmStation->ReadStationRow(CurrentStation);
+    }
+    UpdateStationLabel();
+    ShowStationLogs();
+}

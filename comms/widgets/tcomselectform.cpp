@@ -1,6 +1,7 @@
 #include "tcomselectform.h"
 
 #include "comms/portprompt.h"
+#include "comms/errorcodes.h"
 #include "comms/serialdevice.h"
 
 #include <QComboBox>
@@ -28,7 +29,7 @@ int openDirectly(const std::string& name)
         return MapSerialErrno(errno);
     int code = 0;
     if (!::isatty(fd))
-        code = -2;
+        code = ecFileNotFound;
     else if (::flock(fd, LOCK_EX | LOCK_NB) < 0)
         code = MapSerialErrno(errno == EWOULDBLOCK ? EBUSY : errno);
     ::close(fd);
@@ -45,7 +46,7 @@ bool IsPortAvailable(unsigned ComNumber)
     const int code = UseDispatcherForAvail ? SerialDevice::Probe(name) : openDirectly(name);
     if (code >= 0)
         return true;
-    return ShowPortsInUse && code == -5;  // access denied: present, another program has it
+    return ShowPortsInUse && code == ecAccessDenied;  // present, another program has it
 }
 
 void InstallComSelectPrompt()

@@ -1,0 +1,254 @@
+// The main window's menu commands, the station box, the data-source group and the calendar
+// button: each opens its window modally and brings the main window up to date afterwards.
+#include <QAction>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QTime>
+#include <QToolButton>
+
+#include "app/data/dbbnames.h"
+#include "app/data/localpath.h"
+#include "app/data/stationsettings.h"
+#include "app/mainformhvtk.h"
+#include "app/texts/sprachen.h"
+#include "app/texts/tfrmselsprache.h"
+#include "app/windows/tfrmdirselect.h"
+#include "app/windows/tfrmexceltransfer.h"
+#include "app/windows/tfrmimport.h"
+#include "app/windows/tfrminfo.h"
+#include "app/windows/tfrmlogview.h"
+#include "app/windows/tfrmstation.h"
+#include "app/windows/tstringgrid.h"
+#include "device/tdatamodftp.h"
+#include "device/tfrmrsconfig.h"
+#include "platform/dialogs.h"
+#include "platform/exceptionguard.h"
+#include "platform/shellopen.h"
+#include "platform/tradiogroup.h"
+
+using platform::Guard;
+
+void TMainFormHvtk::ConnectMenuCommands()
+{
+    connect(mnuDatDownLoad, &QAction::triggered, this, Guard([this] { mnuDatDownLoadClick(); }));
+    connect(mnuExport, &QAction::triggered, this, Guard([this] { mnuExportClick(); }));
+    connect(mnuBeenden, &QAction::triggered, this, Guard([this] { mnuBeendenClick(); }));
+    connect(mnuInitialDir, &QAction::triggered, this, Guard([this] { mnuInitialDirClick(); }));
+    connect(mnuStationsdaten, &QAction::triggered, this, Guard([this] { mnuStationsdatenClick(); }));
+    connect(mnuSelSprache, &QAction::triggered, this, Guard([this] { mnuSelSpracheClick(); }));
+    connect(mnuFTPConfig, &QAction::triggered, this, Guard([this] { mnuFTPConfigClick(); }));
+    connect(mnuRSConfig, &QAction::triggered, this, Guard([this] { mnuRSConfigClick(); }));
+    connect(mnuSysUpdate, &QAction::triggered, this, Guard([this] { mnuSysUpdateClick(); }));
+    connect(mnuLogView, &QAction::triggered, this, Guard([this] { mnuLogViewClick(); }));
+    connect(mnuImport, &QAction::triggered, this, Guard([this] { mnuImportClick(); }));
+    connect(mnuInfo, &QAction::triggered, this, Guard([this] { mnuInfoClick(); }));
+    connect(mnuHandbook, &QAction::triggered, this, Guard([this] { mnuHandbookClick(); }));
+    connect(rdgOnline, &TRadioGroup::clicked, this, Guard([this] { rdgOnlineClick(); }));
+    // The user's choice only: code that refills or selects in the box raises nothing.
+    connect(cbxStations, &QComboBox::activated, this, Guard([this] { cbxStationsSelect(); }));
+    connect(spbStatistik, &QToolButton::clicked, this, Guard([this] { spbStatistikClick(); }));
+}
+
+void TMainFormHvtk::GoOffline()
+{
+    OnlineMode = false;
+    if (DataModFtp)
+        DataModFtp->FtpLogout(false);
+    rdgOnline->SetItemIndex(0);  // its nested click finds OnlineMode already 0
+    lblDevice->setText(TxtValuesIn + CurrentStation.InitialDir);
+}
+
+void TMainFormHvtk::FillStationCombo()
+{
+    const int remembered = cbxStations->currentIndex();
+    cbxStations->clear();
+    for (int r = 1; r < frmStation->stgList->RowCount(); ++r)
+        cbxStations->addItem(frmStation->RowLabel(r));
+    // A list that became shorter than the old choice shows its first station.
+    cbxStations->setCurrentIndex(cbxStations->count() > remembered ? frmStation->ActiveRow - 1 : 0);
+}
+
+void TMainFormHvtk::ReloadDay()
+{
+    DayHasData = LoadDay(DisplayedDate);
+    Invalidate();
+}
+
+void TMainFormHvtk::RemoveTempDayFile()
+{
+    QFile::remove(JoinLocalPath({CurrentStation.InitialDir, QString::fromLatin1(TempDbbFileName)}));
+}
+
+void TMainFormHvtk::mnuDatDownLoadClick()
+{
+    // The download window comes with the FTP command layer.
+}
+
+void TMainFormHvtk::mnuExportClick()
+{
+    frmExcelTransfer->ExportDate = DisplayedDate;
+    // Every way of closing it reloads the day.
+    if (frmExcelTransfer->exec() != 0)
+        ReloadDay();
+}
+
+void TMainFormHvtk::mnuBeendenClick()
+{
+    close();
+}
+
+void TMainFormHvtk::mnuInitialDirClick()
+{
+    frmDirSelect->Path = CurrentStation.InitialDir;
+    if (frmDirSelect->exec() == 1) {
+        CurrentStation.InitialDir = frmDirSelect->Path;
+        lblDevice->setText(TxtValuesIn + CurrentStation.InitialDir);
+        if (!OnlineMode)
+            DayHasData = LoadDay(DisplayedDate);
+    }
+    Invalidate();
+}
+
+void TMainFormHvtk::mnuStationsdatenClick()
+{
+    if (OnlineMode)
+        GoOffline();
+    frmStation->exec();
+    SaveSettings();
+    RemoveTempDayFile();
+    FillStationCombo();
+    frmStation->ReadStationRow(CurrentStation);
+    lblDevice->setText(TxtValuesIn + CurrentStation.InitialDir);
+    ReloadDay();
+}
+
+void TMainFormHvtk::mnuSelSpracheClick()
+{
+    frmSelSprache->SetItemIndex(int8_t(CurrentStation.CurrentLanguage));
+    if (frmSelSprache->exec() == 1) {
+        CurrentStation.CurrentLanguage = uint8_t(frmSelSprache->GetItemIndex());
+        SetLanguage(CurrentStation.CurrentLanguage);
+        lblDevice->setText(TxtValuesIn + CurrentStation.InitialDir);
+        Invalidate();
+    }
+}
+
+void TMainFormHvtk::mnuFTPConfigClick()
+{
+    // The device web page opens after the device search.
+}
+
+void TMainFormHvtk::mnuRSConfigClick()
+{
+    frmRSConfig->exec();
+}
+
+void TMainFormHvtk::mnuSysUpdateClick()
+{
+    // The system upload comes with the FTP transfer window's upload mode.
+}
+
+void TMainFormHvtk::mnuLogViewClick()
+{
+    if (OnlineMode)
+        GoOffline();
+    SaveSettings();
+    RemoveTempDayFile();
+    frmLogView->exec();
+    if (frmLogView->StationChanged) {
+        FillStationCombo();
+        frmStation->WriteStationRow(CurrentStation);
+        lblDevice->setText(TxtValuesIn + CurrentStation.InitialDir);
+        ReloadDay();
+    }
+}
+
+void TMainFormHvtk::mnuImportClick()
+{
+    if (OnlineMode)
+        GoOffline();
+    SaveSettings();
+    RemoveTempDayFile();
+    frmImport->exec();
+    // The import window may have made another station active.
+    frmStation->ReadStationRow(CurrentStation);
+    lblDevice->setText(TxtValuesIn + CurrentStation.InitialDir);
+    ReloadDay();
+}
+
+void TMainFormHvtk::mnuInfoClick()
+{
+    frmInfo->exec();
+}
+
+void TMainFormHvtk::mnuHandbookClick()
+{
+    const QString folder = QCoreApplication::applicationDirPath();
+    const QString name = CurrentStation.CurrentLanguage == 0 ? QStringLiteral("Handbuch_QWL620.pdf")
+                                                             : QStringLiteral("Manual_QWL620.pdf");
+    const QString path = JoinLocalPath({folder, name});
+    if (!QFileInfo(path).isFile()) {
+        platform::MessageDlg(MsgFileNotFound + name, platform::MsgDlgType::Information, platform::mbOK);
+        return;
+    }
+    platform::ShellOpen(path, folder);
+}
+
+void TMainFormHvtk::rdgOnlineClick()
+{
+    if (rdgOnline->ItemIndex() == 1) {
+        if (OnlineMode)
+            return;
+        // Going online identifies the device through the FTP transfer window.
+        rdgOnline->SetItemIndex(0);
+        DatePicker->setFocus();
+        return;
+    }
+    if (!OnlineMode)
+        return;
+    GoOffline();
+    RemoteFileList->Clear();
+    ZoomLevel = 0;
+    SetZoomButtons(0);
+    ReloadDay();
+    DatePicker->setFocus();
+}
+
+void TMainFormHvtk::cbxStationsSelect()
+{
+    if (cbxStations->currentIndex() + 1 == frmStation->ActiveRow)
+        return;
+    if (OnlineMode)
+        GoOffline();
+    frmStation->ActiveRow = cbxStations->currentIndex() + 1;
+    frmStation->ReadStationRow(CurrentStation);
+    DatePicker->setFocus();
+    RemoteFileList->Clear();
+    ZoomLevel = 0;
+    SetZoomButtons(0);
+    ReloadDay();
+}
+
+void TMainFormHvtk::spbStatistikClick()
+{
+    // The availability calendar comes with its window.
+}
+
+void TMainFormHvtk::mnuComVerbindenClick()
+{
+    frmRSConfig->SetPacketFraming(true);
+    const QTime now = QTime::currentTime();
+    ZoomLevel = 2;
+    ViewHour = now.hour();
+    ViewMinute = now.minute() / 10 * 10;
+    SetZoomButtons(2);
+    SampleBuffer.fill(0);
+    DayHasData = false;
+    LiveMode = true;
+    frmRSConfig->ConnectDeviceOnPort(CurrentStation.PortNumber);
+    Invalidate();
+}
