@@ -1,6 +1,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <clocale>
 
 #include "app/mainformhvtk.h"
@@ -37,6 +39,14 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    // Qt's file dialogs keep their history in the user's configuration when they are
+    // destroyed; this program writes nothing there but its own INI, so such writes go to a
+    // folder of this run, removed at the end.
+    QTemporaryDir qtSettings;
+    if (qtSettings.isValid())
+        for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat})
+            QSettings::setPath(format, QSettings::UserScope, qtSettings.path());
+
     platform::GuardedApplication app(argc, argv);
     platform::Guarded([&] {
         std::setlocale(LC_NUMERIC, "C");
@@ -48,8 +58,10 @@ int main(int argc, char** argv)
         // The port library raises from its event handlers; show those as every other handler does.
         SetAppExceptionHandler([](const std::exception& e) { platform::ShowException(QString::fromUtf8(e.what())); });
         InstallComSelectPrompt();
-        CreateForms();
-        platform::InstallCloseOnSignal([] {
+        // Before the windows are made: a box shown while they are made must end on SIGTERM too.
+        bool closeRequested = false;
+        platform::InstallCloseOnSignal([&closeRequested] {
+            closeRequested = true;
             // An open dialog is cancelled first, so that its own loop ends too.
             while (QWidget* dialog = QApplication::activeModalWidget()) {
                 dialog->close();
@@ -59,7 +71,9 @@ int main(int argc, char** argv)
             if (MainFormHvtk)
                 MainFormHvtk->close();
         });
-        MainFormHvtk->show();
+        CreateForms();
+        if (!closeRequested)
+            MainFormHvtk->show();
         // Closed already while the first showing still waited for a station.
         if (MainFormHvtk->isVisible()) {
             reportStartState();

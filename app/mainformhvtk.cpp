@@ -17,7 +17,9 @@
 #include <QVBoxLayout>
 #include <clocale>
 
-#include "app/graphevents.h"
+#include "app/data/stationsettings.h"
+#include "app/graph/graphevents.h"
+#include "app/texts/texts_windows.h"
 #include "platform/exceptionguard.h"
 #include "platform/tradiogroup.h"
 
@@ -253,9 +255,6 @@ void TMainFormHvtk::BuildComponents()
     lblDevice = new QLabel(client);
     named(lblDevice, "lblDevice");
 
-    SaveDialog = new QFileDialog(this);
-    SaveDialog->setObjectName(QStringLiteral("SaveDialog"));
-    SaveDialog->setAcceptMode(QFileDialog::AcceptSave);
     ArrangeComponents();
 }
 
@@ -283,6 +282,17 @@ void TMainFormHvtk::ArrangeComponents()
     ScrollBar->setGeometry(5, pnlGraph->y() + panelHeight + 4, std::max(0, w - 10), 20);
     pnlButtons->setGeometry(0, ScrollBar->y() + 24, w, std::max(64, pnlButtons->sizeHint().height()));
     lblDevice->setGeometry(6, pnlButtons->y() + pnlButtons->height() + 2, std::max(0, w - 12), 20);
+}
+
+QFileDialog* TMainFormHvtk::CsvSaveDialog()
+{
+    if (!SaveDialog) {
+        SaveDialog = new QFileDialog(this);
+        SaveDialog->setObjectName(QStringLiteral("SaveDialog"));
+        SaveDialog->setAcceptMode(QFileDialog::AcceptSave);
+        ApplyTextsMain(CurrentStation.CurrentLanguage);
+    }
+    return SaveDialog;
 }
 
 void TMainFormHvtk::resizeEvent(QResizeEvent* e)

@@ -5,7 +5,7 @@
 #include <array>
 #include <memory>
 
-#include "app/canvas.h"
+#include "app/graph/canvas.h"
 #include "app/daymodel.h"
 
 #include "app/data/tdatetime.h"
@@ -47,6 +47,8 @@ public:
     void FormCreate();
     void FormShow();
     void FormClose();
+    // True from the moment the window starts to close.
+    bool IsClosing() const { return m_closed; }
     // Writes all settings and the station list to the settings file; false when it could not.
     bool SaveSettings();
 
@@ -113,9 +115,11 @@ public:
     QLabel* lblPos = nullptr;
     QLabel* lblDevice = nullptr;
 
-    // Save dialog of the CSV export (its filter is set by SetLanguage); the print dialog is
-    // made by the printing code when first needed.
+    // Save dialog of the CSV export (its filter is set by SetLanguage), made by
+    // CsvSaveDialog() when first used; the print dialog is made by the printing code when
+    // first needed.
     QFileDialog* SaveDialog = nullptr;
+    QFileDialog* CsvSaveDialog();
     QPrintDialog* PrintDialog = nullptr;
 
     // --- view state ---

@@ -15,6 +15,7 @@ public:
 
     bool OnlineMode() const override { return m_w.OnlineMode; }
     void ShowProgress(int percent) override { m_w.ShowProgress(percent); }
+    bool Closing() const override { return m_w.IsClosing(); }
     bool RemoteFileListEmpty() const override { return !m_w.RemoteFileList || m_w.RemoteFileList->Count() == 0; }
     // The device listing comes with the FTP command layer; until then nothing is listed.
     void FtpListDir(const QString&) override {}

@@ -13,8 +13,8 @@
 #include "app/daymodel.h"
 #include "app/data/stationsettings.h"
 #include "app/data/timerules.h"
-#include "app/graphcurves.h"
-#include "app/graphgrid.h"
+#include "app/graph/graphcurves.h"
+#include "app/graph/graphgrid.h"
 #include "app/mainformhvtk.h"
 
 using namespace graph;

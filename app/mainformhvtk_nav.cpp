@@ -11,10 +11,10 @@
 
 #include "app/daymodel.h"
 #include "app/data/timerules.h"
-#include "app/graphcursors.h"
+#include "app/graph/graphcursors.h"
 #include "app/mainformhvtk.h"
-#include "app/readout.h"
-#include "app/viewnavigation.h"
+#include "app/graph/readout.h"
+#include "app/graph/viewnavigation.h"
 #include "app/windows/tfrmnumview.h"
 
 using namespace graph;

@@ -5,7 +5,7 @@
 #include <QPrinter>
 
 #include "app/data/stationsettings.h"
-#include "app/graphgeometry.h"
+#include "app/graph/graphgeometry.h"
 #include "app/mainformhvtk.h"
 #include "app/printerseam.h"
 #include "platform/dialogs.h"

@@ -129,6 +129,10 @@ void TMainFormHvtk::FormShow()
     ViewMinute = minute / 10 * 10;
     TimePicker->setTime(QTime(ViewHour, ViewMinute, 0));
     SetZoomButtons(ZoomLevel);
+    // The load's own pumping (and any box shown before it) painted the day before it was
+    // there: draw the loaded day and its date line now.
+    if (!m_closed)
+        FormPaint();
 }
 
 void TMainFormHvtk::ReadStationList()
@@ -202,11 +206,10 @@ bool TMainFormHvtk::SaveSettings()
     }
 
     IniFile ini(path);
-    // A file we cannot read would lose the entries we do not know: leave it alone.
-    if (!ini.ReadOk()) {
-        platform::MessageDlg(MsgFileReadError + path, platform::MsgDlgType::Warning, platform::mbOK);
+    // A file we cannot read would lose the entries we do not know: leave it alone (the start
+    // reported it).
+    if (!ini.ReadOk())
         return false;
-    }
     frmStation->WriteStationRow(CurrentStation);
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
         ini.WriteInteger("Form", "Top", y());

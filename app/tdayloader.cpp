@@ -125,6 +125,8 @@ int TDayLoader::ReadInto(QFile& file, int byteOffset, int skip, int count)
 
 void TDayLoader::ReportEmptyFile()
 {
+    if (m_host.Closing())
+        return;
     platform::AppMessageBox(MsgFileReadError + LocalFilePath, QStringLiteral("Error"));
 }
 
@@ -168,13 +170,13 @@ bool TDayLoader::LoadDay(TDateTime date)
             }
             total += n;
         }
-        if (emptyFiles >= MaxEmptyFiles)
+        if (emptyFiles >= MaxEmptyFiles || m_host.Closing())
             break;
     }
     ShowProgress(100);
 
     // The next day's 00:m file fills the buffer to its end.
-    if (emptyFiles < MaxEmptyFiles) {
+    if (emptyFiles < MaxEmptyFiles && !m_host.Closing()) {
         if (auto file = OpenHourFile(0, m, 59, date + 1)) {
             const int n = ReadInto(*file, 24 * HourBytes + MinuteBytes * m, 0, HourBytes - MinuteBytes * m);
             if (n == 0)

@@ -15,6 +15,8 @@ public:
     virtual bool OnlineMode() const { return false; }
     // Above 100: the source line again; otherwise the reading text with the percentage.
     virtual void ShowProgress(int percent) {}
+    // True once the window is closing (close box, SIGTERM): the load stops and shows no box.
+    virtual bool Closing() const { return false; }
 
     virtual bool RemoteFileListEmpty() const { return true; }
     // Appends the names a device listing of mask gives (e.g. "DATA\DBB\2007\11\*.DBB").

@@ -3,10 +3,10 @@
 #include <memory>
 
 #include "app/daymodel.h"
-#include "app/graphcurves.h"
-#include "app/graphgeometry.h"
-#include "app/graphgrid.h"
-#include "app/readout.h"
+#include "app/graph/graphcurves.h"
+#include "app/graph/graphgeometry.h"
+#include "app/graph/graphgrid.h"
+#include "app/graph/readout.h"
 #include "app/texts/sprachen.h"
 #include "bench.h"
 #include "peers/dbbwriter.h"

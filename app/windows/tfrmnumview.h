@@ -2,7 +2,7 @@
 #include <QDialog>
 #include <vector>
 
-#include "app/readout.h"
+#include "app/graph/readout.h"
 
 class QFrame;
 class QTableWidget;

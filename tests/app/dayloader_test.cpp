@@ -24,7 +24,9 @@ namespace {
 class RecordingHost : public TDayLoaderHost {
 public:
     void ShowProgress(int percent) override { progress.push_back(percent); }
+    bool Closing() const override { return closeAfterFirstBox && !DialogScript::shown().empty(); }
     std::vector<int> progress;
+    bool closeAfterFirstBox = false;
 };
 
 std::vector<int> NormalProgress()
@@ -368,4 +370,19 @@ TEST(DayModel, ProgressText)
     TxtReading = QStringLiteral("Read");
     EXPECT_EQ(ProgressText(0), QStringLiteral("Read  0%"));
     TxtReading = saved;
+}
+
+// The window closing while a box is up (SIGTERM closes the box first) ends the load: no
+// further box keeps the program alive.
+TEST_F(DayLoaderTest, ClosingDuringTheLoadStopsItAndItsBoxes)
+{
+    Zone(-3600, false);
+    const int64_t midnight = UtcSeconds(2007, 11, 22, 23);
+    for (int h = 0; h <= 24; ++h)
+        Write(midnight + 3600 * h, HourFile{.minutes = 0});
+    host.closeAfterFirstBox = true;
+    EXPECT_FALSE(Load(EncodeDate(2007, 11, 23)));
+    EXPECT_EQ(Messages(), 1);
+    const std::vector<int> progress{0, 4, 100, 101};
+    EXPECT_EQ(host.progress, progress);
 }

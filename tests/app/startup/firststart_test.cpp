@@ -2,6 +2,7 @@
 #include <QLabel>
 
 #include "app/data/scramblepassword.h"
+#include "app/graph/graphgeometry.h"
 #include "app/windows/tstringgrid.h"
 #include "appfixture.h"
 
@@ -140,6 +141,8 @@ TEST_F(AppFixture, DamagedActivAndCountsKeepEveryStoredStation)
         EXPECT_EQ(listShown, r.listShown) << r.stations;
         EXPECT_EQ(frmStation->stgList->RowCount(), 4) << r.stations;
         EXPECT_EQ(CurrentStation.StationName, r.listShown ? "S2" : "S1") << r.stations;
+        // The list's own loop painted before the day was set: the date line follows anyway.
+        EXPECT_EQ(MainFormHvtk->lblDatum->text().toStdString(), graph::DateCaption(MainFormHvtk->DisplayedDate).toStdString());
         closeMain();
         DestroyForms();
         const QByteArray saved = iniBytes();

@@ -1,6 +1,7 @@
 #include <QDate>
 #include <QLabel>
 
+#include "app/graph/graphgeometry.h"
 #include "appfixture.h"
 #include "peers/dbbwriter.h"
 
@@ -32,6 +33,11 @@ TEST_F(AppFixture, StartShowsTodaysDataOfTheActiveStation)
     ASSERT_NE(MainFormHvtk->lblStatus, nullptr);
     EXPECT_TRUE(MainFormHvtk->lblStatus->isHidden());
     EXPECT_TRUE(platform::DialogScript::shown().empty());
+    // The graph and the date line show the loaded day as soon as the load is over.
+    EXPECT_EQ(MainFormHvtk->lblDatum->text().toStdString(), graph::DateCaption(MainFormHvtk->DisplayedDate).toStdString());
+    const QImage shown = MainFormHvtk->GraphImage;
+    MainFormHvtk->DrawGraph();
+    EXPECT_TRUE(shown == MainFormHvtk->GraphImage);
     closeMain();
 }
 

@@ -1,4 +1,4 @@
-#include "app/graphevents.h"
+#include "app/graph/graphevents.h"
 
 #include <QAction>
 #include <QCalendarWidget>

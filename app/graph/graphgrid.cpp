@@ -1,4 +1,4 @@
-#include "app/graphgrid.h"
+#include "app/graph/graphgrid.h"
 
 #include "app/texts/sprachen.h"
 

@@ -1,7 +1,7 @@
 #include <QDate>
 #include <gtest/gtest.h>
 
-#include "app/graphgeometry.h"
+#include "app/graph/graphgeometry.h"
 #include "app/texts/sprachen.h"
 
 using namespace graph;

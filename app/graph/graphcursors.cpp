@@ -1,4 +1,4 @@
-#include "app/graphcursors.h"
+#include "app/graph/graphcursors.h"
 
 #include <QPainter>
 #include <QPainterPath>

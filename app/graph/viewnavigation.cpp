@@ -1,4 +1,4 @@
-#include "app/viewnavigation.h"
+#include "app/graph/viewnavigation.h"
 
 #include <algorithm>
 

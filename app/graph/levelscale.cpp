@@ -1,8 +1,8 @@
-#include "app/levelscale.h"
+#include "app/graph/levelscale.h"
 
 #include <cmath>
 
-#include "app/graphgeometry.h"
+#include "app/graph/graphgeometry.h"
 
 namespace graph {
 

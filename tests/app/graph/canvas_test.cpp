@@ -1,7 +1,7 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
-#include "app/canvas.h"
+#include "app/graph/canvas.h"
 
 namespace {
 

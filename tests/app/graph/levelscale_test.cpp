@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/graphgeometry.h"
-#include "app/levelscale.h"
+#include "app/graph/graphgeometry.h"
+#include "app/graph/levelscale.h"
 
 using namespace graph;
 

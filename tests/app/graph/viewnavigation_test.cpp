@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/viewnavigation.h"
+#include "app/graph/viewnavigation.h"
 
 using namespace graph;
 

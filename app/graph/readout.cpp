@@ -1,7 +1,7 @@
-#include "app/readout.h"
+#include "app/graph/readout.h"
 
-#include "app/graphgeometry.h"
-#include "app/levelscale.h"
+#include "app/graph/graphgeometry.h"
+#include "app/graph/levelscale.h"
 
 namespace graph {
 

@@ -1,4 +1,4 @@
-#include "app/canvas.h"
+#include "app/graph/canvas.h"
 
 #include <QFontMetrics>
 #include <QPaintDevice>

@@ -1,9 +1,9 @@
-#include "app/graphcurves.h"
+#include "app/graph/graphcurves.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "app/graphgrid.h"
+#include "app/graph/graphgrid.h"
 #include "app/texts/sprachen.h"
 
 using namespace graph;

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-#include "app/graphcurves.h"
-#include "app/graphgrid.h"
+#include "app/graph/graphcurves.h"
+#include "app/graph/graphgrid.h"
 #include "app/texts/sprachen.h"
 
 using namespace graph;

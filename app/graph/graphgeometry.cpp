@@ -1,4 +1,4 @@
-#include "app/graphgeometry.h"
+#include "app/graph/graphgeometry.h"
 
 #include <QDate>
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
-#include "app/canvas.h"
-#include "app/graphgeometry.h"
-#include "app/graphscene.h"
+#include "app/graph/canvas.h"
+#include "app/graph/graphgeometry.h"
+#include "app/graph/graphscene.h"
 
 // Background, bands, grid, ticks and labels of the three zoom levels, on the
 // screen (teal surround, scrolled origin, grey inner labels) or on paper

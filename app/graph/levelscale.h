@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "app/canvas.h"
+#include "app/graph/canvas.h"
 
 // Where levels and samples land on the plot, and the curves built from them.
 namespace graph {

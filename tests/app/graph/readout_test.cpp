@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/graphgeometry.h"
-#include "app/levelscale.h"
-#include "app/readout.h"
+#include "app/graph/graphgeometry.h"
+#include "app/graph/levelscale.h"
+#include "app/graph/readout.h"
 
 using namespace graph;
 

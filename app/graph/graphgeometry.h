@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/canvas.h"
+#include "app/graph/canvas.h"
 #include "app/data/tdatetime.h"
 
 // Layout, bands and labels of the day graph, apart from any window.

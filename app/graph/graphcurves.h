@@ -1,10 +1,10 @@
 #pragma once
 #include <span>
 
-#include "app/canvas.h"
-#include "app/graphgeometry.h"
-#include "app/graphscene.h"
-#include "app/levelscale.h"
+#include "app/graph/canvas.h"
+#include "app/graph/graphgeometry.h"
+#include "app/graph/graphscene.h"
+#include "app/graph/levelscale.h"
 
 // The level curves and the Leq3 caption of each zoom level, drawn over the grid
 // of the same drawing; a day without data gets the no-data text instead.
