@@ -46,6 +46,47 @@ int TLocalCalendarSource::ListFiles(QStringList& list, const QString& mask)
     return int(list.size() - before);
 }
 
+TDeviceCalendarSource::TDeviceCalendarSource(ChangeDirFunction changeDir, ListDirFunction listDir)
+    : m_changeDir(std::move(changeDir)), m_listDir(std::move(listDir))
+{
+}
+
+QStringList TDeviceCalendarSource::YearFolders()
+{
+    QStringList names;
+    m_listDir(names, QStringLiteral("DATA\\DBB\\*"));
+    // Servers may answer with the folder in front of each name.
+    for (QString& n : names)
+        n = FileNamePart(n);
+    return names;
+}
+
+QString TDeviceCalendarSource::MonthDir(uint32_t utc)
+{
+    const TBrokenDownTime f = UtcBreakdown(utc);
+    return QString::asprintf("DBB\\%04d\\%02d", f.Year, f.Month + 1);
+}
+
+bool TDeviceCalendarSource::ChangeDir(const QString& dir)
+{
+    m_changeDir(QStringLiteral("\\"));
+    return m_changeDir(QStringLiteral("DATA\\") + dir);
+}
+
+int TDeviceCalendarSource::ListFiles(QStringList& list, const QString& mask)
+{
+    const qsizetype before = list.size();
+    m_listDir(list, mask);
+    for (qsizetype i = before; i < list.size(); ++i)
+        list[i] = FileNamePart(list[i]);
+    return int(list.size() - before);
+}
+
+void TDeviceCalendarSource::Finish()
+{
+    m_changeDir(QStringLiteral("\\"));
+}
+
 uint32_t CalendarCellColour(int files)
 {
     if (files >= 24)

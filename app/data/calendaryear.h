@@ -48,6 +48,26 @@ private:
     QString m_current;
 };
 
+// A device's file tree over FTP ("DATA\DBB\yyyy\mm" of hex-named files), through the two
+// commands of the FTP command layer: change folder and list names by mask.
+class TDeviceCalendarSource : public TCalendarSource {
+public:
+    using ChangeDirFunction = std::function<bool(const QString& dir)>;
+    using ListDirFunction = std::function<int(QStringList& list, const QString& mask)>;
+    TDeviceCalendarSource(ChangeDirFunction changeDir, ListDirFunction listDir);
+    bool HexNames() const override { return true; }
+    QStringList YearFolders() override;
+    QString MonthDir(uint32_t utc) override;
+    bool DirExists(const QString&) override { return true; }
+    bool ChangeDir(const QString& dir) override;
+    int ListFiles(QStringList& list, const QString& mask) override;
+    void Finish() override;
+
+private:
+    ChangeDirFunction m_changeDir;
+    ListDirFunction m_listDir;
+};
+
 namespace calendar {
 inline constexpr uint32_t Background = 0xDCB43C;  // colours as 0x00BBGGRR
 inline constexpr uint32_t Complete = 0xFFFFFF;

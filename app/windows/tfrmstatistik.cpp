@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "app/canvas.h"
+#include "app/graph/canvas.h"
 #include "app/data/calendaryear.h"
 #include "app/data/stationsettings.h"
 #include "app/mainformhvtk.h"

@@ -119,39 +119,39 @@ TEST(CalendarYear, StopEndsTheScanAtOnce)
     EXPECT_EQ(cells, 40);
 }
 
-TEST(CalendarYear, DeviceNamesAreCountedFromUnsortedListings)
+TEST(CalendarYear, DeviceYearIsReadThroughChangeAndListCommands)
 {
     const ScopedStationZone zone(-3600, false);
-    // A device tree in memory: DBB\yyyy\mm with hex names, listed newest first.
-    class DeviceSource : public TCalendarSource {
-    public:
-        std::map<QString, QStringList> tree;
-        QString current;
-        bool HexNames() const override { return true; }
-        QStringList YearFolders() override { return {"2007"}; }
-        QString MonthDir(uint32_t utc) override
-        {
-            const TBrokenDownTime f = UtcBreakdown(utc);
-            return QString::asprintf("DBB\\%04d\\%02d", f.Year, f.Month + 1);
-        }
-        bool DirExists(const QString&) override { return true; }
-        bool ChangeDir(const QString& dir) override
-        {
-            current = dir;
-            return tree.count(dir) > 0;
-        }
-        int ListFiles(QStringList& list, const QString&) override
-        {
-            list += tree[current];
-            return int(tree[current].size());
-        }
-    } device;
+    // The device: DATA\DBB\yyyy\mm of hex names, listed newest first; a transcript of commands.
+    std::map<QString, QStringList> tree;
     for (int h = 23; h >= 0; --h) {
         const int64_t t = UtcSeconds(2007, 3, 4, 23) + 3600 * h;  // local 5 March
-        device.tree[device.MonthDir(uint32_t(t))] << HexName(t);
+        tree[QStringLiteral("DATA\\DBB\\2007\\03")] << HexName(t);
     }
+    tree[QStringLiteral("DATA\\DBB")] = QStringList{"DATA\\DBB\\2007", "1998", "4746CED0.dbb"};
+    QStringList transcript;
+    QString cwd;
+    TDeviceCalendarSource device(
+        [&](const QString& dir) {
+            transcript << "CWD " + dir;
+            cwd = dir == QLatin1String("\\") ? QString() : dir;
+            return dir == QLatin1String("\\") || tree.count(dir) > 0;
+        },
+        [&](QStringList& list, const QString& mask) {
+            transcript << "NLST " + mask;
+            const QString folder = mask.contains(u'\\') ? mask.section(u'\\', 0, -2) : cwd;
+            list += tree[folder];
+            return int(tree[folder].size());
+        });
+    EXPECT_EQ(device.YearFolders(), (QStringList{"2007", "1998", "4746CED0.dbb"}));
+    transcript.clear();
     const auto n = Scan(device, 2007);
     EXPECT_GE(n.at(305), 24);
     EXPECT_EQ(n.at(304), 1);  // the 00:00 file reaches into the day before
     EXPECT_EQ(n.at(306), 0);
+    // Each month folder once (December 2006 for 1 January 00:00 local), then back to the top.
+    ASSERT_EQ(transcript.size(), 13 * 2 + 1 + 1);
+    EXPECT_EQ(transcript.mid(0, 2), (QStringList{"CWD \\", "CWD DATA\\DBB\\2006\\12"}));
+    EXPECT_EQ(transcript.mid(6, 3), (QStringList{"CWD \\", "CWD DATA\\DBB\\2007\\03", "NLST *.dbb"}));
+    EXPECT_EQ(transcript.last(), QStringLiteral("CWD \\"));
 }
