@@ -245,11 +245,11 @@ void TfrmStatistik::TimerShowTimer()
             m_drawing = true;
             const bool complete = DrawYear(image->Image, YearSheets[size_t(i)]->property("year").toInt());
             m_drawing = false;
-            // The window may have closed while the drawing waited for the device.
-            if (YearCount > i && YearImages[size_t(i)] == image) {
-                image->Tag = complete ? 1 : 0;
-                image->update();
-            }
+            image->Tag = complete ? 1 : 0;
+            image->update();
+            // The window closed while the drawing waited for the device.
+            if (m_freePending)
+                FreePages();
         }
         SetBusy(false);
         return;
@@ -288,6 +288,8 @@ bool TfrmStatistik::DrawYear(QImage& image, int year)
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
     const auto cell = [&](int m, int d, int files) {
+        if (StopDrawing)
+            return false;
         QPainter p(&image);
         p.fillRect(CalendarCellLeft(d), CalendarCellTop(m), calendar::CellSize, calendar::CellSize,
                    ToQColor(CalendarCellColour(files)));
@@ -321,6 +323,17 @@ void TfrmStatistik::FormClose()
     TimerShow->stop();
     StopDrawing = 1;
     PageCtrl->hide();
+    SetBusy(false);
+    // A drawing still running holds its page: the pages go when it has ended.
+    if (m_drawing)
+        m_freePending = true;
+    else
+        FreePages();
+}
+
+void TfrmStatistik::FreePages()
+{
+    m_freePending = false;
     const QSignalBlocker block(PageCtrl);
     for (int i = YearCount - 1; i >= 0; --i) {
         delete YearImages[size_t(i)];
@@ -331,7 +344,6 @@ void TfrmStatistik::FormClose()
         YearSheets[size_t(i)] = nullptr;
     }
     YearCount = 0;
-    SetBusy(false);
 }
 
 void TfrmStatistik::done(int r)

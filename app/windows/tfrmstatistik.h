@@ -87,10 +87,12 @@ protected:
 
 private:
     void SetBusy(bool busy);
+    void FreePages();
 
     std::unique_ptr<TCalendarSource> m_source;
     std::unique_ptr<platform::WaitCursor> m_busy;
     bool m_drawing = false;
+    bool m_freePending = false;  // closed while a drawing waited for the device
 };
 
 extern TfrmStatistik* frmStatistik;

@@ -93,13 +93,14 @@ TEST_F(Calendar, DrawsTheYearAndAClickOnADaySelectsIt)
 
 TEST_F(Calendar, StopLeavesThePageUndrawnAndNoYearShowsNoData)
 {
-    // A device that is slow to list: the stop button is pressed while it waits.
+    // A device that is slow to list: the user stops, or picks a day, while it waits.
+    static bool pick = false;
     class StoppingSource : public TLocalCalendarSource {
     public:
         using TLocalCalendarSource::TLocalCalendarSource;
         int ListFiles(QStringList& list, const QString& mask) override
         {
-            frmStatistik->bbtOkClick();
+            pick ? frmStatistik->ImageMouseDown(105, 33) : frmStatistik->bbtOkClick();
             return TLocalCalendarSource::ListFiles(list, mask);
         }
     };
@@ -111,6 +112,14 @@ TEST_F(Calendar, StopLeavesThePageUndrawnAndNoYearShowsNoData)
     EXPECT_EQ(w->YearImages[0]->Tag, 0);
     EXPECT_EQ(cellColour(3, 5), 0xDCB43Cu);
     w->done(2);
+
+    pick = true;
+    w->show();
+    ASSERT_TRUE(pumpUntil([this] { return !w->isVisible(); }));
+    pumpFor(50);
+    EXPECT_EQ(w->result(), 1);
+    EXPECT_EQ(w->SelectedDate, EncodeDate(2007, 1, 1));
+    EXPECT_EQ(w->YearCount, 0) << "the pages go once the drawing has ended";
     TfrmStatistik::SetOnlineSource({});
     showDrawn();
     EXPECT_EQ(cellColour(3, 5), 0xFFFFFFu) << "shown again, the year is drawn from the start";
