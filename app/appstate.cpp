@@ -53,6 +53,26 @@ public:
             frmStation->stgList->SetRowTexts(row, cells);
     }
 
+    QString StationName(const QString& regionText, const QString& stationText) const override
+    {
+        return frmStation ? frmStation->StationName(regionText, stationText) : QString();
+    }
+
+    bool FindStation(const QString& regionText, const QString& stationText) override
+    {
+        return frmStation && frmStation->FindStation(regionText, stationText);
+    }
+
+    bool ReadStationRow(TStationSettings& rec) override { return frmStation && frmStation->ReadStationRow(rec); }
+
+    void WriteStationRow(const TStationSettings& rec) override
+    {
+        if (frmStation)
+            frmStation->WriteStationRow(rec);
+    }
+
+    int ShowStationList() override { return frmStation ? frmStation->exec() : 2; }
+
     bool OnlineMode() const override { return MainFormHvtk && MainFormHvtk->OnlineMode; }
 };
 

@@ -15,6 +15,11 @@ bool TProgramState::ChooseZone(int32_t&, bool&) { return false; }
 int TProgramState::StationRowCount() const { return 0; }
 QStringList TProgramState::StationRow(int) const { return {}; }
 void TProgramState::SetStationRow(int, const QStringList&) {}
+QString TProgramState::StationName(const QString&, const QString&) const { return QString(); }
+bool TProgramState::FindStation(const QString&, const QString&) { return false; }
+bool TProgramState::ReadStationRow(TStationSettings&) { return false; }
+void TProgramState::WriteStationRow(const TStationSettings&) {}
+int TProgramState::ShowStationList() { return 2; }
 bool TProgramState::OnlineMode() const { return false; }
 
 TProgramState& ProgramState() { return Registered ? *Registered : BaseState; }

@@ -37,6 +37,18 @@ public:
     virtual QStringList StationRow(int row) const;
     virtual void SetStationRow(int row, const QStringList& cells);
 
+    // The station list window's rules on its rows (base: none of them, the list never shown).
+    // The name of the row whose region and number texts are these, "" when there is none.
+    virtual QString StationName(const QString& regionText, const QString& stationText) const;
+    // Makes that row the active one; false (active row unchanged) when there is none.
+    virtual bool FindStation(const QString& regionText, const QString& stationText);
+    // Fills rec from the active row; false (rec unchanged) when there is no active row.
+    virtual bool ReadStationRow(TStationSettings& rec);
+    // Writes rec back into the row it was last read from.
+    virtual void WriteStationRow(const TStationSettings& rec);
+    // Shows the list modally for a choice by hand; its modal result.
+    virtual int ShowStationList();
+
     // The main window is in (or has asked for) the online mode.
     virtual bool OnlineMode() const;
 };

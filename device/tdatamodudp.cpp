@@ -1,5 +1,91 @@
 #include "device/tdatamodudp.h"
 
+#include <exception>
+
+#include "device/tfrmconnect.h"
+#include "platform/eventwait.h"
+
 TDataModUDP* DataModUDP = nullptr;
 
-TDataModUDP::TDataModUDP(QWidget* owner) : QObject(owner) {}
+namespace {
+
+constexpr int QueryTimeoutMs = 1000;
+constexpr int MaxReplyBytes = 255;
+
+}  // namespace
+
+TDataModUDP::TDataModUDP(QWidget* owner) : QObject(owner)
+{
+    setObjectName(QStringLiteral("DataModUDP"));
+    NMUDP = new TNMUDP(this);
+    NMUDP->OnDataReceived = [this](TNMUDP* s, int n, const QString& from, int port) {
+        NMUDPDataReceived(s, n, from, port);
+    };
+    Timer = new TTagTimer(this);
+    Timer->setTimerType(Qt::PreciseTimer);
+    Timer->setInterval(5000);
+    connect(Timer, &QTimer::timeout, this, [this] { TimerTimer(); });
+}
+
+void TDataModUDP::PreparePorts()
+{
+    NMUDP->ReportLevel = 2;
+    NMUDP->RemotePort = DevicePort;
+    NMUDP->SetLocalPort(LocalUdpPort);
+}
+
+bool TDataModUDP::SearchDevices()
+{
+    PreparePorts();
+    const auto table = AddressTable ? AddressTable() : std::nullopt;
+    if (!table)
+        return false;
+    try {
+        for (const platform::IpAddrRow& row : *table) {
+            LocalAddress = platform::InetNtoa(row.Address);
+            NMUDP->RemoteHost = platform::InetNtoa(platform::BroadcastOf(row));
+            NMUDP->SendBuffer(QByteArrayLiteral("0 1"));
+        }
+    } catch (const std::exception&) {
+        return false;
+    }
+    return true;
+}
+
+QString TDataModUDP::QueryDevice(const QString& address, const QString& command)
+{
+    Timer->Tag = TagWaiting;
+    Timer->setInterval(QueryTimeoutMs);
+    ReplyText.clear();
+    Timer->start();
+    try {
+        PreparePorts();
+        NMUDP->RemoteHost = address;
+        NMUDP->SendBuffer(command.toLatin1());
+    } catch (const std::exception&) {
+        Timer->stop();
+        return QString();
+    }
+    // The deadline is the query's own as well: a nested query that stops the shared timer
+    // must not leave this one waiting for good.
+    if (!platform::WaitUntil([this] { return Timer->Tag != TagWaiting || !ReplyText.isEmpty(); }, QueryTimeoutMs))
+        Timer->Tag = TagTimedOut;  // the deadline came first
+    Timer->stop();
+    return ReplyText;
+}
+
+void TDataModUDP::NMUDPDataReceived(TNMUDP* Sender, int NumberBytes, const QString& FromIP, int Port)
+{
+    char buffer[MaxReplyBytes + 1] = {};
+    const int n = Sender->ReadBuffer(buffer, std::min(NumberBytes, MaxReplyBytes));
+    buffer[n] = '\0';
+    ReplyText = QString::fromLatin1(buffer);  // up to the first NUL
+    if (!Timer->isActive() && FromIP != LocalAddress && frmConnect)
+        frmConnect->AddReply(ReplyText);
+}
+
+void TDataModUDP::TimerTimer()
+{
+    Timer->Tag = TagTimedOut;
+    Timer->stop();
+}

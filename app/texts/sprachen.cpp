@@ -33,6 +33,7 @@ bool SetLanguage(int language)
     ApplyTextsMain(language);  // holiday rule, application title, then the texts built from it
     ApplyTextsRSConfig(language);
     ApplyTextsExcelTransfer(language);
+    ApplyTextsConnect(language);
     ApplyTextsDirSelect(language);
     ApplyTextsStatName(language);
     ApplyTextsLogView(language);

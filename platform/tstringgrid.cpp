@@ -1,4 +1,4 @@
-#include "app/windows/tstringgrid.h"
+#include "platform/tstringgrid.h"
 
 #include <QHeaderView>
 
