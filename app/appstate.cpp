@@ -1,6 +1,7 @@
 #include "app/appstate.h"
 
 #include "app/mainformhvtk.h"
+#include "app/windows/tfrmdirselect.h"
 #include "app/windows/tfrmstation.h"
 #include "app/windows/tfrmtimezone.h"
 #include "app/windows/tstringgrid.h"
@@ -72,6 +73,17 @@ public:
     }
 
     int ShowStationList() override { return frmStation ? frmStation->exec() : 2; }
+
+    bool ChooseFolder(QString& folder) override
+    {
+        if (!frmDirSelect)
+            return false;
+        frmDirSelect->Path = folder;
+        if (frmDirSelect->exec() != 1)
+            return false;
+        folder = frmDirSelect->Path;
+        return true;
+    }
 
     bool OnlineMode() const override { return MainFormHvtk && MainFormHvtk->OnlineMode; }
 };

@@ -14,9 +14,9 @@ inline constexpr int SampleBufferWords = 25 * SamplesPerHour;  // 150000
 inline constexpr int MinutesPerDay = 1440;
 inline constexpr uint16_t Overload = 2;
 inline constexpr uint16_t UnderRange = 1;
-// Only levels in this range count for the Leq.
-inline constexpr double MinDb = 30.0;
-inline constexpr double MaxDb = 127.0;
+// Only levels in this range count for the Leq; the graph's level axis spans it.
+inline constexpr int MinDb = 30;
+inline constexpr int MaxDb = 127;
 
 using TSampleBuffer = std::array<uint16_t, SampleBufferWords>;
 using TMinuteLevels = std::array<double, MinutesPerDay>;
@@ -26,6 +26,9 @@ inline double SampleLevel(uint16_t w)
 {
     return (w >> 2) * 0.015625;
 }
+// Its whole dB and its sixty-fourths of a dB.
+inline int SampleWholeDb(uint16_t w) { return w >> 8; }
+inline int SampleSixtyFourths(uint16_t w) { return (w >> 2) & 63; }
 
 // Energy-equivalent level of n words: 10 log10 of the mean of 10^(L/10) over the valid
 // words; 0.0 when none is valid.

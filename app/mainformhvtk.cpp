@@ -15,7 +15,6 @@
 #include <QTimeEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <clocale>
 
 #include "app/data/stationsettings.h"
 #include "app/graph/graphevents.h"
@@ -59,17 +58,6 @@ TMainFormHvtk::TMainFormHvtk(QWidget* owner) : QMainWindow(owner)
     BuildMenu();
     BuildComponents();
 
-    MagCursorIndex = 1;
-    TracCursorIndex = 2;
-    RangeCursorIndex = 3;
-    DisplayedDate = 0.0;
-    LocalFilePath.clear();
-    ZoomLevel = 0;
-    DayHasData = false;
-    Printing = false;
-    ScaleX = 1.0;
-    ScaleY = 1.0;
-    std::setlocale(LC_NUMERIC, "C");
     RemoteFileList = std::make_unique<TStringList>();
 
     new TGraphEvents(this);

@@ -123,9 +123,9 @@ public:
     QPrintDialog* PrintDialog = nullptr;
 
     // --- view state ---
-    short MagCursorIndex = 0;
-    short TracCursorIndex = 0;
-    short RangeCursorIndex = 0;
+    short MagCursorIndex = 1;
+    short TracCursorIndex = 2;
+    short RangeCursorIndex = 3;
     TDateTime DisplayedDate = 0.0;
     QString LocalFilePath;
     int ZoomLevel = 0;  // 0 whole day, 1 two hours, 2 twelve minutes
@@ -136,8 +136,8 @@ public:
     TSampleBuffer SampleBuffer{};
     TMinuteLevels MinuteLevels{};
     bool Printing = false;
-    double ScaleX = 0.0;
-    double ScaleY = 0.0;
+    double ScaleX = 1.0;
+    double ScaleY = 1.0;
     bool OnlineMode = false;
     bool LiveMode = false;
     bool HolidayAsSunday = false;  // public holidays take the Sunday hour ranges

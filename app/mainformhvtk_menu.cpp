@@ -24,9 +24,11 @@
 #include "app/windows/tfrmstation.h"
 #include "app/windows/tstringgrid.h"
 #include "device/tdatamodftp.h"
+#include "device/tfrmconnect.h"
 #include "device/tfrmrsconfig.h"
 #include "platform/dialogs.h"
 #include "platform/exceptionguard.h"
+#include "platform/ipaddrtable.h"
 #include "platform/shellopen.h"
 #include "platform/tradiogroup.h"
 
@@ -139,7 +141,11 @@ void TMainFormHvtk::mnuSelSpracheClick()
 
 void TMainFormHvtk::mnuFTPConfigClick()
 {
-    // The device web page opens after the device search.
+    if (frmConnect->exec() != 1)
+        return;
+    // The address comes from the device's own reply: only a plain dotted address is opened.
+    if (platform::ParseDottedIPv4(CurrentStation.IPAddress))
+        platform::ShellOpen(QStringLiteral("http://") + CurrentStation.IPAddress + QStringLiteral("/"));
 }
 
 void TMainFormHvtk::mnuRSConfigClick()

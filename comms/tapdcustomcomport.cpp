@@ -207,6 +207,8 @@ void TApdCustomComPort::InitPort()
                     else if (!u.Extended && u.Callback)
                         u.Callback(this, false);
                 } catch (...) {
+                    // One user failing on the notice must not keep it from the others; the
+                    // open's own error is rethrown below.
                 }
             }
         }

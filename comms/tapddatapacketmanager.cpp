@@ -345,6 +345,7 @@ void TApdDataPacketManager::Deliver(TApdDataPacket* Packet, const TPacketMatcher
         try {
             p->SetEnabled(true);
         } catch (const std::exception&) {
+            // Its properties no longer fit: it stays off, as it was switched above.
         }
     }
     SetInEvent(false);

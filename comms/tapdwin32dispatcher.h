@@ -107,7 +107,7 @@ public:
     // Sets the change bits of the modem lines that differ from the last reading.
     void MapEventsToMS(uint32_t Events);
 
-    // Events of the worker threads (Part of the open port; closed after the threads are joined).
+    // Events of the worker threads (they belong to the open port and are closed after the threads are joined).
     std::unique_ptr<SyncEvent> ComEvent;       // auto: a device event is ready for the dispatch thread
     std::unique_ptr<SyncEvent> ReadyEvent;     // auto: the dispatch thread has processed it
     std::unique_ptr<SyncEvent> GeneralEvent;   // auto: thread started, flush done

@@ -20,6 +20,7 @@ bool TProgramState::FindStation(const QString&, const QString&) { return false; 
 bool TProgramState::ReadStationRow(TStationSettings&) { return false; }
 void TProgramState::WriteStationRow(const TStationSettings&) {}
 int TProgramState::ShowStationList() { return 2; }
+bool TProgramState::ChooseFolder(QString&) { return false; }
 bool TProgramState::OnlineMode() const { return false; }
 
 TProgramState& ProgramState() { return Registered ? *Registered : BaseState; }

@@ -49,6 +49,10 @@ public:
     // Shows the list modally for a choice by hand; its modal result.
     virtual int ShowStationList();
 
+    // The directory chooser, starting at folder; true and the chosen folder after OK (base:
+    // no chooser, false).
+    virtual bool ChooseFolder(QString& folder);
+
     // The main window is in (or has asked for) the online mode.
     virtual bool OnlineMode() const;
 };

@@ -9,7 +9,7 @@ int StrToInt(const QString& text)
     return v;
 }
 
-int trimmed::StrToIntDef(const QString& text, int def)
+int TrimmedStrToIntDef(const QString& text, int def)
 {
     bool ok = false;
     const int v = text.trimmed().toInt(&ok, 10);

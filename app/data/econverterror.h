@@ -13,9 +13,5 @@ public:
 int StrToInt(const QString& text);
 
 // Decimal integer of a text (surrounding blanks allowed), or def when the text is not one.
-// Its own namespace: app/data/numbertext.h has a stricter StrToIntDef (no blanks), and both
-// end up in one program.
-namespace trimmed {
-int StrToIntDef(const QString& text, int def);
-}
-using trimmed::StrToIntDef;
+// StrToIntDef (app/data/numbertext.h) is the strict one, without blanks.
+int TrimmedStrToIntDef(const QString& text, int def);

@@ -5,22 +5,10 @@
 #include <QString>
 #include <cstdint>
 
-// Colour as the graph code writes it: 0x00BBGGRR.
-using TColor = uint32_t;
+#include "app/graph/graphtypes.h"
 
 QColor ToQColor(TColor color);
 TColor FromQColor(const QColor& color);
-
-// Rectangle with exclusive right and bottom edges.
-struct TRect {
-    int Left = 0;
-    int Top = 0;
-    int Right = 0;
-    int Bottom = 0;
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
-    bool operator==(const TRect&) const = default;
-};
 
 enum class TBrushStyle { Solid, Clear };
 

@@ -3,14 +3,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/graph/canvas.h"
+#include "app/daymodel.h"
 #include "app/data/tdatetime.h"
+#include "app/graph/graphtypes.h"
 
 // Layout, bands and labels of the day graph, apart from any window.
 namespace graph {
-
-inline constexpr int MinDb = 30;
-inline constexpr int MaxDb = 127;
 
 inline constexpr TColor ClTeal = 0x808000;
 inline constexpr TColor ClWhite = 0xFFFFFF;

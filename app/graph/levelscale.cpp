@@ -17,17 +17,17 @@ TColor LevelColor(double level)
 
 TColor SampleColor(uint16_t word)
 {
-    const int db = word >> 8;
-    if (db < MinDb || (word & SampleUnderRange))
+    const int db = SampleWholeDb(word);
+    if (db < MinDb || (word & UnderRange))
         return ClMediumGrey;
-    if (db > MaxDb || (word & SampleOverload))
+    if (db > MaxDb || (word & Overload))
         return ClMagenta;
     return ClBlack;
 }
 
-TSampleLevel SampleLevel(uint16_t word)
+TSampleLevel SampleLevelTenths(uint16_t word)
 {
-    TSampleLevel s{word >> 8, (((word >> 2) & 63) * 10 + 31) >> 6};
+    TSampleLevel s{SampleWholeDb(word), (SampleSixtyFourths(word) * 10 + 31) >> 6};
     if (s.Tenths >= 10) {
         ++s.Db;
         s.Tenths = 0;
@@ -64,7 +64,7 @@ std::optional<int> LevelY(double level, int y1, int pixelsPerDb)
 
 int SampleY(uint16_t word, int y1, int pixelsPerDb)
 {
-    const TSampleLevel s = SampleLevel(word);
+    const TSampleLevel s = SampleLevelTenths(word);
     return ClampedY(s.Db, s.Tenths / 2, y1, pixelsPerDb);
 }
 
@@ -108,7 +108,7 @@ TCurve SampleCurve(std::span<const uint16_t> samples, int x0, int y1, int pixels
     TCurve curve;
     curve.reserve(samples.size());
     for (size_t i = 0; i < samples.size(); ++i) {
-        if (SampleLevel(samples[i]).Db == 0)
+        if (SampleLevelTenths(samples[i]).Db == 0)
             curve.push_back(std::nullopt);
         else
             curve.push_back(QPoint(x0 + int(i), SampleY(samples[i], y1, pixelsPerDb)));
@@ -138,10 +138,10 @@ std::vector<TTick> SampleTicks(std::span<const uint16_t> samples, int x0, int y1
     std::vector<TTick> ticks;
     for (size_t i = 0; i < samples.size(); ++i) {
         const uint16_t w = samples[i];
-        if (!(w & (SampleOverload | SampleUnderRange)))
+        if (!(w & (Overload | UnderRange)))
             continue;
         const int x = x0 + int(i), y = SampleY(w, y1, pixelsPerDb);
-        if (w & SampleOverload)
+        if (w & Overload)
             ticks.push_back({x, y, y + 10, ClMagenta});
         else
             ticks.push_back({x, y, y - 10, ClSkyBlue});

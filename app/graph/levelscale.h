@@ -5,13 +5,11 @@
 #include <span>
 #include <vector>
 
-#include "app/graph/canvas.h"
+#include "app/daymodel.h"
+#include "app/graph/graphtypes.h"
 
 // Where levels and samples land on the plot, and the curves built from them.
 namespace graph {
-
-inline constexpr uint16_t SampleOverload = 2;
-inline constexpr uint16_t SampleUnderRange = 1;
 
 inline constexpr TColor ClMediumGrey = 0xA4A0A0;
 inline constexpr TColor ClMagenta = 0xFF00FF;
@@ -25,7 +23,7 @@ struct TSampleLevel {
     int Db = 0;
     int Tenths = 0;
 };
-TSampleLevel SampleLevel(uint16_t word);
+TSampleLevel SampleLevelTenths(uint16_t word);
 
 // y of a level on a plot with bottom y1 and L pixels per dB; none when missing.
 std::optional<int> LevelY(double level, int y1, int pixelsPerDb);

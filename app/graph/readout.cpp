@@ -47,7 +47,7 @@ TReadout MinuteReadout(int p, int viewHour, int viewMinute, std::span<const uint
         return {};
     const TMinuteTime t = MinuteViewTime(viewHour, viewMinute, p);
     const uint16_t w = samples[k];
-    const TSampleLevel level = SampleLevel(w);
+    const TSampleLevel level = SampleLevelTenths(w);
     return {QString::asprintf("%02d:%.2d:%.2d,%1d Uhr = %03d,%1d dB(A)", t.Hour, t.Minute, t.Second,
                               t.Tenth, level.Db, level.Tenths),
             SampleColor(w)};
@@ -114,13 +114,13 @@ std::vector<TNumRow> NumViewMinuteRows(int k, int hh, int mm, int ss, int t,
         if (k < 0 || size_t(k) >= samples.size())
             break;
         const uint16_t w = samples[k];
-        const TSampleLevel level = SampleLevel(w);
+        const TSampleLevel level = SampleLevelTenths(w);
         QString text = QStringLiteral(" ");
         if (level.Db > 0) {
             text = QString::asprintf("%03d,%1d", level.Db, level.Tenths);
-            if (level.Db < MinDb || (w & SampleUnderRange))
+            if (level.Db < MinDb || (w & UnderRange))
                 text += QStringLiteral(" <<");
-            if (level.Db > MaxDb || (w & SampleOverload))
+            if (level.Db > MaxDb || (w & Overload))
                 text += QStringLiteral(" >>");
         }
         rows.push_back({QString::asprintf("%02d:%.2d:%.2d,%1d", hh, mm, ss, t), text});

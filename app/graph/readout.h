@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "app/graph/canvas.h"
+#include "app/graph/graphtypes.h"
 
 // Texts of the pointer read-out and the numeric view's rows.
 namespace graph {

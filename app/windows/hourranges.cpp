@@ -7,12 +7,12 @@
 HourBounds HourBoundsOf(const QString texts[6])
 {
     HourBounds b;
-    b.NightLow = StrToIntDef(texts[0], 22);
-    b.NightHigh = StrToIntDef(texts[1], 6);
-    b.Day1Low = StrToIntDef(texts[2], 6);
-    b.Day1High = StrToIntDef(texts[3], 18);
-    b.Day2Low = StrToIntDef(texts[4], 0);
-    b.Day2High = StrToIntDef(texts[5], 0);
+    b.NightLow = TrimmedStrToIntDef(texts[0], 22);
+    b.NightHigh = TrimmedStrToIntDef(texts[1], 6);
+    b.Day1Low = TrimmedStrToIntDef(texts[2], 6);
+    b.Day1High = TrimmedStrToIntDef(texts[3], 18);
+    b.Day2Low = TrimmedStrToIntDef(texts[4], 0);
+    b.Day2High = TrimmedStrToIntDef(texts[5], 0);
     return b;
 }
 
@@ -71,7 +71,7 @@ int CheckHourBounds(const QString t[12])
     for (int day = 0; day < 2; ++day) {
         int v[6];
         for (int i = 0; i < 6; ++i)
-            v[i] = StrToIntDef(t[day * 6 + i], defaults[i]);
+            v[i] = TrimmedStrToIntDef(t[day * 6 + i], defaults[i]);
         const int NL = v[0], NH = v[1], D1L = v[2], D1H = v[3], D2L = v[4], D2H = v[5];
         const int base = day * 4;
         if (D1L > D1H) return base + 1;

@@ -106,8 +106,8 @@ void TfrmTimezone::bbtOkClick()
     if (cobZones->currentIndex() < 0)
         return;
     const QString e = offsetOf(cobZones->currentText());
-    const int h = StrToIntDef(e.left(3), -99);
-    const int m = StrToIntDef(e.mid(4, 2), 0);
+    const int h = TrimmedStrToIntDef(e.left(3), -99);
+    const int m = TrimmedStrToIntDef(e.mid(4, 2), 0);
     ZoneBias = h != -99 ? -h * 3600 - m * 60 : 0;
     Daylight = cbxDaylight->isChecked();
 }

@@ -1,4 +1,5 @@
 #include "comms/serialdevice.h"
+#include "common/procstats.h"
 #include "peers/ptypair.h"
 
 #include <atomic>
@@ -10,25 +11,6 @@
 #include <unistd.h>
 
 namespace {
-
-int countOpenFds()
-{
-    int n = 0;
-    if (DIR* d = ::opendir("/proc/self/fd")) {
-        while (::readdir(d))
-            ++n;
-        ::closedir(d);
-    }
-    return n;
-}
-
-double threadCpuMs()
-{
-    rusage ru{};
-    ::getrusage(RUSAGE_THREAD, &ru);
-    return ru.ru_utime.tv_sec * 1000.0 + ru.ru_utime.tv_usec / 1000.0 + ru.ru_stime.tv_sec * 1000.0 +
-           ru.ru_stime.tv_usec / 1000.0;
-}
 
 TDCB line(uint32_t baud, uint8_t bits, uint8_t parity, uint8_t stop)
 {

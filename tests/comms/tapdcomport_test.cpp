@@ -1,6 +1,7 @@
 #include "comms/portprompt.h"
 #include "comms/tapdcomport.h"
 #include "comms/tapdwin32dispatcher.h"
+#include "common/procstats.h"
 #include "common/pump.h"
 #include "peers/ptypair.h"
 
@@ -15,29 +16,6 @@
 #include <thread>
 
 namespace {
-
-int countEntries(const char* dir)
-{
-    int n = 0;
-    if (DIR* d = ::opendir(dir)) {
-        while (::readdir(d))
-            ++n;
-        ::closedir(d);
-    }
-    return n;
-}
-
-// Threads of the process; a first thread is made and joined before, so that a helper thread
-// the runtime starts with the first thread (sanitizers do) is already counted.
-int countThreads()
-{
-    static const bool warmedUp = [] {
-        std::thread([] {}).join();
-        return true;
-    }();
-    (void)warmedUp;
-    return countEntries("/proc/self/task");
-}
 
 QByteArray pattern(int n, int seed)
 {
@@ -208,7 +186,7 @@ TEST_F(PortFixture, OpenFailuresRaiseTheMappedExceptions)
 TEST_F(PortFixture, UsersHearOpenClosingClosedAndAFailedOpenIsUndone)
 {
     std::vector<std::string> heard;
-    int key1, key2;
+    int key1 = 0, key2 = 0;
     port.RegisterUserCallbackEx(&key1, [&](QObject*, TApdCallbackType t) {
         heard.push_back(t == ctOpen ? "ex:open" : t == ctClosing ? "ex:closing" : "ex:closed");
     });
@@ -290,7 +268,7 @@ TEST_F(PortFixture, APortDestroyedWhileClosingFinishesItsClose)
 TEST_F(PortFixture, DeferredCloseCompletesAndAReopenRequestRuns)
 {
     std::vector<int> notices;
-    int key;
+    int key = 0;
     port.RegisterUserCallbackEx(&key, [&](QObject*, TApdCallbackType t) { notices.push_back(t); });
     port.SetOpen(true);
     port.PrepareWait();  // holds the dispatcher event-busy: the close is finished by the window
@@ -416,7 +394,7 @@ TEST_F(PortFixture, APortOpenedRightAfterAnotherClosedSeesNoneOfItsTraffic)
 
 TEST_F(PortFixture, ManyOpenCloseCyclesLeakNoDescriptorOrThread)
 {
-    const int fds = countEntries("/proc/self/fd");
+    const int fds = countOpenFds();
     const int threads = countThreads();
     std::atomic<bool> stop{false};
     std::thread streamer([&] {
@@ -440,7 +418,7 @@ TEST_F(PortFixture, ManyOpenCloseCyclesLeakNoDescriptorOrThread)
     EXPECT_EQ(countThreads(), streamerThreads);
     stop = true;
     streamer.join();
-    EXPECT_EQ(countEntries("/proc/self/fd"), fds);
+    EXPECT_EQ(countOpenFds(), fds);
     EXPECT_EQ(countThreads(), threads);
 }
 
@@ -449,15 +427,9 @@ TEST_F(PortFixture, AHungUpFarEndDoesNotSpinAndThePortStillCloses)
     collect();
     port.SetOpen(true);
     pty.hangUp();
-    rusage before{}, after{};
-    ::getrusage(RUSAGE_SELF, &before);
+    const double before = processCpuMs();
     QThread::msleep(500);
-    ::getrusage(RUSAGE_SELF, &after);
-    const double cpuMs = (after.ru_utime.tv_sec - before.ru_utime.tv_sec + after.ru_stime.tv_sec -
-                          before.ru_stime.tv_sec) * 1000.0 +
-                         (after.ru_utime.tv_usec - before.ru_utime.tv_usec + after.ru_stime.tv_usec -
-                          before.ru_stime.tv_usec) / 1000.0;
-    EXPECT_LT(cpuMs, 250.0);
+    EXPECT_LT(processCpuMs() - before, 250.0);
     port.PutString("gone");
     port.SetOpen(false);
     EXPECT_EQ(port.PortState(), psClosed);

@@ -1,4 +1,5 @@
 #include "comms/tapdwin32dispatcher.h"
+#include "common/procstats.h"
 #include "peers/ptypair.h"
 
 #include <QCoreApplication>
@@ -10,24 +11,6 @@
 #include <thread>
 
 namespace {
-
-int countOpenFds()
-{
-    int n = 0;
-    if (DIR* d = ::opendir("/proc/self/fd")) {
-        while (::readdir(d))
-            ++n;
-        ::closedir(d);
-    }
-    return n;
-}
-
-double processCpuMs()
-{
-    rusage ru{};
-    ::getrusage(RUSAGE_SELF, &ru);
-    return (ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) * 1000.0 + (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1000.0;
-}
 
 std::string pattern(size_t n, int seed)
 {

@@ -273,8 +273,9 @@ TEST_F(Rs232Protocol, ReplyRacingTheTimeoutDoesNoHarm)
         dev.setScript(s);
         const QString v = w->QueryValue("info.hw");
         EXPECT_TRUE(v.isEmpty() || v == "HW 2.1");
-        if (w->IOTimer->Tag == 99)
+        if (w->IOTimer->Tag == 99) {
             EXPECT_FALSE(w->ApdComPort->Open());
+        }
         pumpFor(80);  // a late reply lands on a closed port or is ignored
         EXPECT_TRUE(w->IOTimer->Tag == 99 || w->IOTimer->Tag == 1);
         w->ClosePort();

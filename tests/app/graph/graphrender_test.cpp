@@ -196,8 +196,8 @@ TEST_F(GraphRender, TwelveMinuteBandsTicksAndRawCurve)
     const int s = 14 * 6000 + 50 * 100;
     for (int i = 0; i < 1200; ++i)
         Samples[s + i] = 60 << 8;
-    Samples[s + 100] |= SampleOverload;
-    Samples[s + 300] |= SampleUnderRange;
+    Samples[s + 100] |= Overload;
+    Samples[s + 300] |= UnderRange;
     const int32_t ranges[10] = {-1, -1, -1, -1, 15, 16, -1, -1, -1, -1};
     Scene.HourRanges = ranges;
     Scene.ZoomLevel = 2;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/graph/canvas.h"
 #include "app/graph/graphgeometry.h"
 #include "app/graph/levelscale.h"
 
@@ -36,17 +37,17 @@ TEST(LevelScale, YOfSampleWordsWithTenthsCarry)
     const int L = 3, y1 = 340;
     EXPECT_EQ(SampleY(Word(140, 0), y1, L), y1 - 97 * L);
     EXPECT_EQ(SampleY(Word(12, 0), y1, L), y1);
-    EXPECT_EQ(SampleY(Word(0, 0, SampleOverload), y1, L), y1);
+    EXPECT_EQ(SampleY(Word(0, 0, Overload), y1, L), y1);
     // 59 63/64 rounds to ten tenths: the next whole dB without offset.
     EXPECT_EQ(SampleY(Word(59, 63), y1, L), y1 - 30 * L);
     // Half a dB: five tenths, offset 2.
     EXPECT_EQ(SampleY(Word(60, 32), y1, L), y1 - 30 * L - 2);
     EXPECT_EQ(SampleY(Word(127, 32), y1, L), y1 - 97 * L);
 
-    EXPECT_EQ(SampleLevel(Word(63, 63)).Db, 64);
-    EXPECT_EQ(SampleLevel(Word(63, 63)).Tenths, 0);
-    EXPECT_EQ(SampleLevel(Word(29, 32, SampleUnderRange)).Tenths, 5);
-    EXPECT_EQ(SampleLevel(Word(70, 6)).Tenths, 1);
+    EXPECT_EQ(SampleLevelTenths(Word(63, 63)).Db, 64);
+    EXPECT_EQ(SampleLevelTenths(Word(63, 63)).Tenths, 0);
+    EXPECT_EQ(SampleLevelTenths(Word(29, 32, UnderRange)).Tenths, 5);
+    EXPECT_EQ(SampleLevelTenths(Word(70, 6)).Tenths, 1);
 }
 
 TEST(LevelScale, Colours)
@@ -57,9 +58,9 @@ TEST(LevelScale, Colours)
     EXPECT_EQ(LevelColor(127.0), ClBlack);
     EXPECT_EQ(LevelColor(127.01), ClMagenta);
     EXPECT_EQ(SampleColor(Word(29, 63)), ClMediumGrey);
-    EXPECT_EQ(SampleColor(Word(60, 0, SampleUnderRange)), ClMediumGrey);
-    EXPECT_EQ(SampleColor(Word(60, 0, SampleUnderRange | SampleOverload)), ClMediumGrey);
-    EXPECT_EQ(SampleColor(Word(60, 0, SampleOverload)), ClMagenta);
+    EXPECT_EQ(SampleColor(Word(60, 0, UnderRange)), ClMediumGrey);
+    EXPECT_EQ(SampleColor(Word(60, 0, UnderRange | Overload)), ClMediumGrey);
+    EXPECT_EQ(SampleColor(Word(60, 0, Overload)), ClMagenta);
     EXPECT_EQ(SampleColor(Word(128, 0)), ClMagenta);
     EXPECT_EQ(SampleColor(Word(127, 63)), ClBlack);
     EXPECT_EQ(ToQColor(ClSkyBlue), QColor(166, 202, 240));
@@ -106,8 +107,8 @@ TEST(LevelCurves, AverageRunsStartAtBlockEdgesAndEndAtTheRightEdge)
 
 TEST(LevelCurves, RawSamplesAndTicks)
 {
-    const uint16_t samples[] = {Word(60, 0), Word(0, 0, SampleOverload), Word(0, 0), Word(20, 0, SampleUnderRange),
-                                Word(140, 0, SampleOverload | SampleUnderRange), Word(0, 63)};
+    const uint16_t samples[] = {Word(60, 0), Word(0, 0, Overload), Word(0, 0), Word(20, 0, UnderRange),
+                                Word(140, 0, Overload | UnderRange), Word(0, 63)};
     const int L = 1, y1 = 140;
     const TCurve curve = SampleCurve(samples, 50, y1, L);
     EXPECT_EQ(curve[0], QPoint(50, y1 - 30));

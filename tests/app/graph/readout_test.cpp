@@ -1,3 +1,4 @@
+#include <QStringList>
 #include <gtest/gtest.h>
 
 #include "app/graph/graphgeometry.h"
@@ -60,7 +61,7 @@ TEST(Readout, TwelveMinutes)
     TReadout r = MinuteReadout(1043, 8, 50, samples);
     EXPECT_EQ(r.Text, "09:00:25,8 Uhr = 064,0 dB(A)");
     EXPECT_EQ(r.Color, ClBlack);
-    samples[k] = Word(70, 0, SampleOverload);
+    samples[k] = Word(70, 0, Overload);
     EXPECT_EQ(MinuteReadout(1043, 8, 50, samples).Color, ClMagenta);
     // From 23:50 the right edge is the next day's first sample, still inside the buffer.
     samples[144000] = Word(45, 0);
@@ -105,10 +106,10 @@ TEST(NumView, RawSampleRows)
 {
     std::vector<uint16_t> samples(150000, 0);
     const int k = 8 * 6000 + 5000 + 1099;  // 09:00:59,4
-    samples[k] = Word(29, 32, SampleUnderRange);
-    samples[k + 1] = Word(131, 0, SampleOverload);
+    samples[k] = Word(29, 32, UnderRange);
+    samples[k + 1] = Word(131, 0, Overload);
     samples[k + 2] = 0;
-    samples[k + 3] = Word(60, 0, SampleUnderRange | SampleOverload);
+    samples[k + 3] = Word(60, 0, UnderRange | Overload);
     samples[k + 4] = Word(59, 63);
     const auto rows = NumViewMinuteRows(k, 9, 0, 59, 4, samples);
     ASSERT_EQ(rows.size(), 16u);

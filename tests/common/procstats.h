@@ -1,0 +1,41 @@
+#pragma once
+#include <dirent.h>
+#include <sys/resource.h>
+#include <thread>
+
+// What the process holds and spends, for leak and busy-wait checks.
+
+inline int countEntries(const char* dir)
+{
+    int n = 0;
+    if (DIR* d = ::opendir(dir)) {
+        while (::readdir(d))
+            ++n;
+        ::closedir(d);
+    }
+    return n;
+}
+
+inline int countOpenFds() { return countEntries("/proc/self/fd"); }
+
+// Threads of the process; a first thread is made and joined before, so that a helper thread
+// the runtime starts with the first thread (sanitizers do) is already counted.
+inline int countThreads()
+{
+    static const bool warmedUp = [] {
+        std::thread([] {}).join();
+        return true;
+    }();
+    (void)warmedUp;
+    return countEntries("/proc/self/task");
+}
+
+// User and system time in ms, of the whole process or of the calling thread.
+inline double cpuMs(int who)
+{
+    rusage ru{};
+    ::getrusage(who, &ru);
+    return (ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) * 1000.0 + (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1000.0;
+}
+inline double processCpuMs() { return cpuMs(RUSAGE_SELF); }
+inline double threadCpuMs() { return cpuMs(RUSAGE_THREAD); }
