@@ -84,6 +84,11 @@ constexpr std::array kTable = std::to_array<TAdStrMapEntry>({
     {ecZeroSizePacket, "Packet size cannot be zero"},
     {ecPacketTooLong, "Packet too long"},
 
+    {ecFtpListingTooLong, "Directory listing too long"},
+    {ecFtpLocalFile, "Local file cannot be read or written"},
+    {ecFtpDataConnection, "FTP data connection cannot be opened"},
+    {ecFtpBadPasvReply, "Invalid address in the FTP passive-mode reply"},
+
     {ecADWSERROR, "Comlinkar Error"},
     {ecADWSLOADERROR, "Error loading Winsock DLL"},
     {ecADWSVERSIONERROR, "Incorrect version of Winsock"},

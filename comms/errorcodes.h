@@ -87,6 +87,13 @@ inline constexpr int ecEmptyEndString = -5504;
 inline constexpr int ecZeroSizePacket = -5505;
 inline constexpr int ecPacketTooLong = -5506;
 
+// FTP client. The connect time-out is reported as -1, as the command layer expects it.
+inline constexpr int ecFtpConnectTimeout = -1;
+inline constexpr int ecFtpListingTooLong = -7001;
+inline constexpr int ecFtpLocalFile = -7002;
+inline constexpr int ecFtpDataConnection = -7003;
+inline constexpr int ecFtpBadPasvReply = -7004;
+
 // Winsock layer.
 inline constexpr int ecADWSERROR = 9001;
 inline constexpr int ecADWSLOADERROR = 9002;
@@ -95,6 +102,14 @@ inline constexpr int ecADWSNOTINIT = 9004;
 inline constexpr int ecADWSINVPORT = 9005;
 inline constexpr int ecADWSCANTCHANGE = 9006;
 inline constexpr int ecADWSCANTRESOLVE = 9007;
+// SOCKS refusals (no texts of their own).
+inline constexpr int ecSocksRequestFailed = 9008;   // SOCKS 4: 91
+inline constexpr int ecSocksNoIdentd = 9009;        // SOCKS 4: 92
+inline constexpr int ecSocksIdentdMismatch = 9010;  // SOCKS 4: 93
+inline constexpr int ecSocksFailure = 9011;         // any other refusal
+inline constexpr int ecSocks5ReplyBase = 9011;      // SOCKS 5 reply codes 1..8 give 9012..9019
+inline constexpr int ecSocks5AddressIPv6 = 9020;
+inline constexpr int ecSocks5AddressUnknown = 9021;
 
 // Windows Sockets error numbers.
 inline constexpr int wsaBaseErr = 10000;

@@ -150,7 +150,7 @@ void TApdCustomComPort::InitPort()
     FDispatcher = ActivateDeviceLayer();
     FDispatcher->DeviceName = ComName(FComNumber);
     bool registered = false;
-    int told = -1;  // users told "open" so far; -1 before the notices start
+    FOpenTold = -1;
     try {
         if (FTapiMode == tmOn)
             raise(ecNotOpenedByTapi);  // no telephony interface opens ports here
@@ -187,12 +187,12 @@ void TApdCustomComPort::InitPort()
             FTriggersSaved = false;
             FDispatcher->RestoreTriggers(FSavedTriggers);
         }
-        told = 0;
-        NotifyUsers(ctOpen, &told);
-        told = int(FUsers.size()) + 1;
-        if (OnPortOpen)
-            OnPortOpen(this);
+        FOpenTold = 0;
+        PortOpen();
+        FOpenTold = -1;
     } catch (...) {
+        const int told = FOpenTold;
+        FOpenTold = -1;
         // Undo the open; whoever heard "open" hears "closed".
         FForce = false;
         if (told > 0) {
@@ -269,6 +269,11 @@ void TApdCustomComPort::RegisterComPort(bool Enabling)
             FDispatcher->DeregisterWndTriggerHandler(FWindow->Handle());
         FWindow.reset();
     }
+}
+
+HWND TApdCustomComPort::WindowHandle() const
+{
+    return FWindow ? FWindow->Handle() : 0;
 }
 
 int32_t TApdCustomComPort::WndProc(uint32_t Msg, uint32_t wParam, int32_t lParam)
@@ -460,7 +465,9 @@ void TApdCustomComPort::NotifyUsers(TApdCallbackType Type, int* Told)
 
 void TApdCustomComPort::PortOpen()
 {
-    NotifyUsers(ctOpen, nullptr);
+    NotifyUsers(ctOpen, FOpenTold >= 0 ? &FOpenTold : nullptr);
+    if (FOpenTold >= 0)
+        FOpenTold = int(FUsers.size()) + 1;
     if (OnPortOpen)
         OnPortOpen(this);
 }

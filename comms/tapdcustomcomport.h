@@ -132,6 +132,8 @@ public:
     TApdBaseDispatcher* Dispatcher();
     // As Dispatcher, raising ecCommNotOpen when there is none.
     TApdBaseDispatcher* ValidDispatcher();
+    // The port's notification window (0 while closed).
+    HWND WindowHandle() const;
 
     // ---- Users ----
     void RegisterUser(HWND Handle);
@@ -213,10 +215,13 @@ protected:
     virtual void PortClose();
     virtual void PortClosing();
 
-    int32_t WndProc(uint32_t Msg, uint32_t wParam, int32_t lParam);
+    // The port window's procedure; a descendant handles its own messages and passes the
+    // others on.
+    virtual int32_t WndProc(uint32_t Msg, uint32_t wParam, int32_t lParam);
     // The serial layer of the dispatcher, nullptr for any other layer.
     TApdWin32Dispatcher* SerialDispatcher() const;
     bool ShuttingDown() const { return FPortState == psShuttingDown; }
+    void StoreUseMSRShadow(bool Value) { FUseMSRShadow = Value; }
     int Check(int Res) const { return CheckException(this, Res); }
 
 private:
@@ -243,6 +248,7 @@ private:
     std::vector<UserRecord> FUsers;
     bool FTriggersSaved = false;
     TTriggerSave FSavedTriggers;
+    int FOpenTold = -1;  // users told "open" by the running InitPort; -1 before the notices
     bool FWaitPrepared = false;
     bool FPreparedBusy = false;
     std::unique_ptr<THiddenWindow> FWindow;

@@ -16,6 +16,8 @@ enum TDispatchSubType : uint8_t {
     dstStatus, dstThreadStart, dstThreadExit, dstThreadSleep, dstThreadWake, dstDataTrigger,
     dstTimerTrigger, dstStatusTrigger, dstAvailTrigger, dstWndHandler, dstProcHandler,
     dstEventHandler,
+    // Telnet verbs sent and received, an unhandled command, the terminal type sent.
+    dstSWill = 20, dstSWont, dstSDo, dstSDont, dstRWill, dstRWont, dstRDo, dstRDont, dstCommand, dstSTerm,
     dstEnable = 240, dstDisable, dstStringPacket, dstSizePacket, dstPacketTimeout, dstStartStr,
     dstEndStr, dstIdle, dstWaiting, dstCollecting
 };

@@ -5,7 +5,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  python3 python3-pyftpdlib socat iproute2 util-linux
+  python3 python3-pyftpdlib vsftpd lftp curl socat iproute2 util-linux
   libxcb1-dev
   xvfb xauth poppler-utils
 )

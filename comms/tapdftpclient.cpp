@@ -1,0 +1,588 @@
+#include "comms/tapdftpclient.h"
+
+#include "comms/adexcept.h"
+#include "comms/appexceptionhook.h"
+#include "comms/exception.h"
+#include "comms/oomisc.h"
+#include "comms/tapddatapacket.h"
+#include "comms/tapdftplog.h"
+#include "comms/tapdwinsockdispatcher.h"
+#include "comms/thiddenwindow.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+using S = TFtpProcessState;
+
+namespace {
+
+QByteArray Wire(const QString& S) { return S.toUtf8(); }
+
+bool IsTransferState(S State) { return State == S::psDir || State == S::psGet || State == S::psPut; }
+
+}  // namespace
+
+TApdCustomFtpClient::TApdCustomFtpClient(QObject* Owner) : TApdCustomWinsockPort(Owner)
+{
+    SetDeviceLayer(dlWinsock);
+    SetWsMode(wsClient);
+    SetWsPort(QStringLiteral("ftp"));
+    SetAutoOpen(false);
+    SetUseEventWord(false);
+
+    FDataBuffer = std::make_unique<char[]>(DataBufferSize);
+
+    FEventWindow = std::make_unique<THiddenWindow>(QStringLiteral("TApdFtpClient"));
+    FEventWindow->SetWndProc([this](uint32_t Msg, uint32_t wParam, int32_t lParam) {
+        return FtpEventHandler(Msg, wParam, lParam);
+    });
+
+    FReplyPacket = new TApdDataPacket(this);
+    FReplyPacket->SetStartCond(scAnyData);
+    FReplyPacket->SetEndString(QByteArrayLiteral("\r\n"));
+    // A line without its CR LF is cut at the bound rather than collected without end.
+    FReplyPacket->SetEndCond({ecString, ecPacketSize});
+    FReplyPacket->SetPacketSize(int32_t(FtpMaxReplyLine));
+    FReplyPacket->SetTimeOut(0);
+    FReplyPacket->SetComPort(this);
+    FReplyPacket->OnStringPacket = [this](QObject* Sender, const QString& Data) { ReplyPacketHandler(Sender, Data); };
+
+    FDataSocket = new TApdSocket(this);
+    FDataSocket->OnWsAccept = [this](QObject* s, TSocket k) { WsDataAccept(s, k); };
+    FDataSocket->OnWsConnect = [this](QObject* s, TSocket k) { WsDataConnect(s, k); };
+    FDataSocket->OnWsDisconnect = [this](QObject* s, TSocket k) { WsDataDisconnect(s, k); };
+    FDataSocket->OnWsError = [this](QObject* s, TSocket k, int e) { WsDataError(s, k, e); };
+    FDataSocket->OnWsRead = [this](QObject* s, TSocket k) { WsDataRead(s, k); };
+    FDataSocket->OnWsWrite = [this](QObject* s, TSocket k) { WsDataWrite(s, k); };
+
+    FConnectTimer = new QTimer(this);
+    FConnectTimer->setSingleShot(true);
+    connect(FConnectTimer, &QTimer::timeout, this, [this] { ConnectTimedOut(); });
+}
+
+TApdCustomFtpClient::~TApdCustomFtpClient()
+{
+    // Close while every member is alive; nothing is reported any more.
+    FDestroying = true;
+    FConnectTimer->stop();
+    DataShutDown();
+    if (Open() && !ShuttingDown())
+        SetOpen(false);
+    if (FFtpLog && FFtpLog->FtpClient() == this)
+        FFtpLog->SetFtpClient(nullptr);
+    delete FReplyPacket;
+    FReplyPacket = nullptr;
+    FEventWindow.reset();
+    FPostedTexts.clear();
+}
+
+void TApdCustomFtpClient::SetFtpLog(TApdFtpLog* Log)
+{
+    if (Log == FFtpLog)
+        return;
+    FFtpLog = Log;
+    if (Log)
+        Log->SetFtpClient(this);
+}
+
+// ---- Connection ----
+
+bool TApdCustomFtpClient::Login()
+{
+    if (FProcessState >= S::psIdle || !FtpArgumentIsSafe(Wire(FUserName).toStdString()) ||
+        !FtpArgumentIsSafe(Wire(FPassword).toStdString()) || !FtpArgumentIsSafe(Wire(FAccount).toStdString()))
+        return false;
+    if (FProcessState == S::psLogin) {
+        SendCommand("USER " + Wire(FUserName));
+        return true;
+    }
+    if (FConnectTimeout > 0)
+        FConnectTimer->start(int(std::min<int64_t>(int64_t(FConnectTimeout) * MsPerTick, INT32_MAX)));
+    bool opened = false;
+    try {
+        SetOpen(true);
+        opened = Open();
+    } catch (const Exception&) {
+        FConnectTimer->stop();
+        throw;
+    }
+    if (!opened) {
+        FConnectTimer->stop();
+        return false;
+    }
+    ChangeState(S::psLogin);
+    return true;
+}
+
+bool TApdCustomFtpClient::Logout()
+{
+    const bool wasOpen = Open();
+    if (!wasOpen)
+        return false;
+    PutString(QByteArrayLiteral("QUIT\r\n"));
+    const int64_t limitMs = std::max<int64_t>(5000, int64_t(std::max(FTransferTimeout, 0)) * MsPerTick);
+    QElapsedTimer waited;
+    waited.start();
+    while (Open() && waited.elapsed() < limitMs)
+        if (DelayTicks(2, true) == wmQuit)
+            break;
+    if (Open() || FProcessState != S::psClosed)
+        ChangeState(S::psClosed);
+    return wasOpen;
+}
+
+bool TApdCustomFtpClient::Abort()
+{
+    if (FProcessState <= S::psIdle)
+        return false;
+    FTransferAborted = true;
+    SendCommand(QByteArrayLiteral("ABOR"));
+    PostLog(lcUserAbort);
+    return true;
+}
+
+void TApdCustomFtpClient::DoConnect()
+{
+    FConnectTimer->stop();
+    FReply.Reset();
+    FReplyPacket->SetEnabled(true);
+    if (TApdBaseDispatcher* d = Dispatcher())
+        d->RegisterEventTriggerHandler(this, [this](uint32_t Msg, uint32_t wParam, int32_t lParam) {
+            TimerTrigger(Msg, wParam, lParam);
+        });
+    ChangeState(S::psLogin);
+    // A server that never greets must not hold the log-in for ever.
+    StartTimer();
+    TApdCustomWinsockPort::DoConnect();
+}
+
+void TApdCustomFtpClient::DoDisconnect()
+{
+    FConnectTimer->stop();
+    StopTimer();
+    if (TApdBaseDispatcher* d = Dispatcher())
+        d->DeregisterEventTriggerHandler(this);
+    if (FReplyPacket)
+        FReplyPacket->SetEnabled(false);
+    ChangeState(S::psClosed);
+    TApdCustomWinsockPort::DoDisconnect();
+}
+
+void TApdCustomFtpClient::ConnectTimedOut()
+{
+    ChangeState(S::psClosed);
+    if (OnFtpError && !FDestroying)
+        OnFtpError(this, ecFtpConnectTimeout, nullptr);
+}
+
+// ---- Commands ----
+
+bool TApdCustomFtpClient::CanStart(std::initializer_list<const QString*> Args) const
+{
+    if (FProcessState != S::psIdle)
+        return false;
+    for (const QString* a : Args)
+        if (!FtpArgumentIsSafe(Wire(*a).toStdString()))
+            return false;
+    return true;
+}
+
+bool TApdCustomFtpClient::ChangeDir(const QString& Dir)
+{
+    if (!CanStart({&Dir}))
+        return false;
+    ChangeState(S::psCmd);
+    SendCommand(Dir.isEmpty() ? QByteArrayLiteral("PWD") : "CWD " + Wire(Dir));
+    return true;
+}
+
+bool TApdCustomFtpClient::CurrentDir()
+{
+    if (!CanStart({}))
+        return false;
+    ChangeState(S::psCmd);
+    SendCommand(QByteArrayLiteral("PWD"));
+    return true;
+}
+
+bool TApdCustomFtpClient::Delete(const QString& Name)
+{
+    if (!CanStart({&Name}) || Name.isEmpty())
+        return false;
+    ChangeState(S::psCmd);
+    FRemoteFile = Name;
+    PostLog(lcDelete);
+    SendCommand("DELE " + Wire(Name));
+    return true;
+}
+
+bool TApdCustomFtpClient::Help(const QString& Cmd)
+{
+    if (!CanStart({&Cmd}))
+        return false;
+    ChangeState(S::psCmd);
+    SendCommand(Cmd.isEmpty() ? QByteArrayLiteral("HELP") : "HELP " + Wire(Cmd));
+    return true;
+}
+
+bool TApdCustomFtpClient::MakeDir(const QString& Dir)
+{
+    if (!CanStart({&Dir}) || Dir.isEmpty())
+        return false;
+    ChangeState(S::psMkDir);
+    SendCommand("MKD " + Wire(Dir));
+    return true;
+}
+
+bool TApdCustomFtpClient::RemoveDir(const QString& Dir)
+{
+    if (!CanStart({&Dir}) || Dir.isEmpty())
+        return false;
+    ChangeState(S::psCmd);
+    FRemoteFile = Dir;
+    PostLog(lcDelete);
+    SendCommand("RMD " + Wire(Dir));
+    return true;
+}
+
+bool TApdCustomFtpClient::Rename(const QString& OldName, const QString& NewName)
+{
+    if (!CanStart({&OldName, &NewName}) || OldName.isEmpty() || NewName.isEmpty())
+        return false;
+    ChangeState(S::psRen);
+    FRemoteFile = OldName;
+    PostLog(lcRename);
+    FCommandCount = 0;
+    PushCommand("RNTO " + Wire(NewName));
+    SendCommand("RNFR " + Wire(OldName));
+    return true;
+}
+
+bool TApdCustomFtpClient::SendFtpCommand(const QString& Cmd)
+{
+    if (!CanStart({&Cmd}) || Cmd.isEmpty())
+        return false;
+    ChangeState(S::psCmd);
+    SendCommand(Wire(Cmd));
+    return true;
+}
+
+bool TApdCustomFtpClient::Status(const QString& Arg)
+{
+    if (!CanStart({&Arg}))
+        return false;
+    ChangeState(S::psCmd);
+    SendCommand(Arg.isEmpty() ? QByteArrayLiteral("STAT") : "STAT " + Wire(Arg));
+    return true;
+}
+
+// ---- Command stack and time-out ----
+
+void TApdCustomFtpClient::SendCommand(const QByteArray& Cmd)
+{
+    StartTimer();
+    PutString(Cmd + "\r\n");
+}
+
+void TApdCustomFtpClient::PushCommand(const QByteArray& Cmd)
+{
+    if (FCommandCount >= FCommandStack.size()) {
+        FCommandCount = 0;
+        throw Exception(QStringLiteral("FTP Command stack full"));
+    }
+    FCommandStack[FCommandCount++] = Cmd;
+}
+
+void TApdCustomFtpClient::PopCommand()
+{
+    if (FCommandCount == 0)
+        return;
+    const QByteArray cmd = FCommandStack[--FCommandCount];
+    // The transfer command lies at the bottom of the stack: once it is out, the server's
+    // 1xx and final replies belong to this transfer.
+    if (FCommandCount == 0 && IsTransferState(FProcessState))
+        FTransferCommandSent = true;
+    SendCommand(cmd);
+    if (FTransferCommandSent && FProcessState == S::psPut && FDataWritable)
+        PutData();
+}
+
+void TApdCustomFtpClient::StartTimer()
+{
+    StopTimer();
+    if (FTransferTimeout <= 0 || !Open())
+        return;
+    if (TApdBaseDispatcher* d = Dispatcher()) {
+        const int h = d->AddTimerTrigger();
+        if (h > 0 && d->SetTimerTrigger(h, FTransferTimeout, true) >= 0)
+            FTransferTimer = h;
+        else if (h > 0)
+            d->RemoveTrigger(h);
+    }
+}
+
+void TApdCustomFtpClient::ResetTimer()
+{
+    if (FTransferTimer != 0 && FTransferTimeout >= 1)
+        if (TApdBaseDispatcher* d = Open() ? Dispatcher() : nullptr) {
+            ++FTimerGeneration;
+            d->SetTimerTrigger(FTransferTimer, FTransferTimeout, true);
+        }
+}
+
+void TApdCustomFtpClient::StopTimer()
+{
+    if (FTransferTimer == 0)
+        return;
+    // Trigger handles are reused: a time-out posted for this timer must not hit the next one.
+    ++FTimerGeneration;
+    if (TApdBaseDispatcher* d = Open() ? Dispatcher() : nullptr) {
+        d->SetTimerTrigger(FTransferTimer, 0, false);
+        d->RemoveTrigger(FTransferTimer);
+    }
+    FTransferTimer = 0;
+}
+
+void TApdCustomFtpClient::TimerTrigger(uint32_t Msg, uint32_t wParam, int32_t lParam)
+{
+    // Runs inside the dispatcher's trigger walk: only note it; the window handles it next.
+    if (Msg == wmTriggerTimer && FTransferTimer != 0 && int32_t(wParam) == FTransferTimer)
+        Post(wmFtpTimeout, FTimerGeneration, nullptr);
+}
+
+// ---- State and events ----
+
+void TApdCustomFtpClient::ChangeState(TFtpProcessState NewState)
+{
+    const TFtpProcessState old = FProcessState;
+    if (NewState == S::psClosed) {
+        // A close that closes the port comes back here through DoDisconnect: once is enough.
+        if (FClosing)
+            return;
+        FClosing = true;
+        StopTimer();
+        FConnectTimer->stop();
+        if (FReplyPacket)
+            FReplyPacket->SetEnabled(false);
+        DataShutDown();
+        FProcessState = S::psClosed;
+        if (Open() && !ShuttingDown())
+            SetOpen(false);
+        FLoggedIn = false;
+        FCommandCount = 0;
+        FReply.Reset();
+        if (old >= S::psIdle) {
+            PostStatus(scLogout, nullptr);
+            PostLog(lcLogout);
+        } else if (old != S::psClosed) {
+            PostStatus(scClose, nullptr);
+        }
+        FClosing = false;
+        return;
+    }
+    if (NewState == S::psIdle)
+        DataDisconnect(true);
+    FProcessState = NewState;
+}
+
+void TApdCustomFtpClient::PostStatus(TFtpStatusCode Code, const QByteArray* Text)
+{
+    if (Code >= scComplete && Code != scProgress && FProcessState != S::psClosed)
+        ChangeState(S::psIdle);
+    if (!FDestroying)
+        Post(wmFtpStatus, uint32_t(Code), Text);
+}
+
+void TApdCustomFtpClient::PostError(int32_t Code, const QByteArray* Text)
+{
+    if (FProcessState > S::psIdle)
+        ChangeState(S::psIdle);
+    // Positive replies other than 202 are no errors; the library's own codes are negative.
+    if (!FDestroying && (Code < 0 || Code == 202 || Code >= 300))
+        Post(wmFtpError, uint32_t(Code), Text);
+}
+
+void TApdCustomFtpClient::PostLog(TFtpLogCode Code)
+{
+    Post(wmFtpLog, uint32_t(Code) & 0x7F, nullptr);
+}
+
+void TApdCustomFtpClient::Post(uint32_t Msg, uint32_t wParam, const QByteArray* Text)
+{
+    if (!FEventWindow)
+        return;
+    int32_t id = 0;
+    if (Text) {
+        if (++FNextTextId <= 0)
+            FNextTextId = 1;
+        id = FNextTextId;
+        FPostedTexts[id] = *Text;
+    }
+    if (!PostMessage(FEventWindow->Handle(), Msg, wParam, id) && id)
+        FPostedTexts.erase(id);
+}
+
+void TApdCustomFtpClient::ReplyPacketHandler(QObject*, const QString& Data)
+{
+    const QByteArray line = Data.toLatin1();
+    Post(wmFtpReply, uint32_t(FtpReplyCode(std::string_view(line.constData(), size_t(line.size())))), &line);
+}
+
+int32_t TApdCustomFtpClient::FtpEventHandler(uint32_t Msg, uint32_t wParam, int32_t lParam)
+{
+    QByteArray text;
+    bool hasText = false;
+    if (lParam != 0) {
+        auto it = FPostedTexts.find(lParam);
+        if (it != FPostedTexts.end()) {
+            text = std::move(it->second);
+            hasText = true;
+            FPostedTexts.erase(it);
+        }
+    }
+    const char* p = hasText ? text.constData() : nullptr;
+    try {
+        switch (Msg) {
+        case wmFtpReply:
+            FtpReplyHandler(int(wParam), text.toStdString());
+            if (OnFtpReply && !FDestroying)
+                OnFtpReply(this, int32_t(wParam), p);
+            break;
+        case wmFtpError:
+            if (OnFtpError)
+                OnFtpError(this, int32_t(wParam), p);
+            break;
+        case wmFtpStatus:
+            if (OnFtpStatus)
+                OnFtpStatus(this, TFtpStatusCode(wParam), p);
+            break;
+        case wmFtpLog:
+            if (FFtpLog)
+                FFtpLog->UpdateLog(TFtpLogCode(wParam));
+            else if (OnFtpLog)
+                OnFtpLog(this, TFtpLogCode(wParam));
+            break;
+        case wmFtpTimeout:
+            // A time-out of a command that has been answered meanwhile is stale.
+            if (FTransferTimer == 0 || wParam != FTimerGeneration)
+                break;
+            StopTimer();
+            if (FProcessState == S::psIdle || FProcessState == S::psClosed)
+                break;
+            FTransferAborted = true;
+            if (FProcessState < S::psIdle) {
+                ChangeState(S::psClosed);  // which reports scClose itself
+                break;
+            }
+            ChangeState(S::psIdle);
+            if (OnFtpStatus)
+                OnFtpStatus(this, scClose, nullptr);
+            break;
+        default:
+            break;
+        }
+    } catch (const std::exception& e) {
+        ApplicationHandleException(e);
+    }
+    return 0;
+}
+
+void TApdCustomFtpClient::DefaultReply(int Code, const QByteArray& Text)
+{
+    FCommandCount = 0;
+    if (Code == 221 || Code == 421) {
+        ChangeState(S::psClosed);
+        return;
+    }
+    // A reply while nothing runs belongs to a command already finished (for example the 426
+    // after a data connection failed): reporting it would fail the next command.
+    if (FProcessState <= S::psIdle && FProcessState != S::psLogin)
+        return;
+    // A transfer that failed on our side reports its own cause once the server has answered.
+    if (FTransferFailed && IsTransferState(FProcessState))
+        PostError(FFailCode, nullptr);
+    else
+        PostError(Code, &Text);
+}
+
+void TApdCustomFtpClient::FtpReplyHandler(int, const std::string& Line)
+{
+    if (!FReply.Add(Line))
+        return;
+    const int code = FReply.Code();
+    const QByteArray text = QByteArray::fromStdString(FReply.Text());
+    switch (FtpReplyAction(FProcessState, code)) {
+    case TFtpReplyAction::None:
+        if (IsTransferState(FProcessState) && code >= 100 && code < 200 && FTransferCommandSent) {
+            FPreliminarySeen = true;
+            if (FProcessState == S::psPut && FDataWritable)
+                PutData();
+        }
+        break;
+    case TFtpReplyAction::DataDisconnect:
+        DataDisconnect(true);
+        break;
+    case TFtpReplyAction::Greeting: {
+        const QByteArray after = QByteArray::fromStdString(FReply.TextAfterCode());
+        PostStatus(scOpen, &after);
+        SendCommand("USER " + Wire(FUserName));
+        break;
+    }
+    case TFtpReplyAction::SendPass:
+        SendCommand("PASS " + Wire(FPassword));
+        break;
+    case TFtpReplyAction::SendAcct:
+        SendCommand("ACCT " + Wire(FAccount));
+        break;
+    case TFtpReplyAction::LoggedIn:
+        FConnectTimer->stop();
+        StopTimer();
+        ChangeState(S::psIdle);
+        FLoggedIn = true;
+        PostStatus(scLogin, nullptr);
+        break;
+    case TFtpReplyAction::PopCommand:
+        PopCommand();
+        break;
+    case TFtpReplyAction::PasvConnect:
+        if (!DataConnectPASV(FReply.Text())) {
+            FCommandCount = 0;
+            FailTransfer(ecFtpBadPasvReply);
+            break;
+        }
+        PopCommand();
+        break;
+    case TFtpReplyAction::TransferReply:
+        // Only the final reply to the transfer command itself ends the transfer; a late 226
+        // of an earlier, aborted transfer does not.
+        if (!FTransferCommandSent || !FPreliminarySeen)
+            break;
+        if (FTransferFailed) {
+            PostError(FFailCode, nullptr);
+            break;
+        }
+        FFinalReplyOK = true;
+        StopTimer();
+        FinishTransferIfDone();
+        break;
+    case TFtpReplyAction::ToIdle:
+        ChangeState(S::psIdle);
+        break;
+    case TFtpReplyAction::ToIdleComplete:
+        PostStatus(scComplete, nullptr);
+        break;
+    case TFtpReplyAction::CmdDataAvail: {
+        const QByteArray after = QByteArray::fromStdString(FReply.TextAfterCode());
+        PostStatus(scDataAvail, &after);
+        break;
+    }
+    case TFtpReplyAction::CurrentDir: {
+        const QByteArray dir = QByteArray::fromStdString(FtpQuotedDirectory(FReply.Text()));
+        PostStatus(scCurrentDir, &dir);
+        break;
+    }
+    case TFtpReplyAction::Default:
+        DefaultReply(code, text);
+        break;
+    }
+}

@@ -1,0 +1,416 @@
+// The data side of the FTP client: data connections, listings, retrieves and stores.
+#include "comms/adexcept.h"
+#include "comms/tapdftpclient.h"
+#include "comms/tapdwinsockdispatcher.h"
+
+#include <QFileInfo>
+
+using S = TFtpProcessState;
+
+namespace {
+
+QByteArray Wire(const QString& S) { return S.toUtf8(); }
+
+bool IsTransferState(S State) { return State == S::psDir || State == S::psGet || State == S::psPut; }
+
+// Socket notification sets: the passive data socket (read, write, connect, close) and the
+// active listening socket (read, write, accept, close).
+constexpr int32_t PassiveStyles = FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE;
+constexpr int32_t ListenStyles = FD_READ | FD_WRITE | FD_ACCEPT | FD_CLOSE;
+
+// Blocks read per read notification: enough to keep up with a fast server, few enough that
+// the event loop stays responsive.
+constexpr int MaxBlocksPerPass = 8;
+
+}  // namespace
+
+// ---- Operations ----
+
+bool TApdCustomFtpClient::ListDir(const QString& Mask, bool FullList)
+{
+    if (!CanStart({&Mask}))
+        return false;
+    QByteArray cmd = FullList ? QByteArrayLiteral("LIST") : QByteArrayLiteral("NLST");
+    if (!Mask.isEmpty())
+        cmd += ' ' + Wire(Mask);
+    return StartTransfer(S::psDir, cmd, nullptr);
+}
+
+bool TApdCustomFtpClient::Retrieve(const QString& RemoteName, const QString& LocalName, TFtpRetrieveMode Mode)
+{
+    if (!CanStart({&RemoteName}) || RemoteName.isEmpty() || LocalName.isEmpty())
+        return false;
+    auto file = std::make_unique<QFile>(LocalName);
+    const QIODevice::OpenMode mode =
+        Mode == rmReplace ? QIODevice::WriteOnly | QIODevice::Truncate : QIODevice::ReadWrite;
+    if (!file->open(mode | QIODevice::Unbuffered))
+        return false;
+    QByteArray rest;
+    if (Mode == rmAppend) {
+        file->seek(file->size());
+    } else if (Mode == rmRestart) {
+        if (FRestartAt < 0 || FRestartAt > file->size())
+            FRestartAt = file->size();
+        file->seek(FRestartAt);
+        rest = "REST " + QByteArray::number(qlonglong(FRestartAt));
+    }
+    FRemoteFile = RemoteName;
+    FLocalFile = LocalName;
+    FLocalStream = std::move(file);
+    PostLog(Mode == rmRestart ? lcRestart : lcReceive);
+    return StartTransfer(S::psGet, "RETR " + Wire(RemoteName), rest.isEmpty() ? nullptr : &rest);
+}
+
+bool TApdCustomFtpClient::Store(const QString& RemoteName, const QString& LocalName, TFtpStoreMode Mode)
+{
+    if (!CanStart({&RemoteName}) || RemoteName.isEmpty() || !QFileInfo(LocalName).isFile())
+        return false;
+    auto file = std::make_unique<QFile>(LocalName);
+    if (!file->open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return false;
+    FRemoteFile = RemoteName;
+    FLocalFile = LocalName;
+    FLocalFileSize = file->size();
+    QByteArray cmd, rest;
+    switch (Mode) {
+    case smAppend: cmd = "APPE "; break;
+    case smReplace: cmd = "STOR "; break;
+    case smUnique: cmd = "STOU "; break;
+    case smRestart:
+        cmd = "STOR ";
+        if (FRestartAt < 0 || FRestartAt > FLocalFileSize)
+            FRestartAt = 0;
+        file->seek(FRestartAt);
+        rest = "REST " + QByteArray::number(qlonglong(FRestartAt));
+        break;
+    }
+    FLocalStream = std::move(file);
+    PostLog(Mode == smRestart ? lcRestart : lcStore);
+    return StartTransfer(S::psPut, cmd + Wire(RemoteName), rest.isEmpty() ? nullptr : &rest);
+}
+
+bool TApdCustomFtpClient::StartTransfer(TFtpProcessState State, const QByteArray& Command, const QByteArray* Rest)
+{
+    ChangeState(State);
+    FCommandCount = 0;
+    PushCommand(Command);
+    if (Rest)
+        PushCommand(*Rest);
+    FBytesTransferred = 0;
+    FTransferAborted = false;
+    FTransferFailed = false;
+    FTransferCommandSent = false;
+    FPreliminarySeen = false;
+    FDataClosed = false;
+    FFinalReplyOK = false;
+    FDataWritable = false;
+    FSendShutDown = false;
+    FFailCode = 0;
+    FListing.clear();
+    FListingTooLong = false;
+    if (FPassiveMode)
+        PushCommand(QByteArrayLiteral("PASV"));
+    // Listings are always ASCII.
+    PushCommand(QByteArray("TYPE ") + (State == S::psDir ? "A" : FtpTypeLetter(FFileType)));
+    if (DataConnect())
+        return true;
+    // Nothing has reached the server that needs an answer: back to idle, the caller sees false.
+    FCommandCount = 0;
+    ChangeState(S::psIdle);
+    return false;
+}
+
+// ---- Data connection ----
+
+bool TApdCustomFtpClient::DataConnect()
+{
+    try {
+        if (FPassiveMode) {
+            FDataSocketHandle = FDataSocket->CreateSocket();
+            if (FDataSocketHandle == INVALID_SOCKET)
+                return false;
+            FDataSocket->SetAsyncStyles(FDataSocketHandle, PassiveStyles);
+            PopCommand();
+            return true;
+        }
+        TApdWinsockDispatcher* wd = WinsockDispatcher();
+        if (!wd)
+            return false;
+        int32_t len = sizeof(TSockAddrIn);
+        if (SockFuncs.getsockname(wd->ComHandle.load(), &FListenAddress, &len) != 0)
+            return false;
+        if (FListenSocketHandle == INVALID_SOCKET)
+            FListenSocketHandle = FDataSocket->CreateSocket();
+        if (FListenSocketHandle == INVALID_SOCKET)
+            return false;
+        FDataSocket->SetAsyncStyles(FListenSocketHandle, ListenStyles);
+        FListenAddress.sin_family = AF_INET_WS;
+        FListenAddress.sin_port = 0;
+        if (FDataSocket->BindSocket(FListenSocketHandle, FListenAddress) != 0)
+            return false;
+        len = sizeof(TSockAddrIn);
+        if (SockFuncs.getsockname(FListenSocketHandle, &FListenAddress, &len) != 0)
+            return false;
+        // Listen first: a server may connect as soon as it has read PORT.
+        if (FDataSocket->ListenSocket(FListenSocketHandle, 5) != 0)
+            return false;
+        SendCommand("PORT " + QByteArray::fromStdString(FtpPortArgument(FDataSocket->ntohl(FListenAddress.sin_addr),
+                                                                        FDataSocket->ntohs(FListenAddress.sin_port))));
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool TApdCustomFtpClient::DataConnectPASV(const std::string& Reply)
+{
+    TFtpHostPort hp;
+    if (!ParsePasvReply(Reply, hp) || FDataSocketHandle == INVALID_SOCKET)
+        return false;
+    TSockAddrIn addr;
+    addr.sin_family = AF_INET_WS;
+    addr.sin_port = FDataSocket->htons(hp.Port);
+    addr.sin_addr = FDataSocket->htonl(hp.Address);
+    // A refusal is reported through WsDataError, now or as a notification.
+    FDataSocket->ConnectSocket(FDataSocketHandle, addr);
+    return true;
+}
+
+void TApdCustomFtpClient::WsDataAccept(QObject*, TSocket Socket)
+{
+    if (Socket != FListenSocketHandle || FListenSocketHandle == INVALID_SOCKET)
+        return;
+    TSockAddrIn peer;
+    const TSocket s = FDataSocket->AcceptSocket(FListenSocketHandle, peer);
+    if (s == INVALID_SOCKET)
+        return;
+    // One data connection per transfer: a second caller is turned away.
+    if (FDataSocketHandle != INVALID_SOCKET || !IsTransferState(FProcessState)) {
+        FDataSocket->SetAsyncStyles(s, 0);
+        FDataSocket->CloseSocket(s);
+        return;
+    }
+    FDataSocketHandle = s;
+    FAcceptAddress = peer;
+    FDataSocket->SetAsyncStyles(FListenSocketHandle, 0);
+    FDataSocket->CloseSocket(FListenSocketHandle);
+    FListenSocketHandle = INVALID_SOCKET;
+}
+
+void TApdCustomFtpClient::WsDataConnect(QObject*, TSocket) {}
+
+void TApdCustomFtpClient::WsDataRead(QObject*, TSocket Socket)
+{
+    if (Socket != FDataSocketHandle || (FProcessState != S::psDir && FProcessState != S::psGet))
+        return;
+    for (int i = 0; i < MaxBlocksPerPass && Socket == FDataSocketHandle; ++i)
+        if (GetData() < DataBufferSize)
+            break;
+}
+
+void TApdCustomFtpClient::WsDataWrite(QObject*, TSocket Socket)
+{
+    if (Socket != FDataSocketHandle || FProcessState != S::psPut)
+        return;
+    FDataWritable = true;
+    if (FTransferCommandSent)
+        PutData();
+}
+
+void TApdCustomFtpClient::WsDataDisconnect(QObject*, TSocket Socket)
+{
+    if (Socket != FDataSocketHandle || Socket == INVALID_SOCKET)
+        return;
+    if (!IsTransferState(FProcessState)) {
+        DataShutDown();
+        return;
+    }
+    if (FProcessState != S::psPut && !FTransferAborted)
+        for (int i = 0; i < 1024 && GetData() > 0; ++i) {
+        }
+    if (FDataSocketHandle == INVALID_SOCKET)
+        return;
+    FDataQuiet = true;
+    FDataSocket->SetAsyncStyles(FDataSocketHandle, 0);
+    FDataSocket->CloseSocket(FDataSocketHandle);
+    FDataSocketHandle = INVALID_SOCKET;
+    FDataQuiet = false;
+    FDataClosed = true;
+    FinishTransferIfDone();
+}
+
+void TApdCustomFtpClient::WsDataError(QObject*, TSocket Socket, int ErrCode)
+{
+    if (Socket == INVALID_SOCKET || (Socket != FDataSocketHandle && Socket != FListenSocketHandle))
+        return;
+    if (!IsTransferState(FProcessState) || FTransferAborted || FDataQuiet)
+        return;
+    FailTransfer(ErrCode);
+}
+
+int TApdCustomFtpClient::GetData()
+{
+    if (FDataSocketHandle == INVALID_SOCKET)
+        return 0;
+    if (FProcessState == S::psGet) {
+        if (!FLocalStream || FTransferAborted)
+            return 0;
+        ResetTimer();
+        const int n = FDataSocket->ReadSocket(FDataSocketHandle, FDataBuffer.get(), DataBufferSize, 0);
+        if (n > 0) {
+            if (FLocalStream->write(FDataBuffer.get(), n) != n) {
+                FailTransfer(ecFtpLocalFile);
+                return 0;
+            }
+            FBytesTransferred += n;
+            PostStatus(scProgress, nullptr);
+        }
+        return n;
+    }
+    // A listing: kept up to MaxListing; what lies beyond is read and dropped, and reported.
+    ResetTimer();
+    const int n = FDataSocket->ReadSocket(FDataSocketHandle, FDataBuffer.get(), DataBufferSize, 0);
+    if (n > 0) {
+        const int room = MaxListing - int(FListing.size());
+        if (n > room)
+            FListingTooLong = true;
+        FListing.append(FDataBuffer.get(), std::min(n, std::max(room, 0)));
+        FBytesTransferred += n;
+    }
+    return n;
+}
+
+void TApdCustomFtpClient::PutData()
+{
+    if (FDataSocketHandle == INVALID_SOCKET || !FLocalStream) {
+        if (FProcessState > S::psIdle)
+            ChangeState(S::psIdle);
+        return;
+    }
+    FDataWritable = false;
+    while (FLocalStream->pos() < FLocalFileSize && !FTransferAborted) {
+        ResetTimer();
+        const int n = int(std::min<int64_t>(FLocalFileSize - FLocalStream->pos(), DataBufferSize));
+        const qint64 at = FLocalStream->pos();
+        if (FLocalStream->read(FDataBuffer.get(), n) != n) {
+            FailTransfer(ecFtpLocalFile);
+            return;
+        }
+        const int w = FDataSocket->WriteSocket(FDataSocketHandle, FDataBuffer.get(), n, 0);
+        if (w <= 0) {
+            // Full socket buffer (or an error, reported on its own): the next write
+            // notification resumes with this block.
+            FLocalStream->seek(at);
+            return;
+        }
+        if (w < n)
+            FLocalStream->seek(at + w);
+        FBytesTransferred += w;
+        PostStatus(scProgress, nullptr);
+        if (FDataSocketHandle == INVALID_SOCKET || !FLocalStream)
+            return;
+    }
+    if (!FSendShutDown) {
+        FSendShutDown = true;
+        // Tells the server that the file is complete.
+        FDataSocket->ShutdownSocket(FDataSocketHandle, SD_SEND);
+    }
+}
+
+void TApdCustomFtpClient::DataDisconnect(bool DrainFirst)
+{
+    if (FDataSocketHandle != INVALID_SOCKET) {
+        const TSocket h = FDataSocketHandle;
+        FDataSocket->SetAsyncStyles(h, 0);
+        if (DrainFirst && (FProcessState == S::psDir || FProcessState == S::psGet) && !FTransferAborted)
+            for (int i = 0; i < 1024 && GetData() > 0; ++i) {
+            }
+        // A socket that never connected cannot be shut down: that is no error of the transfer.
+        FDataQuiet = true;
+        if (FDataSocketHandle == h) {
+            FDataSocket->ShutdownSocket(h, SD_SEND);
+            FDataSocket->ShutdownSocket(h, SD_BOTH);
+        }
+        FDataQuiet = false;
+    }
+    DataShutDown();
+}
+
+void TApdCustomFtpClient::DataShutDown()
+{
+    const bool quiet = FDataQuiet;
+    FDataQuiet = true;
+    if (FDataSocketHandle != INVALID_SOCKET) {
+        FDataSocket->SetAsyncStyles(FDataSocketHandle, 0);
+        FDataSocket->CloseSocket(FDataSocketHandle);
+        FDataSocketHandle = INVALID_SOCKET;
+    }
+    if (FListenSocketHandle != INVALID_SOCKET) {
+        FDataSocket->SetAsyncStyles(FListenSocketHandle, 0);
+        FDataSocket->CloseSocket(FListenSocketHandle);
+        FListenSocketHandle = INVALID_SOCKET;
+    }
+    FDataQuiet = quiet;
+    FLocalStream.reset();
+    FLocalFileSize = 0;
+}
+
+void TApdCustomFtpClient::FinishTransferIfDone()
+{
+    if (!FDataClosed || !FFinalReplyOK || FTransferFailed || !IsTransferState(FProcessState))
+        return;
+    switch (FProcessState) {
+    case S::psDir:
+        if (FListingTooLong) {
+            FailTransfer(ecFtpListingTooLong);
+            return;
+        }
+        {
+            const QByteArray listing = FListing;
+            FListing.clear();
+            PostStatus(scDataAvail, &listing);
+        }
+        return;
+    case S::psGet: {
+        bool ok = FLocalStream != nullptr;
+        if (ok) {
+            FLocalStream->close();
+            ok = FLocalStream->error() == QFileDevice::NoError;
+            FLocalStream.reset();
+        }
+        if (!ok) {
+            FailTransfer(ecFtpLocalFile);
+            return;
+        }
+        PostStatus(scTransferOK, nullptr);
+        return;
+    }
+    case S::psPut:
+        // A server that closed before it had the whole file has not got it.
+        if (!FSendShutDown) {
+            FailTransfer(ecFtpDataConnection);
+            return;
+        }
+        PostStatus(scTransferOK, nullptr);
+        return;
+    default:
+        return;
+    }
+}
+
+void TApdCustomFtpClient::FailTransfer(int32_t Code)
+{
+    if (FTransferFailed)
+        return;
+    FTransferFailed = true;
+    FTransferAborted = true;
+    FFailCode = Code;
+    FCommandCount = 0;
+    // The file is closed and nothing more is read or written from here on.
+    DataShutDown();
+    // When the server has started the transfer, its final reply is still to come: wait for it,
+    // so that it is not taken for the answer to the next command.
+    if (FPreliminarySeen && !FFinalReplyOK)
+        return;
+    PostError(Code, nullptr);
+}
