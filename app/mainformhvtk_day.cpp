@@ -5,6 +5,10 @@
 #include "app/mainformhvtk.h"
 #include "app/tdayloader.h"
 #include "app/tdayloaderhost.h"
+#include "app/texts/sprachen.h"
+#include "device/tdatamodftp.h"
+#include "platform/dialogs.h"
+#include "platform/tradiogroup.h"
 
 namespace {
 
@@ -17,8 +21,15 @@ public:
     void ShowProgress(int percent) override { m_w.ShowProgress(percent); }
     bool Closing() const override { return m_w.IsClosing(); }
     bool RemoteFileListEmpty() const override { return !m_w.RemoteFileList || m_w.RemoteFileList->Count() == 0; }
-    // The device listing comes with the FTP command layer; until then nothing is listed.
-    void FtpListDir(const QString&) override {}
+    void FtpListDir(const QString& mask) override
+    {
+        QStringList names;
+        if (!DataModFtp || !m_w.RemoteFileList)
+            return;
+        DataModFtp->FtpListDir(names, mask);
+        for (const QString& name : names)
+            m_w.RemoteFileList->Add(name);
+    }
     QString FindRemoteFile(const QString& name) const override
     {
         int index = -1;
@@ -63,9 +74,19 @@ void TMainFormHvtk::ShowProgress(int percent)
     lblStatus->show();
 }
 
-// Until the FTP command layer exists: no file comes from the device.
-bool TMainFormHvtk::FtpGetFile(const QString&, const QString& local)
+bool TMainFormHvtk::FtpGetFile(const QString& remote, const QString& local)
 {
+    if (DataModFtp && DataModFtp->FtpRetrieve(remote, local))
+        return true;
+    const int code = !DataModFtp || DataModFtp->UserAborted() ? 0 : DataModFtp->FtpResult();
+    if (code == frFileNotAvailable) {
+        // A missing hour is no failure of the connection: the flat folder and the later
+        // hours are still tried, which the sticky code would otherwise refuse.
+        DataModFtp->FtpSetTimeouts(10);
+    } else {
+        GoOffline();
+        platform::ShowMessage(MsgTransferClosed);
+    }
     QFile::remove(local);
     return false;
 }

@@ -25,6 +25,7 @@
 #include "app/windows/tstringgrid.h"
 #include "device/tdatamodftp.h"
 #include "device/tfrmconnect.h"
+#include "device/tfrmftptransfer.h"
 #include "device/tfrmrsconfig.h"
 #include "platform/dialogs.h"
 #include "platform/exceptionguard.h"
@@ -87,7 +88,17 @@ void TMainFormHvtk::RemoveTempDayFile()
 
 void TMainFormHvtk::mnuDatDownLoadClick()
 {
-    // The download window comes with the FTP command layer.
+    if (OnlineMode)
+        GoOffline();
+    frmFtpTransfer->DownloadMode = true;
+    if (frmFtpTransfer->exec() != 1)
+        return;
+    FillStationCombo();
+    // The download has updated the station's address, log-in and last-download date.
+    frmStation->WriteStationRow(CurrentStation);
+    ZoomLevel = 0;
+    SetZoomButtons(0);
+    ReloadDay();
 }
 
 void TMainFormHvtk::mnuExportClick()

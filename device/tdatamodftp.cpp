@@ -1,7 +1,397 @@
 #include "device/tdatamodftp.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+#include <exception>
+
+#include "app/data/runtimetexts.h"
+#include "comms/tapdftplog.h"
+#include "comms/tapdftpclient.h"
+#include "device/ftpcollect.h"
+#include "device/tfrmftptransfer.h"
+#include "device/ttagtimer.h"
+#include "platform/dialogs.h"
+#include "platform/eventwait.h"
+
 TDataModFtp* DataModFtp = nullptr;
 
-TDataModFtp::TDataModFtp(QWidget* owner) : QObject(owner) {}
+namespace {
 
-void TDataModFtp::FtpLogout(bool) {}
+// Ticks of 55 ms for a wait of s seconds.
+int32_t TransferTicks(int seconds)
+{
+    return 182 * seconds / 10;
+}
+
+// Bound of the wait for a closed connection after the client's own bounded log-out.
+constexpr int LogoutCloseMs = 10000;
+
+QString TempNameOf(const QString& localName)
+{
+    return localName + QStringLiteral(".part");
+}
+
+}  // namespace
+
+TDataModFtp::TDataModFtp(QWidget* owner) : QObject(owner)
+{
+    ApdFtpClient = new TApdFtpClient(this);
+    ApdFtpClient->SetConnectTimeout(1092);
+    ApdFtpClient->SetFileType(ftBinary);
+    ApdFtpClient->SetPassiveMode(true);
+    ApdFtpClient->SetTransferTimeout(1092);
+    ApdFtpClient->SetUserName(QStringLiteral("kqv"));
+    ApdFtpClient->SetPassword(QStringLiteral("kqv"));
+    ApdFtpClient->SetLogName(QStringLiteral("LNKR.LOG"));
+    ApdFtpClient->SetTraceName(QStringLiteral("LNKR.TRC"));
+    ApdFtpClient->OnFtpStatus = [this](QObject*, TFtpStatusCode code, const char* text) {
+        ApdFtpClientFtpStatus(code, text);
+    };
+    ApdFtpClient->OnFtpError = [this](QObject*, int32_t code, const char* text) { ApdFtpClientFtpError(code, text); };
+
+    ApdFtpLog = new TApdFtpLog(this);
+    ApdFtpLog->SetEnabled(false);
+    ApdFtpLog->SetFtpHistoryName(QStringLiteral("LNKRFTP.HIS"));
+    ApdFtpLog->SetFtpClient(ApdFtpClient);
+    ApdFtpClient->SetFtpLog(ApdFtpLog);
+
+    Timer = new TTagTimer(this);
+    Timer->setObjectName(QStringLiteral("Timer"));
+    Timer->setSingleShot(true);
+    Timer->setInterval(9000);
+    connect(Timer, &QTimer::timeout, this, [this] { TimerTimer(); });
+}
+
+TDataModFtp::~TDataModFtp()
+{
+    // Events of the client must not reach a module that is going.
+    ApdFtpClient->OnFtpStatus = nullptr;
+    ApdFtpClient->OnFtpError = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------
+// Shared steps
+
+int TDataModFtp::FtpResult() const
+{
+    return Timer->Tag;
+}
+
+void TDataModFtp::SetFtpResult(int code)
+{
+    Timer->Tag = code;
+}
+
+bool TDataModFtp::LoggedIn() const
+{
+    return ApdFtpClient->LoggedIn();
+}
+
+void TDataModFtp::FtpSetTimeouts(int seconds)
+{
+    ApdFtpClient->SetTransferTimeout(TransferTicks(seconds));
+    Timer->setInterval(seconds * 1000 + 100);
+    SetFtpResult(frNone);
+}
+
+void TDataModFtp::FtpStartWait()
+{
+    if (FtpResult() != frNone)
+        return;
+    Log(QStringLiteral("Wait for answer..."));
+    Timer->start();
+}
+
+bool TDataModFtp::StickyFailure() const
+{
+    // Its wait would end at once: the request is not sent, so no transfer runs on unseen.
+    return FtpResult() != frNone;
+}
+
+void TDataModFtp::Wait(const std::function<bool()>& done)
+{
+    // The watchdog bounds every wait: a client whose own time-out only returns it to idle
+    // reports nothing more.
+    if (!Timer->isActive())
+        FtpStartWait();
+    // A closed connection answers nothing more.
+    platform::WaitUntil([&] { return done() || FtpResult() != frNone || !ApdFtpClient->Connected(); });
+    Timer->stop();
+}
+
+void TDataModFtp::Log(const QString& line)
+{
+    if (frmFtpTransfer)
+        frmFtpTransfer->LogFtpLine(line);
+}
+
+bool TDataModFtp::TransferWindowVisible() const
+{
+    return frmFtpTransfer && frmFtpTransfer->isVisible();
+}
+
+// ---------------------------------------------------------------------------------------
+// Operations
+
+bool TDataModFtp::FtpConnect(const QString& address, const QString& user, const QString& password)
+{
+    // The address of an open connection cannot change.
+    if (ApdFtpClient->Connected())
+        FtpLogout(true);
+    ApdFtpClient->SetPassword(password);
+    ApdFtpClient->SetUserName(user);
+    ApdFtpClient->SetServerAddress(address);
+    return FtpLogin();
+}
+
+bool TDataModFtp::FtpLogin()
+{
+    m_logoutRequested = false;
+    m_loginInProgress = true;
+    m_userAborted = false;
+    FtpSetTimeouts(10);
+    Log(QStringLiteral("LOGIN"));
+    Log(QStringLiteral("Server: ") + ApdFtpClient->ServerAddress());
+    Log(QStringLiteral("User: ") + ApdFtpClient->UserName());
+    bool started = false;
+    try {
+        started = ApdFtpClient->Login();
+        if (started) {
+            FtpStartWait();
+            Wait([this] { return ApdFtpClient->LoggedIn(); });
+        }
+    } catch (const std::exception&) {
+        // A port that cannot open counts as a refused log-in.
+        started = false;
+    }
+    m_loginInProgress = false;
+    if (FtpResult() != frNone || !started || !ApdFtpClient->LoggedIn()) {
+        platform::ShowMessage(MsgFtpLoginFailed);
+        return false;
+    }
+    return true;
+}
+
+void TDataModFtp::FtpLogout(bool wait)
+{
+    if (!ApdFtpClient->Connected())
+        return;
+    if (ApdFtpClient->InProgress())
+        ApdFtpClient->Abort();
+    m_logoutRequested = true;
+    Log(QStringLiteral("LOGOUT"));
+    ApdFtpClient->Logout();
+    if (wait)
+        platform::WaitUntil([this] { return !ApdFtpClient->LoggedIn() && !ApdFtpClient->Connected(); }, LogoutCloseMs);
+}
+
+bool TDataModFtp::FtpChangeDir(const QString& dir)
+{
+    if (!ApdFtpClient->LoggedIn() || StickyFailure())
+        return false;
+    m_commandComplete = false;
+    Log(QStringLiteral("CHDIR ") + dir);
+    if (ApdFtpClient->ChangeDir(dir))
+        Wait([this] { return m_commandComplete; });
+    return m_commandComplete;
+}
+
+int TDataModFtp::FtpListDir(QStringList& list, const QString& mask)
+{
+    if (!ApdFtpClient->LoggedIn())
+        return 0;
+    m_dataAvailable = false;
+    FtpSetTimeouts(30);
+    Log(QStringLiteral("DIR ") + mask);
+    if (ApdFtpClient->ListDir(mask, false))
+        Wait([this] { return m_dataAvailable; });
+    // A failed listing leaves no code behind.
+    FtpSetTimeouts(10);
+    if (!m_dataAvailable || m_userAborted)
+        return 0;
+    const qsizetype before = list.size();
+    FtpParseListing(list, m_listingText);
+    return int(list.size() - before);
+}
+
+bool TDataModFtp::FtpRemoteExists(const QString& path)
+{
+    if (!ApdFtpClient->LoggedIn())
+        return false;
+    const qsizetype cut = path.lastIndexOf(u'\\');
+    const QString name = path.mid(cut + 1);
+    QStringList names;
+    FtpListDir(names, path.left(cut + 1) + QStringLiteral("*.*"));
+    return names.contains(name, Qt::CaseInsensitive);
+}
+
+bool TDataModFtp::FtpMakeDir(const QString& dir)
+{
+    if (!ApdFtpClient->LoggedIn())
+        return false;
+    if (FtpRemoteExists(dir))
+        return true;
+    if (StickyFailure())
+        return false;
+    Log(QStringLiteral("MKDIR ") + dir);
+    m_commandComplete = false;
+    if (ApdFtpClient->MakeDir(dir)) {
+        FtpStartWait();
+        Wait([this] { return !ApdFtpClient->InProgress(); });
+        m_commandComplete = FtpResult() == frNone;
+        if (m_commandComplete)
+            Log(QStringLiteral("Mkdir Ok!"));
+    }
+    return m_commandComplete;
+}
+
+bool TDataModFtp::FtpRetrieve(const QString& remoteName, const QString& localName)
+{
+    if (!ApdFtpClient->LoggedIn()) {
+        SetFtpResult(frNotLoggedIn);
+        return false;
+    }
+    if (!QDir().mkpath(QFileInfo(localName).absolutePath())) {
+        SetFtpResult(frLocalFolder);
+        return false;
+    }
+    if (Timer->isActive()) {
+        SetFtpResult(frWaitRunning);
+        return false;
+    }
+    if (StickyFailure())
+        return false;
+    const QString part = TempNameOf(localName);
+    m_transferOk = false;
+    Log(QStringLiteral("RETRIEVE ") + remoteName);
+    if (ApdFtpClient->Retrieve(remoteName, part, rmReplace))
+        Wait([this] { return m_transferOk; });
+    // An aborted transfer is a failure, and neither it nor a failed one leaves a file.
+    bool ok = m_transferOk && !m_userAborted;
+    if (ok && std::rename(QFile::encodeName(part).constData(), QFile::encodeName(localName).constData()) != 0) {
+        SetFtpResult(frLocalFolder);
+        ok = false;
+    }
+    if (!ok)
+        QFile::remove(part);
+    return ok;
+}
+
+bool TDataModFtp::FtpStore(const QString& remoteName, const QString& localName)
+{
+    if (!ApdFtpClient->LoggedIn() || StickyFailure())
+        return false;
+    m_transferOk = false;
+    Log(QStringLiteral("STORE ") + remoteName);
+    if (ApdFtpClient->Store(remoteName, localName, smReplace))
+        Wait([this] { return m_transferOk; });
+    return m_transferOk && !m_userAborted;
+}
+
+bool TDataModFtp::FtpAbort()
+{
+    if (!ApdFtpClient->LoggedIn())
+        return false;
+    if (!ApdFtpClient->InProgress())
+        return true;
+    Log(QStringLiteral("ABORT"));
+    m_userAborted = true;
+    if (ApdFtpClient->Abort()) {
+        FtpStartWait();
+        Wait([this] { return !ApdFtpClient->InProgress(); });
+        SetFtpResult(frAborted);
+    }
+    return !ApdFtpClient->InProgress();
+}
+
+bool TDataModFtp::FtpCollectFiles(QStringList& list, const QString& root, TDateTime start, TDateTime end)
+{
+    return ::FtpCollectFiles(
+        list, root, start, end, [this](QStringList& l, const QString& mask) { return FtpListDir(l, mask); },
+        [this] { return m_userAborted; });
+}
+
+// ---------------------------------------------------------------------------------------
+// Events of the client
+
+void TDataModFtp::ApdFtpClientFtpStatus(TFtpStatusCode code, const char* text)
+{
+    const QString info = text ? QString::fromLatin1(text) : QString();
+    switch (code) {
+    case scClose:
+        Log(QStringLiteral("Status: Connection closed."));
+        if (m_logoutRequested)
+            Log(QStringLiteral("Status: Close Ok!"));
+        break;
+    case scOpen:
+        Log(QStringLiteral("Status: Open Ok!"));
+        break;
+    case scLogout:
+        Log(m_logoutRequested ? QStringLiteral("Status: Logout Ok!")
+                              : QStringLiteral("Status: Logout! Connection Terminated by Server"));
+        break;
+    case scLogin:
+        Log(QStringLiteral("Status: Login Ok!"));
+        m_logoutRequested = false;
+        break;
+    case scComplete:
+        Log(QStringLiteral("Status: Complete"));
+        m_commandComplete = true;
+        Timer->stop();
+        break;
+    case scCurrentDir:
+        Log(QStringLiteral("Status: Current Dir=") + info);
+        break;
+    case scDataAvail:
+        Log(QStringLiteral("Status: Data Avail=") + info);
+        m_listingText = info;
+        Timer->stop();
+        m_dataAvailable = true;
+        break;
+    case scProgress:
+        if (frmFtpTransfer)
+            frmFtpTransfer->SetFtpProgressLine(QStringLiteral("Loading data, %1 bytes transferred")
+                                                   .arg(ApdFtpClient->BytesTransferred()));
+        // Data keeps the wait alive.
+        Timer->start();
+        break;
+    case scTransferOK:
+        Log(QStringLiteral("Status: Transfer Ok!"));
+        m_transferOk = true;
+        Timer->stop();
+        break;
+    case scTimeout:
+        Log(QStringLiteral("Status: Timeout"));
+        Timer->stop();
+        SetFtpResult(frTimeout);
+        break;
+    default:
+        Log(QStringLiteral("Status: Unknown Status Code!"));
+        break;
+    }
+}
+
+void TDataModFtp::ApdFtpClientFtpError(int32_t code, const char* text)
+{
+    Timer->stop();
+    SetFtpResult(code);
+    Log(QStringLiteral("FtpError: %1").arg(code));
+    if (m_userAborted || !TransferWindowVisible())
+        return;
+    const QString t = text ? QString::fromLatin1(text).trimmed() : QString();
+    platform::ShowMessage(MsgFtpError + (t.isEmpty() ? QString::number(code) : t));
+}
+
+void TDataModFtp::TimerTimer()
+{
+    if (FtpResult() == frNone)
+        SetFtpResult(frTimeout);
+    Timer->stop();
+    Log(QStringLiteral("Error: Timeout"));
+    if (TransferWindowVisible())
+        platform::ShowMessage(MsgFtpTimeout);
+}

@@ -1,15 +1,95 @@
 #pragma once
 #include <QObject>
-#include <QWidget>
+#include <QString>
+#include <QStringList>
+#include <functional>
 
-// The synchronous FTP command layer over the FTP client.
+#include "app/data/tdatetime.h"
+#include "comms/ftpprotocol.h"
+
+class QWidget;
+class TApdFtpClient;
+class TApdFtpLog;
+class TTagTimer;
+
+// Result of the last remote operation (the watchdog's Tag). Other values are the client's
+// error codes: an FTP reply code (202, or 300 and above) or a socket error of the data
+// connection.
+enum FtpResultCode : int {
+    frNone = 0,              // running, or no failure
+    frConnectTimeout = -1,
+    frFileNotAvailable = 550,
+    frTimeout = 99,
+    frAborted = 88,          // the user aborted
+    frLocalFolder = 97,      // the local folder or file of a download cannot be written
+    frNotLoggedIn = 98,
+    frWaitRunning = 551,     // another wait is already running
+};
+
+// The synchronous FTP command layer over the event-driven FTP client. Each operation sends one
+// request and runs the event loop until a handler reports the answer or the watchdog its code;
+// events of every kind (the abort button, paint, timers) run inside these waits.
+//
+// Operations return success; the reason of a failure stays in FtpResult() and is sticky: only
+// a log-in or a listing clears it; every other operation fails at once while it is set,
+// without sending its request.
+// Remote paths use '\' as the devices do, local paths '/'.
+// GUI thread only.
 class TDataModFtp : public QObject {
     Q_OBJECT
 public:
     explicit TDataModFtp(QWidget* owner = nullptr);
+    ~TDataModFtp() override;
 
-    // Logs out of the device; with wait, until the connection is closed.
+    TApdFtpClient* ApdFtpClient = nullptr;
+    TApdFtpLog* ApdFtpLog = nullptr;
+    TTagTimer* Timer = nullptr;  // the watchdog; its Tag is FtpResult
+
+    int FtpResult() const;
+    bool UserAborted() const { return m_userAborted; }
+    bool LoggedIn() const;
+
+    bool FtpConnect(const QString& address, const QString& user, const QString& password);
+    bool FtpLogin();
+    // With wait, also until the connection is closed.
     void FtpLogout(bool wait);
+    bool FtpChangeDir(const QString& dir);
+    // Appends the names of a names-only listing of mask; returns how many were added.
+    int FtpListDir(QStringList& list, const QString& mask);
+    bool FtpRemoteExists(const QString& path);
+    bool FtpMakeDir(const QString& dir);
+    // The local file is written under a temporary name and replaces local only when the
+    // transfer is complete; on failure or abort local is as it was and nothing else remains.
+    bool FtpRetrieve(const QString& remoteName, const QString& localName);
+    bool FtpStore(const QString& remoteName, const QString& localName);
+    bool FtpAbort();
+    // The device files of root ("DBB" or "WWW") whose time lies in [start - 59 min, end].
+    bool FtpCollectFiles(QStringList& list, const QString& root, TDateTime start, TDateTime end);
+
+    void FtpSetTimeouts(int seconds);
+    void FtpStartWait();
+
+private:
+    void SetFtpResult(int code);
+    // A failure code is still set (cleared only by a log-in or a listing).
+    bool StickyFailure() const;
+    // Runs events until done(), a result code is set or the connection has closed; then the
+    // watchdog is off.
+    void Wait(const std::function<bool()>& done);
+    void Log(const QString& line);
+    bool TransferWindowVisible() const;
+
+    void ApdFtpClientFtpStatus(TFtpStatusCode code, const char* text);
+    void ApdFtpClientFtpError(int32_t code, const char* text);
+    void TimerTimer();
+
+    bool m_commandComplete = false;
+    bool m_dataAvailable = false;
+    bool m_transferOk = false;
+    bool m_logoutRequested = false;
+    bool m_loginInProgress = false;
+    bool m_userAborted = false;
+    QString m_listingText;
 };
 
 extern TDataModFtp* DataModFtp;

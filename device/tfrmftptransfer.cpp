@@ -1,5 +1,519 @@
+// The transfer window as a whole: its components, showing and closing, the mode table, the
+// address fields, the date range and the FTP log list.
 #include "device/tfrmftptransfer.h"
+
+#include <QAbstractItemView>
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDateTimeEdit>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <vector>
+
+#include "app/data/numbertext.h"
+#include "app/data/stationsettings.h"
+#include "device/programstate.h"
+#include "device/tdatamodftp.h"
+#include "device/tfrmconnect.h"
+#include "platform/exceptionguard.h"
 
 TfrmFtpTransfer* frmFtpTransfer = nullptr;
 
-TfrmFtpTransfer::TfrmFtpTransfer(QWidget* owner) : QDialog(owner) {}
+namespace {
+
+template <class W>
+W* named(W* w, const char* name)
+{
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+QLabel* label(QWidget* parent, const char* name)
+{
+    return named(new QLabel(parent), name);
+}
+
+QPushButton* button(QWidget* parent, const char* name)
+{
+    return named(new QPushButton(parent), name);
+}
+
+QDateTimeEdit* picker(QWidget* parent, const char* name)
+{
+    auto* p = named(new QDateTimeEdit(parent), name);
+    p->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    p->setCalendarPopup(true);
+    p->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    p->setMinimumWidth(p->fontMetrics().horizontalAdvance(QStringLiteral("00.00.00000")) + 40);
+    return p;
+}
+
+QDateTime ToQDateTime(TDateTime value)
+{
+    int y, mo, d, h, mi, s, ms;
+    DecodeDate(value, y, mo, d);
+    DecodeTime(value, h, mi, s, ms);
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
+}
+
+TDateTime FromQDateTime(const QDateTime& dt)
+{
+    return EncodeDate(dt.date().year(), dt.date().month(), dt.date().day())
+        + EncodeTime(dt.time().hour(), dt.time().minute(), dt.time().second(), 0);
+}
+
+}  // namespace
+
+// What bbtConnect does in a mode, what is shown and hidden, and whether the transfer part
+// (everything below the FTP log) belongs to the window.
+struct TfrmFtpTransfer::ModeLayout {
+    Handler connect;
+    std::vector<QWidget*> shown;
+    std::vector<QWidget*> hidden;
+    bool transferPart;
+};
+
+TfrmFtpTransfer::TfrmFtpTransfer(QWidget* owner) : QDialog(owner)
+{
+    setObjectName(QStringLiteral("frmFtpTransfer"));
+    setModal(true);
+    BuildComponents();
+    ConnectHandlers();
+}
+
+TfrmFtpTransfer::~TfrmFtpTransfer() = default;
+
+void TfrmFtpTransfer::BuildComponents()
+{
+    auto* top = new QVBoxLayout(this);
+
+    auto* station = new QHBoxLayout;
+    lblStatName = label(this, "lblStatName");
+    edStatName = named(new QLineEdit(this), "edStatName");
+    edStatName->setReadOnly(true);
+    QFont bold = edStatName->font();
+    bold.setBold(true);
+    edStatName->setFont(bold);
+    bbtSearch = button(this, "bbtSearch");
+    station->addWidget(lblStatName);
+    station->addWidget(edStatName, 1);
+    station->addWidget(bbtSearch);
+    top->addLayout(station);
+
+    auto* conn = new QGridLayout;
+    lblUser = label(this, "lblUser");
+    edUser = named(new QLineEdit(this), "edUser");
+    lblPassw = label(this, "lblPassw");
+    edPassw = named(new QLineEdit(this), "edPassw");
+    edPassw->setEchoMode(QLineEdit::Password);
+    lblIPAddr = label(this, "lblIPAddr");
+    auto* addr = new QHBoxLayout;
+    int i = 0;
+    for (QLineEdit** ed : {&edAddr1, &edAddr2, &edAddr3, &edAddr4}) {
+        *ed = new QLineEdit(this);
+        (*ed)->setObjectName(QStringLiteral("edAddr%1").arg(++i));
+        (*ed)->setMaxLength(3);
+        (*ed)->setFixedWidth(44);
+        (*ed)->setAlignment(Qt::AlignRight);
+        // Only digits reach an octet edit, typed or pasted.
+        (*ed)->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), *ed));
+        (*ed)->installEventFilter(this);
+        if (i > 1)
+            addr->addWidget(new QLabel(QStringLiteral("."), this));
+        addr->addWidget(*ed);
+    }
+    addr->addStretch(1);
+    bbtConnect = button(this, "bbtConnect");
+    bbtQuit = button(this, "bbtQuit");
+    conn->addWidget(lblIPAddr, 0, 0);
+    conn->addLayout(addr, 0, 1);
+    conn->addWidget(bbtConnect, 0, 2);
+    conn->addWidget(lblUser, 1, 0);
+    conn->addWidget(edUser, 1, 1);
+    conn->addWidget(bbtQuit, 1, 2);
+    conn->addWidget(lblPassw, 2, 0);
+    conn->addWidget(edPassw, 2, 1);
+    top->addLayout(conn);
+
+    lbxFtp = named(new QListWidget(this), "lbxFtp");
+    lbxFtp->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    QFont small = lbxFtp->font();
+    small.setPointSize(7);
+    lbxFtp->setFont(small);
+    QPalette grey = lbxFtp->palette();
+    grey.setColor(QPalette::Base, QColor(0xC0, 0xC0, 0xC0));
+    lbxFtp->setPalette(grey);
+    lbxFtp->setMinimumHeight(90);
+    lbxFtp->setUniformItemSizes(true);
+    lbxFtp->installEventFilter(this);
+    lbxFtp->setAccessibleName(QStringLiteral("FTP log"));
+    top->addWidget(lbxFtp);
+
+    pnlTransfer = named(new QWidget(this), "pnlTransfer");
+    auto* lower = new QVBoxLayout(pnlTransfer);
+    lower->setContentsMargins(0, 0, 0, 0);
+    pnlDateRange = named(new QFrame(pnlTransfer), "pnlDateRange");
+    pnlDateRange->setFrameShape(QFrame::StyledPanel);
+    auto* dates = new QGridLayout(pnlDateRange);
+    lblDateRange = label(pnlDateRange, "lblDateRange");
+    lblFrom = label(pnlDateRange, "lblFrom");
+    lblTo = label(pnlDateRange, "lblTo");
+    dtpStart = picker(pnlDateRange, "dtpStart");
+    dtpEnd = picker(pnlDateRange, "dtpEnd");
+    lblLastBackup = label(pnlDateRange, "lblLastBackup");
+    lblToday = label(pnlDateRange, "lblToday");
+    for (QWidget* w : {static_cast<QWidget*>(dtpStart), static_cast<QWidget*>(dtpEnd)})
+        w->installEventFilter(this);
+    dates->addWidget(lblDateRange, 0, 0, 1, 3);
+    dates->addWidget(lblFrom, 1, 0);
+    dates->addWidget(dtpStart, 1, 1);
+    dates->addWidget(lblLastBackup, 1, 2);
+    dates->addWidget(lblTo, 2, 0);
+    dates->addWidget(dtpEnd, 2, 1);
+    dates->addWidget(lblToday, 2, 2);
+    dates->setColumnStretch(2, 1);
+    lower->addWidget(pnlDateRange);
+
+    lblLoading = label(pnlTransfer, "lblLoading");
+    lower->addWidget(lblLoading);
+    lbxDir = named(new QListWidget(pnlTransfer), "lbxDir");
+    lbxDir->setSelectionMode(QAbstractItemView::MultiSelection);
+    QFont mono(QStringLiteral("Courier New"));
+    mono.setStyleHint(QFont::Monospace);
+    lbxDir->setFont(mono);
+    QPalette cream = lbxDir->palette();
+    cream.setColor(QPalette::Base, QColor(0xFF, 0xFB, 0xF0));
+    lbxDir->setPalette(cream);
+    lbxDir->setSortingEnabled(true);
+    // One line per entry: a month of entries is not measured anew on every change.
+    lbxDir->setUniformItemSizes(true);
+    lbxDir->setMinimumSize(520, 200);
+    lbxDir->installEventFilter(this);
+    lbxDir->setAccessibleName(QStringLiteral("Files"));
+    lower->addWidget(lbxDir, 1);
+
+    auto* progress = new QHBoxLayout;
+    pgbCopy = named(new QProgressBar(pnlTransfer), "pgbCopy");
+    pgbCopy->setRange(0, 100);
+    pgbCopy->setTextVisible(false);
+    lblPercent = label(pnlTransfer, "lblPercent");
+    lblPercent->setMinimumWidth(50);
+    progress->addWidget(pgbCopy, 1);
+    progress->addWidget(lblPercent);
+    lower->addLayout(progress);
+    lblLoadFile = label(pnlTransfer, "lblLoadFile");
+    lower->addWidget(lblLoadFile);
+    cbxOverwrite = named(new QCheckBox(pnlTransfer), "cbxOverwrite");
+    cbxCopyWww = named(new QCheckBox(pnlTransfer), "cbxCopyWww");
+    lower->addWidget(cbxOverwrite);
+    lower->addWidget(cbxCopyWww);
+
+    auto* buttons = new QHBoxLayout;
+    bbtExit = button(pnlTransfer, "bbtExit");
+    bbtAbort = button(pnlTransfer, "bbtAbort");
+    bbtDownLoad = button(pnlTransfer, "bbtDownLoad");
+    bbtUpLoad = button(pnlTransfer, "bbtUpLoad");
+    buttons->addWidget(bbtDownLoad);
+    buttons->addWidget(bbtUpLoad);
+    buttons->addStretch(1);
+    buttons->addWidget(bbtAbort);
+    buttons->addWidget(bbtExit);
+    lower->addLayout(buttons);
+    top->addWidget(pnlTransfer, 1);
+
+    for (QPushButton* b : {bbtSearch, bbtConnect, bbtQuit, bbtExit, bbtAbort, bbtDownLoad, bbtUpLoad})
+        b->setAutoDefault(false);
+}
+
+void TfrmFtpTransfer::ConnectHandlers()
+{
+    using platform::Guard;
+    connect(bbtConnect, &QPushButton::clicked, this, Guard([this] {
+                if (m_connectHandler)
+                    (this->*m_connectHandler)();
+            }));
+    connect(bbtQuit, &QPushButton::clicked, this, Guard([this] { bbtQuitClick(); }));
+    connect(bbtExit, &QPushButton::clicked, this, Guard([this] { bbtQuitClick(); }));
+    connect(bbtAbort, &QPushButton::clicked, this, Guard([this] { bbtAbortClick(); }));
+    connect(bbtDownLoad, &QPushButton::clicked, this, Guard([this] { bbtDownLoadDataClick(); }));
+    connect(bbtUpLoad, &QPushButton::clicked, this, Guard([this] { bbtUpLoadSysClick(); }));
+    connect(bbtSearch, &QPushButton::clicked, this, Guard([this] { bbtSearchClick(); }));
+    connect(cbxCopyWww, &QCheckBox::clicked, this, Guard([this] { cbxCopyWwwClick(); }));
+    for (QDateTimeEdit* p : {dtpStart, dtpEnd})
+        connect(p, &QDateTimeEdit::dateChanged, this, Guard([this] {
+                    if (!m_settingDates)
+                        dtpCloseUp();
+                }));
+    for (QLineEdit* ed : {edUser, edPassw})
+        connect(ed, &QLineEdit::textEdited, this, [this, ed](const QString& t) {
+            if (t != t.toUpper())
+                SetUpperCaseText(ed, t);
+        });
+}
+
+void TfrmFtpTransfer::SetUpperCaseText(QLineEdit* ed, const QString& text)
+{
+    const int cursor = ed->cursorPosition();
+    ed->setText(text.toUpper());
+    ed->setCursorPosition(cursor);
+}
+
+// ---------------------------------------------------------------------------------------
+// Showing and closing
+
+void TfrmFtpTransfer::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    if (!e->spontaneous())
+        platform::Guarded([this] { FormShow(); });
+}
+
+void TfrmFtpTransfer::FormShow()
+{
+    SetUpperCaseText(edUser, CurrentStation.LoginName);
+    SetUpperCaseText(edPassw, CurrentStation.LoginPass);
+    edStatName->setText(CurrentStation.StationName);
+    CurrentStation.IPAddress = SetIpAddressEdits(CurrentStation.IPAddress);
+    lbxFtp->setVisible(ServiceMode);
+    lblLoadFile->clear();
+    lblPercent->clear();
+    bbtConnect->setEnabled(true);
+    bbtDownLoad->setEnabled(false);
+    bbtUpLoad->setEnabled(false);
+    bbtAbort->setEnabled(false);
+    lbxFtp->clear();
+    lbxDir->clear();
+    pgbCopy->setValue(0);
+    TransferResult = 2;
+    m_settingDates = true;
+    SetStartDateTime(DateOf(CurrentStation.LastUpdate));
+    SetEndDateTime(DateOf(Now()) + EncodeTime(23, 59, 0, 0));
+    m_settingDates = false;
+    lblLastBackup->show();
+    lblToday->show();
+
+    // Tested in this order: the first flag set decides.
+    const ModeLayout logMode{&TfrmFtpTransfer::ConnectOnlyClick, {bbtQuit}, {bbtExit}, false};
+    const ModeLayout uploadMode{&TfrmFtpTransfer::UploadConnectClick,
+                                {bbtUpLoad, bbtExit},
+                                {bbtDownLoad, cbxOverwrite, cbxCopyWww, pnlDateRange, bbtQuit},
+                                true};
+    const ModeLayout downloadMode{&TfrmFtpTransfer::DownloadConnectClick,
+                                  {bbtDownLoad, cbxOverwrite, cbxCopyWww, pnlDateRange, bbtExit},
+                                  {bbtUpLoad, bbtQuit},
+                                  true};
+    const ModeLayout identifyMode{&TfrmFtpTransfer::bbtConnectClick, {bbtQuit}, {bbtExit}, false};
+    if (LogDownloadMode)
+        ApplyMode(logMode);
+    else if (SysUpdateMode)
+        ApplyMode(uploadMode);
+    else if (DownloadMode)
+        ApplyMode(downloadMode);
+    else
+        ApplyMode(identifyMode);
+}
+
+void TfrmFtpTransfer::ApplyMode(const ModeLayout& mode)
+{
+    m_connectHandler = mode.connect;
+    for (QWidget* w : mode.shown)
+        w->show();
+    for (QWidget* w : mode.hidden)
+        w->hide();
+    pnlTransfer->setVisible(mode.transferPart);
+    adjustSize();
+}
+
+void TfrmFtpTransfer::FormClose()
+{
+    SysUpdateMode = false;
+    DownloadMode = false;
+    LogDownloadMode = false;
+}
+
+void TfrmFtpTransfer::done(int)
+{
+    platform::Guarded([this] { FormClose(); });
+    QDialog::done(TransferResult);
+}
+
+void TfrmFtpTransfer::closeEvent(QCloseEvent* e)
+{
+    // A run in progress ends through its abort button, not by closing under it.
+    if (m_running) {
+        e->ignore();
+        return;
+    }
+    QDialog::closeEvent(e);
+}
+
+void TfrmFtpTransfer::keyPressEvent(QKeyEvent* e)
+{
+    if (m_running && e->key() == Qt::Key_Escape)
+        return;
+    QDialog::keyPressEvent(e);
+}
+
+bool TfrmFtpTransfer::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool isPicker = watched == dtpStart || watched == dtpEnd;
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // Keys that move the focus on still work; typing into the lists and pickers does not.
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+            return false;
+        if (watched == lbxFtp || isPicker)
+            return true;
+        if (watched == lbxDir) {
+            if (key->matches(QKeySequence::SelectAll) && int(lbxDir->selectedItems().size()) < lbxDir->count())
+                lbxDir->selectAll();
+            return true;
+        }
+    }
+    if (isPicker && event->type() == QEvent::Wheel)
+        return true;
+    if (event->type() == QEvent::FocusOut) {
+        for (QLineEdit* ed : {edAddr1, edAddr2, edAddr3, edAddr4})
+            if (watched == ed)
+                edAddrExit(ed);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------
+// Address fields
+
+void TfrmFtpTransfer::ClampOctetEdit(QLineEdit* ed)
+{
+    const QString text = ed->text().trimmed();
+    const int value = StrToIntDef(text, 0);
+    if (value < 0)
+        ed->setText(QStringLiteral("0"));
+    else if (value > 255)
+        ed->setText(QStringLiteral("255"));
+    else
+        ed->setText(text);
+}
+
+QString TfrmFtpTransfer::SetIpAddressEdits(const QString& address)
+{
+    QString rest = address;
+    for (QLineEdit* ed : {edAddr1, edAddr2, edAddr3}) {
+        const qsizetype dot = rest.indexOf(u'.');
+        ed->setText(dot < 0 ? QString() : rest.left(dot));
+        if (dot >= 0)
+            rest.remove(0, dot + 1);
+    }
+    edAddr4->setText(rest);
+    for (QLineEdit* ed : {edAddr1, edAddr2, edAddr3, edAddr4})
+        ClampOctetEdit(ed);
+    return OctetAddress();
+}
+
+QString TfrmFtpTransfer::OctetAddress() const
+{
+    return edAddr1->text() + u'.' + edAddr2->text() + u'.' + edAddr3->text() + u'.' + edAddr4->text();
+}
+
+bool TfrmFtpTransfer::edAddrExit(QLineEdit* ed)
+{
+    if (IsByteString(ed->text()))
+        return true;
+    ed->selectAll();
+    QTimer::singleShot(0, ed, [ed] { ed->setFocus(); });
+    return false;
+}
+
+// ---------------------------------------------------------------------------------------
+// Date range, log list, search
+
+TDateTime TfrmFtpTransfer::StartDateTime() const
+{
+    return FromQDateTime(dtpStart->dateTime());
+}
+
+TDateTime TfrmFtpTransfer::EndDateTime() const
+{
+    return FromQDateTime(dtpEnd->dateTime());
+}
+
+void TfrmFtpTransfer::SetStartDateTime(TDateTime value)
+{
+    dtpStart->setDateTime(ToQDateTime(value));
+}
+
+void TfrmFtpTransfer::SetEndDateTime(TDateTime value)
+{
+    dtpEnd->setDateTime(ToQDateTime(value));
+}
+
+void TfrmFtpTransfer::dtpCloseUp()
+{
+    m_settingDates = true;
+    const TDateTime today = DateOf(Now());
+    if (DateOf(EndDateTime()) != today)
+        SetEndDateTime(DateOf(EndDateTime()) + EncodeTime(23, 59, 0, 0));
+    m_settingDates = false;
+    lblLastBackup->setVisible(DateOf(StartDateTime()) == DateOf(CurrentStation.LastUpdate));
+    lblToday->setVisible(DateOf(EndDateTime()) == today);
+    dtpStart->setEnabled(false);
+    dtpEnd->setEnabled(false);
+    ScanRemoteFiles();
+    dtpStart->setEnabled(true);
+    dtpEnd->setEnabled(true);
+}
+
+void TfrmFtpTransfer::cbxCopyWwwClick()
+{
+    ScanRemoteFiles();
+}
+
+void TfrmFtpTransfer::LogFtpLine(const QString& line)
+{
+    if (!isVisible())
+        return;
+    lbxFtp->addItem(line);
+    if (lbxFtp->isVisible())
+        lbxFtp->scrollToBottom();
+}
+
+void TfrmFtpTransfer::SetFtpProgressLine(const QString& line)
+{
+    if (!isVisible() || lbxFtp->count() == 0)
+        return;
+    lbxFtp->item(lbxFtp->count() - 1)->setText(line);
+}
+
+void TfrmFtpTransfer::bbtSearchClick()
+{
+    if (!frmConnect || frmConnect->exec() != 1)
+        return;
+    edStatName->setText(CurrentStation.StationName);
+    SetIpAddressEdits(CurrentStation.IPAddress);
+}
+
+void TfrmFtpTransfer::bbtQuitClick()
+{
+    if (DataModFtp)
+        DataModFtp->FtpLogout(false);
+    close();
+}
+
+void TfrmFtpTransfer::bbtAbortClick()
+{
+    if (!DataModFtp)
+        return;
+    DataModFtp->FtpAbort();
+    DataModFtp->FtpLogout(false);
+}

@@ -1,11 +1,135 @@
 #pragma once
 #include <QDialog>
+#include <QString>
+#include <cstdint>
 
-// Device connection over FTP: data download, system upload, device logs, going online.
+#include "app/data/tdatetime.h"
+
+class QCheckBox;
+class QDateTimeEdit;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QProgressBar;
+class QPushButton;
+
+// Device connection over FTP, in one of four modes: data download, device identification
+// for the online mode, system upload and device logs. Callers set at most one mode flag,
+// exec() the window and read TransferResult as its result (1 OK, 2 cancel).
+// GUI thread only; the FTP waits run events, so handlers may run inside a transfer.
 class TfrmFtpTransfer : public QDialog {
     Q_OBJECT
 public:
     explicit TfrmFtpTransfer(QWidget* owner = nullptr);
+    ~TfrmFtpTransfer() override;
+
+    // --- station and connection ---
+    QLabel* lblStatName = nullptr;
+    QLineEdit* edStatName = nullptr;
+    QPushButton* bbtSearch = nullptr;
+    QLabel* lblUser = nullptr;
+    QLineEdit* edUser = nullptr;
+    QLabel* lblPassw = nullptr;
+    QLineEdit* edPassw = nullptr;
+    QLabel* lblIPAddr = nullptr;
+    QLineEdit* edAddr1 = nullptr;
+    QLineEdit* edAddr2 = nullptr;
+    QLineEdit* edAddr3 = nullptr;
+    QLineEdit* edAddr4 = nullptr;
+    QPushButton* bbtConnect = nullptr;
+    QPushButton* bbtQuit = nullptr;
+    QListWidget* lbxFtp = nullptr;  // FTP log, shown in the service mode
+
+    // --- transfer part ---
+    QWidget* pnlTransfer = nullptr;  // everything below the log; hidden where no files are listed
+    QFrame* pnlDateRange = nullptr;
+    QLabel* lblDateRange = nullptr;
+    QLabel* lblFrom = nullptr;
+    QDateTimeEdit* dtpStart = nullptr;
+    QLabel* lblTo = nullptr;
+    QDateTimeEdit* dtpEnd = nullptr;
+    QLabel* lblLastBackup = nullptr;
+    QLabel* lblToday = nullptr;
+    QLabel* lblLoading = nullptr;
+    QListWidget* lbxDir = nullptr;
+    QProgressBar* pgbCopy = nullptr;
+    QLabel* lblPercent = nullptr;
+    QLabel* lblLoadFile = nullptr;
+    QCheckBox* cbxOverwrite = nullptr;
+    QCheckBox* cbxCopyWww = nullptr;
+    QPushButton* bbtExit = nullptr;
+    QPushButton* bbtAbort = nullptr;
+    QPushButton* bbtDownLoad = nullptr;
+    QPushButton* bbtUpLoad = nullptr;
+
+    QString UploadFolder;
+    int32_t TransferResult = 0;
+    bool SysUpdateMode = false;
+    bool DownloadMode = false;
+    bool LogDownloadMode = false;
+
+    // The FTP log list, while the window is visible.
+    void LogFtpLine(const QString& line);
+    void SetFtpProgressLine(const QString& line);
+
+    // The address into the octet edits, each held to 0..255; the edits joined with ".".
+    QString SetIpAddressEdits(const QString& address);
+    static void ClampOctetEdit(QLineEdit* ed);
+    QString OctetAddress() const;
+
+    // --- handlers ---
+    void FormShow();
+    void FormClose();
+    void DownloadConnectClick();
+    void ScanRemoteFiles();
+    void bbtDownLoadDataClick();
+    void bbtAbortClick();
+    void bbtQuitClick();
+    void bbtSearchClick();
+    void dtpCloseUp();
+    void cbxCopyWwwClick();
+    // Leaving an octet edit; false when its text was refused (the edit keeps the focus).
+    bool edAddrExit(QLineEdit* ed);
+
+    // Identification, upload and log modes.
+    void bbtConnectClick();
+    void ConnectOnlyClick();
+    void UploadConnectClick();
+    void bbtUpLoadSysClick();
+
+    // The pickers as TDateTime values.
+    TDateTime StartDateTime() const;
+    TDateTime EndDateTime() const;
+    void SetStartDateTime(TDateTime value);
+    void SetEndDateTime(TDateTime value);
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+public Q_SLOTS:
+    void done(int r) override;
+
+private:
+    // The handler bbtConnect runs in the current mode (chosen by FormShow).
+    using Handler = void (TfrmFtpTransfer::*)();
+    struct ModeLayout;
+    void ApplyMode(const ModeLayout& mode);
+    void BuildComponents();
+    void ConnectHandlers();
+    void SetUpperCaseText(QLineEdit* ed, const QString& text);
+    // One entry of a download; false when the run stops.
+    bool DownloadEntry(QListWidgetItem* item, bool& transferred);
+    void StepProgress();
+    void ShowPercent(int total);
+
+    Handler m_connectHandler = nullptr;
+    bool m_running = false;  // a download or upload is going on
+    bool m_settingDates = false;
 };
 
 extern TfrmFtpTransfer* frmFtpTransfer;

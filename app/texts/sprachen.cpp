@@ -32,6 +32,7 @@ bool SetLanguage(int language)
     ApplyTextsMainMenu(language);
     ApplyTextsMain(language);  // holiday rule, application title, then the texts built from it
     ApplyTextsRSConfig(language);
+    ApplyTextsFtpTransfer(language);
     ApplyTextsExcelTransfer(language);
     ApplyTextsConnect(language);
     ApplyTextsDirSelect(language);

@@ -6,6 +6,7 @@
 void ApplyTextsMainMenu(int lang);
 void ApplyTextsMain(int lang);
 void ApplyTextsRSConfig(int lang);
+void ApplyTextsFtpTransfer(int lang);
 void ApplyTextsConnect(int lang);
 void ApplyTextsLogView(int lang);
 void ApplyTextsNumView(int lang);

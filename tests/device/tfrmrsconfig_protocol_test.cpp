@@ -24,6 +24,7 @@ using platform::DialogScript;
 const std::string ESC = "\x1b";
 const std::string CR = "\r";
 constexpr int kPort = 7;
+constexpr int kRequestTimeoutMs = 1000;
 
 class Rs232Protocol : public ::testing::Test {
 protected:
@@ -37,7 +38,8 @@ protected:
         SetLanguage(1);
         DialogScript::begin();
         w = std::make_unique<TfrmRSConfig>();
-        w->IOTimer->setInterval(300);  // the tests need not wait the real five seconds
+        // The tests need not wait the real five seconds; a second leaves room for a loaded machine.
+        w->IOTimer->setInterval(kRequestTimeoutMs);
     }
     void TearDown() override
     {
@@ -264,7 +266,7 @@ TEST_F(Rs232Protocol, PortThatCannotOpen)
 
 TEST_F(Rs232Protocol, ReplyRacingTheTimeoutDoesNoHarm)
 {
-    for (int delay : {280, 300, 320}) {
+    for (int delay : {kRequestTimeoutMs - 20, kRequestTimeoutMs, kRequestTimeoutMs + 20}) {
         SCOPED_TRACE(delay);
         w->IOTimer->Tag = 0;
         ASSERT_TRUE(w->ConnectDevice());

@@ -1,0 +1,239 @@
+// Download mode: connect, list the device files of the date range, fetch them into the data
+// tree.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QCheckBox>
+#include <QDateTimeEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <cstdio>
+
+#include "app/data/dbbfile.h"
+#include "app/data/dbbnames.h"
+#include "app/data/localpath.h"
+#include "app/data/runtimetexts.h"
+#include "app/data/stationsettings.h"
+#include "device/ftpcollect.h"
+#include "device/tdatamodftp.h"
+#include "device/tfrmftptransfer.h"
+#include "platform/dialogs.h"
+#include "platform/waitcursor.h"
+
+namespace {
+
+// "DBB\2007\11\4746CED0.dbb (23.11.2007 13:00:00)"
+QString EntryText(const QString& remote, TDateTime time)
+{
+    int y, mo, d, h, mi, s, ms;
+    DecodeDate(time, y, mo, d);
+    DecodeTime(time, h, mi, s, ms);
+    const QLocale locale = QLocale::system();
+    return remote + QStringLiteral(" (") + locale.toString(QDate(y, mo, d), QLocale::ShortFormat) + u' '
+        + QTime(h, mi, s).toString(QStringLiteral("HH:mm:ss")) + u')';
+}
+
+QString RemoteOfEntry(const QString& entry)
+{
+    const qsizetype blank = entry.indexOf(u' ');
+    return blank < 0 ? entry : entry.left(blank);
+}
+
+bool ReplaceFile(const QString& from, const QString& to)
+{
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+bool ValidStation(int region, int station)
+{
+    return region >= 0 && region <= 999 && station >= 0 && station <= 999;
+}
+
+}  // namespace
+
+void TfrmFtpTransfer::DownloadConnectClick()
+{
+    CurrentStation.IPAddress = OctetAddress();
+    platform::WaitCursor busy;
+    bbtConnect->setEnabled(false);
+    if (!DataModFtp->FtpConnect(CurrentStation.IPAddress, edUser->text(), edPassw->text())) {
+        DataModFtp->FtpLogout(false);
+        bbtConnect->setEnabled(true);
+        return;
+    }
+    DataModFtp->FtpChangeDir(QStringLiteral("DATA"));
+    CurrentStation.LoginName = edUser->text();
+    CurrentStation.LoginPass = edPassw->text();
+    bbtAbort->setEnabled(true);
+    bbtExit->setEnabled(true);
+    cbxOverwrite->setEnabled(true);
+    ScanRemoteFiles();
+    lblLoadFile->setText(TxtCopyTo + CurrentStation.InitialDir);
+    bbtAbort->setEnabled(false);
+}
+
+void TfrmFtpTransfer::ScanRemoteFiles()
+{
+    if (bbtConnect->isEnabled())
+        return;
+    platform::WaitCursor busy;
+    lbxDir->clear();
+    lbxDir->setSortingEnabled(false);
+    QStringList entries;
+    for (const QString& root : {QStringLiteral("WWW"), QStringLiteral("DBB")}) {
+        if (root == QLatin1String("WWW") && !cbxCopyWww->isChecked())
+            continue;
+        QStringList list;
+        DataModFtp->FtpCollectFiles(list, root, StartDateTime(), EndDateTime());
+        for (const QString& remote : list)
+            entries << EntryText(remote, DeviceFileTime(root, FileNamePart(remote)));
+    }
+    lbxDir->addItems(entries);
+    lbxDir->setSortingEnabled(true);
+    lbxDir->sortItems();
+    lbxDir->scrollToBottom();
+    bbtDownLoad->setEnabled(lbxDir->count() > 0);
+}
+
+void TfrmFtpTransfer::StepProgress()
+{
+    pgbCopy->setValue(pgbCopy->value() + 1);
+}
+
+void TfrmFtpTransfer::ShowPercent(int total)
+{
+    lblPercent->setText(QString::number(total > 0 ? pgbCopy->value() * 100 / total : 0) + QStringLiteral(" %"));
+}
+
+void TfrmFtpTransfer::bbtDownLoadDataClick()
+{
+    const QString folder = JoinLocalPath({CurrentStation.InitialDir,
+                                          StationDir(CurrentStation.RegionNumber, CurrentStation.StationNumber)})
+        + LocalPathDelim;
+    if (cbxOverwrite->isChecked()) {
+        if (platform::MessageDlg(QString(MsgStoreOverwrite).replace(QStringLiteral("%s"), folder),
+                                 platform::MsgDlgType::Confirmation, platform::mbOK | platform::mbCancel)
+            != platform::mrOk)
+            return;
+    } else if (!QFileInfo::exists(folder)) {
+        if (platform::MessageDlg(QString(MsgStoreConfirm).replace(QStringLiteral("%s"), folder),
+                                 platform::MsgDlgType::Confirmation, platform::mbYes | platform::mbNo)
+            != platform::mrYes) {
+            bbtQuitClick();
+            return;
+        }
+    }
+
+    platform::WaitCursor busy;
+    m_running = true;
+    for (QWidget* w : std::initializer_list<QWidget*>{bbtDownLoad, bbtExit, cbxCopyWww, dtpStart, dtpEnd, lbxDir})
+        w->setEnabled(false);
+    bbtAbort->setEnabled(true);
+    // Entries gain their result text as they go; the order stays as listed.
+    lbxDir->setSortingEnabled(false);
+    if (lbxDir->selectedItems().isEmpty())
+        lbxDir->selectAll();
+    const int total = int(lbxDir->selectedItems().size());
+    pgbCopy->setMaximum(std::max(total, 1));
+    pgbCopy->setValue(0);
+
+    for (int i = 0; i < lbxDir->count(); ++i) {
+        QListWidgetItem* item = lbxDir->item(i);
+        bool goOn = true;
+        if (item->isSelected()) {
+            bool transferred = false;
+            goOn = DownloadEntry(item, transferred);
+            if (transferred)
+                StepProgress();
+        }
+        ShowPercent(total);
+        if (!goOn)
+            break;
+    }
+
+    if (pgbCopy->value() != total) {
+        lblLoadFile->setText(QString::number(total - pgbCopy->value()) + u' ' + TxtFilesNotTransferred);
+    } else {
+        lblLoadFile->setText(TxtTransferDone);
+        CurrentStation.LastUpdate = EndDateTime();
+    }
+    TransferResult = 1;
+    pgbCopy->setValue(0);
+    bbtAbort->setEnabled(false);
+    for (QWidget* w : std::initializer_list<QWidget*>{bbtExit, cbxCopyWww, dtpStart, dtpEnd, lbxDir})
+        w->setEnabled(true);
+    lbxDir->setSortingEnabled(true);
+    m_running = false;
+}
+
+bool TfrmFtpTransfer::DownloadEntry(QListWidgetItem* item, bool& transferred)
+{
+    const QString base = CurrentStation.InitialDir + LocalPathDelim;
+    for (;;) {
+        item->setSelected(false);
+        lbxDir->scrollToItem(item);
+        const QString entry = item->text();
+        const QString remote = RemoteOfEntry(entry);
+        const QString ext = QFileInfo(FileNamePart(remote)).suffix().toLower();
+        const bool average = ext == QLatin1String("www") || ext == QLatin1String("tmp");
+        const QString localRel = average ? WwwLocalPath(remote) : HexNameToTempName(remote);
+        // A device name that would put a file outside the data folder is not fetched.
+        if (localRel.isEmpty() || !IsInsideDir(CurrentStation.InitialDir, base + localRel))
+            return true;
+
+        if (average && ext != QLatin1String("tmp") && !cbxOverwrite->isChecked()
+            && QFileInfo(base + localRel).isFile() && QFileInfo(base + localRel).size() > 0) {
+            item->setText(entry + QStringLiteral(" - ") + TxtExisting);
+            transferred = true;
+            return true;
+        }
+
+        if (DataModFtp->FtpRetrieve(remote, base + localRel)) {
+            QString line = entry + QStringLiteral(" - ") + TxtCopied;
+            QString finalRel = localRel;
+            if (!average) {
+                const QString temp = base + localRel;
+                int region = -1;
+                QString name;
+                const int station = ReadDbbStation(temp, region, name);
+                // A file that does not say whose it is has no place in the tree.
+                if (!ValidStation(region, station)) {
+                    QFile::remove(temp);
+                    return true;
+                }
+                finalRel = HexNameToStationPath(remote, region, station);
+                const QString target = base + finalRel;
+                if (!IsInsideDir(CurrentStation.InitialDir, target) || !QDir().mkpath(QFileInfo(target).absolutePath())) {
+                    QFile::remove(temp);
+                    return true;
+                }
+                if (QFileInfo::exists(target) && !cbxOverwrite->isChecked()) {
+                    QFile::remove(temp);
+                    line = entry + QStringLiteral(" - ") + TxtExisting;
+                } else if (!ReplaceFile(temp, target)) {
+                    QFile::remove(temp);
+                    return true;
+                }
+            }
+            item->setText(line);
+            lblLoadFile->setText(base + finalRel);
+            transferred = true;
+            return true;
+        }
+
+        const int code = DataModFtp->UserAborted() ? 0 : DataModFtp->FtpResult();
+        if (code == 0)
+            return false;
+        if (platform::MessageDlg(MsgTransferRetry, platform::MsgDlgType::Confirmation, platform::mbAbort | platform::mbRetry)
+            != platform::mrRetry)
+            return false;
+        DataModFtp->FtpLogout(true);
+        DataModFtp->FtpConnect(CurrentStation.IPAddress, edUser->text(), edPassw->text());
+        DataModFtp->FtpChangeDir(QStringLiteral("DATA"));
+        item->setSelected(true);
+    }
+}

@@ -1,0 +1,69 @@
+// Menu commands that talk to the simulated device's FTP server.
+#include <QDateTime>
+#include <QPushButton>
+
+#include "app/data/tdatetime.h"
+#include "comms/tapdftpclient.h"
+#include "device/tdatamodftp.h"
+#include "device/tfrmftptransfer.h"
+#include "peers/dbbwriter.h"
+#include "peers/ftpdevice.h"
+#include "platform/tstringgrid.h"
+#include "startup/appfixture.h"
+
+namespace {
+
+class MenuDevice : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        ASSERT_TRUE(deviceRoot.isValid());
+        // Today's hours so far, on a station at UTC without summer time.
+        const int64_t now = QDateTime::currentSecsSinceEpoch();
+        for (int64_t u = now / 86400 * 86400 - 3600; u <= now; u += 3600) {
+            dbbtest::HourFile f;
+            f.utcStart = u;
+            f.region = 1;
+            f.station = 5;
+            dbbtest::WriteDeviceHour(deviceRoot.path(), f);
+        }
+        peer = std::make_unique<FtpDevicePeer>(deviceRoot.path());
+        ASSERT_TRUE(peer->started()) << peer->error().toStdString();
+        writeIni("[Station]\nInitialDir=" + dir.path().toUtf8() +
+                 "\n[Stations]\nActiv=1\nCount=0\nCount2=1\n[Station1]\nRegion=001\nNumber=005\nName=Hafen\n"
+                 "IPAddress=127.0.0.1\nTimezone=0\nDaylight=0\nLastUpdate=" +
+                 QByteArray::number(int(Now()) - 1) + "\n");
+        driveModals([](QWidget* w) { w->close(); });
+        start();
+        DataModFtp->ApdFtpClient->SetWsPort(QString::number(peer->port()));
+    }
+    void TearDown() override
+    {
+        stopDriving();
+        peer.reset();
+        AppFixture::TearDown();
+    }
+    QTemporaryDir deviceRoot;
+    std::unique_ptr<FtpDevicePeer> peer;
+};
+
+TEST_F(MenuDevice, DownloadFetchesTheDaysAndTheMainWindowShowsTodaysCurve)
+{
+    EXPECT_FALSE(MainFormHvtk->DayHasData);
+    driveModals([](QWidget* w) {
+        if (w != frmFtpTransfer)
+            return;
+        frmFtpTransfer->bbtConnect->click();
+        frmFtpTransfer->bbtDownLoad->click();
+        frmFtpTransfer->bbtExit->click();
+    });
+    MainFormHvtk->mnuDatDownLoadClick();
+    stopDriving();
+    EXPECT_TRUE(MainFormHvtk->DayHasData);
+    EXPECT_EQ(MainFormHvtk->ZoomLevel, 0);
+    EXPECT_GT(CurrentStation.LastUpdate, Now() - 1.0 / 24);
+    EXPECT_EQ(frmStation->stgList->Cells(7, 1).toInt(), int(CurrentStation.LastUpdate));  // whole days
+}
+
+}  // namespace

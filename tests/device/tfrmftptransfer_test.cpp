@@ -1,0 +1,316 @@
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDateTimeEdit>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+
+#include "app/data/dbbnames.h"
+#include "app/data/tdatetime.h"
+#include "common/pump.h"
+#include "device/programstate.h"
+#include "ftpfixture.h"
+
+using dbbtest::UtcSeconds;
+using platform::DialogScript;
+
+namespace {
+
+TDateTime Local(int y, int mo, int d, int h = 0, int mi = 0)
+{
+    return EncodeDate(y, mo, d) + EncodeTime(h, mi, 0, 0);
+}
+
+QStringList Texts(QListWidget* l)
+{
+    QStringList out;
+    for (int i = 0; i < l->count(); ++i)
+        out << l->item(i)->text();
+    return out;
+}
+
+}  // namespace
+
+class FtpDownload : public FtpFixture {
+protected:
+    // Shows the window in download mode for [start, end] and connects.
+    void connectFor(TDateTime start, TDateTime end, bool www = false)
+    {
+        CurrentStation.LastUpdate = start;
+        w().DownloadMode = true;
+        w().show();
+        w().SetStartDateTime(start);
+        w().SetEndDateTime(end);
+        w().cbxCopyWww->setChecked(www);
+        w().bbtConnect->click();
+        ASSERT_FALSE(w().bbtConnect->isEnabled()) << shownTexts().join(u'|').toStdString();
+    }
+    void selectOnly(const QString& remoteStart)
+    {
+        for (int i = 0; i < w().lbxDir->count(); ++i)
+            w().lbxDir->item(i)->setSelected(w().lbxDir->item(i)->text().startsWith(remoteStart));
+    }
+    static TfrmFtpTransfer& w() { return *frmFtpTransfer; }
+};
+
+TEST_F(FtpDownload, ShowsTheControlsOfEachModeAndHoldsTheAddressToOctets)
+{
+    ServiceMode = false;
+    const struct {
+        bool TfrmFtpTransfer::*flag;
+        std::vector<const char*> shown, hidden;
+    } modes[] = {
+        {&TfrmFtpTransfer::LogDownloadMode, {"bbtQuit"}, {"bbtExit", "pnlTransfer", "lbxFtp"}},
+        {&TfrmFtpTransfer::SysUpdateMode, {"bbtUpLoad", "bbtExit"},
+         {"bbtDownLoad", "cbxOverwrite", "cbxCopyWww", "pnlDateRange", "bbtQuit"}},
+        {&TfrmFtpTransfer::DownloadMode, {"bbtDownLoad", "cbxOverwrite", "cbxCopyWww", "pnlDateRange", "bbtExit"},
+         {"bbtUpLoad", "bbtQuit"}},
+        {nullptr, {"bbtQuit"}, {"bbtExit", "pnlTransfer"}},
+    };
+    for (const auto& m : modes) {
+        if (m.flag)
+            w().*m.flag = true;
+        w().show();
+        for (const char* name : m.shown)
+            EXPECT_FALSE(w().findChild<QWidget*>(name)->isHidden()) << name;
+        for (const char* name : m.hidden)
+            EXPECT_TRUE(w().findChild<QWidget*>(name)->isHidden()) << name;
+        EXPECT_TRUE(w().bbtConnect->isEnabled());
+        EXPECT_FALSE(w().bbtAbort->isEnabled());
+        EXPECT_EQ(w().edStatName->text(), QStringLiteral("Hafen"));
+        EXPECT_EQ(w().edUser->text(), QStringLiteral("KQV"));
+        w().close();
+        EXPECT_EQ(w().result(), 2);
+        EXPECT_FALSE(w().DownloadMode || w().SysUpdateMode || w().LogDownloadMode);
+    }
+
+    const struct {
+        const char* address;
+        const char* normalised;
+    } addresses[] = {
+        {"192.168.1.20", "192.168.1.20"}, {" 10. 0.0.300", "10.0.0.255"}, {"1.-5.2.3", "1.0.2.3"},
+        {"1.2", "1...2"},                 {"", "..."},                   {"1.2.3.4.5", "1.2.3.4.5"},
+    };
+    for (const auto& a : addresses)
+        EXPECT_EQ(w().SetIpAddressEdits(QString::fromLatin1(a.address)), QString::fromLatin1(a.normalised)) << a.address;
+
+    // Keys: Ctrl-A selects every file, other keys reach neither the list nor the pickers;
+    // an octet edit takes digits only.
+    w().DownloadMode = true;
+    w().show();
+    w().lbxDir->addItems({QStringLiteral("a"), QStringLiteral("b")});
+    const auto key = [](QWidget* target, int k, Qt::KeyboardModifiers mods, const QString& text) {
+        QKeyEvent press(QEvent::KeyPress, k, mods, text);
+        QCoreApplication::sendEvent(target, &press);
+    };
+    key(w().lbxDir, Qt::Key_A, Qt::ControlModifier, QString());
+    EXPECT_EQ(w().lbxDir->selectedItems().size(), 2);
+    const QDateTime before = w().dtpStart->dateTime();
+    key(w().dtpStart, Qt::Key_Up, Qt::NoModifier, QString());
+    key(w().dtpStart, Qt::Key_1, Qt::NoModifier, QStringLiteral("1"));
+    EXPECT_EQ(w().dtpStart->dateTime(), before);
+    w().edAddr1->clear();
+    for (const char* typed : {"1", "x", "2", ".", "7"})
+        key(w().edAddr1, 0, Qt::NoModifier, QString::fromLatin1(typed));
+    EXPECT_EQ(w().edAddr1->text(), QStringLiteral("127"));
+    w().close();
+
+    EXPECT_EQ(w().windowTitle(), QStringLiteral("Geräteverbindung über FTP"));
+    ApplyTextsFtpTransfer(1);
+    EXPECT_EQ(w().windowTitle(), QStringLiteral("Device connection via FTP"));
+    EXPECT_EQ(w().cbxCopyWww->text(), QStringLiteral("Copying with mean value files (*.www)."));
+}
+
+// Several days at minute 0 and 20 across a month boundary, east and west of UTC: every hour
+// byte-identical in its month folder of the station, nothing else written, LastUpdate moved.
+TEST_F(FtpDownload, DownloadsEveryHourOfTheRangeIntoTheTree)
+{
+    const struct {
+        const char* what;
+        int bias, minute;
+    } stations[] = {{"UTC+1", -3600, 0}, {"UTC-5", 5 * 3600, 20}, {"UTC+05:45", -(5 * 3600 + 45 * 60), 20}};
+    for (const auto& s : stations) {
+        SCOPED_TRACE(s.what);
+        QDir(device.path()).removeRecursively();
+        QDir(dataDir).removeRecursively();
+        QDir().mkpath(device.path());
+        QDir().mkpath(dataDir);
+        CurrentStation.ZoneBias = s.bias;
+        DialogScript::clearShown();
+        QMap<QString, QByteArray> expected;
+        const TDateTime start = Local(2007, 11, 29), end = Local(2007, 12, 1, 23, 59);
+        for (int64_t u = UtcSeconds(2007, 11, 28, 0, s.minute); u < UtcSeconds(2007, 12, 3); u += 3600) {
+            const QByteArray bytes = deviceHour(u);
+            const TDateTime local = (double(u) - s.bias) / 86400.0 + UnixEpochDays;
+            if (local >= start - 59.0 / 1440 - 1e-9 && local <= end)
+                expected[dbbtest::LocalTreePath(1, 5, u)] = bytes;
+        }
+        dbbtest::WriteFile(device.path(), QStringLiteral("DATA/WWW/2007/11/20071130.www"), "average");
+        startDevice();
+        connectFor(start, end, true);
+        EXPECT_EQ(w().lbxDir->count(), expected.size() + 1);
+        EXPECT_TRUE(Texts(w().lbxDir).last().startsWith(QStringLiteral("WWW\\2007\\11\\20071130.www (")));
+
+        w().bbtDownLoad->click();
+        QStringList wanted = expected.keys();
+        wanted << QStringLiteral("www/2007/11/20071130.www");
+        wanted.sort();
+        EXPECT_EQ(filesBelow(outer.path() + QStringLiteral("/data")), wanted);
+        for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+            ASSERT_EQ(bytesOf(dataDir + u'/' + it.key()), it.value()) << it.key().toStdString();
+        EXPECT_EQ(filesBelow(outer.path()).size(), wanted.size());
+        EXPECT_EQ(w().lblLoadFile->text(), TxtTransferDone);
+        EXPECT_EQ(w().lblPercent->text(), QStringLiteral("100 %"));
+        EXPECT_DOUBLE_EQ(CurrentStation.LastUpdate, end);
+        EXPECT_TRUE(Texts(w().lbxDir).filter(QStringLiteral(" - Dateien kopiert")).size() == w().lbxDir->count());
+        EXPECT_EQ(DialogScript::shown().size(), 1u) << shownTexts().join(u'|').toStdString();  // the new folder
+        w().bbtExit->click();
+        EXPECT_EQ(w().result(), 1);
+    }
+}
+
+TEST_F(FtpDownload, ExistingFilesStayUnlessOverwriteIsChosen)
+{
+    const int64_t u = UtcSeconds(2007, 11, 20, 10);
+    const QByteArray fresh = deviceHour(u);
+    dbbtest::HourFile old;
+    old.utcStart = u;
+    old.minutes = 30;
+    const QString local = dbbtest::WriteLocalHour(dataDir, old);
+    const QByteArray oldBytes = bytesOf(local);
+    startDevice();
+    connectFor(Local(2007, 11, 20), Local(2007, 11, 20, 23, 59));
+
+    w().bbtDownLoad->click();
+    EXPECT_TRUE(Texts(w().lbxDir).first().endsWith(QStringLiteral(" - vorhanden")));
+    EXPECT_EQ(bytesOf(local), oldBytes);
+    EXPECT_EQ(w().lblLoadFile->text(), TxtTransferDone);
+    EXPECT_EQ(filesBelow(dataDir).size(), 1);
+    // xvfb-run with QT_QPA_PLATFORM=xcb and this variable keeps a picture in both languages.
+    if (const QString shots = qEnvironmentVariable("QWL_SCREENSHOT_DIR"); !shots.isEmpty()) {
+        w().grab().save(shots + QStringLiteral("/ftptransfer_de.png"));
+        SetLanguage(1);
+        pumpFor(50);
+        w().grab().save(shots + QStringLiteral("/ftptransfer_en.png"));
+        SetLanguage(0);
+    }
+
+    // Overwrite: asked once (OK), then replaced whole.
+    w().cbxOverwrite->setChecked(true);
+    w().ScanRemoteFiles();
+    DialogScript::clearShown();
+    w().bbtDownLoad->click();
+    EXPECT_EQ(bytesOf(local), fresh);
+    ASSERT_EQ(DialogScript::shown().size(), 1u);
+    EXPECT_TRUE(DialogScript::shown()[0].text.startsWith(QStringLiteral("Alle Dateien werden im Verzeichnis [")));
+
+    // Cancelled confirmation: nothing happens.
+    w().ScanRemoteFiles();
+    DialogScript::answer(platform::mrCancel);
+    w().bbtDownLoad->click();
+    EXPECT_TRUE(w().bbtDownLoad->isEnabled());
+}
+
+TEST_F(FtpDownload, AbortInTheMiddleOfAFileLeavesNoPartAndTheOldFileWhole)
+{
+    const int64_t u = UtcSeconds(2007, 11, 20, 10);
+    deviceHour(u);
+    deviceHour(u + 3600);
+    dbbtest::HourFile old;
+    old.utcStart = u;
+    old.minutes = 10;
+    const QString local = dbbtest::WriteLocalHour(dataDir, old);
+    const QByteArray oldBytes = bytesOf(local);
+    startDevice();
+    ASSERT_TRUE(peer->command(QStringLiteral("slow %1 1000 20").arg(dbbtest::HexName(u))));
+    connectFor(Local(2007, 11, 20), Local(2007, 11, 20, 23, 59));
+    w().cbxOverwrite->setChecked(true);
+
+    // The abort button is clicked once the slow file is under way.
+    QTimer clicker;
+    QObject::connect(&clicker, &QTimer::timeout, [&] {
+        if (DataModFtp->ApdFtpClient->BytesTransferred() > 2000 && w().bbtAbort->isEnabled()) {
+            clicker.stop();
+            w().bbtAbort->click();
+        }
+    });
+    clicker.start(5);
+    w().bbtDownLoad->click();
+
+    EXPECT_EQ(bytesOf(local), oldBytes);
+    EXPECT_EQ(filesBelow(outer.path()), QStringList{QStringLiteral("data/") + dbbtest::LocalTreePath(1, 5, u)});
+    EXPECT_EQ(w().lblLoadFile->text(), QStringLiteral("2 ") + TxtFilesNotTransferred);
+    EXPECT_FALSE(shownTexts().contains(MsgTransferRetry));
+    EXPECT_DOUBLE_EQ(CurrentStation.LastUpdate, Local(2007, 11, 20));
+}
+
+TEST_F(FtpDownload, AStalledFileTimesOutAndADroppedOneIsRetried)
+{
+    const int64_t u = UtcSeconds(2007, 11, 20, 10);
+    const QByteArray first = deviceHour(u);
+    const QByteArray second = deviceHour(u + 3600);
+    startDevice();
+    ASSERT_TRUE(peer->command(QStringLiteral("drop %1 3000 1").arg(dbbtest::HexName(u))));
+    ASSERT_TRUE(peer->command(QStringLiteral("stall %1 4000 1").arg(dbbtest::HexName(u + 3600))));
+    connectFor(Local(2007, 11, 20), Local(2007, 11, 20, 23, 59));
+
+    // Each failure asks; Retry (the default answer) reconnects and fetches the file again.
+    w().bbtDownLoad->click();
+
+    EXPECT_EQ(bytesOf(dataDir + u'/' + dbbtest::LocalTreePath(1, 5, u)), first);
+    EXPECT_EQ(bytesOf(dataDir + u'/' + dbbtest::LocalTreePath(1, 5, u + 3600)), second);
+    const QStringList shown = shownTexts();
+    EXPECT_EQ(shown.count(MsgTransferRetry), 2) << shown.join(u'|').toStdString();
+    EXPECT_EQ(w().lblLoadFile->text(), TxtTransferDone);
+    EXPECT_EQ(filesBelow(outer.path()).size(), 2);
+}
+
+TEST_F(FtpDownload, HostileNamesWriteNothingOutsideTheDataFolder)
+{
+    const int64_t u = UtcSeconds(2007, 11, 20, 10);
+    deviceHour(u);
+    // A file whose FILE chunk names no valid station is not placed.
+    dbbtest::HourFile bad;
+    bad.utcStart = u + 3600;
+    bad.hasFileChunk = false;
+    dbbtest::WriteFile(device.path(), dbbtest::DeviceTreePath(bad.utcStart), dbbtest::HourFileBytes(bad));
+    startDevice();
+    const QString hex = dbbtest::HexName(u);
+    for (const QString& name : {QStringLiteral("../") + hex, QStringLiteral("a/") + hex, QStringLiteral("..")})
+        ASSERT_TRUE(peer->command(QStringLiteral("extra /DATA/DBB/2007/11 ") + name));
+    ASSERT_TRUE(peer->command(QStringLiteral("extra /DATA/DBB ../..")));
+    connectFor(Local(2007, 11, 20), Local(2007, 11, 20, 23, 59));
+    EXPECT_EQ(w().lbxDir->count(), 2);
+
+    w().bbtDownLoad->click();
+    EXPECT_EQ(filesBelow(outer.path()), QStringList{QStringLiteral("data/") + dbbtest::LocalTreePath(1, 5, u)});
+    EXPECT_EQ(w().lblLoadFile->text(), QStringLiteral("1 ") + TxtFilesNotTransferred);
+}
+
+TEST_F(FtpDownload, ARefusedLoginLeavesTheWindowUsable)
+{
+    deviceHour(UtcSeconds(2007, 11, 20, 10));
+    startDevice();
+    ASSERT_TRUE(peer->command(QStringLiteral("login 530")));
+    CurrentStation.LastUpdate = Local(2007, 11, 20);
+    w().DownloadMode = true;
+    w().show();
+    w().bbtConnect->click();
+    EXPECT_TRUE(w().bbtConnect->isEnabled());
+    const QStringList shown = shownTexts();
+    ASSERT_EQ(shown.size(), 2) << shown.join(u'|').toStdString();
+    EXPECT_TRUE(shown[0].startsWith(MsgFtpError));
+    EXPECT_EQ(shown[1], MsgFtpLoginFailed);
+    EXPECT_EQ(w().lbxDir->count(), 0);
+
+    ASSERT_TRUE(peer->command(QStringLiteral("login ok")));
+    w().SetEndDateTime(Local(2007, 11, 20, 23, 59));
+    w().bbtConnect->click();
+    EXPECT_FALSE(w().bbtConnect->isEnabled());
+    EXPECT_EQ(w().lbxDir->count(), 1);
+    EXPECT_EQ(w().lblLoadFile->text(), TxtCopyTo + dataDir);
+}
