@@ -98,6 +98,9 @@ public:
     void ConnectOnlyClick();
     void UploadConnectClick();
     void bbtUpLoadSysClick();
+    // After OK in the log mode: the current log and the old ones of the device into the
+    // station's "Log" folder of the data tree, with the devices' default log-in.
+    void DownloadDeviceLogs(const QString& LogName, const QString& StationFolder);
 
     // The pickers as TDateTime values.
     TDateTime StartDateTime() const;

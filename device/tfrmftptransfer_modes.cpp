@@ -1,7 +1,74 @@
 // Identification, upload and log modes of the transfer window.
 #include "device/tfrmftptransfer.h"
 
-void TfrmFtpTransfer::bbtConnectClick() {}
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "app/data/datatree.h"
+#include "app/data/localpath.h"
+#include "app/data/runtimetexts.h"
+#include "app/data/stationsettings.h"
+#include "device/programstate.h"
+#include "device/tdatamodftp.h"
+#include "device/tfrmconnect.h"
+#include "platform/dialogs.h"
+#include "platform/waitcursor.h"
+
+namespace {
+
+const QString DefaultLogin = QStringLiteral("kqv");
+constexpr int LogNameWidth = 22;
+
+bool AskRetry()
+{
+    return platform::MessageDlg(MsgTransferRetry, platform::MsgDlgType::Confirmation,
+                                platform::mbAbort | platform::mbRetry) == platform::mrRetry;
+}
+
+}  // namespace
+
+void TfrmFtpTransfer::bbtConnectClick()
+{
+    const QString address = OctetAddress();
+    platform::WaitCursor cursor;
+    bbtConnect->setEnabled(false);
+    if (!DataModFtp->FtpConnect(address, edUser->text(), edPassw->text())) {
+        DataModFtp->FtpLogout(false);
+        cursor.Restore();
+        bbtConnect->setEnabled(true);
+        return;
+    }
+    TProgramState& stations = ProgramState();
+    int region = 0, station = 0;
+    if (!frmConnect || !frmConnect->QueryRegionStation(address, region, station)) {
+        if (platform::MessageDlg(MsgRegionStationUnknown, platform::MsgDlgType::Confirmation,
+                                 platform::mbYes | platform::mbNo) == platform::mrYes) {
+            stations.ShowStationList();
+            stations.ReadStationRow(CurrentStation);
+            region = CurrentStation.RegionNumber;
+            station = CurrentStation.StationNumber;
+        } else {
+            region = 0;
+            station = 0;
+        }
+    }
+    stations.WriteStationRow(CurrentStation);
+    stations.FindStation(QString::asprintf("%03d", region), QString::asprintf("%03d", station));
+    stations.ReadStationRow(CurrentStation);
+    CurrentStation.RegionNumber = region;
+    CurrentStation.StationNumber = station;
+    CurrentStation.LoginName = edUser->text();
+    CurrentStation.LoginPass = edPassw->text();
+    CurrentStation.IPAddress = address;
+    stations.WriteStationRow(CurrentStation);
+    cursor.Restore();
+    TransferResult = 1;
+    close();  // the log-in stays open for the online mode
+}
 
 void TfrmFtpTransfer::ConnectOnlyClick()
 {
@@ -9,6 +76,128 @@ void TfrmFtpTransfer::ConnectOnlyClick()
     close();
 }
 
-void TfrmFtpTransfer::UploadConnectClick() {}
+void TfrmFtpTransfer::UploadConnectClick()
+{
+    UploadFolder = CurrentStation.InitialDir;
+    QString chosen = UploadFolder;
+    if (ProgramState().ChooseFolder(chosen)) {
+        lbxDir->clear();
+        UploadFolder = chosen;
+        QStringList files;
+        ListDirectory(files, JoinLocalPath({UploadFolder, QStringLiteral("*.*")}));
+        lbxDir->addItems(files);
+    }
+    platform::WaitCursor cursor;
+    bbtConnect->setEnabled(false);
+    // The address FormShow or the device search stored, not the octet edits.
+    if (!DataModFtp->FtpConnect(CurrentStation.IPAddress, edUser->text(), edPassw->text())) {
+        DataModFtp->FtpLogout(false);
+        cursor.Restore();
+        bbtConnect->setEnabled(true);
+        return;
+    }
+    if (lbxDir->count() == 0) {
+        bbtConnect->setEnabled(true);
+    } else {
+        bbtUpLoad->setEnabled(true);
+        lbxDir->setEnabled(false);
+    }
+    bbtAbort->setEnabled(false);
+    bbtExit->setEnabled(true);
+}
 
-void TfrmFtpTransfer::bbtUpLoadSysClick() {}
+void TfrmFtpTransfer::bbtUpLoadSysClick()
+{
+    platform::WaitCursor cursor;
+    bbtUpLoad->setEnabled(false);
+    bbtExit->setEnabled(false);
+    bbtAbort->setEnabled(true);
+    const int total = lbxDir->count();
+    pgbCopy->setMaximum(total);
+    pgbCopy->setValue(0);
+    int copied = 0;
+
+    QString folder = UploadFolder;
+    while (folder.size() > 1 && folder.endsWith(LocalPathDelim))
+        folder.chop(1);
+    const QString name = FileNamePart(folder);
+    // Nothing is stored unless the new set's own folder below BIN is the current one.
+    const bool inFolder = IsSafeFileName(name) && DataModFtp->FtpChangeDir(QStringLiteral("BIN")) &&
+                          DataModFtp->FtpMakeDir(name) && DataModFtp->FtpChangeDir(name);
+    for (int i = 0; inFolder && i < lbxDir->count(); ++i) {
+        QListWidgetItem* item = lbxDir->item(i);
+        const QString path = item->text();
+        const QFileInfo info(path);
+        if (!info.isFile())
+            continue;
+        if (DataModFtp->FtpStore(info.fileName(), path)) {
+            item->setText(path + QStringLiteral(" - ") + TxtCopied);
+            pgbCopy->setValue(++copied);
+        }
+    }
+    lblLoadFile->setText(copied != total ? QString::number(total - copied) + QLatin1Char(' ') + TxtFilesNotTransferred
+                                         : TxtTransferDone);
+    if (!inFolder)
+        platform::ShowMessage(MsgFtpError + QStringLiteral("BIN\\") + name);
+    bbtAbort->setEnabled(false);
+    bbtExit->setEnabled(true);
+}
+
+void TfrmFtpTransfer::DownloadDeviceLogs(const QString& LogName, const QString& StationFolder)
+{
+    const QString address = CurrentStation.IPAddress;
+    if (!DataModFtp->FtpConnect(address, DefaultLogin, DefaultLogin))
+        return;
+    platform::WaitCursor cursor;
+    const QString dataDir = ProgramState().DataDirectory();
+    const QString logFolder = JoinLocalPath({dataDir, StationFolder, QStringLiteral("Log")});
+    // A retry starts a new connection in the log-in folder: back into LOG first.
+    auto reconnect = [&] {
+        DataModFtp->FtpLogout(true);
+        return DataModFtp->FtpConnect(address, DefaultLogin, DefaultLogin) &&
+               DataModFtp->FtpChangeDir(QStringLiteral("LOG"));
+    };
+    // Names from the device become local names only when they are plain names.
+    auto target = [&](const QString& remoteName) {
+        const QString path = JoinLocalPath({logFolder, remoteName});
+        return IsSafeFileName(remoteName) && IsInsideDir(dataDir, path) ? path : QString();
+    };
+
+    DataModFtp->FtpChangeDir(QStringLiteral("LOG"));
+    const QString current = target(LogName);
+    bool haveCurrent = !current.isEmpty() && DataModFtp->FtpRetrieve(LogName, current);
+    if (!haveCurrent && !current.isEmpty() && AskRetry()) {
+        reconnect();
+        haveCurrent = DataModFtp->FtpRetrieve(LogName, current);
+    }
+
+    if (haveCurrent) {
+        lbxDir->clear();
+        QStringList names;
+        DataModFtp->FtpListDir(names, QStringLiteral("OLD\\*.*"));
+        for (const QString& n : names)
+            lbxDir->addItem(QStringLiteral("OLD\\") + n);
+        pgbCopy->setMaximum(lbxDir->count());
+        pgbCopy->setValue(0);
+        for (int i = 0; i < lbxDir->count();) {
+            QListWidgetItem* item = lbxDir->item(i);
+            const QString entry = item->text();
+            const QString local = target(entry.mid(4));
+            lblLoadFile->setText(entry);
+            if (local.isEmpty()) {
+                ++i;  // refused: nothing of it is written
+                continue;
+            }
+            if (DataModFtp->FtpRetrieve(entry, local)) {
+                item->setText(entry.leftJustified(LogNameWidth, QLatin1Char(' ')) + QStringLiteral(" - ") + TxtCopied);
+                pgbCopy->setValue(pgbCopy->value() + 1);
+                ++i;
+                continue;
+            }
+            if (!AskRetry())
+                break;
+            reconnect();  // a failed log-in fails the same entry again, and asks again
+        }
+    }
+    DataModFtp->FtpLogout(false);
+}

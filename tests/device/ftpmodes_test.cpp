@@ -1,0 +1,202 @@
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include "app/appstate.h"
+#include "app/data/dbbnames.h"
+#include "app/windows/stationwindows.h"
+#include "app/windows/tfrmdirselect.h"
+#include "app/windows/tfrmstatname.h"
+#include "device/tdatamodudp.h"
+#include "device/tfrmconnect.h"
+#include "ftpfixture.h"
+#include "peers/udpresponder.h"
+#include "platform/tstringgrid.h"
+
+namespace {
+
+QStringList stationRow(const QString& region, const QString& number, const QString& name, const QString& ip)
+{
+    QStringList row = TfrmStation::DefaultRow();
+    row[0] = region;
+    row[1] = number;
+    row[2] = name;
+    row[3] = ip;
+    return row;
+}
+
+// The identification, upload and log modes against the simulated device: FTP and the search
+// responder on 127.0.0.1, the station list of the program behind the program state.
+class FtpModes : public FtpFixture {
+protected:
+    void SetUp() override
+    {
+        FtpFixture::SetUp();
+        frmStation = stations.get();
+        frmDirSelect = dirSelect.get();
+        frmStatName = statName.get();
+        frmConnect = &conn;
+        DataModUDP = &udp;
+        RegisterProgramState();
+        TStringGrid* list = stations->stgList;
+        list->SetRowCount(3);
+        list->SetRowTexts(1, stationRow("001", "005", "Hafen", "10.0.0.1"));
+        list->SetRowTexts(2, stationRow("002", "007", "Markt", "10.0.0.2"));
+        stations->ActiveRow = 2;
+        ASSERT_TRUE(stations->ReadStationRow(CurrentStation));
+        CurrentStation.InitialDir = dataDir;
+        CurrentStation.IPAddress = QStringLiteral("127.0.0.1");
+        udp.LocalUdpPort = 0;
+    }
+    void TearDown() override
+    {
+        UnregisterProgramState();
+        frmConnect = nullptr;
+        DataModUDP = nullptr;
+        frmStation = nullptr;
+        frmDirSelect = nullptr;
+        frmStatName = nullptr;
+        FtpFixture::TearDown();
+    }
+
+    void startUdp(const QString& fault)
+    {
+        responder = std::make_unique<peers::UdpResponder>(QStringList{"10001,127.0.0.1,001,005," + fault});
+        ASSERT_TRUE(responder->ok());
+        udp.DevicePort = responder->Port();
+    }
+    QStringList row(int r) const { return stations->stgList->RowTexts(r).mid(0, 11); }
+
+    std::unique_ptr<TfrmStation> stations = std::make_unique<TfrmStation>();
+    std::unique_ptr<TfrmDirSelect> dirSelect = std::make_unique<TfrmDirSelect>();
+    std::unique_ptr<TfrmStatName> statName = std::make_unique<TfrmStatName>();
+    TfrmConnect conn;
+    TDataModUDP udp;
+    std::unique_ptr<peers::UdpResponder> responder;
+};
+
+}  // namespace
+
+TEST_F(FtpModes, IdentificationTakesTheDevicesStationOrAsks)
+{
+    struct Case {
+        const char* fault;  // of the search responder
+        std::vector<int> answers;
+        int chooseRow;  // row picked by hand in the station list, 0 none shown
+        int region, station;
+        int activeRow;  // the row that takes the address and login
+    } cases[] = {
+        {"none", {}, 0, 1, 5, 1},
+        {"silent", {platform::mrNo}, 0, 0, 0, 2},
+        {"wrongid", {platform::mrYes}, 2, 2, 7, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        startUdp(c.fault);
+        startDevice();
+        stations->ActiveRow = 2;
+        ASSERT_TRUE(stations->ReadStationRow(CurrentStation));
+        platform::DialogScript::clearShown();
+        for (int a : c.answers)
+            platform::DialogScript::answer(a);
+        if (c.chooseRow)
+            whenShown(stations.get(), [&] {
+                stations->ActiveRow = c.chooseRow;
+                stations->done(1);
+            });
+        frmFtpTransfer->show();
+        frmFtpTransfer->SetIpAddressEdits(QStringLiteral("127.0.0.1"));
+        frmFtpTransfer->edUser->setText(QStringLiteral("KQV"));
+        frmFtpTransfer->edPassw->setText(QStringLiteral("kqv"));
+        frmFtpTransfer->bbtConnectClick();
+
+        EXPECT_EQ(frmFtpTransfer->TransferResult, 1);
+        EXPECT_TRUE(DataModFtp->LoggedIn());  // kept for the online mode
+        EXPECT_EQ(CurrentStation.RegionNumber, c.region);
+        EXPECT_EQ(CurrentStation.StationNumber, c.station);
+        EXPECT_EQ(CurrentStation.IPAddress, "127.0.0.1");
+        EXPECT_EQ(stations->ActiveRow, c.activeRow);
+        EXPECT_EQ(stations->stgList->Cells(3, c.activeRow), "127.0.0.1");
+        EXPECT_EQ(stations->stgList->Cells(9, c.activeRow), "KQV");
+        EXPECT_EQ(shownTexts(), c.answers.empty() ? QStringList() : QStringList{MsgRegionStationUnknown});
+        DataModFtp->FtpLogout(true);
+        stations->stgList->SetRowTexts(1, stationRow("001", "005", "Hafen", "10.0.0.1"));
+        stations->stgList->SetRowTexts(2, stationRow("002", "007", "Markt", "10.0.0.2"));
+    }
+}
+
+TEST_F(FtpModes, UploadStoresEveryFileOfTheFolderBelowBinOrStops)
+{
+    QTemporaryDir sets;
+    const QString set = sets.path() + QStringLiteral("/update42");
+    const QByteArray image(70000, 'b');
+    dbbtest::WriteFile(set, QStringLiteral("qwl.bin"), image);
+    dbbtest::WriteFile(set, QStringLiteral("conf.txt"), QByteArray("x=1\n"));
+    QDir().mkpath(set + QStringLiteral("/sub"));  // no file: counted as not transferred
+
+    struct {
+        const char* name;
+        bool blocked;  // a file in BIN has the new folder's name
+    } cases[] = {{"stored", false}, {"cannot change into the folder", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(device.path()).removeRecursively();
+        QDir().mkpath(device.path() + QStringLiteral("/BIN"));
+        if (c.blocked)
+            dbbtest::WriteFile(device.path(), QStringLiteral("BIN/update42"), QByteArray("file"));
+        startDevice();
+        platform::DialogScript::clearShown();
+        whenShown(dirSelect.get(), [&] {
+            dirSelect->SelectFolder(set);
+            dirSelect->bbtOk->click();
+        });
+        frmFtpTransfer->SysUpdateMode = true;
+        frmFtpTransfer->show();
+        frmFtpTransfer->UploadConnectClick();
+        ASSERT_EQ(frmFtpTransfer->lbxDir->count(), 3);
+        ASSERT_TRUE(frmFtpTransfer->bbtUpLoad->isEnabled());
+        frmFtpTransfer->bbtUpLoadSysClick();
+
+        if (c.blocked) {
+            EXPECT_EQ(filesBelow(device.path()), QStringList{"BIN/update42"});
+            EXPECT_FALSE(shownTexts().isEmpty());
+            EXPECT_EQ(frmFtpTransfer->lblLoadFile->text(), "3 " + TxtFilesNotTransferred);
+        } else {
+            EXPECT_EQ(filesBelow(device.path()), QStringList({"BIN/update42/conf.txt", "BIN/update42/qwl.bin"}));
+            EXPECT_EQ(bytesOf(device.path() + "/BIN/update42/qwl.bin"), image);
+            EXPECT_EQ(frmFtpTransfer->lbxDir->item(1)->text(), set + "/qwl.bin - " + TxtCopied);
+            EXPECT_EQ(frmFtpTransfer->lblLoadFile->text(), "1 " + TxtFilesNotTransferred);
+        }
+        EXPECT_TRUE(frmFtpTransfer->bbtExit->isEnabled());
+        frmFtpTransfer->hide();
+        DataModFtp->FtpLogout(true);
+    }
+}
+
+TEST_F(FtpModes, LogsLandInTheStationsLogFolderOnlyWithRetry)
+{
+    dbbtest::WriteFile(device.path(), QStringLiteral("LOG/current.log"), QByteArray("now\n"));
+    dbbtest::WriteFile(device.path(), QStringLiteral("LOG/OLD/a.log"), QByteArray("a\n"));
+    dbbtest::WriteFile(device.path(), QStringLiteral("LOG/OLD/20230101-000000-old.log"), QByteArray("long\n"));
+    startDevice();
+    ASSERT_TRUE(peer->command(QStringLiteral("extra /LOG/OLD ../x.log")));
+    ASSERT_TRUE(peer->command(QStringLiteral("fail current.log 550 1")));
+    platform::DialogScript::answer(platform::mrRetry);
+
+    frmFtpTransfer->DownloadDeviceLogs(QStringLiteral("current.log"), StationDir(1, 5));
+
+    EXPECT_EQ(shownTexts(), QStringList{MsgTransferRetry});
+    EXPECT_EQ(filesBelow(outer.path()), QStringList({"data/Reg001/Stat005/Log/20230101-000000-old.log",
+                                                     "data/Reg001/Stat005/Log/a.log",
+                                                     "data/Reg001/Stat005/Log/current.log"}));
+    EXPECT_EQ(bytesOf(dataDir + "/Reg001/Stat005/Log/current.log"), "now\n");
+    QStringList entries;
+    for (int i = 0; i < frmFtpTransfer->lbxDir->count(); ++i)
+        entries << frmFtpTransfer->lbxDir->item(i)->text();
+    EXPECT_TRUE(entries.contains("OLD\\a.log              - " + TxtCopied)) << entries.join('|').toStdString();
+    EXPECT_TRUE(entries.contains("OLD\\20230101-000000-old.log - " + TxtCopied));
+    EXPECT_TRUE(entries.contains("OLD\\../x.log")) << entries.join("|").toStdString();
+    EXPECT_FALSE(DataModFtp->LoggedIn());
+}
