@@ -67,6 +67,20 @@ QString TDeviceCalendarSource::MonthDir(uint32_t utc)
     return QString::asprintf("DBB\\%04d\\%02d", f.Year, f.Month + 1);
 }
 
+bool TDeviceCalendarSource::DirExists(const QString& dir)
+{
+    const QString year = dir.section(u'\\', 0, -2);
+    auto it = m_yearListings.find(year);
+    if (it == m_yearListings.end()) {
+        QStringList names;
+        m_listDir(names, QStringLiteral("DATA\\") + year + QStringLiteral("\\*"));
+        for (QString& n : names)
+            n = FileNamePart(n);
+        it = m_yearListings.emplace(year, names).first;
+    }
+    return it->second.contains(dir.section(u'\\', -1), Qt::CaseInsensitive);
+}
+
 bool TDeviceCalendarSource::ChangeDir(const QString& dir)
 {
     m_changeDir(QStringLiteral("\\"));

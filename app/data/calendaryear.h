@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <set>
 
 #include "app/data/tdatetime.h"
@@ -58,12 +59,15 @@ public:
     bool HexNames() const override { return true; }
     QStringList YearFolders() override;
     QString MonthDir(uint32_t utc) override;
-    bool DirExists(const QString&) override { return true; }
+    // Looked up in a listing of the year folder: changing into a missing folder would leave
+    // the command layer's failure code set and fail every later change.
+    bool DirExists(const QString& dir) override;
     bool ChangeDir(const QString& dir) override;
     int ListFiles(QStringList& list, const QString& mask) override;
     void Finish() override;
 
 private:
+    std::map<QString, QStringList> m_yearListings;
     ChangeDirFunction m_changeDir;
     ListDirFunction m_listDir;
 };

@@ -16,6 +16,7 @@
 #include "app/data/stationsettings.h"
 #include "app/mainformhvtk.h"
 #include "app/texts/sprachen.h"
+#include "device/tdatamodftp.h"
 #include "platform/exceptionguard.h"
 #include "platform/waitcursor.h"
 
@@ -30,6 +31,18 @@ TfrmStatistik::SourceFactory& OnlineSource()
 {
     static TfrmStatistik::SourceFactory factory;
     return factory;
+}
+
+// The device's tree: the registered source, else the FTP command layer's connection.
+std::unique_ptr<TCalendarSource> DeviceSource()
+{
+    if (OnlineSource())
+        return OnlineSource()();
+    if (!DataModFtp)
+        return nullptr;
+    return std::make_unique<TDeviceCalendarSource>(
+        [](const QString& dir) { return DataModFtp && DataModFtp->FtpChangeDir(dir); },
+        [](QStringList& list, const QString& mask) { return DataModFtp ? DataModFtp->FtpListDir(list, mask) : 0; });
 }
 
 bool MainWindowOnline()
@@ -165,8 +178,8 @@ void TfrmStatistik::FormShow()
                                                                  : CurrentStation.StationName);
     lblLoading->clear();
     const TStationSettings& st = CurrentStation;
-    const bool online = (IsOnline ? IsOnline() : MainWindowOnline()) && OnlineSource();
-    m_source = online ? OnlineSource()() : nullptr;
+    m_source = (IsOnline ? IsOnline() : MainWindowOnline()) ? DeviceSource() : nullptr;
+    const bool online = m_source != nullptr;
     if (!m_source)
         m_source = std::make_unique<TLocalCalendarSource>(st.InitialDir, st.RegionNumber, st.StationNumber);
     QStringList years;

@@ -34,16 +34,15 @@ protected:
 // Availability calendar of the current station: one page per year folder, each a grid of
 // 12 months by 31 days coloured by how many of the day's hour files exist. A page is drawn
 // when first shown; a click on a day closes the window with OK and that date in
-// SelectedDate. Works on the local tree, or in online mode on the device (see
-// SetOnlineSource).
+// SelectedDate. Works on the local tree, or in online mode on the device.
 class TfrmStatistik : public QDialog {
     Q_OBJECT
 public:
     explicit TfrmStatistik(QWidget* owner = nullptr);
     ~TfrmStatistik() override;
 
-    // Makes the device's file tree for online mode; unset, the calendar always shows the
-    // local tree.
+    // Makes the device's file tree for online mode; unset, the FTP command layer's
+    // connection (DataModFtp) is listed.
     using SourceFactory = std::function<std::unique_ptr<TCalendarSource>()>;
     static void SetOnlineSource(SourceFactory factory);
     // Read at each showing; by default the main window's online mode.
