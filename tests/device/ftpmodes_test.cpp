@@ -200,3 +200,16 @@ TEST_F(FtpModes, LogsLandInTheStationsLogFolderOnlyWithRetry)
     EXPECT_TRUE(entries.contains("OLD\\../x.log")) << entries.join("|").toStdString();
     EXPECT_FALSE(DataModFtp->LoggedIn());
 }
+
+TEST_F(FtpModes, CancelledFolderChoiceStillConnectsAndOffersOnlyConnect)
+{
+    startDevice();
+    whenShown(dirSelect.get(), [&] { dirSelect->done(2); });
+    frmFtpTransfer->SysUpdateMode = true;
+    frmFtpTransfer->show();
+    frmFtpTransfer->UploadConnectClick();
+    EXPECT_TRUE(DataModFtp->LoggedIn());
+    EXPECT_EQ(frmFtpTransfer->lbxDir->count(), 0);
+    EXPECT_TRUE(frmFtpTransfer->bbtConnect->isEnabled());
+    EXPECT_FALSE(frmFtpTransfer->bbtUpLoad->isEnabled());
+}
