@@ -22,6 +22,7 @@
 #include "app/windows/tfrminfo.h"
 #include "app/windows/tfrmlogview.h"
 #include "app/windows/tfrmstation.h"
+#include "app/windows/tfrmstatistik.h"
 #include "app/windows/tstringgrid.h"
 #include "device/tdatamodftp.h"
 #include "device/tfrmconnect.h"
@@ -166,7 +167,15 @@ void TMainFormHvtk::mnuRSConfigClick()
 
 void TMainFormHvtk::mnuSysUpdateClick()
 {
-    // The system upload comes with the FTP transfer window's upload mode.
+    const QString dataDir = CurrentStation.InitialDir;
+    if (OnlineMode) {
+        GoOffline();
+        ReloadDay();
+    }
+    frmFtpTransfer->SysUpdateMode = true;
+    frmFtpTransfer->exec();
+    // The upload's folder choice may have changed it.
+    CurrentStation.InitialDir = dataDir;
 }
 
 void TMainFormHvtk::mnuLogViewClick()
@@ -220,8 +229,19 @@ void TMainFormHvtk::rdgOnlineClick()
     if (rdgOnline->ItemIndex() == 1) {
         if (OnlineMode)
             return;
-        // Going online identifies the device through the FTP transfer window.
-        rdgOnline->SetItemIndex(0);
+        // No mode byte set: the transfer window identifies the device and stays logged in.
+        if (frmFtpTransfer->exec() == 1) {
+            OnlineMode = true;
+            lblDevice->setText(TxtConnectedTo + CurrentStation.StationName + QStringLiteral(" (") +
+                               CurrentStation.IPAddress + QStringLiteral(")"));
+            FillStationCombo();
+            RemoteFileList->Clear();
+            ZoomLevel = 0;
+            SetZoomButtons(0);
+            ReloadDay();
+        } else {
+            rdgOnline->SetItemIndex(0);
+        }
         DatePicker->setFocus();
         return;
     }
@@ -252,7 +272,16 @@ void TMainFormHvtk::cbxStationsSelect()
 
 void TMainFormHvtk::spbStatistikClick()
 {
-    // The availability calendar comes with its window.
+    if (frmStatistik->exec() != 1)
+        return;
+    DisplayedDate = frmStatistik->SelectedDate;
+    int y, m, d;
+    DecodeDate(DisplayedDate, y, m, d);
+    const QDate shown = DatePicker->date();
+    if (y != shown.year() || m != shown.month())
+        RemoteFileList->Clear();  // the device's names are listed per month
+    SetDatePicker();
+    ReloadDay();
 }
 
 void TMainFormHvtk::mnuComVerbindenClick()

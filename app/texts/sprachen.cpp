@@ -43,6 +43,7 @@ bool SetLanguage(int language)
     ApplyTextsTimezone(language);
     ApplyTextsStation(language);
     ApplyTextsStatEdit(language);
+    ApplyTextsStatistik(language);
     ApplyTextsImport(language);
     ApplyTextsSelSprache(language);
     return true;

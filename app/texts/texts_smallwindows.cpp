@@ -7,6 +7,7 @@
 #include "app/windows/tfrmdirselect.h"
 #include "app/windows/tfrmexceltransfer.h"
 #include "app/windows/tfrmimport.h"
+#include "app/windows/tfrmstatistik.h"
 #include "app/windows/tfrminfo.h"
 #include "app/windows/tfrmstatname.h"
 
@@ -77,4 +78,18 @@ void ApplyTextsImport(int lang)
     f->bbtExit->setText(u(de ? "Beenden" : "Exit"));
     f->bbtImport->setText(u(de ? "Importieren" : "Import"));
     f->bbtDestDir->setText(u(de ? "Station wechseln" : "Select station"));
+}
+
+void ApplyTextsStatistik(int lang)
+{
+    TfrmStatistik* f = frmStatistik;
+    if (!f)
+        return;
+    const bool de = lang == 0;
+    f->setWindowTitle(u(de ? "Verfügbarkeit" : "Availability"));
+    f->bbtOk->setText(u("Ok"));
+    f->lblNoData->setText(u(de ? "Keine Daten zu dieser Station gefunden!" : "No Data found!"));
+    f->lblMoveTo->setText(u(de ? "Zum Auswählen Tag anklicken" : "Click day to select"));
+    f->lblComplete->setText(u(de ? "Messdaten vorhanden" : "Data available"));
+    f->lblPartial->setText(u(de ? "Messdaten teilweise vorhanden" : "Data partially available"));
 }

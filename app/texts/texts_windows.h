@@ -19,3 +19,4 @@ void ApplyTextsStatName(int lang);
 void ApplyTextsInfo(int lang);
 void ApplyTextsExcelTransfer(int lang);
 void ApplyTextsImport(int lang);
+void ApplyTextsStatistik(int lang);

@@ -276,6 +276,11 @@ void TfrmExcelTransfer::bbtQuitClick()
     done(2);
 }
 
+void TfrmExcelTransfer::done(int)
+{
+    QDialog::done(2);
+}
+
 void TfrmExcelTransfer::dtpCloseUp()
 {
     FillFileList();

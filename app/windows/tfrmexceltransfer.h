@@ -61,6 +61,9 @@ public:
     QFrame* Bevel2 = nullptr;
     QFileDialog* SaveDialog = nullptr;
 
+    // Every way of closing gives 2.
+    void done(int r) override;
+
 protected:
     void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -192,5 +192,5 @@ void TfrmImport::bbtExitClick()
 void TfrmImport::done(int r)
 {
     CloseOnPaint = 0;
-    QDialog::done(r);
+    QDialog::done(r == 1 ? 1 : 2);
 }

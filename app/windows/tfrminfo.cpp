@@ -105,3 +105,8 @@ bool TfrmInfo::eventFilter(QObject* watched, QEvent* event)
         platform::Guarded([this] { lblWebServerMouseDown(); });
     return QDialog::eventFilter(watched, event);
 }
+
+void TfrmInfo::done(int r)
+{
+    QDialog::done(r == 1 ? 1 : 2);
+}

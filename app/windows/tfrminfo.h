@@ -24,6 +24,8 @@ public:
     QLabel* lblVersion = nullptr;
     QLabel* lblWebServer = nullptr;
 
+    void done(int r) override;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };

@@ -71,6 +71,12 @@ TEST_F(CsvExport, ListsTheDayAndWritesThreeFilesFromTheLocalTree)
         QStringLiteral("Reg001/Stat005/2007/11/20071122-230000-005.dbb ( ")));
     EXPECT_TRUE(w->lbxFiles->item(0)->text().endsWith(QStringLiteral(" 00:00:00 )")));
     EXPECT_TRUE(w->bbtConvert->isEnabled());
+    if (qEnvironmentVariableIsSet("QWL_SCREENSHOTS")) {
+        for (int lang : {0, 1}) {
+            SetLanguage(lang);
+            w->grab().save(qEnvironmentVariable("QWL_SCREENSHOTS") + QStringLiteral("/export_%1.png").arg(lang));
+        }
+    }
 
     QDir().mkpath(tmp.filePath("out"));
     ASSERT_TRUE(w->Convert(tmp.filePath("out/QWL.csv")));

@@ -1,0 +1,89 @@
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <vector>
+
+#include "app/data/calendaryear.h"
+#include "app/data/daycsv.h"
+#include "app/data/dbbimport.h"
+#include "app/data/stationsettings.h"
+#include "bench.h"
+#include "peers/dbbwriter.h"
+
+namespace {
+
+// The CSV export of one full day (three files) against writing the same bytes at once.
+void CsvExport()
+{
+    QTemporaryDir dir;
+    std::vector<uint16_t> day(3 * daycsv::SamplesPerPart);
+    for (size_t i = 0; i < day.size(); ++i)
+        day[i] = uint16_t(0x3C00 + (i * 37 % 0x3000));
+    const TCsvStation station{QStringLiteral("Musterstadt"), 1, 5, -3600};
+    const TDateTime date = EncodeDate(2007, 11, 23);
+    const QString prefix = dir.filePath("QWL.csv");
+    const double exportUs = bench::MedianMicros(15, [&] { WriteDayCsvFiles(prefix, date, day.data(), station); });
+    QByteArray bytes;
+    for (int part = 0; part < daycsv::Parts; ++part) {
+        QFile f(DayCsvPath(prefix, date, part));
+        if (f.open(QIODevice::ReadOnly))
+            bytes += f.readAll();
+    }
+    const double writeUs = bench::MedianMicros(15, [&] {
+        QFile f(dir.filePath("plain.csv"));
+        if (f.open(QIODevice::WriteOnly))
+            f.write(bytes);
+    });
+    bench::Figure("csv_export_day_ms", exportUs / 1000.0, "ms");
+    bench::Figure("csv_export_vs_write", writeUs > 0 ? exportUs / writeUs : 0.0, "x");
+}
+
+// A year of hourly files (8760) counted and painted as the calendar does.
+void CalendarYear()
+{
+    QTemporaryDir dir;
+    const TStationSettings saved = CurrentStation;
+    CurrentStation.ZoneBias = -3600;
+    CurrentStation.Daylight = true;
+    dbbtest::HourFile f;
+    f.minutes = 1;
+    for (int h = 0; h < 8760; ++h) {
+        f.utcStart = dbbtest::UtcSeconds(2007, 1, 1) + 3600 * h;
+        dbbtest::WriteLocalHour(dir.path(), f);
+    }
+    QImage image(730, 274, QImage::Format_RGB32);
+    const double us = bench::MedianMicros(5, [&] {
+        TLocalCalendarSource source(dir.path(), 1, 5);
+        ScanCalendarYear(source, 2007, 5, nullptr, [&](int m, int d, int n) {
+            QPainter p(&image);
+            p.fillRect(CalendarCellLeft(d), CalendarCellTop(m), 18, 18, QColor::fromRgb(CalendarCellColour(n)));
+            return true;
+        });
+    });
+    bench::Figure("calendar_year_local_ms", us / 1000.0, "ms");
+    CurrentStation = saved;
+}
+
+// 1000 hour files scanned and copied into a data tree.
+void Import()
+{
+    QTemporaryDir dir;
+    dbbtest::HourFile f;
+    for (int h = 0; h < 1000; ++h) {
+        f.utcStart = dbbtest::UtcSeconds(2007, 1, 1) + 3600 * h;
+        dbbtest::WriteFile(dir.filePath("src"), QStringLiteral("%1/%2.dbb").arg(h / 100).arg(h), dbbtest::HourFileBytes(f));
+    }
+    const double us = bench::MedianMicros(3, [&] {
+        for (const QString& e : ScanDbbFiles(dir.filePath("src")))
+            ImportDbbFile(dir.filePath("src") + e, dir.filePath("data"));
+    });
+    bench::Figure("import_1000_files_ms", us / 1000.0, "ms");
+}
+
+}  // namespace
+
+QWL_BENCH(CsvExport);
+QWL_BENCH(CalendarYear);
+QWL_BENCH(Import);
