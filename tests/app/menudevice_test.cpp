@@ -52,6 +52,26 @@ protected:
         peer.reset();
         AppFixture::TearDown();
     }
+    // "from device": the transfer window identifies the device. No search responder runs
+    // here, so the region and station come from the station list, which is closed at once.
+    void goOnline()
+    {
+        platform::DialogScript::answer(platform::mrYes);
+        driveModals([](QWidget* w) {
+            if (w != frmFtpTransfer)
+                return;
+            // The station list runs its own loop inside the button's handler.
+            QTimer closer;
+            QObject::connect(&closer, &QTimer::timeout, [] {
+                if (frmStation->isVisible())
+                    frmStation->close();
+            });
+            closer.start(20);
+            frmFtpTransfer->bbtConnect->click();
+        });
+        MainFormHvtk->rdgOnline->SetItemIndex(1);
+        stopDriving();
+    }
     QTemporaryDir deviceRoot;
     std::unique_ptr<FtpDevicePeer> peer;
 };
@@ -80,22 +100,7 @@ namespace {
 
 TEST_F(MenuDevice, OnlineShowsTodayFromTheDeviceAndTheStationListGoesOffline)
 {
-    // No search responder here: the region and station come from the station list.
-    platform::DialogScript::answer(platform::mrYes);
-    driveModals([](QWidget* w) {
-        if (w != frmFtpTransfer)
-            return;
-        // The station list runs its own loop inside the button's handler.
-        QTimer closer;
-        QObject::connect(&closer, &QTimer::timeout, [] {
-            if (frmStation->isVisible())
-                frmStation->close();
-        });
-        closer.start(20);
-        frmFtpTransfer->bbtConnect->click();
-    });
-    MainFormHvtk->rdgOnline->SetItemIndex(1);
-    stopDriving();
+    goOnline();
     ASSERT_TRUE(MainFormHvtk->OnlineMode);
     EXPECT_EQ(MainFormHvtk->lblDevice->text(), TxtConnectedTo + "Hafen (127.0.0.1)");
     EXPECT_TRUE(MainFormHvtk->DayHasData);
@@ -153,20 +158,7 @@ TEST_F(MenuDevice, LogViewFetchesTheDeviceLogsAndFindsAText)
 
 TEST_F(MenuDevice, ADayStepWhileOnlineFetchesFromTheDevice)
 {
-    platform::DialogScript::answer(platform::mrYes);
-    driveModals([](QWidget* w) {
-        if (w != frmFtpTransfer)
-            return;
-        QTimer closer;
-        QObject::connect(&closer, &QTimer::timeout, [] {
-            if (frmStation->isVisible())
-                frmStation->close();
-        });
-        closer.start(20);
-        frmFtpTransfer->bbtConnect->click();
-    });
-    MainFormHvtk->rdgOnline->SetItemIndex(1);
-    stopDriving();
+    goOnline();
     ASSERT_TRUE(MainFormHvtk->OnlineMode);
     ASSERT_TRUE(MainFormHvtk->DayHasData);
     MainFormHvtk->spbDatumZurckClick();  // yesterday: only its last hour is on the device
