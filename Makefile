@@ -28,12 +28,12 @@ bench: build
 clean:
 	rm -rf $(BUILD)
 
-# The communications tests under ThreadSanitizer, and the communications and data tests
-# under AddressSanitizer+UBSan, each in its own build directory.
+# The communications tests under ThreadSanitizer, and the communications, data and window
+# tests (offscreen) under AddressSanitizer+UBSan, each in its own build directory.
 .PHONY: sanitize
 sanitize: setup
 	@for s in thread address; do \
-	  targets=comms_tests; [ $$s = address ] && targets="comms_tests data_tests"; \
+	  targets=comms_tests; [ $$s = address ] && targets="comms_tests data_tests app_tests"; \
 	  cmake -S . -B build-$$s -G Ninja -DQWL_SANITIZE=$$s -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null && \
 	  cmake --build build-$$s -j $(JOBS) --target $$targets && \
 	  (cd build-$$s && TSAN_OPTIONS=suppressions=$(CURDIR)/tests/tsan.supp ctest -E '_NOT_BUILT$$' -j 4 --output-on-failure --timeout 300) || exit 1; \

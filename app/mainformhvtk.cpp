@@ -60,12 +60,17 @@ TMainFormHvtk::TMainFormHvtk(QWidget* owner) : QMainWindow(owner)
 
     RemoteFileList = std::make_unique<TStringList>();
 
-    new TGraphEvents(this);
+    m_graphEvents = new TGraphEvents(this);
     ConnectMenuCommands();
     FormCreate();
 }
 
-TMainFormHvtk::~TMainFormHvtk() = default;
+TMainFormHvtk::~TMainFormHvtk()
+{
+    // The event router reads this window's members: it goes (with its event filters) while
+    // they still exist, not among the children QWidget deletes after them.
+    delete m_graphEvents;
+}
 
 void TMainFormHvtk::BuildMenu()
 {

@@ -246,6 +246,7 @@ private:
 
     bool m_shown = false;
     bool m_closed = false;
+    QObject* m_graphEvents = nullptr;
     // The data folder of the file, and the stand-in used this run while it is missing: the
     // stand-in is never saved in its place.
     QString m_storedInitialDir;

@@ -166,7 +166,15 @@ void TMainFormHvtk::mnuRSConfigClick()
 
 void TMainFormHvtk::mnuSysUpdateClick()
 {
-    // The system upload comes with the FTP transfer window's upload mode.
+    const QString dataDir = CurrentStation.InitialDir;
+    if (OnlineMode) {
+        GoOffline();
+        ReloadDay();
+    }
+    frmFtpTransfer->SysUpdateMode = true;
+    frmFtpTransfer->exec();
+    // The upload's folder choice may have changed it.
+    CurrentStation.InitialDir = dataDir;
 }
 
 void TMainFormHvtk::mnuLogViewClick()
@@ -220,8 +228,19 @@ void TMainFormHvtk::rdgOnlineClick()
     if (rdgOnline->ItemIndex() == 1) {
         if (OnlineMode)
             return;
-        // Going online identifies the device through the FTP transfer window.
-        rdgOnline->SetItemIndex(0);
+        // No mode byte set: the transfer window identifies the device and stays logged in.
+        if (frmFtpTransfer->exec() == 1) {
+            OnlineMode = true;
+            lblDevice->setText(TxtConnectedTo + CurrentStation.StationName + QStringLiteral(" (") +
+                               CurrentStation.IPAddress + QStringLiteral(")"));
+            FillStationCombo();
+            RemoteFileList->Clear();
+            ZoomLevel = 0;
+            SetZoomButtons(0);
+            ReloadDay();
+        } else {
+            rdgOnline->SetItemIndex(0);
+        }
         DatePicker->setFocus();
         return;
     }

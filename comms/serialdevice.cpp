@@ -399,6 +399,7 @@ int SerialDevice::GetErrors(uint32_t& errors, TComStat& stat)
     if (fd_ < 0)
         return ecNotOpen;
     serial_icounter_struct c{};
+    std::lock_guard<std::mutex> lock(errorLock_);
     if (readCounts(c)) {
         if (c.buf_overrun != errorCounts_.buf_overrun) errors |= CE_RXOVER;
         if (c.overrun != errorCounts_.overrun) errors |= CE_OVERRUN;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <linux/serial.h>
+#include <mutex>
 #include <string>
 
 // Escape functions of the line (set/clear XOFF state, RTS, DTR, break).
@@ -92,6 +93,7 @@ private:
     bool countIoctls_ = false;
     int lastEventLines_ = 0;
     serial_icounter_struct eventCounts_{};
-    serial_icounter_struct errorCounts_{};
+    std::mutex errorLock_;  // GetErrors runs on the dispatch thread and on output paths
+    serial_icounter_struct errorCounts_{};  // errorLock_
     bool hungUp_ = false;
 };

@@ -271,7 +271,8 @@ int TApdBaseDispatcher::PutBlock(const char* Buf, int Len)
     {
         std::lock_guard<std::recursive_mutex> lock(OutLock);
         TComStat stat;
-        GetComError(stat);
+        // Errors read here are the line's too: they must reach the line-status checks.
+        LastError.fetch_or(uint32_t(GetComError(stat)) & 31u);
         ComStatus = stat;
         const int free = OutQue - int(stat.cbOutQue);
         if (Len > free)
@@ -279,7 +280,7 @@ int TApdBaseDispatcher::PutBlock(const char* Buf, int Len)
         // RS-485 turnaround by the UART register does not exist here; the device layer's
         // RTS handling serves (see the serial layer).
         if (WriteCom(Buf, Len) < 1) {
-            GetComError(stat);
+            LastError.fetch_or(uint32_t(GetComError(stat)) & 31u);
             ComStatus = stat;
             return ecPutBlockFail;
         }
@@ -296,7 +297,7 @@ int TApdBaseDispatcher::PutBlock(const char* Buf, int Len)
 int TApdBaseDispatcher::OutBuffUsed()
 {
     TComStat stat;
-    GetComError(stat);
+    LastError.fetch_or(uint32_t(GetComError(stat)) & 31u);
     std::lock_guard<std::recursive_mutex> lock(OutLock);
     ComStatus = stat;
     return int(stat.cbOutQue);

@@ -291,7 +291,10 @@ int TApdWin32Dispatcher::FlushCom(int Queue)
         // Bytes the driver already took are on their way; drop only what it still holds.
         uint32_t errors;
         TComStat st;
-        if (Device.GetErrors(errors, st) == 0 && st.cbOutQue > 0)
+        const bool read = Device.GetErrors(errors, st) == 0;
+        if (read)
+            LastError.fetch_or(errors & 31u);
+        if (read && st.cbOutQue > 0)
             return Device.Purge(PURGE_TXABORT | PURGE_TXCLEAR);
         return 0;
     }

@@ -378,7 +378,9 @@ void TDataModFtp::ApdFtpClientFtpStatus(TFtpStatusCode code, const char* text)
 void TDataModFtp::ApdFtpClientFtpError(int32_t code, const char* text)
 {
     Timer->stop();
-    SetFtpResult(code);
+    // The server's answer to our own abort does not replace the abort's code.
+    if (!(m_userAborted && FtpResult() == frAborted))
+        SetFtpResult(code);
     Log(QStringLiteral("FtpError: %1").arg(code));
     if (m_userAborted || !TransferWindowVisible())
         return;

@@ -23,6 +23,7 @@
 #include "app/mainformhvtk.h"
 #include "app/texts/sprachen.h"
 #include "app/windows/tfrmstation.h"
+#include "device/tfrmftptransfer.h"
 #include "platform/exceptionguard.h"
 
 TfrmLogView* frmLogView = nullptr;
@@ -250,7 +251,19 @@ void TfrmLogView::UpdateStationLabel()
 
 void TfrmLogView::bbtLoadClick()
 {
-    // Fetching the logs anew goes through the FTP transfer window's log mode.
+    frmFtpTransfer->LogDownloadMode = true;
+    if (frmFtpTransfer->exec() != 1)
+        return;
+    // The transfer window may have made another station active.
+    if (frmStation)
+        frmStation->ReadStationRow(CurrentStation);
+    UpdateStationLabel();
+    SetFileListDirectory(QString());  // leave the folder while files are written into it
+    StatusPanel1->setText(TxtTransferring);
+    frmFtpTransfer->DownloadDeviceLogs(QStringLiteral("current.log"),
+                                       StationDir(CurrentStation.RegionNumber, CurrentStation.StationNumber));
+    StatusPanel1->clear();
+    ShowStationLogs();
 }
 
 void TfrmLogView::bbtStationClick()

@@ -80,8 +80,9 @@ void TfrmTimezone::FormShow() { SelectZone(); }
 
 void TfrmTimezone::SelectZone()
 {
-    const int a = std::abs(ZoneBias);
-    const QString s = QString::asprintf("%s%02d:%02d", ZoneBias <= 0 ? "+" : "-", a / 3600,
+    // 64 bits: a bias of INT_MIN from a damaged file has no 32-bit magnitude.
+    const long long a = std::llabs(static_cast<long long>(ZoneBias));
+    const QString s = QString::asprintf("%s%02lld:%02lld", ZoneBias <= 0 ? "+" : "-", a / 3600,
                                         (a / 60) % 60);
     for (int i = 0; i < cobZones->count(); ++i) {
         const QString e = offsetOf(cobZones->itemText(i));

@@ -1,5 +1,6 @@
 // Menu commands that talk to the simulated device's FTP server.
 #include <QDateTime>
+#include <QLabel>
 #include <QPushButton>
 
 #include "app/data/tdatetime.h"
@@ -8,6 +9,7 @@
 #include "device/tfrmftptransfer.h"
 #include "peers/dbbwriter.h"
 #include "peers/ftpdevice.h"
+#include "platform/tradiogroup.h"
 #include "platform/tstringgrid.h"
 #include "startup/appfixture.h"
 
@@ -64,6 +66,51 @@ TEST_F(MenuDevice, DownloadFetchesTheDaysAndTheMainWindowShowsTodaysCurve)
     EXPECT_EQ(MainFormHvtk->ZoomLevel, 0);
     EXPECT_GT(CurrentStation.LastUpdate, Now() - 1.0 / 24);
     EXPECT_EQ(frmStation->stgList->Cells(7, 1).toInt(), int(CurrentStation.LastUpdate));  // whole days
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MenuDevice, OnlineShowsTodayFromTheDeviceAndTheStationListGoesOffline)
+{
+    // No search responder here: the region and station come from the station list.
+    platform::DialogScript::answer(platform::mrYes);
+    driveModals([](QWidget* w) {
+        if (w != frmFtpTransfer)
+            return;
+        // The station list runs its own loop inside the button's handler.
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [] {
+            if (frmStation->isVisible())
+                frmStation->close();
+        });
+        closer.start(20);
+        frmFtpTransfer->bbtConnect->click();
+    });
+    MainFormHvtk->rdgOnline->SetItemIndex(1);
+    stopDriving();
+    ASSERT_TRUE(MainFormHvtk->OnlineMode);
+    EXPECT_EQ(MainFormHvtk->lblDevice->text(), TxtConnectedTo + "Hafen (127.0.0.1)");
+    EXPECT_TRUE(MainFormHvtk->DayHasData);
+    EXPECT_FALSE(QDir(dir.filePath("Reg001")).exists());  // nothing stored, only Temp.dbb used
+
+    driveModals([](QWidget* w) { w->close(); });
+    MainFormHvtk->mnuStationsdatenClick();
+    stopDriving();
+    EXPECT_FALSE(MainFormHvtk->OnlineMode);
+    EXPECT_EQ(MainFormHvtk->rdgOnline->ItemIndex(), 0);
+    EXPECT_FALSE(QFile::exists(dir.filePath("Temp.dbb")));
+    EXPECT_FALSE(MainFormHvtk->DayHasData);  // the local tree holds nothing
+}
+
+TEST_F(MenuDevice, CancellingTheTransferWindowStaysOffline)
+{
+    driveModals([](QWidget* w) { w->close(); });
+    MainFormHvtk->rdgOnline->SetItemIndex(1);
+    stopDriving();
+    EXPECT_FALSE(MainFormHvtk->OnlineMode);
+    EXPECT_EQ(MainFormHvtk->rdgOnline->ItemIndex(), 0);
 }
 
 }  // namespace

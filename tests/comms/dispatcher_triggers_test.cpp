@@ -3,6 +3,7 @@
 #include "fakedispatcher.h"
 #include "notifyrecorder.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -326,3 +327,20 @@ TEST_F(DispatcherTriggers, SaveAndRestoreTriggers)
 }
 
 }  // namespace
+
+// Line errors the device reports to the output path (a write, a look at the output queue)
+// are kept for the line-status checks like those the dispatch thread reads.
+TEST_F(DispatcherTriggers, LineErrorsReadOnTheOutputPathReachLastError)
+{
+    const std::pair<const char*, std::function<void()>> paths[] = {
+        {"PutBlock", [this] { d.PutBlock("x", 1); }},
+        {"OutBuffUsed", [this] { d.OutBuffUsed(); }},
+        {"OutBuffFree", [this] { d.OutBuffFree(); }},
+    };
+    for (const auto& [name, call] : paths) {
+        d.LastError = 0;
+        d.lineErrors = 4 | 2;  // parity and overrun
+        call();
+        EXPECT_EQ(d.LastError.load(), 6u) << name;
+    }
+}

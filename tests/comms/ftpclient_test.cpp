@@ -134,7 +134,7 @@ protected:
     void LogIn()
     {
         ASSERT_TRUE(rec.Call([&] { return client.Login(); }));
-        ASSERT_TRUE(pumpUntil([&] { return client.LoggedIn() || HasFinal(0); }, 10000));
+        ASSERT_TRUE(pumpUntil([&] { return client.LoggedIn() || HasFinal(0); }, 30000));
         ASSERT_TRUE(client.LoggedIn());
         ASSERT_FALSE(rec.firedInCall);
     }
@@ -147,12 +147,12 @@ protected:
     }
     // Runs Op and waits for its final event; the events since Op began.
     template <class F>
-    std::vector<std::string> Run(F&& Op, int SettleMs = 20)
+    std::vector<std::string> Run(F&& Op, int SettleMs = 20, int TimeoutMs = 20000)
     {
         const size_t mark = rec.events.size();
         if (!rec.Call(Op))
             return {"refused"};
-        pumpUntil([&] { return !client.InProgress(); }, 20000);
+        pumpUntil([&] { return !client.InProgress(); }, TimeoutMs);
         pumpFor(SettleMs);  // the posted events, and anything that would follow late
         return rec.Since(mark);
     }
@@ -300,12 +300,15 @@ TEST_F(FtpClientTest, LongListingIsWholeAndBytewiseRepliesAndMultiLineGreeting)
     for (int i = 0; i < 3000; ++i)
         ASSERT_TRUE(WriteFile(root + QStringLiteral("/%1-a-rather-long-file-name.dbb").arg(i, 5, 10, QChar('0')), "x"));
     StartPeer({true, true});
-    client.SetPassiveMode(false);
+    client.SetPassiveMode(true);
     LogIn();
     EXPECT_EQ(rec.events, (Events{"status scOpen", "status scLogin"}));
+    ASSERT_EQ(rec.texts.size(), 2u);
     EXPECT_NE(rec.texts[0].find("continuation line begins with the code"), std::string::npos);
     EXPECT_NE(rec.texts[0].find(" and this one with a blank"), std::string::npos);
-    EXPECT_EQ(Run([&] { return client.ListDir(QString(), false); }), (Events{"status scDataAvail"}));
+    EXPECT_EQ(Run([&] { return client.ListDir(QString(), false); }, 20, 60000), (Events{"status scDataAvail"}))
+        << peer->Commands().join('|').toStdString() << " state " << FtpStateName(client.ProcessState()) << " bytes "
+        << client.BytesTransferred();
     const std::string& text = rec.texts.back();
     EXPECT_GT(text.size(), 64u * 1024);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3000);

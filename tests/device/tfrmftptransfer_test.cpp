@@ -246,6 +246,8 @@ TEST_F(FtpDownload, AbortInTheMiddleOfAFileLeavesNoPartAndTheOldFileWhole)
     EXPECT_EQ(w().lblLoadFile->text(), QStringLiteral("2 ") + TxtFilesNotTransferred);
     EXPECT_FALSE(shownTexts().contains(MsgTransferRetry));
     EXPECT_DOUBLE_EQ(CurrentStation.LastUpdate, Local(2007, 11, 20));
+    pumpFor(100);
+    EXPECT_EQ(DataModFtp->FtpResult(), frAborted);
 }
 
 TEST_F(FtpDownload, AStalledFileTimesOutAndADroppedOneIsRetried)

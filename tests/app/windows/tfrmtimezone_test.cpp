@@ -49,6 +49,9 @@ TEST_F(TimeZone, UnknownBiasKeepsTheSelectionOrGivesNoText)
     EXPECT_EQ(tz->ZoneText(18000), TfrmTimezone::ZoneEntries()[1]);
     EXPECT_EQ(tz->ZoneText(-19800), TfrmTimezone::ZoneEntries()[1]);
     EXPECT_EQ(tz->ZoneBias, -19800);
+    // Biases from a damaged file, up to the ends of the range: no entry, no fault.
+    for (const int32_t bias : {INT32_MIN, INT32_MAX, INT32_MIN + 1})
+        EXPECT_EQ(tz->ZoneText(bias), TfrmTimezone::ZoneEntries()[1]) << bias;
 
     // A language change refills the list with nothing selected.
     SetLanguage(1);
