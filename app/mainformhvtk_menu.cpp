@@ -22,6 +22,7 @@
 #include "app/windows/tfrminfo.h"
 #include "app/windows/tfrmlogview.h"
 #include "app/windows/tfrmstation.h"
+#include "app/windows/tfrmstatistik.h"
 #include "app/windows/tstringgrid.h"
 #include "device/tdatamodftp.h"
 #include "device/tfrmconnect.h"
@@ -271,7 +272,16 @@ void TMainFormHvtk::cbxStationsSelect()
 
 void TMainFormHvtk::spbStatistikClick()
 {
-    // The availability calendar comes with its window.
+    if (frmStatistik->exec() != 1)
+        return;
+    DisplayedDate = frmStatistik->SelectedDate;
+    int y, m, d;
+    DecodeDate(DisplayedDate, y, m, d);
+    const QDate shown = DatePicker->date();
+    if (y != shown.year() || m != shown.month())
+        RemoteFileList->Clear();  // the device's names are listed per month
+    SetDatePicker();
+    ReloadDay();
 }
 
 void TMainFormHvtk::mnuComVerbindenClick()

@@ -1,10 +1,12 @@
 #include <QComboBox>
+#include <QDateEdit>
 #include <QPushButton>
 #include <QLabel>
 #include <QListWidget>
 
 #include "app/texts/tfrmselsprache.h"
 #include "app/windows/tfrmdirselect.h"
+#include "app/windows/tfrmstatistik.h"
 #include "platform/shellopen.h"
 #include "app/windows/tfrmlogview.h"
 #include "app/windows/tstringgrid.h"
@@ -188,6 +190,26 @@ TEST_F(MenuCommands, DataFolderTakenOnOkOnly)
     stopDriving();
     EXPECT_EQ(CurrentStation.InitialDir, other);
     EXPECT_EQ(f->lblDevice->text(), TxtValuesIn + other);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MenuCommands, CalendarChoiceBecomesTheShownDay)
+{
+    f->RemoteFileList->Add("00000000.dbb");
+    driveModals([](QWidget* w) {
+        if (w == frmStatistik) {
+            frmStatistik->SelectedDate = EncodeDate(2007, 11, 20);
+            frmStatistik->done(1);
+        }
+    });
+    f->spbStatistikClick();
+    stopDriving();
+    EXPECT_EQ(f->DisplayedDate, EncodeDate(2007, 11, 20));
+    EXPECT_EQ(f->DatePicker->date(), QDate(2007, 11, 20));
+    EXPECT_EQ(f->RemoteFileList->Count(), 0);  // another month
 }
 
 }  // namespace

@@ -1,12 +1,18 @@
 // Menu commands that talk to the simulated device's FTP server.
 #include <QDateTime>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QTimer>
 #include <QPushButton>
 
 #include "app/data/tdatetime.h"
 #include "comms/tapdftpclient.h"
 #include "device/tdatamodftp.h"
 #include "device/tfrmftptransfer.h"
+#include "app/windows/tfrmlogview.h"
 #include "peers/dbbwriter.h"
 #include "peers/ftpdevice.h"
 #include "platform/tradiogroup.h"
@@ -111,6 +117,64 @@ TEST_F(MenuDevice, CancellingTheTransferWindowStaysOffline)
     stopDriving();
     EXPECT_FALSE(MainFormHvtk->OnlineMode);
     EXPECT_EQ(MainFormHvtk->rdgOnline->ItemIndex(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MenuDevice, LogViewFetchesTheDeviceLogsAndFindsAText)
+{
+    dbbtest::WriteFile(deviceRoot.path(), "LOG/current.log", "boot\r\nntp ok\r\nftp upload failed\r\n");
+    dbbtest::WriteFile(deviceRoot.path(), "LOG/OLD/20071101.log", "old\r\n");
+    driveModals([](QWidget* w) {
+        if (w != frmLogView)
+            return;
+        // The transfer window runs its own loop inside the load button's handler.
+        QTimer connector;
+        QObject::connect(&connector, &QTimer::timeout, [] {
+            if (frmFtpTransfer->isVisible() && frmFtpTransfer->bbtConnect->isEnabled())
+                frmFtpTransfer->bbtConnect->click();
+        });
+        connector.start(20);
+        frmLogView->bbtLoadClick();
+        connector.stop();
+        frmLogView->done(1);
+    });
+    MainFormHvtk->mnuLogViewClick();
+    stopDriving();
+    EXPECT_EQ(frmLogView->redLog->toPlainText(), "boot\nntp ok\nftp upload failed\n");
+    EXPECT_EQ(frmLogView->StatusPanel0->text(), "3 " + TxtLines);
+    EXPECT_EQ(frmLogView->FileListBox->count(), 2);
+    frmLogView->edSearch->setText("FAILED");
+    frmLogView->bbtSearchClick();
+    EXPECT_EQ(frmLogView->redLog->textCursor().selectedText(), "failed");
+}
+
+TEST_F(MenuDevice, ADayStepWhileOnlineFetchesFromTheDevice)
+{
+    platform::DialogScript::answer(platform::mrYes);
+    driveModals([](QWidget* w) {
+        if (w != frmFtpTransfer)
+            return;
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [] {
+            if (frmStation->isVisible())
+                frmStation->close();
+        });
+        closer.start(20);
+        frmFtpTransfer->bbtConnect->click();
+    });
+    MainFormHvtk->rdgOnline->SetItemIndex(1);
+    stopDriving();
+    ASSERT_TRUE(MainFormHvtk->OnlineMode);
+    ASSERT_TRUE(MainFormHvtk->DayHasData);
+    MainFormHvtk->spbDatumZurckClick();  // yesterday: only its last hour is on the device
+    EXPECT_TRUE(MainFormHvtk->OnlineMode);
+    EXPECT_TRUE(MainFormHvtk->DayHasData);
+    MainFormHvtk->spbDatumZurckClick();  // the day before: nothing there, still online
+    EXPECT_TRUE(MainFormHvtk->OnlineMode);
+    EXPECT_FALSE(MainFormHvtk->DayHasData);
 }
 
 }  // namespace
