@@ -33,6 +33,8 @@ inline int SampleSixtyFourths(uint16_t w) { return (w >> 2) & 63; }
 // Energy-equivalent level of n words: 10 log10 of the mean of 10^(L/10) over the valid
 // words; 0.0 when none is valid.
 double CalcLeq(const uint16_t* samples, int n);
+// CalcLeq of each minute of the day, bit for bit.
+void CalcMinuteLevels(const TSampleBuffer& samples, TMinuteLevels& levels);
 // CalcLeq of words first .. first + n - 1 of the buffer, clipped to the buffer.
 double CalcLeqAt(const TSampleBuffer& buffer, int first, int n);
 // The word at index i, 0 outside the buffer.

@@ -11,6 +11,7 @@
 #include "comms/appexceptionhook.h"
 #include "comms/widgets/tcomselectform.h"
 #include "platform/exceptionguard.h"
+#include "platform/firstpaint.h"
 #include "platform/signalclose.h"
 #include "platform/singleinstance.h"
 
@@ -72,6 +73,9 @@ int main(int argc, char** argv)
                 MainFormHvtk->close();
         });
         CreateForms();
+        // For the start-up benchmark only.
+        if (!qEnvironmentVariableIsEmpty("QWLVIEW_REPORT_FIRST_PAINT"))
+            platform::ReportFirstPaint(MainFormHvtk);
         if (!closeRequested)
             MainFormHvtk->show();
         // Closed already while the first showing still waited for a station.

@@ -2,9 +2,16 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
+#include <QVarLengthArray>
 #include <algorithm>
 #include <bit>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/data/datatree.h"
 #include "app/data/dbbfile.h"
@@ -15,6 +22,7 @@
 #include "app/tdayloaderhost.h"
 #include "app/texts/sprachen.h"
 #include "platform/dialogs.h"
+#include "platform/regularfile.h"
 #include "platform/waitcursor.h"
 
 namespace {
@@ -35,6 +43,34 @@ std::unique_ptr<QFile> OpenReadOnly(const QString& path)
     return file;
 }
 
+enum class TProbe { Opened, Absent, Unreadable };
+
+// Misses in one month folder after which its names are read at once: more than a day
+// with a file each hour needs, fewer than an hour without files costs.
+constexpr int ListAfterMisses = 24;
+
+// Nothing by that name, nor its folder: the search goes on.
+TProbe ProbeOfError(int error)
+{
+    return error == ENOENT || error == ENOTDIR ? TProbe::Absent : TProbe::Unreadable;
+}
+
+// One look at a minute's file in its month folder: a regular file is opened; anything
+// else that is there ends the search.
+TProbe ProbeHourFile(int folder, const char* name, std::unique_ptr<QFile>& file)
+{
+    auto opened = std::make_unique<QFile>();
+    switch (platform::OpenRegularFileAt(folder, name, *opened)) {
+    case platform::OpenResult::Opened:
+        file = std::move(opened);
+        return TProbe::Opened;
+    case platform::OpenResult::Missing:
+        return TProbe::Absent;
+    default:
+        return TProbe::Unreadable;
+    }
+}
+
 }  // namespace
 
 QString ProgressText(int percent)
@@ -47,6 +83,18 @@ TDayLoader::TDayLoader(TSampleBuffer& samples, TMinuteLevels& levels, TDayLoader
 {
 }
 
+TDayLoader::~TDayLoader()
+{
+    CloseMonthFolder();
+}
+
+void TDayLoader::CloseMonthFolder()
+{
+    if (m_month.Fd >= 0)
+        ::close(m_month.Fd);
+    m_month = TMonthFolder();
+}
+
 void TDayLoader::ShowProgress(int percent)
 {
     m_host.ShowProgress(percent);
@@ -55,28 +103,126 @@ void TDayLoader::ShowProgress(int percent)
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-std::unique_ptr<QFile> TDayLoader::OpenHourFile(int h, int& m, int mMax, TDateTime date)
+void TDayLoader::UpdateStationFolder()
 {
     const TStationSettings& st = CurrentStation;
-    if (!m_host.OnlineMode()) {
-        // Within one local hour the minutes are plain seconds apart (no zone change).
-        const uint32_t hourStart = LocalToUnix(date, h, 0);
-        for (int k = m; k <= mMax; ++k) {
-            const uint32_t start = hourStart + uint32_t(60 * k);
-            // The folder follows the file's exact UTC start (zones such as +05:45).
-            LocalFilePath = JoinLocalPath({st.InitialDir, StationMonthDirOfUnix(start, st.RegionNumber, st.StationNumber),
-                                           DatedDbbNameOfUnix(start, st.StationNumber)});
-            auto file = OpenReadOnly(LocalFilePath);
-            if (file) {
-                m = k;
-                return file;
-            }
-            // A file that is there but cannot be read ends the search.
-            if (QFileInfo::exists(LocalFilePath))
-                return nullptr;
-        }
-        return nullptr;
+    if (m_folder.Built && m_folder.Region == st.RegionNumber && m_folder.Station == st.StationNumber
+        && m_folder.InitialDir == st.InitialDir)
+        return;
+    m_folder.InitialDir = st.InitialDir;
+    m_folder.Region = st.RegionNumber;
+    m_folder.Station = st.StationNumber;
+    m_folder.Text = JoinLocalPath({st.InitialDir, StationDir(st.RegionNumber, st.StationNumber)});
+    m_folder.Bytes = QFile::encodeName(m_folder.Text);
+    m_folder.Built = true;
+}
+
+void TDayLoader::ListMonthFolder(const char* probeName)
+{
+    m_month.Listed = true;
+    m_month.Present.assign(31 * 1440 / 64 + 1, 0);
+    // Every name a probe of this folder can ask for: "yyyymm" dd "-" hhmm "00-sss.dbb".
+    const size_t length = std::strlen(probeName);
+    constexpr size_t DayAt = 6, DashAt = 8, HourAt = 9, TailAt = 13;
+    if (length <= TailAt) {
+        m_month.Listed = false;
+        return;
     }
+    const int fd = ::dup(m_month.Fd);
+    DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (!dir) {
+        if (fd >= 0)
+            ::close(fd);
+        m_month.Listed = false;
+        return;
+    }
+    const auto twoDigits = [](const char* p) {
+        return p[0] >= '0' && p[0] <= '9' && p[1] >= '0' && p[1] <= '9' ? (p[0] - '0') * 10 + (p[1] - '0') : -1;
+    };
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const char* name = entry->d_name;
+        if (std::strlen(name) != length || std::memcmp(name, probeName, DayAt) != 0 || name[DashAt] != '-'
+            || std::memcmp(name + TailAt, probeName + TailAt, length - TailAt) != 0)
+            continue;
+        const int day = twoDigits(name + DayAt), hour = twoDigits(name + HourAt), minute = twoDigits(name + HourAt + 2);
+        if (day < 1 || day > 31 || hour < 0 || hour > 23 || minute < 0 || minute > 59)
+            continue;
+        const int i = (day - 1) * 1440 + hour * 60 + minute;
+        m_month.Present[size_t(i / 64)] |= uint64_t(1) << (i % 64);
+    }
+    // A listing cut short is no proof that a file is missing.
+    if (errno != 0)
+        m_month.Listed = false;
+    ::closedir(dir);
+}
+
+std::unique_ptr<QFile> TDayLoader::OpenLocalHourFile(int h, int& m, int mMax, TDateTime date)
+{
+    if (m > mMax)
+        return nullptr;
+    UpdateStationFolder();
+    const int station = CurrentStation.StationNumber;
+    // The folder, then ".../yyyy/mm/yyyymmdd-hhmm00-sss.dbb" written behind it per minute.
+    constexpr int TailSpace = 64;
+    const qsizetype folderLength = m_folder.Bytes.size();
+    QVarLengthArray<char, 512> path(folderLength + TailSpace);
+    std::memcpy(path.data(), m_folder.Bytes.constData(), size_t(folderLength));
+    char* tail = path.data() + folderLength;
+    const auto pathText = [&] { return m_folder.Text + QLatin1String(tail); };
+
+    // Within one local hour the minutes are plain seconds apart (no zone change).
+    const uint32_t hourStart = LocalToUnix(date, h, 0);
+    std::unique_ptr<QFile> file;
+    TProbe probe = TProbe::Absent;
+    for (int k = m; k <= mMax && probe == TProbe::Absent; ++k) {
+        // The folder follows the file's exact UTC start (zones such as +05:45).
+        const TBrokenDownTime f = UtcBreakdown(hourStart + uint32_t(60 * k));
+        std::snprintf(tail, TailSpace, "/%.4d/%.2d/%.4d%.2d%.2d-%.2d%.2d00-%.3d.dbb", f.Year, f.Month + 1, f.Year,
+                      f.Month + 1, f.Day, f.Hour, f.Minute, station);
+        char* slash = std::strrchr(tail, '/');
+        if (f.Year != m_month.Year || f.Month != m_month.Month) {
+            CloseMonthFolder();
+            *slash = '\0';
+            m_month.Fd = ::open(path.data(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            m_month.Readable = m_month.Fd >= 0;
+            // A folder that may be searched but not read: probe every minute.
+            if (m_month.Fd < 0 && errno == EACCES)
+                m_month.Fd = ::open(path.data(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            m_month.Error = m_month.Fd < 0 ? errno : 0;
+            *slash = '/';
+            m_month.Year = f.Year;
+            m_month.Month = f.Month;
+        }
+        if (m_month.Fd < 0) {
+            probe = ProbeOfError(m_month.Error);
+            continue;
+        }
+        if (!m_month.Listed && m_month.Readable && m_month.Misses >= ListAfterMisses)
+            ListMonthFolder(slash + 1);
+        const int minuteOfMonth = (f.Day - 1) * 1440 + f.Hour * 60 + f.Minute;
+        if (m_month.Listed && !(m_month.Present[size_t(minuteOfMonth / 64)] >> (minuteOfMonth % 64) & 1))
+            probe = TProbe::Absent;
+        else
+            probe = ProbeHourFile(m_month.Fd, slash + 1, file);
+        if (probe == TProbe::Opened)
+            m = k;
+        else
+            ++m_month.Misses;
+    }
+    // The last path looked at, found or not, names the file in messages.
+    LocalFilePath = pathText();
+    if (!m_loading || m_month.Fd < 0)
+        CloseMonthFolder();
+    // A file that is there but cannot be read ends the search with nothing.
+    return file;
+}
+
+std::unique_ptr<QFile> TDayLoader::OpenHourFile(int h, int& m, int mMax, TDateTime date)
+{
+    if (!m_host.OnlineMode())
+        return OpenLocalHourFile(h, m, mMax, date);
+    const TStationSettings& st = CurrentStation;
     const QString local = JoinLocalPath({st.InitialDir, QString::fromLatin1(TempDbbFileName)});
     for (int k = m; k <= mMax; ++k) {
         const QString name = HexDbbName(date, h, k);
@@ -133,6 +279,15 @@ void TDayLoader::ReportEmptyFile()
 bool TDayLoader::LoadDay(TDateTime date)
 {
     platform::WaitCursor busy;
+    struct LoadScope {
+        TDayLoader& loader;
+        explicit LoadScope(TDayLoader& l) : loader(l) { loader.m_loading = true; }
+        ~LoadScope()
+        {
+            loader.m_loading = false;
+            loader.CloseMonthFolder();
+        }
+    } scope(*this);
     int emptyFiles = 0;
     int step = 0;
     int64_t total = 0;
@@ -185,8 +340,7 @@ bool TDayLoader::LoadDay(TDateTime date)
         }
     }
 
-    for (int i = 0; i < MinutesPerDay; ++i)
-        m_levels[size_t(i)] = CalcLeq(m_samples.data() + SamplesPerMinute * i, SamplesPerMinute);
+    CalcMinuteLevels(m_samples, m_levels);
     ShowProgress(101);
     return total > 0;
 }

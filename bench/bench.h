@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <vector>
 
 // Benchmarks of qwlbench: each registers a function that prints its figures, one per line,
@@ -8,14 +9,24 @@ namespace bench {
 using BenchFunction = void (*)();
 
 bool Register(const char* name, BenchFunction run);
+// Runs before the QApplication exists (figures of a program without Qt's state).
+bool RegisterBeforeApplication(const char* name, BenchFunction run);
 void Figure(const char* name, double value, const char* unit);
+// The minimal Qt Widgets program of the start-up benchmark (qwlbench --minimal-window).
+int MinimalWindowMain(int argc, char** argv);
 // Median of the run times, in microseconds, of repeats calls of f.
 template <typename F>
 double MedianMicros(int repeats, F&& f);
+// The machine is shared: rounds alternate between the functions, each round takes the median
+// of repeats calls of each, and each function's figure is the median of its round medians.
+// Ratios of figures from one call hold under a changing load.
+std::vector<double> AlternatingMedians(int rounds, int repeats, const std::vector<std::function<void()>>& fns);
 
 }  // namespace bench
 
 #define QWL_BENCH(fn) static const bool fn##_registered = ::bench::Register(#fn, fn)
+#define QWL_BENCH_BEFORE_APPLICATION(fn) \
+    static const bool fn##_registered = ::bench::RegisterBeforeApplication(#fn, fn)
 
 #include <algorithm>
 #include <chrono>
@@ -32,4 +43,19 @@ double bench::MedianMicros(int repeats, F&& f)
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
+}
+
+inline std::vector<double> bench::AlternatingMedians(int rounds, int repeats,
+                                                     const std::vector<std::function<void()>>& fns)
+{
+    std::vector<std::vector<double>> perRound(fns.size());
+    for (int r = 0; r < rounds; ++r)
+        for (size_t i = 0; i < fns.size(); ++i)
+            perRound[i].push_back(MedianMicros(repeats, fns[i]));
+    std::vector<double> out;
+    for (auto& v : perRound) {
+        std::sort(v.begin(), v.end());
+        out.push_back(v[v.size() / 2]);
+    }
+    return out;
 }

@@ -39,28 +39,32 @@ void GraphDrawing()
     scene.Leq = CalcLeq;
     QImage image(1392, 100 * scene.PixelsPerDb + 86, QImage::Format_RGB32);
 
-    const char* names[] = {"graph_draw_whole_day", "graph_draw_two_hours", "graph_draw_twelve_minutes"};
-    for (int zoom = 0; zoom < 3; ++zoom) {
+    const auto draw = [&](int zoom) {
         scene.ZoomLevel = zoom;
         scene.ViewHour = 14;
         scene.ViewMinute = 50;
-        const double us = bench::MedianMicros(31, [&] {
-            TCanvas canvas(&image);
-            TGraphGrid grid(canvas, scene);
-            graph::TGraphFrame frame;
-            if (zoom == 0) {
-                frame = grid.DrawDayGrid();
-                TGraphCurves(canvas, scene, frame).DrawDayCurve();
-            } else if (zoom == 1) {
-                frame = grid.DrawHourGrid(14);
-                TGraphCurves(canvas, scene, frame).DrawHourCurves(14, hourLevels);
-            } else {
-                frame = grid.DrawMinuteGrid(14, 50);
-                TGraphCurves(canvas, scene, frame).DrawMinuteCurves(14, 50);
-            }
-        });
-        bench::Figure(names[zoom], us / 1000.0, "ms");
-    }
+        TCanvas canvas(&image);
+        TGraphGrid grid(canvas, scene);
+        graph::TGraphFrame frame;
+        if (zoom == 0) {
+            frame = grid.DrawDayGrid();
+            TGraphCurves(canvas, scene, frame).DrawDayCurve();
+        } else if (zoom == 1) {
+            frame = grid.DrawHourGrid(14);
+            TGraphCurves(canvas, scene, frame).DrawHourCurves(14, hourLevels);
+        } else {
+            frame = grid.DrawMinuteGrid(14, 50);
+            TGraphCurves(canvas, scene, frame).DrawMinuteCurves(14, 50);
+        }
+    };
+    // The yardstick: one fill of the same image, so the ratio holds on another machine.
+    const std::vector<double> t = bench::AlternatingMedians(
+        5, 31, {[&] { draw(0); }, [&] { draw(1); }, [&] { draw(2); }, [&] { image.fill(0xFF008080); }});
+    bench::Figure("graph_draw_whole_day", t[0] / 1000.0, "ms");
+    bench::Figure("graph_draw_two_hours", t[1] / 1000.0, "ms");
+    bench::Figure("graph_draw_twelve_minutes", t[2] / 1000.0, "ms");
+    bench::Figure("graph_image_fill", t[3] / 1000.0, "ms");
+    bench::Figure("graph_vs_fill", t[3] > 0 ? t[0] / t[3] : 0.0, "x");
 
     QLabel label;
     int p = 0;

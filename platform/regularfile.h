@@ -12,12 +12,11 @@ namespace platform {
 
 enum class OpenResult { Opened, Missing, NotRegular, TooLarge, Failed };
 
-// Opens file (its fileName()) read-only when it is a regular file of at most maxBytes
-// (-1: any size). The open never blocks.
-inline OpenResult OpenRegularFile(QFile& file, qint64 maxBytes = -1)
+// Opens name, relative to the folder dir (AT_FDCWD: the current one), into file read-only
+// when it is a regular file of at most maxBytes (-1: any size). The open never blocks.
+inline OpenResult OpenRegularFileAt(int dir, const char* name, QFile& file, qint64 maxBytes = -1)
 {
-    const QByteArray path = QFile::encodeName(file.fileName());
-    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd = ::openat(dir, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return errno == ENOENT || errno == ENOTDIR ? OpenResult::Missing : OpenResult::Failed;
     struct stat st {};
@@ -33,6 +32,12 @@ inline OpenResult OpenRegularFile(QFile& file, qint64 maxBytes = -1)
     if (result != OpenResult::Opened)
         ::close(fd);
     return result;
+}
+
+// OpenRegularFileAt for the file's own fileName().
+inline OpenResult OpenRegularFile(QFile& file, qint64 maxBytes = -1)
+{
+    return OpenRegularFileAt(AT_FDCWD, QFile::encodeName(file.fileName()).constData(), file, maxBytes);
 }
 
 }  // namespace platform

@@ -77,9 +77,18 @@ public:
 private:
     void ApplyFont();
     void DeviceLine(int ax, int ay, int bx, int by);
+    // One-pixel lines and solid fills go straight into the pixels of a 32-bit image
+    // without clipping or transform; other devices (the printer) take the painter's way.
+    void PixelSpan(int x, int y, int n, uint32_t argb);
+    void PixelFill(const TRect& r, uint32_t argb);
 
     QPainter Painter;
     TRect Clip;
     int PenX = 0;
     int PenY = 0;
+    uchar* Pixels = nullptr;
+    qsizetype PixelStride = 0;
+    // The font last handed to the painter.
+    TFont AppliedFont;
+    bool FontApplied = false;
 };

@@ -1,4 +1,6 @@
 #include <QImage>
+#include <QPixmap>
+#include <random>
 #include <gtest/gtest.h>
 
 #include "app/graph/canvas.h"
@@ -155,4 +157,54 @@ TEST(Canvas, WidePensDrawThickerLines)
     EXPECT_NE(image.pixel(15, 9), 0xFFFFFFFFu);
     EXPECT_NE(image.pixel(15, 11), 0xFFFFFFFFu);
     EXPECT_EQ(image.pixel(15, 13), 0xFFFFFFFFu);
+}
+
+// An image is drawn straight into its pixels, other devices through the painter; both ways
+// give the same pixels, also for shapes that leave the surface.
+TEST(Canvas, ImagePixelsMatchThePaintersOnRandomShapes)
+{
+    std::mt19937 rng(7);
+    const auto coordinate = [&](int size) { return int(rng() % unsigned(size + 40)) - 20; };
+    for (const double scale : {1.0, 1.5}) {
+        QImage image = Blank(90, 70);
+        QPixmap pixmap(90, 70);
+        pixmap.fill(Qt::white);
+        const auto draw = [&](QPaintDevice* device, std::mt19937 shapes) {
+            std::swap(rng, shapes);
+            TCanvas c(device);
+            c.ScaleX = c.ScaleY = scale;
+            for (int i = 0; i < 300; ++i) {
+                c.Pen.Color = rng() & 0xFFFFFF;
+                c.Brush.Color = rng() & 0xFFFFFF;
+                c.Brush.Style = rng() % 4 == 0 ? TBrushStyle::Clear : TBrushStyle::Solid;
+                c.Pen.Width = rng() % 5 == 0 ? 2 : 1;
+                const int ax = coordinate(90), ay = coordinate(70), bx = coordinate(90), by = coordinate(70);
+                switch (rng() % 5) {
+                case 0:
+                    c.MoveTo(ax, ay);
+                    c.LineTo(bx, ay);
+                    break;
+                case 1:
+                    c.MoveTo(ax, ay);
+                    c.LineTo(ax, by);
+                    break;
+                case 2:
+                    c.MoveTo(ax, ay);
+                    c.LineTo(bx, by);
+                    break;
+                case 3:
+                    c.Rectangle(ax, ay, bx, by);
+                    break;
+                default:
+                    c.FillRect({ax, ay, bx, by});
+                }
+            }
+            c.Brush.Style = TBrushStyle::Solid;
+            c.TextOut(3, 3, "12:00");
+            std::swap(rng, shapes);
+        };
+        draw(&image, rng);
+        draw(&pixmap, rng);
+        EXPECT_TRUE(image == pixmap.toImage().convertToFormat(QImage::Format_RGB32)) << "scale " << scale;
+    }
 }
