@@ -9,6 +9,7 @@
 #include <QPushButton>
 
 #include "app/data/tdatetime.h"
+#include "common/pump.h"
 #include "comms/tapdftpclient.h"
 #include "device/tdatamodftp.h"
 #include "device/tfrmftptransfer.h"
@@ -49,8 +50,13 @@ protected:
     void TearDown() override
     {
         stopDriving();
+        // Log out while an event loop runs: a closed connection frees its parts later.
+        if (MainFormHvtk && MainFormHvtk->OnlineMode)
+            MainFormHvtk->GoOffline();
+        pumpFor(100);
         peer.reset();
         AppFixture::TearDown();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     // "from device": the transfer window identifies the device. No search responder runs
     // here, so the region and station come from the station list, which is closed at once.
