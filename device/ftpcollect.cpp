@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "app/data/datatree.h"
 #include "app/data/dbbnames.h"
 #include "app/data/localpath.h"
 #include "app/data/numbertext.h"
@@ -15,19 +16,6 @@ constexpr double HourReach = 59.0 / 1440.0;
 int64_t Msecs(TDateTime dt)
 {
     return std::llround(dt * 86400000.0);
-}
-
-struct UtcMonth {
-    int year;
-    int month;  // 1..12
-};
-
-UtcMonth UtcMonthOfLocal(TDateTime local)
-{
-    int hour, minute, second, msec;
-    DecodeTime(local, hour, minute, second, msec);
-    const TBrokenDownTime f = UtcBreakdown(LocalToUnix(local, hour, minute));
-    return {f.Year, f.Month + 1};
 }
 
 }  // namespace

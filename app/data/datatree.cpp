@@ -24,19 +24,6 @@ int64_t Msecs(TDateTime dt)
 
 constexpr double HourReach = 59.0 / 1440.0;
 
-struct UtcMonth {
-    int year;
-    int month;  // 1..12
-};
-
-UtcMonth UtcMonthOfLocal(TDateTime local)
-{
-    int hour, minute, second, msec;
-    DecodeTime(local, hour, minute, second, msec);
-    const TBrokenDownTime f = UtcBreakdown(LocalToUnix(local, hour, minute));
-    return {f.Year, f.Month + 1};
-}
-
 bool SameFile(const QString& a, const QString& b)
 {
     struct stat sa, sb;
@@ -46,6 +33,14 @@ bool SameFile(const QString& a, const QString& b)
 }
 
 }  // namespace
+
+UtcMonth UtcMonthOfLocal(TDateTime local)
+{
+    int hour, minute, second, msec;
+    DecodeTime(local, hour, minute, second, msec);
+    const TBrokenDownTime f = UtcBreakdown(LocalToUnix(local, hour, minute));
+    return {f.Year, f.Month + 1};
+}
 
 int ListDirectory(QStringList& list, const QString& mask)
 {

@@ -30,3 +30,11 @@ int64_t FileSizeOf(const QString& path);
 // under a temporary name and replaced only when the copy is complete; a file is never
 // copied onto itself. False on any failure, the target then as it was.
 bool CopyFileBlocks(const QString& source, const QString& target);
+
+// The UTC year and month (1..12) of a station's local date and time: the month folder that
+// holds the hour file starting then.
+struct UtcMonth {
+    int year;
+    int month;  // 1..12
+};
+UtcMonth UtcMonthOfLocal(TDateTime local);
