@@ -236,7 +236,11 @@ private:
     void ApplyStep(const graph::TViewMove& move);
     void StepDay(double days, QToolButton* button);
     void PrintHeaderLines(TCanvas& canvas);
+    // A posted repaint waits while a day loads (the load's pumps would draw the buffer half
+    // filled) and is posted again when the load ends; a direct FormPaint makes it void.
     bool m_paintPending = false;
+    bool m_loadingDay = false;
+    bool m_paintAfterLoad = false;
 
     void BuildMenu();
     void ConnectMenuCommands();

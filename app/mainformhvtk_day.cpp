@@ -49,6 +49,20 @@ bool TMainFormHvtk::LoadDay(TDateTime date)
 {
     TMainWindowDayHost host(*this);
     TDayLoader loader(SampleBuffer, MinuteLevels, host);
+    struct LoadingScope {
+        TMainFormHvtk& w;
+        const bool outer;
+        explicit LoadingScope(TMainFormHvtk& f) : w(f), outer(f.m_loadingDay) { w.m_loadingDay = true; }
+        ~LoadingScope()
+        {
+            w.m_loadingDay = outer;
+            if (!outer && w.m_paintAfterLoad) {
+                w.m_paintAfterLoad = false;
+                w.m_paintPending = false;
+                w.Invalidate();
+            }
+        }
+    } scope(*this);
     const bool loaded = loader.LoadDay(date);
     LocalFilePath = loader.LocalFilePath;
     return loaded;

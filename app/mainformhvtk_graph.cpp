@@ -67,7 +67,12 @@ void TMainFormHvtk::Invalidate()
     // Geometry changes belong outside Qt's paint events: the paint handler runs
     // from the event loop, once for any number of invalidations.
     QTimer::singleShot(0, this, [this] {
-        m_paintPending = false;
+        if (!m_paintPending)
+            return;
+        if (m_loadingDay) {
+            m_paintAfterLoad = true;
+            return;
+        }
         FormPaint();
     });
 }
@@ -82,6 +87,7 @@ void TMainFormHvtk::FormPaint()
 {
     if (Printing || !pnlGraph)
         return;
+    m_paintPending = false;
     lblDatum->setText(DateCaption(DisplayedDate));
     lblStation->setText(StationCaption(CurrentStation.StationName, CurrentStation.RegionNumber,
                                        CurrentStation.StationNumber));

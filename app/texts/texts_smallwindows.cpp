@@ -65,7 +65,7 @@ void ApplyTextsExcelTransfer(int lang)
     f->lblFrom->setText(u(de ? "von:" : "from:"));
     f->lblTo->setText(u(de ? "bis:" : "to:"));
     f->lblStatName->setText(u("Station:"));
-    f->SaveDialog->setWindowTitle(u(de ? "Datei-Prefix für EXCEL-Dateien eingeben" : "Enter file prefix for excel files"));
+    f->SetPrefixDialogTitle(u(de ? "Datei-Prefix für EXCEL-Dateien eingeben" : "Enter file prefix for excel files"));
 }
 
 void ApplyTextsImport(int lang)

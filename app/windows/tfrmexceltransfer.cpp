@@ -114,12 +114,6 @@ TfrmExcelTransfer::TfrmExcelTransfer(QWidget* owner) : QDialog(owner)
     dtpStart->setObjectName(QStringLiteral("dtpStart"));
     dtpEnd->setObjectName(QStringLiteral("dtpEnd"));
     Bevel2 = Frame(this, "Bevel2", QFrame::HLine);
-    SaveDialog = Named(new QFileDialog(this), "SaveDialog");
-    SaveDialog->setAcceptMode(QFileDialog::AcceptSave);
-    SaveDialog->setOption(QFileDialog::DontUseNativeDialog);
-    SaveDialog->setDefaultSuffix(QStringLiteral("csv"));
-    SaveDialog->setNameFilter(QStringLiteral("Comma separated file (*.csv)"));
-
     // The constructor's range: today to now.
     {
         const QSignalBlocker b1(dtpStart), b2(dtpEnd);
@@ -197,8 +191,31 @@ bool TfrmExcelTransfer::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
+QFileDialog* TfrmExcelTransfer::PrefixDialog()
+{
+    // Made when the export is first shown, not at start-up: the dialog reads its folder and
+    // loads its icons when made.
+    if (!SaveDialog) {
+        SaveDialog = Named(new QFileDialog(this), "SaveDialog");
+        SaveDialog->setAcceptMode(QFileDialog::AcceptSave);
+        SaveDialog->setOption(QFileDialog::DontUseNativeDialog);
+        SaveDialog->setDefaultSuffix(QStringLiteral("csv"));
+        SaveDialog->setNameFilter(QStringLiteral("Comma separated file (*.csv)"));
+        SaveDialog->setWindowTitle(m_prefixDialogTitle);
+    }
+    return SaveDialog;
+}
+
+void TfrmExcelTransfer::SetPrefixDialogTitle(const QString& title)
+{
+    m_prefixDialogTitle = title;
+    if (SaveDialog)
+        SaveDialog->setWindowTitle(title);
+}
+
 void TfrmExcelTransfer::FormShow()
 {
+    PrefixDialog();
     const TDateTime day = DateOf(ExportDate);
     {
         const QSignalBlocker b1(dtpStart), b2(dtpEnd);
@@ -234,11 +251,12 @@ void TfrmExcelTransfer::FillFileList()
 
 void TfrmExcelTransfer::bbtConvertClick()
 {
-    SaveDialog->setDirectory(CurrentStation.InitialDir);
-    SaveDialog->selectFile(QStringLiteral("QWL"));
-    if (SaveDialog->exec() != QDialog::Accepted || SaveDialog->selectedFiles().isEmpty())
+    QFileDialog* dialog = PrefixDialog();
+    dialog->setDirectory(CurrentStation.InitialDir);
+    dialog->selectFile(QStringLiteral("QWL"));
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return;
-    Convert(SaveDialog->selectedFiles().first());
+    Convert(dialog->selectedFiles().first());
 }
 
 bool TfrmExcelTransfer::Convert(const QString& prefix)

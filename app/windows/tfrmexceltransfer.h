@@ -59,7 +59,10 @@ public:
     QLabel* lblTo = nullptr;
     QDateTimeEdit* dtpEnd = nullptr;
     QFrame* Bevel2 = nullptr;
+    // The prefix dialog, made by PrefixDialog() when first needed.
     QFileDialog* SaveDialog = nullptr;
+    QFileDialog* PrefixDialog();
+    void SetPrefixDialogTitle(const QString& title);
 
     // Every way of closing gives 2.
     void done(int r) override;
@@ -71,6 +74,7 @@ protected:
 private:
     struct DayBuffers;
     std::unique_ptr<DayBuffers> m_day;
+    QString m_prefixDialogTitle;
 };
 
 extern TfrmExcelTransfer* frmExcelTransfer;
