@@ -1,7 +1,7 @@
 #include "app/graph/graphevents.h"
 
 #include <QAction>
-#include <QCalendarWidget>
+#include <QChildEvent>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QMouseEvent>
@@ -20,10 +20,9 @@ TGraphEvents::TGraphEvents(TMainFormHvtk* form) : QObject(form), Form(form)
 {
     Form->imgGraph->setMouseTracking(true);
     Form->imgGraph->installEventFilter(this);
+    // Also sees the drop-down calendar's window arrive, which the picker makes when first
+    // opened: made here, it would cost the start its building and icons.
     Form->DatePicker->installEventFilter(this);
-    // The drop-down calendar's window: its closing takes the picked date.
-    m_calendarPopup = Form->DatePicker->calendarWidget()->window();
-    m_calendarPopup->installEventFilter(this);
     Form->installEventFilter(this);
     Connect();
 }
@@ -75,6 +74,15 @@ bool TGraphEvents::eventFilter(QObject* watched, QEvent* event)
         }
     }
     if (watched == f->DatePicker) {
+        if (event->type() == QEvent::ChildAdded || event->type() == QEvent::ChildPolished) {
+            // The calendar's window: its closing takes the picked date.
+            QObject* child = static_cast<QChildEvent*>(event)->child();
+            if (!m_calendarPopup && child->isWidgetType() && static_cast<QWidget*>(child)->isWindow()) {
+                m_calendarPopup = child;
+                child->installEventFilter(this);
+            }
+            return false;
+        }
         // The date is chosen in the drop-down calendar only.
         const bool focusKey = event->type() == QEvent::KeyPress &&
                               (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Tab ||

@@ -16,9 +16,11 @@ TfrmInfo* frmInfo = nullptr;
 
 namespace {
 
+const QSize LogoSize(96, 48);
+
 QPixmap MakerLogo()
 {
-    QPixmap logo(96, 48);
+    QPixmap logo(LogoSize);
     logo.fill(QColor(60, 180, 220));
     QPainter p(&logo);
     p.setPen(Qt::white);
@@ -48,7 +50,8 @@ TfrmInfo::TfrmInfo(QWidget* owner) : QDialog(owner)
     Panel1->setFrameShape(QFrame::Panel);
     Panel1->setFrameShadow(QFrame::Sunken);
     ImageKzq = NamedLabel(Panel1, "ImageKzq");
-    ImageKzq->setPixmap(MakerLogo());
+    // The logo is drawn when the window is first shown; its place is kept from the start.
+    ImageKzq->setMinimumSize(LogoSize);
     ImageKzq->setAccessibleName(QStringLiteral("Logo"));
     lblProdName = NamedLabel(Panel1, "lblProdName");
     QFont big = lblProdName->font();
@@ -85,6 +88,13 @@ TfrmInfo::TfrmInfo(QWidget* owner) : QDialog(owner)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Panel1);
     layout->addLayout(buttons);
+}
+
+void TfrmInfo::showEvent(QShowEvent* e)
+{
+    if (ImageKzq->pixmap().isNull())
+        ImageKzq->setPixmap(MakerLogo());
+    QDialog::showEvent(e);
 }
 
 QString TfrmInfo::WebAddress()

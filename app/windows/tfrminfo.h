@@ -27,6 +27,7 @@ public:
     void done(int r) override;
 
 protected:
+    void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
 

@@ -14,11 +14,6 @@ TfrmNumView::TfrmNumView(QWidget* owner) : QDialog(owner)
     setObjectName(QStringLiteral("TfrmNumView"));
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint);
     resize(221, 317);
-    QFont font(QStringLiteral("Courier New"));
-    font.setPixelSize(13);
-    font.setBold(true);
-    setFont(font);
-
     Panel = new QFrame(this);
     Panel->setObjectName(QStringLiteral("Panel"));
     Panel->setGeometry(1, 1, 218, 313);
@@ -33,6 +28,11 @@ TfrmNumView::TfrmNumView(QWidget* owner) : QDialog(owner)
     ListView->verticalHeader()->setDefaultSectionSize(17);
     ListView->setColumnWidth(0, 120);
     ListView->setColumnWidth(1, 80);
+    // Set once the table exists, which would otherwise measure the font at once.
+    QFont font(QStringLiteral("Courier New"));
+    font.setPixelSize(13);
+    font.setBold(true);
+    setFont(font);
 }
 
 TfrmNumView::~TfrmNumView() = default;
