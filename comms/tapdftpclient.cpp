@@ -263,6 +263,8 @@ bool TApdCustomFtpClient::SendFtpCommand(const QString& Cmd)
     if (!CanStart({&Cmd}) || Cmd.isEmpty())
         return false;
     ChangeState(S::psCmd);
+    // A command of the caller's own (TYPE, REIN, ...) may change the type in effect.
+    FTypeInEffect.clear();
     SendCommand(Wire(Cmd));
     return true;
 }
@@ -280,6 +282,7 @@ bool TApdCustomFtpClient::Status(const QString& Arg)
 
 void TApdCustomFtpClient::SendCommand(const QByteArray& Cmd)
 {
+    FTypeAsked = Cmd.startsWith("TYPE ") ? Cmd.mid(5) : QByteArray();
     StartTimer();
     PutString(Cmd + "\r\n");
 }
@@ -371,6 +374,7 @@ void TApdCustomFtpClient::ChangeState(TFtpProcessState NewState)
         FLoggedIn = false;
         FCommandCount = 0;
         FReply.Reset();
+        FTypeInEffect.clear();
         if (old >= S::psIdle) {
             PostStatus(scLogout, nullptr);
             PostLog(lcLogout);
@@ -511,6 +515,12 @@ void TApdCustomFtpClient::FtpReplyHandler(int, const std::string& Line)
         return;
     const int code = FReply.Code();
     const QByteArray text = QByteArray::fromStdString(FReply.Text());
+    // Only a plain 200 to our own TYPE is taken as the type in effect; any doubt sends it again.
+    const QByteArray typeAsked = std::exchange(FTypeAsked, QByteArray());
+    if (code == 200 && !typeAsked.isEmpty())
+        FTypeInEffect = typeAsked;
+    else if (code >= 400)
+        FTypeInEffect.clear();
     switch (FtpReplyAction(FProcessState, code)) {
     case TFtpReplyAction::None:
         if (IsTransferState(FProcessState) && code >= 100 && code < 200 && FTransferCommandSent) {

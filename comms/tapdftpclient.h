@@ -183,11 +183,15 @@ private:
     bool FFinalReplyOK = false;  // its 226/250 has arrived
     bool FTransferFailed = false;
     bool FTransferCommandSent = false;  // the transfer command itself has gone out
+    // The representation type the server has confirmed on this connection ("A" or "I"; empty
+    // when unknown), and the one asked for by the command awaiting its reply.
+    QByteArray FTypeInEffect;
+    QByteArray FTypeAsked;
     bool FPreliminarySeen = false;      // and its 1xx reply has come
     bool FDataWritable = false;         // a write notification waits for the file data
     bool FSendShutDown = false;
-    int32_t FFailCode = 0;
-    bool FDataQuiet = false;            // closing: socket errors are no transfer errors              // the first failure of the running transfer
+    int32_t FFailCode = 0;              // the first failure of the running transfer
+    bool FDataQuiet = false;            // closing: socket errors are no transfer errors
     bool FListingTooLong = false;
     bool FClosing = false;       // inside ChangeState(psClosed)
 

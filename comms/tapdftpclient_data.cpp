@@ -110,8 +110,12 @@ bool TApdCustomFtpClient::StartTransfer(TFtpProcessState State, const QByteArray
     FListingTooLong = false;
     if (FPassiveMode)
         PushCommand(QByteArrayLiteral("PASV"));
-    // Listings are always ASCII.
-    PushCommand(QByteArray("TYPE ") + (State == S::psDir ? "A" : FtpTypeLetter(FFileType)));
+    // Listings are always ASCII. The type holds on the connection until changed (RFC 959), so
+    // one the server has confirmed is not asked for again: a month of files costs a round trip
+    // less each.
+    const QByteArray type = State == S::psDir ? QByteArrayLiteral("A") : QByteArray(FtpTypeLetter(FFileType));
+    if (type != FTypeInEffect)
+        PushCommand("TYPE " + type);
     if (DataConnect())
         return true;
     // Nothing has reached the server that needs an answer: back to idle, the caller sees false.

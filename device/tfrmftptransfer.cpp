@@ -27,6 +27,8 @@
 #include "device/tdatamodftp.h"
 #include "device/tfrmconnect.h"
 #include "platform/exceptionguard.h"
+#include "platform/paintthrottle.h"
+#include "platform/steadywidgets.h"
 
 TfrmFtpTransfer* frmFtpTransfer = nullptr;
 
@@ -90,6 +92,8 @@ TfrmFtpTransfer::TfrmFtpTransfer(QWidget* owner) : QDialog(owner)
     setModal(true);
     BuildComponents();
     ConnectHandlers();
+    // A download changes the window on every reply; 25 pictures a second are enough to follow it.
+    new platform::PaintThrottle(this, 40);
 }
 
 TfrmFtpTransfer::~TfrmFtpTransfer() = default;
@@ -198,6 +202,7 @@ void TfrmFtpTransfer::BuildComponents()
     lbxDir->setSortingEnabled(true);
     // One line per entry: a month of entries is not measured anew on every change.
     lbxDir->setUniformItemSizes(true);
+    lbxDir->setItemDelegate(new platform::UniformRowDelegate(lbxDir));
     lbxDir->setMinimumSize(520, 200);
     lbxDir->installEventFilter(this);
     lbxDir->setAccessibleName(QStringLiteral("Files"));
@@ -207,12 +212,13 @@ void TfrmFtpTransfer::BuildComponents()
     pgbCopy = named(new QProgressBar(pnlTransfer), "pgbCopy");
     pgbCopy->setRange(0, 100);
     pgbCopy->setTextVisible(false);
-    lblPercent = label(pnlTransfer, "lblPercent");
+    // Both change with every file: their texts must not lay the window out again each time.
+    lblPercent = named(new platform::SteadyLabel(pnlTransfer), "lblPercent");
     lblPercent->setMinimumWidth(50);
     progress->addWidget(pgbCopy, 1);
     progress->addWidget(lblPercent);
     lower->addLayout(progress);
-    lblLoadFile = label(pnlTransfer, "lblLoadFile");
+    lblLoadFile = named(new platform::SteadyLabel(pnlTransfer), "lblLoadFile");
     lower->addWidget(lblLoadFile);
     cbxOverwrite = named(new QCheckBox(pnlTransfer), "cbxOverwrite");
     cbxCopyWww = named(new QCheckBox(pnlTransfer), "cbxCopyWww");

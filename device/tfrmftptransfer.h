@@ -1,7 +1,10 @@
 #pragma once
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QString>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "app/data/tdatetime.h"
 
@@ -129,9 +132,22 @@ private:
     bool DownloadEntry(QListWidgetItem* item, bool& transferred);
     void StepProgress();
     void ShowPercent(int total);
+    // Applies what the list and the labels should show of the running download; unless now,
+    // at most every 40 ms.
+    void ShowDownload(bool now);
 
     Handler m_connectHandler = nullptr;
     bool m_running = false;  // a download or upload is going on
+    // A file of a download takes about a millisecond: showing each step in the list (which
+    // lays the whole list out again) would cost more than fetching it, so the steps gather here.
+    struct DownloadView {
+        std::vector<QListWidgetItem*> deselected;
+        std::vector<std::pair<QListWidgetItem*, QString>> texts;
+        QListWidgetItem* current = nullptr;
+        QString loadFile;
+        QString percent;
+        QElapsedTimer shown;
+    } m_view;
     bool m_settingDates = false;
 };
 

@@ -106,7 +106,25 @@ void TfrmFtpTransfer::StepProgress()
 
 void TfrmFtpTransfer::ShowPercent(int total)
 {
-    lblPercent->setText(QString::number(total > 0 ? pgbCopy->value() * 100 / total : 0) + QStringLiteral(" %"));
+    m_view.percent = QString::number(total > 0 ? pgbCopy->value() * 100 / total : 0) + QStringLiteral(" %");
+}
+
+void TfrmFtpTransfer::ShowDownload(bool now)
+{
+    if (!now && m_view.shown.isValid() && m_view.shown.elapsed() < 40)
+        return;
+    for (QListWidgetItem* item : m_view.deselected)
+        item->setSelected(false);
+    for (const auto& [item, text] : m_view.texts)
+        item->setText(text);
+    if (m_view.current)
+        lbxDir->scrollToItem(m_view.current);
+    if (!m_view.loadFile.isNull())
+        lblLoadFile->setText(m_view.loadFile);
+    if (!m_view.percent.isNull())
+        lblPercent->setText(m_view.percent);
+    m_view = DownloadView{};
+    m_view.shown.start();
 }
 
 void TfrmFtpTransfer::bbtDownLoadDataClick()
@@ -151,9 +169,11 @@ void TfrmFtpTransfer::bbtDownLoadDataClick()
                 StepProgress();
         }
         ShowPercent(total);
+        ShowDownload(false);
         if (!goOn)
             break;
     }
+    ShowDownload(true);
 
     if (pgbCopy->value() != total) {
         lblLoadFile->setText(QString::number(total - pgbCopy->value()) + u' ' + TxtFilesNotTransferred);
@@ -174,8 +194,8 @@ bool TfrmFtpTransfer::DownloadEntry(QListWidgetItem* item, bool& transferred)
 {
     const QString base = CurrentStation.InitialDir + LocalPathDelim;
     for (;;) {
-        item->setSelected(false);
-        lbxDir->scrollToItem(item);
+        m_view.deselected.push_back(item);
+        m_view.current = item;
         const QString entry = item->text();
         const QString remote = RemoteOfEntry(entry);
         const QString ext = QFileInfo(FileNamePart(remote)).suffix().toLower();
@@ -187,7 +207,7 @@ bool TfrmFtpTransfer::DownloadEntry(QListWidgetItem* item, bool& transferred)
 
         if (average && ext != QLatin1String("tmp") && !cbxOverwrite->isChecked()
             && QFileInfo(base + localRel).isFile() && QFileInfo(base + localRel).size() > 0) {
-            item->setText(entry + QStringLiteral(" - ") + TxtExisting);
+            m_view.texts.emplace_back(item, entry + QStringLiteral(" - ") + TxtExisting);
             transferred = true;
             return true;
         }
@@ -219,8 +239,8 @@ bool TfrmFtpTransfer::DownloadEntry(QListWidgetItem* item, bool& transferred)
                     return true;
                 }
             }
-            item->setText(line);
-            lblLoadFile->setText(base + finalRel);
+            m_view.texts.emplace_back(item, line);
+            m_view.loadFile = base + finalRel;
             transferred = true;
             return true;
         }
@@ -228,6 +248,7 @@ bool TfrmFtpTransfer::DownloadEntry(QListWidgetItem* item, bool& transferred)
         const int code = DataModFtp->UserAborted() ? 0 : DataModFtp->FtpResult();
         if (code == 0)
             return false;
+        ShowDownload(true);
         if (platform::MessageDlg(MsgTransferRetry, platform::MsgDlgType::Confirmation, platform::mbAbort | platform::mbRetry)
             != platform::mrRetry)
             return false;

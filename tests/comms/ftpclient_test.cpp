@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <functional>
 #include <algorithm>
 #include <sys/stat.h>
 #include <arpa/inet.h>
@@ -186,16 +187,18 @@ TEST_P(FtpTransferTest, RetrieveAndStoreAreByteExact)
                   (Events{"log lcReceive", "status scTransferOK"}));
         EXPECT_TRUE(ReadFile(local + '/' + name) == data);
         EXPECT_EQ(client.BytesTransferred(), size);
-        const QStringList sent = peer->Commands();
-        ASSERT_EQ(sent.size(), 3);
-        if (passive) {
-            EXPECT_EQ(sent[0], QStringLiteral("TYPE I"));
-            EXPECT_EQ(sent[1], QStringLiteral("PASV"));
-        } else {
-            EXPECT_TRUE(sent[0].startsWith(QStringLiteral("PORT 127,0,0,1,"))) << sent[0].toStdString();
-            EXPECT_EQ(sent[1], QStringLiteral("TYPE I"));
+        // The type, once confirmed on the connection, is not asked for again.
+        QStringList sent = peer->Commands();
+        if (size == 0) {
+            ASSERT_EQ(sent.size(), 3);
+            EXPECT_EQ(sent.takeAt(passive ? 0 : 1), QStringLiteral("TYPE I"));
         }
-        EXPECT_EQ(sent[2], QStringLiteral("RETR ") + name);
+        ASSERT_EQ(sent.size(), 2);
+        if (passive)
+            EXPECT_EQ(sent[0], QStringLiteral("PASV"));
+        else
+            EXPECT_TRUE(sent[0].startsWith(QStringLiteral("PORT 127,0,0,1,"))) << sent[0].toStdString();
+        EXPECT_EQ(sent[1], QStringLiteral("RETR ") + name);
 
         EXPECT_EQ(Run([&] { return client.Store(QStringLiteral("up-") + name, local + '/' + name, smReplace); }),
                   (Events{"log lcStore", "status scTransferOK"}));
@@ -248,6 +251,36 @@ TEST_F(FtpClientTest, RestartAppendAndTheHistoryLog)
     EXPECT_THROW(log.WriteLine(lcOpen, {}), EInOutError);
     log.SetEnabled(false);
     EXPECT_NO_THROW(log.WriteLine(lcOpen, {}));
+}
+
+// The type the server confirmed holds until something may have changed it: a listing, an
+// error reply, a command of the caller's own, a new connection.
+TEST_F(FtpClientTest, TypeIsAskedOnlyWhenItMayHaveChanged)
+{
+    StartPeer();
+    client.SetPassiveMode(true);
+    ASSERT_TRUE(WriteFile(root + QStringLiteral("/a.bin"), Pattern(1000)));
+    const auto get = [&](const char* name) { return client.Retrieve(name, local + QStringLiteral("/x"), rmReplace); };
+    const struct {
+        std::function<bool()> op;
+        QStringList sent;
+    } steps[] = {
+        {[&] { return get("a.bin"); }, {"TYPE I", "PASV", "RETR a.bin"}},
+        {[&] { return get("a.bin"); }, {"PASV", "RETR a.bin"}},
+        {[&] { return client.ListDir(QString(), false); }, {"TYPE A", "PASV", "NLST"}},
+        {[&] { return get("a.bin"); }, {"TYPE I", "PASV", "RETR a.bin"}},
+        {[&] { return get("missing.bin"); }, {"PASV", "RETR missing.bin"}},
+        {[&] { return get("a.bin"); }, {"TYPE I", "PASV", "RETR a.bin"}},
+        {[&] { return client.SendFtpCommand(QStringLiteral("TYPE A")); }, {"TYPE A"}},
+        {[&] { return get("a.bin"); }, {"TYPE I", "PASV", "RETR a.bin"}},
+    };
+    LogIn();
+    for (const auto& step : steps) {
+        peer->ClearCommands();
+        Run(step.op);
+        EXPECT_EQ(peer->Commands(), step.sent);
+    }
+    EXPECT_TRUE(ReadFile(local + QStringLiteral("/x")) == Pattern(1000));
 }
 
 // ---- Commands ----

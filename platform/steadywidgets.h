@@ -1,0 +1,31 @@
+#pragma once
+#include <QFont>
+#include <QLabel>
+#include <QStyledItemDelegate>
+
+namespace platform {
+
+// A label that is not sized by its text (a fixed-size label of the original windows): a new
+// text repaints it but neither measures the text nor lays the window out again. Text wider
+// than the label is cut.
+class SteadyLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+};
+
+// Rows of one height (a list box with a fixed item height): the row size is measured once per
+// font and length class instead of on every change of an entry's text.
+class UniformRowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+private:
+    mutable QSize m_size;
+    mutable QFont m_font;
+    mutable qsizetype m_length = -1;
+};
+
+}  // namespace platform
