@@ -73,6 +73,7 @@ void TMainFormHvtk::Invalidate()
             m_paintAfterLoad = true;
             return;
         }
+        m_paintPending = false;
         FormPaint();
     });
 }

@@ -38,6 +38,27 @@ TEST_F(GraphWindow, HeaderLinesAndLayout)
     EXPECT_EQ(form->PlotRect.Bottom - form->PlotRect.Top, 100 * form->PixelsPerDb);
 }
 
+TEST_F(GraphWindow, RepaintWaitsForTheLoadAndOneDroppedWhilePrintingBlocksNoLaterOne)
+{
+    // The load's pumps would draw the day half loaded: the repaint comes after it.
+    form->lblDatum->clear();
+    form->DisplayedDate = EncodeDate(2007, 1, 30);
+    form->Invalidate();
+    form->DayHasData = form->LoadDay(form->DisplayedDate);
+    EXPECT_TRUE(form->lblDatum->text().isEmpty());
+    pumpFor(5);
+    EXPECT_EQ(form->lblDatum->text(), "Dienstag, 30. Januar 2007");
+
+    form->Printing = true;
+    form->Invalidate();
+    pumpFor(5);
+    form->Printing = false;
+    form->lblDatum->clear();
+    form->Invalidate();
+    pumpFor(5);
+    EXPECT_EQ(form->lblDatum->text(), "Dienstag, 30. Januar 2007");
+}
+
 TEST_F(GraphWindow, ScrollBarFollowsTheImageAndMovesTheDrawing)
 {
     // Narrower than the whole day on any screen.
