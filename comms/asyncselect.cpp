@@ -119,6 +119,9 @@ void Selection::ReadReady()
         ReadArmed = false;
         Arm();
         Deliver(FD_ACCEPT, 0);
+    } else if (!ReadArmed) {
+        // Left on through the last delivery (below) by a handler that did not read: now off.
+        Arm();
     } else {
         int avail = 0;
         ::ioctl(Socket, FIONREAD, &avail);
@@ -126,9 +129,12 @@ void Selection::ReadReady()
         const ssize_t peeked = avail > 0 ? 1 : ::recv(Socket, &c, 1, MSG_PEEK | MSG_DONTWAIT);
         const int err = errno;
         if (peeked > 0) {
+            // One notice until the next read, but the notifier stays on while the handler runs:
+            // a handler that reads arms it again at once, and each switch off and on would
+            // cost the event loop a wake-up.
             ReadArmed = false;
-            Arm();
             Deliver(FD_READ, 0);
+            Arm();
         } else if (peeked == 0 || (err != EAGAIN && err != EWOULDBLOCK && err != EINTR)) {
             // The end of the stream, once everything before it was read.
             CloseDone = true;

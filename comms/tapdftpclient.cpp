@@ -110,6 +110,13 @@ bool TApdCustomFtpClient::Login()
         FConnectTimer->stop();
         return false;
     }
+    // Commands go out as whole lines: held back for an acknowledgement (Nagle), one could wait
+    // the peer's delayed-ACK time, 40 ms, which a month of files meets dozens of times.
+    if (TApdWinsockDispatcher* wd = WinsockDispatcher()) {
+        const int32_t on = 1;
+        SockFuncs.setsockopt(wd->ComHandle.load(), IPPROTO_TCP_WS, TCP_NODELAY_WS, reinterpret_cast<const char*>(&on),
+                             sizeof on);
+    }
     ChangeState(S::psLogin);
     return true;
 }

@@ -92,8 +92,8 @@ TfrmFtpTransfer::TfrmFtpTransfer(QWidget* owner) : QDialog(owner)
     setModal(true);
     BuildComponents();
     ConnectHandlers();
-    // A download changes the window on every reply; 25 pictures a second are enough to follow it.
-    new platform::PaintThrottle(this, 40);
+    // A transfer changes the window on every reply; 25 pictures a second are enough to follow it.
+    m_paintThrottle = new platform::PaintThrottle(this, 40);
 }
 
 TfrmFtpTransfer::~TfrmFtpTransfer() = default;

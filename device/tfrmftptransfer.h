@@ -17,6 +17,9 @@ class QListWidget;
 class QListWidgetItem;
 class QProgressBar;
 class QPushButton;
+namespace platform {
+class PaintThrottle;
+}
 
 // Device connection over FTP, in one of four modes: data download, device identification
 // for the online mode, system upload and device logs. Callers set at most one mode flag,
@@ -133,11 +136,12 @@ private:
     void StepProgress();
     void ShowPercent(int total);
     // Applies what the list and the labels should show of the running download; unless now,
-    // at most every 40 ms.
+    // at most ten times a second.
     void ShowDownload(bool now);
 
     Handler m_connectHandler = nullptr;
     bool m_running = false;  // a download or upload is going on
+    platform::PaintThrottle* m_paintThrottle = nullptr;
     // A file of a download takes about a millisecond: showing each step in the list (which
     // lays the whole list out again) would cost more than fetching it, so the steps gather here.
     struct DownloadView {

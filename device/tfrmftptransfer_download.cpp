@@ -11,6 +11,7 @@
 #include <QDateTimeEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <cerrno>
 #include <cstdio>
 
 #include "app/data/dbbfile.h"
@@ -22,9 +23,13 @@
 #include "device/tdatamodftp.h"
 #include "device/tfrmftptransfer.h"
 #include "platform/dialogs.h"
+#include "platform/paintthrottle.h"
 #include "platform/waitcursor.h"
 
 namespace {
+
+// How often a running download shows its progress.
+constexpr int DownloadShowMs = 100;
 
 // "DBB\2007\11\4746CED0.dbb (23.11.2007 13:00:00)"
 QString EntryText(const QString& remote, TDateTime time)
@@ -46,6 +51,15 @@ QString RemoteOfEntry(const QString& entry)
 bool ReplaceFile(const QString& from, const QString& to)
 {
     return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+// The month folder is made only when the move finds it missing: most files go into one
+// that exists.
+bool MoveIntoTree(const QString& from, const QString& to)
+{
+    if (ReplaceFile(from, to))
+        return true;
+    return errno == ENOENT && QDir().mkpath(QFileInfo(to).absolutePath()) && ReplaceFile(from, to);
 }
 
 bool ValidStation(int region, int station)
@@ -111,7 +125,7 @@ void TfrmFtpTransfer::ShowPercent(int total)
 
 void TfrmFtpTransfer::ShowDownload(bool now)
 {
-    if (!now && m_view.shown.isValid() && m_view.shown.elapsed() < 40)
+    if (!now && m_view.shown.isValid() && m_view.shown.elapsed() < DownloadShowMs)
         return;
     for (QListWidgetItem* item : m_view.deselected)
         item->setSelected(false);
@@ -148,6 +162,9 @@ void TfrmFtpTransfer::bbtDownLoadDataClick()
 
     platform::WaitCursor busy;
     m_running = true;
+    // Ten pictures a second while the files come: each costs as much as fetching a few.
+    const int interactivePaint = m_paintThrottle->interval();
+    m_paintThrottle->setInterval(DownloadShowMs);
     for (QWidget* w : std::initializer_list<QWidget*>{bbtDownLoad, bbtExit, cbxCopyWww, dtpStart, dtpEnd, lbxDir})
         w->setEnabled(false);
     bbtAbort->setEnabled(true);
@@ -187,6 +204,7 @@ void TfrmFtpTransfer::bbtDownLoadDataClick()
     for (QWidget* w : std::initializer_list<QWidget*>{bbtExit, cbxCopyWww, dtpStart, dtpEnd, lbxDir})
         w->setEnabled(true);
     lbxDir->setSortingEnabled(true);
+    m_paintThrottle->setInterval(interactivePaint);
     m_running = false;
 }
 
@@ -227,14 +245,14 @@ bool TfrmFtpTransfer::DownloadEntry(QListWidgetItem* item, bool& transferred)
                 }
                 finalRel = HexNameToStationPath(remote, region, station);
                 const QString target = base + finalRel;
-                if (!IsInsideDir(CurrentStation.InitialDir, target) || !QDir().mkpath(QFileInfo(target).absolutePath())) {
+                if (!IsInsideDir(CurrentStation.InitialDir, target)) {
                     QFile::remove(temp);
                     return true;
                 }
                 if (QFileInfo::exists(target) && !cbxOverwrite->isChecked()) {
                     QFile::remove(temp);
                     line = entry + QStringLiteral(" - ") + TxtExisting;
-                } else if (!ReplaceFile(temp, target)) {
+                } else if (!MoveIntoTree(temp, target)) {
                     QFile::remove(temp);
                     return true;
                 }

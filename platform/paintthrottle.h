@@ -15,6 +15,8 @@ class PaintThrottle : public QObject {
 public:
     PaintThrottle(QWidget* window, int intervalMs);
     ~PaintThrottle() override;
+    int interval() const { return m_intervalMs; }
+    void setInterval(int ms) { m_intervalMs = ms; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -3,6 +3,7 @@
 #include "comms/exception.h"
 #include "comms/tapdftpclient.h"
 #include "comms/tapdftplog.h"
+#include "comms/tapdwinsockdispatcher.h"
 #include "common/pump.h"
 #include "peers/ftppeer.h"
 
@@ -16,6 +17,9 @@
 #include <sys/stat.h>
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 #include <memory>
 #include <netinet/in.h>
 #include <string>
@@ -253,9 +257,9 @@ TEST_F(FtpClientTest, RestartAppendAndTheHistoryLog)
     EXPECT_NO_THROW(log.WriteLine(lcOpen, {}));
 }
 
-// The type the server confirmed holds until something may have changed it: a listing, an
+// The control connection sends without delay, and the type the server confirmed holds until something may have changed it: a listing, an
 // error reply, a command of the caller's own, a new connection.
-TEST_F(FtpClientTest, TypeIsAskedOnlyWhenItMayHaveChanged)
+TEST_F(FtpClientTest, CommandsGoOutAtOnceAndTheTypeIsAskedOnlyWhenItMayHaveChanged)
 {
     StartPeer();
     client.SetPassiveMode(true);
@@ -275,6 +279,11 @@ TEST_F(FtpClientTest, TypeIsAskedOnlyWhenItMayHaveChanged)
         {[&] { return get("a.bin"); }, {"TYPE I", "PASV", "RETR a.bin"}},
     };
     LogIn();
+    // Whole command lines go out at once, never held back for an acknowledgement.
+    int nodelay = 0;
+    socklen_t len = sizeof nodelay;
+    ASSERT_EQ(getsockopt(client.WinsockDispatcher()->ComHandle.load(), IPPROTO_TCP, TCP_NODELAY, &nodelay, &len), 0);
+    EXPECT_EQ(nodelay, 1);
     for (const auto& step : steps) {
         peer->ClearCommands();
         Run(step.op);

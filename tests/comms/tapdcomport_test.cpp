@@ -415,6 +415,8 @@ TEST_F(PortFixture, ManyOpenCloseCyclesLeakNoDescriptorOrThread)
         // A close during a notice finishes once the user-interface thread runs again.
         ASSERT_TRUE(pumpUntil([&] { return port.PortState() == psClosed; }, 5000)) << i;
     }
+    // The last close's worker threads end on their own, a moment after the port says closed.
+    pumpUntil([&] { return countThreads() == streamerThreads; }, 2000);
     EXPECT_EQ(countThreads(), streamerThreads);
     stop = true;
     streamer.join();

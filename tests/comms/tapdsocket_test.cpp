@@ -76,7 +76,12 @@ TEST(TApdSocketTest, ConversationBetweenTwoSocketsGivesWinsockEventSequence)
     EXPECT_EQ(server.log, QStringList({ev("accept", listener), ev("write", accepted)}));
     EXPECT_EQ(peer.sin_addr, htonl(INADDR_LOOPBACK));
 
-    // A handler that does not read hears of the data once, however long it waits.
+    // A handler that does not read hears of the data once, however long it waits, also when
+    // it waits inside the event (a dialog, a wait loop).
+    server.sock.OnWsRead = [&](QObject*, TSocket s) {
+        server.log << ev("read", s);
+        pumpFor(100);
+    };
     ASSERT_EQ(client.sock.WriteSocket(c, "hello", 5, 0), 5);
     ASSERT_TRUE(pumpUntil([&] { return server.has(ev("read", accepted)); }));
     pumpFor(150);
