@@ -106,9 +106,6 @@ void TfrmFtpTransfer::BuildComponents()
     lblStatName = label(this, "lblStatName");
     edStatName = named(new QLineEdit(this), "edStatName");
     edStatName->setReadOnly(true);
-    QFont bold = edStatName->font();
-    bold.setBold(true);
-    edStatName->setFont(bold);
     bbtSearch = button(this, "bbtSearch");
     station->addWidget(lblStatName);
     station->addWidget(edStatName, 1);
@@ -152,9 +149,6 @@ void TfrmFtpTransfer::BuildComponents()
 
     lbxFtp = named(new QListWidget(this), "lbxFtp");
     lbxFtp->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    QFont small = lbxFtp->font();
-    small.setPointSize(7);
-    lbxFtp->setFont(small);
     QPalette grey = lbxFtp->palette();
     grey.setColor(QPalette::Base, QColor(0xC0, 0xC0, 0xC0));
     lbxFtp->setPalette(grey);
@@ -193,9 +187,6 @@ void TfrmFtpTransfer::BuildComponents()
     lower->addWidget(lblLoading);
     lbxDir = named(new QListWidget(pnlTransfer), "lbxDir");
     lbxDir->setSelectionMode(QAbstractItemView::MultiSelection);
-    QFont mono(QStringLiteral("Courier New"));
-    mono.setStyleHint(QFont::Monospace);
-    lbxDir->setFont(mono);
     QPalette cream = lbxDir->palette();
     cream.setColor(QPalette::Base, QColor(0xFF, 0xFB, 0xF0));
     lbxDir->setPalette(cream);
@@ -280,6 +271,19 @@ void TfrmFtpTransfer::SetUpperCaseText(QLineEdit* ed, const QString& text)
 
 void TfrmFtpTransfer::showEvent(QShowEvent* e)
 {
+    // Set when first needed: each font looked up costs the program's start a millisecond.
+    if (!m_fontsSet) {
+        m_fontsSet = true;
+        QFont bold = edStatName->font();
+        bold.setBold(true);
+        edStatName->setFont(bold);
+        QFont small = lbxFtp->font();
+        small.setPointSize(7);
+        lbxFtp->setFont(small);
+        QFont mono(QStringLiteral("Courier New"));
+        mono.setStyleHint(QFont::Monospace);
+        lbxDir->setFont(mono);
+    }
     QDialog::showEvent(e);
     if (!e->spontaneous())
         platform::Guarded([this] { FormShow(); });

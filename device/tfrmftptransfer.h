@@ -153,6 +153,7 @@ private:
         QElapsedTimer shown;
     } m_view;
     bool m_settingDates = false;
+    bool m_fontsSet = false;
 };
 
 extern TfrmFtpTransfer* frmFtpTransfer;
