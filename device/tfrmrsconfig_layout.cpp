@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "device/tfrmrsconfig.h"
+#include "platform/steadywidgets.h"
 #include "platform/tradiogroup.h"
 
 namespace {
@@ -52,7 +53,7 @@ void limitTyping(QLineEdit* e, int max)
 QComboBox* combo(QWidget* parent, const char* name)
 {
     auto* c = named(new QComboBox(parent), name);
-    c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    platform::AdjustToContentsWhenPolished(c);
     return c;
 }
 

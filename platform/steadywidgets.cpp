@@ -1,5 +1,8 @@
 #include "platform/steadywidgets.h"
 
+#include <QComboBox>
+#include <QEvent>
+
 namespace platform {
 
 QSize SteadyLabel::sizeHint() const
@@ -24,6 +27,31 @@ QSize UniformRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QMo
         m_length = length;
     }
     return m_size;
+}
+
+namespace {
+
+class AdjustOnPolish : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Polish) {
+            watched->removeEventFilter(this);
+            static_cast<QComboBox*>(watched)->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+            deleteLater();
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+void AdjustToContentsWhenPolished(QComboBox* box)
+{
+    box->installEventFilter(new AdjustOnPolish(box));
 }
 
 }  // namespace platform

@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <QStyledItemDelegate>
 
+class QComboBox;
+
 namespace platform {
 
 // A label that is not sized by its text (a fixed-size label of the original windows): a new
@@ -27,5 +29,10 @@ private:
     mutable QFont m_font;
     mutable qsizetype m_length = -1;
 };
+
+// Lets the box follow its entries' width (AdjustToContents) from its first polish, when it is
+// first laid out or shown: set at once, the policy makes the box build its drop-down list at
+// once, which a window that is never opened pays for at every start.
+void AdjustToContentsWhenPolished(QComboBox* box);
 
 }  // namespace platform

@@ -9,6 +9,7 @@
 
 #include "app/mainformhvtk.h"
 #include "app/data/econverterror.h"
+#include "platform/steadywidgets.h"
 
 TfrmTimezone* frmTimezone = nullptr;
 
@@ -40,7 +41,7 @@ TfrmTimezone::TfrmTimezone(QWidget* owner) : QDialog(owner)
     setObjectName(QStringLiteral("frmTimezone"));
     cobZones = new QComboBox(this);
     cobZones->setObjectName(QStringLiteral("cobZones"));
-    cobZones->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    platform::AdjustToContentsWhenPolished(cobZones);
     cbxDaylight = new QCheckBox(this);
     cbxDaylight->setObjectName(QStringLiteral("cbxDaylight"));
     bbtOk = new QPushButton(this);

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QComboBox>
 #include <QListWidget>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -81,4 +82,19 @@ TEST(SteadyWidgets, LabelTextDoesNotSizeTheLabelAndRowsAreMeasuredOnlyWhenLonger
     list.item(0)->setText(list.item(0)->text() + QStringLiteral(" - kopiert"));
     EXPECT_GT(delegate->sizeHint(option, first).width(), rowSize.width());
     EXPECT_EQ(delegate->sizeHint(option, first).height(), rowSize.height());
+}
+
+// The drop-down list is not built for a box that is never shown; a shown box sizes to its
+// entries.
+TEST(SteadyWidgets, ComboBoxFollowsItsEntriesFromItsFirstPolish)
+{
+    QWidget window;
+    auto* box = new QComboBox(&window);
+    platform::AdjustToContentsWhenPolished(box);
+    box->addItems({QStringLiteral("a"), QString(60, u'W')});
+    EXPECT_NE(box->sizeAdjustPolicy(), QComboBox::AdjustToContents);
+    EXPECT_TRUE(box->findChildren<QAbstractItemView*>().isEmpty());
+    window.show();
+    EXPECT_EQ(box->sizeAdjustPolicy(), QComboBox::AdjustToContents);
+    EXPECT_GT(box->sizeHint().width(), box->fontMetrics().horizontalAdvance(QString(50, u'W')));
 }
