@@ -86,7 +86,6 @@ double OursOnce(const FtpDevicePeer& peer, int& fetched, bool scan = false)
     return ms;
 }
 
-
 // lftp's mirror of the same folder from the same server; negative when it failed.
 double LftpOnce(const FtpDevicePeer& peer)
 {
