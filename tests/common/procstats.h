@@ -1,6 +1,7 @@
 #pragma once
 #include <dirent.h>
 #include <sys/resource.h>
+#include <chrono>
 #include <thread>
 
 // What the process holds and spends, for leak and busy-wait checks.
@@ -28,6 +29,18 @@ inline int countThreads()
     }();
     (void)warmedUp;
     return countEntries("/proc/self/task");
+}
+
+// The thread count once it is expected or timeoutMs passed: a thread just joined is still
+// listed for a moment while the kernel reaps it.
+inline int countThreadsSettled(int expected, int timeoutMs = 2000)
+{
+    int n = countThreads();
+    for (int waited = 0; n != expected && waited < timeoutMs; ++waited) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        n = countThreads();
+    }
+    return n;
 }
 
 // User and system time in ms, of the whole process or of the calling thread.

@@ -260,7 +260,7 @@ TEST_F(PortFixture, APortDestroyedWhileClosingFinishesItsClose)
         p.SetOpen(false);
         EXPECT_FALSE(p.Open());
     }
-    EXPECT_EQ(countThreads(), threads);
+    EXPECT_EQ(countThreadsSettled(threads), threads);
     port.SetOpen(true);  // the device is free again
     EXPECT_TRUE(port.Open());
 }
@@ -421,7 +421,7 @@ TEST_F(PortFixture, ManyOpenCloseCyclesLeakNoDescriptorOrThread)
     stop = true;
     streamer.join();
     EXPECT_EQ(countOpenFds(), fds);
-    EXPECT_EQ(countThreads(), threads);
+    EXPECT_EQ(countThreadsSettled(threads), threads);
 }
 
 TEST_F(PortFixture, AHungUpFarEndDoesNotSpinAndThePortStillCloses)
