@@ -16,11 +16,11 @@ import warnings
 warnings.filterwarnings("ignore", category=DeprecationWarning)
 import argparse  # noqa: E402
 import asynchat  # noqa: E402
+import collections
 import os
 import socket
 import struct
 import sys
-import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler
@@ -38,7 +38,8 @@ class ScriptedHandler(FTPHandler):
         super().__init__(*a, **kw)
         self._fault_pending = None
         self._fault_socks = []
-        self._next_byte_at = 0.0
+        self._bytes_out = collections.deque()
+        self._byte_sender = None
 
     # --- transcript and framing faults
 
@@ -51,16 +52,18 @@ class ScriptedHandler(FTPHandler):
     def push(self, s):
         if not self.bytewise:
             return super().push(s)
-        now = time.monotonic()
-        at = max(self._next_byte_at, now)
-        for b in s.encode("utf8"):
-            self.ioloop.call_later(at - now, self._push_byte, bytes([b]))
-            at += 0.001
-        self._next_byte_at = at
+        # One queue and one timer: a timer per byte may fire out of order on a loaded machine.
+        self._bytes_out.extend(s.encode("utf8"))
+        if self._byte_sender is None:
+            self._byte_sender = self.ioloop.call_later(0, self._push_byte)
 
-    def _push_byte(self, b):
-        if self.connected:
-            asynchat.async_chat.push(self, b)
+    def _push_byte(self):
+        self._byte_sender = None
+        if not self.connected or not self._bytes_out:
+            return
+        asynchat.async_chat.push(self, bytes([self._bytes_out.popleft()]))
+        if self._bytes_out:
+            self._byte_sender = self.ioloop.call_later(0.001, self._push_byte)
 
     def handle(self):
         if self.banner220:
