@@ -173,10 +173,18 @@ bool TfrmRSConfig::ConnectDeviceOnPort(int Port)
     if (lblStatus)
         lblStatus->setText(TxtConnecting);
     platform::WaitCursor busy;
+    bool opened = false;
     try {
         ApdComPort->SetComNumber(uint16_t(Port));
         ApdComPort->SetOpen(true);
+        // A close that waited for a running notice opens the port again once it has finished;
+        // a request sent before that would be dropped unsent.
+        if (!ApdComPort->Open())
+            platform::WaitUntil([this] { return ApdComPort->Open() || ApdComPort->PortState() != psShuttingDown; }, IOTimeoutMs);
+        opened = ApdComPort->Open();
     } catch (const std::exception&) {
+    }
+    if (!opened) {
         platform::ShowMessage(MsgPortOpenFailed);
         if (lblStatus)
             lblStatus->setText(TxtNotConnected);

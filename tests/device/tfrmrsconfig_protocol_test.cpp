@@ -255,6 +255,31 @@ TEST_F(Rs232Protocol, ProbeWithoutAnswerOrWithErrorFails)
     EXPECT_TRUE(w->ConnectDevice());
 }
 
+TEST_F(Rs232Protocol, ConnectRightAfterACloseThatWaitsForANotice)
+{
+    connect();
+    // Closed inside a notice of the port, the close finishes only after it; the connect asked
+    // right after must wait for that instead of sending into the closing port.
+    int state = -1;
+    bool connected = false;
+    w->ApdComPort->SetOnTriggerAvail([&](TApdCustomComPort*, uint16_t) {
+        if (state >= 0)
+            return;
+        w->ClosePort();
+        state = int(w->ApdComPort->PortState());
+        QTimer::singleShot(0, w.get(), [&] {
+            dev.clearRecord();
+            connected = w->ConnectDevice();
+        });
+    });
+    dev.sendRaw("noise");
+    ASSERT_TRUE(pumpUntil([&] { return connected || !shownTexts().empty(); }, 10000));
+    EXPECT_EQ(state, int(psShuttingDown));
+    EXPECT_TRUE(connected);
+    EXPECT_EQ(dev.received(), ESC + "info.serial?" + CR);
+    EXPECT_TRUE(shownTexts().empty());
+}
+
 TEST_F(Rs232Protocol, PortThatCannotOpen)
 {
     ::setenv("QWLVIEW_COM7", "/nonexistent/tty-of-no-device", 1);
