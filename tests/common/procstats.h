@@ -43,6 +43,20 @@ inline int countThreadsSettled(int expected, int timeoutMs = 2000)
     return n;
 }
 
+// The thread count once it has held for 20 ms (bounded), for a baseline: a thread joined
+// just before, the warm-up's too, may still be listed.
+inline int countThreadsStable(int timeoutMs = 2000)
+{
+    int n = countThreads();
+    for (int waited = 0, held = 0; held < 20 && waited < timeoutMs; ++waited) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        const int now = countThreads();
+        held = now == n ? held + 1 : 0;
+        n = now;
+    }
+    return n;
+}
+
 // User and system time in ms, of the whole process or of the calling thread.
 inline double cpuMs(int who)
 {

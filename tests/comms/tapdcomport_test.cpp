@@ -251,7 +251,7 @@ TEST_F(PortFixture, CloseWhileASynchronisedCallIsPendingFinishes)
 
 TEST_F(PortFixture, APortDestroyedWhileClosingFinishesItsClose)
 {
-    const int threads = countThreads();
+    const int threads = countThreadsStable();
     {
         TApdComPort p;
         p.SetComNumber(42);
@@ -395,7 +395,7 @@ TEST_F(PortFixture, APortOpenedRightAfterAnotherClosedSeesNoneOfItsTraffic)
 TEST_F(PortFixture, ManyOpenCloseCyclesLeakNoDescriptorOrThread)
 {
     const int fds = countOpenFds();
-    const int threads = countThreads();
+    const int threads = countThreadsStable();
     std::atomic<bool> stop{false};
     std::thread streamer([&] {
         const std::string chunk(128, 'x');
@@ -404,7 +404,7 @@ TEST_F(PortFixture, ManyOpenCloseCyclesLeakNoDescriptorOrThread)
             QThread::usleep(300);
         }
     });
-    const int streamerThreads = countThreads();
+    const int streamerThreads = countThreadsStable();
     collect();
     for (int i = 0; i < 500; ++i) {
         port.SetOpen(true);
