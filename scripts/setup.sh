@@ -8,6 +8,8 @@ packages=(
   python3 python3-pyftpdlib vsftpd lftp curl socat iproute2 util-linux
   libxcb1-dev
   xvfb xauth poppler-utils
+  # Metric-compatible stand-ins for the Arial and Courier New the windows are laid out with.
+  fonts-liberation2
 )
 missing=()
 for p in "${packages[@]}"; do
