@@ -183,6 +183,7 @@ bool TfrmRSConfig::ConnectDeviceOnPort(int Port)
             platform::WaitUntil([this] { return ApdComPort->Open() || ApdComPort->PortState() != psShuttingDown; }, IOTimeoutMs);
         opened = ApdComPort->Open();
     } catch (const std::exception&) {
+        // told below, as every port that does not open
     }
     if (!opened) {
         platform::ShowMessage(MsgPortOpenFailed);
