@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the program and the tests need, when missing.
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 python3-pyftpdlib vsftpd lftp curl socat iproute2 util-linux
