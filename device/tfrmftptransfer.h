@@ -133,6 +133,11 @@ private:
     void SetUpperCaseText(QLineEdit* ed, const QString& text);
     // One entry of a download; false when the run stops.
     bool DownloadEntry(QListWidgetItem* item, bool& transferred);
+    // A fetched hour file that holds together into its place in the tree.
+    bool StoreHourEntry(QListWidgetItem* item, const QString& entry, const QString& remote, const QString& temp,
+                        bool& transferred);
+    // After a failed file: a new log-in, back in the device's data folder.
+    void Reconnect();
     void StepProgress();
     void ShowPercent(int total);
     // Applies what the list and the labels should show of the running download; unless now,

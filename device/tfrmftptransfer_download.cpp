@@ -11,14 +11,13 @@
 #include <QDateTimeEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <cerrno>
-#include <cstdio>
 
 #include "app/data/dbbfile.h"
 #include "app/data/dbbnames.h"
 #include "app/data/localpath.h"
 #include "app/data/runtimetexts.h"
 #include "app/data/stationsettings.h"
+#include "device/downloadstore.h"
 #include "device/ftpcollect.h"
 #include "device/tdatamodftp.h"
 #include "device/tfrmftptransfer.h"
@@ -46,20 +45,6 @@ QString RemoteOfEntry(const QString& entry)
 {
     const qsizetype blank = entry.indexOf(u' ');
     return blank < 0 ? entry : entry.left(blank);
-}
-
-bool ReplaceFile(const QString& from, const QString& to)
-{
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
-}
-
-// The month folder is made only when the move finds it missing: most files go into one
-// that exists.
-bool MoveIntoTree(const QString& from, const QString& to)
-{
-    if (ReplaceFile(from, to))
-        return true;
-    return errno == ENOENT && QDir().mkpath(QFileInfo(to).absolutePath()) && ReplaceFile(from, to);
 }
 
 bool ValidStation(int region, int station)
@@ -161,6 +146,7 @@ void TfrmFtpTransfer::bbtDownLoadDataClick()
     }
 
     platform::WaitCursor busy;
+    RemoveStaleDownloadFiles(CurrentStation.InitialDir);
     m_running = true;
     // Ten pictures a second while the files come: each costs as much as fetching a few.
     const int interactivePaint = m_paintThrottle->interval();
@@ -215,64 +201,117 @@ bool TfrmFtpTransfer::DownloadEntry(QListWidgetItem* item, bool& transferred)
         m_view.deselected.push_back(item);
         m_view.current = item;
         const QString entry = item->text();
+        const auto mark = [&](const QString& result) {
+            m_view.texts.emplace_back(item, entry + QStringLiteral(" - ") + result);
+        };
         const QString remote = RemoteOfEntry(entry);
         const QString ext = QFileInfo(FileNamePart(remote)).suffix().toLower();
         const bool average = ext == QLatin1String("www") || ext == QLatin1String("tmp");
         const QString localRel = average ? WwwLocalPath(remote) : HexNameToTempName(remote);
         // A device name that would put a file outside the data folder is not fetched.
-        if (localRel.isEmpty() || !IsInsideDir(CurrentStation.InitialDir, base + localRel))
+        if (localRel.isEmpty() || !IsInsideDir(CurrentStation.InitialDir, base + localRel)) {
+            mark(average && FileNamePart(remote).size() != 12 ? TxtBadAverageName : TxtOutsideDataFolder);
             return true;
+        }
 
         if (average && ext != QLatin1String("tmp") && !cbxOverwrite->isChecked()
             && QFileInfo(base + localRel).isFile() && QFileInfo(base + localRel).size() > 0) {
-            m_view.texts.emplace_back(item, entry + QStringLiteral(" - ") + TxtExisting);
+            mark(TxtExisting);
             transferred = true;
             return true;
         }
 
-        if (DataModFtp->FtpRetrieve(remote, base + localRel)) {
-            QString line = entry + QStringLiteral(" - ") + TxtCopied;
-            QString finalRel = localRel;
-            if (!average) {
-                const QString temp = base + localRel;
-                int region = -1;
-                QString name;
-                const int station = ReadDbbStation(temp, region, name);
-                // A file that does not say whose it is has no place in the tree.
-                if (!ValidStation(region, station)) {
-                    QFile::remove(temp);
-                    return true;
-                }
-                finalRel = HexNameToStationPath(remote, region, station);
-                const QString target = base + finalRel;
-                if (!IsInsideDir(CurrentStation.InitialDir, target)) {
-                    QFile::remove(temp);
-                    return true;
-                }
-                if (QFileInfo::exists(target) && !cbxOverwrite->isChecked()) {
-                    QFile::remove(temp);
-                    line = entry + QStringLiteral(" - ") + TxtExisting;
-                } else if (!MoveIntoTree(temp, target)) {
-                    QFile::remove(temp);
-                    return true;
-                }
+        const qint64 bound = average ? FtpMaxAverageFileBytes : FtpMaxHourFileBytes;
+        if (DataModFtp->FtpRetrieve(remote, base + localRel, bound)) {
+            if (average) {
+                mark(TxtCopied);
+                m_view.loadFile = base + localRel;
+                transferred = true;
+                return true;
             }
-            m_view.texts.emplace_back(item, line);
-            m_view.loadFile = base + finalRel;
-            transferred = true;
-            return true;
+            const QString temp = base + localRel;
+            // A file cut short or lengthened on its way would stay so: only a whole one is kept.
+            if (DbbDataLength(temp) >= 0)
+                return StoreHourEntry(item, entry, remote, temp, transferred);
+            QFile::remove(temp);
+            ShowDownload(true);
+            platform::ShowMessage(MsgFileIncomplete + remote);
+        } else {
+            const int code = DataModFtp->UserAborted() ? 0 : DataModFtp->FtpResult();
+            if (code == 0)
+                return false;
+            if (code == frFileNotAvailable) {
+                // Gone since the scan: no retry brings it back, and the later files still come.
+                DataModFtp->FtpSetTimeouts(10);
+                mark(TxtNotOnDevice);
+                return true;
+            }
+            if (code == frLocalFolder) {
+                ShowDownload(true);
+                platform::ShowMessage(MsgFileNotStored + DataModFtp->LocalFailure());
+                return false;
+            }
+            if (code == frTooLarge) {
+                // The device sends the same again: the file is left out and the run goes on.
+                mark(TxtTooLarge);
+                Reconnect();
+                return true;
+            }
         }
-
-        const int code = DataModFtp->UserAborted() ? 0 : DataModFtp->FtpResult();
-        if (code == 0)
-            return false;
         ShowDownload(true);
         if (platform::MessageDlg(MsgTransferRetry, platform::MsgDlgType::Confirmation, platform::mbAbort | platform::mbRetry)
-            != platform::mrRetry)
+            != platform::mrRetry) {
+            if (DataModFtp->FtpResult() == frNone)
+                mark(TxtIncomplete);
             return false;
-        DataModFtp->FtpLogout(true);
-        DataModFtp->FtpConnect(CurrentStation.IPAddress, edUser->text(), edPassw->text());
-        DataModFtp->FtpChangeDir(QStringLiteral("DATA"));
+        }
+        Reconnect();
         item->setSelected(true);
     }
+}
+
+bool TfrmFtpTransfer::StoreHourEntry(QListWidgetItem* item, const QString& entry, const QString& remote,
+                                     const QString& temp, bool& transferred)
+{
+    const auto mark = [&](const QString& result) {
+        m_view.texts.emplace_back(item, entry + QStringLiteral(" - ") + result);
+    };
+    int region = -1;
+    QString name;
+    const int station = ReadDbbStation(temp, region, name);
+    // A file that does not say whose it is has no place in the tree.
+    if (!ValidStation(region, station)) {
+        QFile::remove(temp);
+        mark(TxtNoStationInFile);
+        return true;
+    }
+    const QString target = CurrentStation.InitialDir + LocalPathDelim + HexNameToStationPath(remote, region, station);
+    if (!IsInsideDir(CurrentStation.InitialDir, target)) {
+        QFile::remove(temp);
+        mark(TxtOutsideDataFolder);
+        return true;
+    }
+    QString error;
+    switch (StoreHourFile(temp, target, cbxOverwrite->isChecked(), error)) {
+    case TStoreResult::Failed:
+        ShowDownload(true);
+        platform::ShowMessage(MsgFileNotStored + error);
+        return false;
+    case TStoreResult::Existing:
+        mark(TxtExisting);
+        break;
+    case TStoreResult::Stored:
+        mark(TxtCopied);
+        break;
+    }
+    m_view.loadFile = target;
+    transferred = true;
+    return true;
+}
+
+void TfrmFtpTransfer::Reconnect()
+{
+    DataModFtp->FtpLogout(true);
+    DataModFtp->FtpConnect(CurrentStation.IPAddress, edUser->text(), edPassw->text());
+    DataModFtp->FtpChangeDir(QStringLiteral("DATA"));
 }

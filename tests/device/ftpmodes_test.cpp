@@ -138,8 +138,11 @@ TEST_F(FtpModes, UploadStoresEveryFileOfTheFolderBelowBinOrStops)
 
     struct {
         const char* name;
-        bool blocked;  // a file in BIN has the new folder's name
-    } cases[] = {{"stored", false}, {"cannot change into the folder", true}};
+        bool blocked;       // a file in BIN has the new folder's name
+        const char* fault;  // of the device
+    } cases[] = {{"stored", false, nullptr},
+                 {"cannot change into the folder", true, nullptr},
+                 {"the device closes at a file, Retry stores it", false, "close conf.txt 0 1"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         QDir(device.path()).removeRecursively();
@@ -147,6 +150,8 @@ TEST_F(FtpModes, UploadStoresEveryFileOfTheFolderBelowBinOrStops)
         if (c.blocked)
             dbbtest::WriteFile(device.path(), QStringLiteral("BIN/update42"), QByteArray("file"));
         startDevice();
+        if (c.fault)
+            ASSERT_TRUE(peer->command(c.fault));
         platform::DialogScript::clearShown();
         whenShown(dirSelect.get(), [&] {
             dirSelect->SelectFolder(set);
@@ -168,6 +173,7 @@ TEST_F(FtpModes, UploadStoresEveryFileOfTheFolderBelowBinOrStops)
             EXPECT_EQ(bytesOf(device.path() + "/BIN/update42/qwl.bin"), image);
             EXPECT_EQ(frmFtpTransfer->lbxDir->item(1)->text(), set + "/qwl.bin - " + TxtCopied);
             EXPECT_EQ(frmFtpTransfer->lblLoadFile->text(), "1 " + TxtFilesNotTransferred);
+            EXPECT_EQ(shownTexts(), c.fault ? QStringList({MsgTransferClosed, MsgTransferRetry}) : QStringList());
         }
         EXPECT_TRUE(frmFtpTransfer->bbtExit->isEnabled());
         frmFtpTransfer->hide();
@@ -187,7 +193,11 @@ TEST_F(FtpModes, LogsLandInTheStationsLogFolderOnlyWithRetry)
 
     frmFtpTransfer->DownloadDeviceLogs(QStringLiteral("current.log"), StationDir(1, 5));
 
-    EXPECT_EQ(shownTexts(), QStringList{MsgTransferRetry});
+    // The window is closed while the logs come: the reason is told before the question.
+    const QStringList shown = shownTexts();
+    ASSERT_EQ(shown.size(), 2) << shown.join('|').toStdString();
+    EXPECT_TRUE(shown[0].startsWith(MsgFtpError + "550 ")) << shown[0].toStdString();
+    EXPECT_EQ(shown[1], MsgTransferRetry);
     EXPECT_EQ(filesBelow(outer.path()), QStringList({"data/Reg001/Stat005/Log/20230101-000000-old.log",
                                                      "data/Reg001/Stat005/Log/a.log",
                                                      "data/Reg001/Stat005/Log/current.log"}));
@@ -199,6 +209,43 @@ TEST_F(FtpModes, LogsLandInTheStationsLogFolderOnlyWithRetry)
     EXPECT_TRUE(entries.contains("OLD\\20230101-000000-old.log - " + TxtCopied));
     EXPECT_TRUE(entries.contains("OLD\\../x.log")) << entries.join("|").toStdString();
     EXPECT_FALSE(DataModFtp->LoggedIn());
+}
+
+// A device that closes at the log-in (421) is named; one that closes during a log, or sends
+// one beyond a log's bound, is named too, and only the closed one is asked about again.
+TEST_F(FtpModes, IdentificationAndLogsNameWhatFailed)
+{
+    startUdp("none");
+    startDevice();
+    ASSERT_TRUE(peer->command(QStringLiteral("login 421")));
+    frmFtpTransfer->show();
+    frmFtpTransfer->SetIpAddressEdits(QStringLiteral("127.0.0.1"));
+    frmFtpTransfer->bbtConnectClick();
+    EXPECT_EQ(shownTexts(), QStringList({MsgFtpError + "421 Login incorrect.", MsgFtpLoginFailed}));
+    EXPECT_TRUE(frmFtpTransfer->bbtConnect->isEnabled());
+    frmFtpTransfer->hide();
+
+    dbbtest::WriteFile(device.path(), QStringLiteral("LOG/current.log"), QByteArray("now\n"));
+    const QString log = dataDir + "/Reg001/Stat005/Log/current.log";
+    const struct {
+        const char* fault;
+        QStringList shown;
+        bool arrives;
+    } cases[] = {
+        {"close current.log 0 1", {MsgTransferClosed, MsgTransferRetry}, true},
+        {"pad current.log 17000000 1", {MsgFileTooLarge.arg(FtpMaxLogFileBytes) + "current.log"}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault);
+        QFile::remove(log);
+        ASSERT_TRUE(peer->command(QStringLiteral("clear")));
+        ASSERT_TRUE(peer->command(c.fault));
+        platform::DialogScript::clearShown();
+        frmFtpTransfer->DownloadDeviceLogs(QStringLiteral("current.log"), StationDir(1, 5));
+        EXPECT_EQ(shownTexts(), c.shown);
+        EXPECT_EQ(filesBelow(dataDir + "/Reg001/Stat005/Log").contains("current.log"), c.arrives);
+        EXPECT_EQ(filesBelow(dataDir + "/Reg001/Stat005/Log").filter(".part"), QStringList());
+    }
 }
 
 TEST_F(FtpModes, CancelledFolderChoiceStillConnectsAndOffersOnlyConnect)

@@ -18,45 +18,6 @@
 using dbbtest::UtcSeconds;
 using platform::DialogScript;
 
-namespace {
-
-TDateTime Local(int y, int mo, int d, int h = 0, int mi = 0)
-{
-    return EncodeDate(y, mo, d) + EncodeTime(h, mi, 0, 0);
-}
-
-QStringList Texts(QListWidget* l)
-{
-    QStringList out;
-    for (int i = 0; i < l->count(); ++i)
-        out << l->item(i)->text();
-    return out;
-}
-
-}  // namespace
-
-class FtpDownload : public FtpFixture {
-protected:
-    // Shows the window in download mode for [start, end] and connects.
-    void connectFor(TDateTime start, TDateTime end, bool www = false)
-    {
-        CurrentStation.LastUpdate = start;
-        w().DownloadMode = true;
-        w().show();
-        w().SetStartDateTime(start);
-        w().SetEndDateTime(end);
-        w().cbxCopyWww->setChecked(www);
-        w().bbtConnect->click();
-        ASSERT_FALSE(w().bbtConnect->isEnabled()) << shownTexts().join(u'|').toStdString();
-    }
-    void selectOnly(const QString& remoteStart)
-    {
-        for (int i = 0; i < w().lbxDir->count(); ++i)
-            w().lbxDir->item(i)->setSelected(w().lbxDir->item(i)->text().startsWith(remoteStart));
-    }
-    static TfrmFtpTransfer& w() { return *frmFtpTransfer; }
-};
-
 TEST_F(FtpDownload, ShowsTheControlsOfEachModeAndHoldsTheAddressToOctets)
 {
     ServiceMode = false;
@@ -179,7 +140,7 @@ TEST_F(FtpDownload, ExistingFilesStayUnlessOverwriteIsChosen)
     const QByteArray fresh = deviceHour(u);
     dbbtest::HourFile old;
     old.utcStart = u;
-    old.minutes = 30;
+    old.samples = dbbtest::PositionSamples(u + 86400);  // a whole hour, other samples
     const QString local = dbbtest::WriteLocalHour(dataDir, old);
     const QByteArray oldBytes = bytesOf(local);
     startDevice();

@@ -124,6 +124,40 @@ TEST(DbbFile, ReadStopsAtTheDataChunkOwnLength)
     EXPECT_EQ(Read(HourFileBytes(cut), 0, 12000).bytes, 5000);
 }
 
+// A downloaded file enters the tree only when it holds together as the loader reads it.
+TEST(DbbFile, DataLengthOnlyOfAFileThatHoldsTogether)
+{
+    const auto variant = [](auto change) {
+        HourFile f = Hour();
+        change(f);
+        return HourFileBytes(f);
+    };
+    const QByteArray whole = HourFileBytes(Hour());
+    const struct {
+        const char* what;
+        QByteArray bytes;
+        qint64 length;
+    } cases[] = {
+        {"whole hour", whole, 12000},
+        {"40 minutes written so far", variant([](HourFile& f) { f.minutes = 40; }), 8000},
+        {"another whole chunk after DATA", variant([](HourFile& f) { f.trailing = Chunk("NEXT", "x"); }), 12000},
+        {"cut short inside DATA", whole.left(6000), -1},
+        {"cut inside a header", whole.left(whole.size() - 12005), -1},
+        {"bytes appended", whole + QByteArray(1000000, '\0'), -1},
+        {"DATA longer than an hour", variant([](HourFile& f) { f.samples = QByteArray(13000, 'x'); }), -1},
+        {"damaged chunk ahead", variant([](HourFile& f) { f.chunkAheadLength = 12001; }), -1},
+        {"no DATA chunk", variant([](HourFile& f) { f.hasDataChunk = false; }), -1},
+        {"empty", QByteArray(), -1},
+        {"a chain of empty chunks", QByteArray(10 * 17, '\0'), -1},
+    };
+    for (const auto& c : cases) {
+        QByteArray bytes = c.bytes;
+        QBuffer dev(&bytes);
+        dev.open(QIODevice::ReadOnly);
+        EXPECT_EQ(DbbDataLength(dev), c.length) << c.what;
+    }
+}
+
 class DbbStation : public ::testing::Test {
 protected:
     QString Write(const QByteArray& bytes)
