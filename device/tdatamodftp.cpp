@@ -321,11 +321,6 @@ bool TDataModFtp::FtpRetrieve(const QString& remoteName, const QString& localNam
         SetFtpResult(frNotLoggedIn);
         return false;
     }
-    const QString folder = QFileInfo(localName).absolutePath();
-    if (!QDir().mkpath(folder)) {
-        NoteLocalFailure(folder, QString::fromLocal8Bit(std::strerror(errno)));
-        return false;
-    }
     if (Timer->isActive()) {
         SetFtpResult(frWaitRunning);
         return false;
@@ -337,9 +332,19 @@ bool TDataModFtp::FtpRetrieve(const QString& remoteName, const QString& localNam
     m_retrieving = remoteName;
     m_maxBytes = m_retrieveBound = maxBytes;
     Log(QStringLiteral("RETRIEVE ") + remoteName);
-    if (ApdFtpClient->Retrieve(remoteName, part, rmReplace)) {
+    // The folder is made only when the file cannot be opened without it: most files of a
+    // download go into one folder.
+    const QString folder = QFileInfo(localName).absolutePath();
+    bool started = ApdFtpClient->Retrieve(remoteName, part, rmReplace);
+    if (!started && !QFileInfo::exists(folder)) {
+        if (QDir().mkpath(folder))
+            started = ApdFtpClient->Retrieve(remoteName, part, rmReplace);
+        else
+            NoteLocalFailure(folder, QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    if (started) {
         Wait([this] { return m_transferOk; });
-    } else {
+    } else if (FtpResult() == frNone) {
         // The client gives no reason when it cannot open the file: ask for it.
         QFile probe(part);
         if (!probe.open(QIODevice::WriteOnly))
@@ -348,7 +353,7 @@ bool TDataModFtp::FtpRetrieve(const QString& remoteName, const QString& localNam
     m_maxBytes = -1;
     // An aborted transfer is a failure, and neither it nor a failed one leaves a file.
     bool ok = m_transferOk && !m_userAborted && FtpResult() != frTooLarge;
-    if (ok && QFileInfo(part).size() > maxBytes) {
+    if (ok && ApdFtpClient->BytesTransferred() > maxBytes) {
         FileTooLarge();
         ok = false;
     }

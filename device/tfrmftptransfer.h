@@ -11,6 +11,7 @@
 class QCheckBox;
 class QDateTimeEdit;
 class QFrame;
+class QIODevice;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -135,7 +136,7 @@ private:
     bool DownloadEntry(QListWidgetItem* item, bool& transferred);
     // A fetched hour file that holds together into its place in the tree.
     bool StoreHourEntry(QListWidgetItem* item, const QString& entry, const QString& remote, const QString& temp,
-                        bool& transferred);
+                        QIODevice& fetched, bool& transferred);
     // After a failed file: a new log-in, back in the device's data folder.
     void Reconnect();
     void StepProgress();
@@ -146,9 +147,11 @@ private:
 
     Handler m_connectHandler = nullptr;
     bool m_running = false;  // a download or upload is going on
+    int m_transferred = 0;   // files of the running download counted as transferred
     platform::PaintThrottle* m_paintThrottle = nullptr;
     // A file of a download takes about a millisecond: showing each step in the list (which
-    // lays the whole list out again) would cost more than fetching it, so the steps gather here.
+    // lays the whole list out again, and tells a screen reader) would cost more than fetching
+    // it, so the steps gather here.
     struct DownloadView {
         std::vector<QListWidgetItem*> deselected;
         std::vector<std::pair<QListWidgetItem*, QString>> texts;

@@ -1,5 +1,6 @@
 // Download mode: connect, list the device files of the date range, fetch them into the data
 // tree.
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +10,7 @@
 #include <QLocale>
 #include <QCheckBox>
 #include <QDateTimeEdit>
+#include <QItemSelectionModel>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -100,20 +102,29 @@ void TfrmFtpTransfer::ScanRemoteFiles()
 
 void TfrmFtpTransfer::StepProgress()
 {
-    pgbCopy->setValue(pgbCopy->value() + 1);
+    ++m_transferred;
 }
 
 void TfrmFtpTransfer::ShowPercent(int total)
 {
-    m_view.percent = QString::number(total > 0 ? pgbCopy->value() * 100 / total : 0) + QStringLiteral(" %");
+    m_view.percent = QString::number(total > 0 ? m_transferred * 100 / total : 0) + QStringLiteral(" %");
 }
 
 void TfrmFtpTransfer::ShowDownload(bool now)
 {
     if (!now && m_view.shown.isValid() && m_view.shown.elapsed() < DownloadShowMs)
         return;
-    for (QListWidgetItem* item : m_view.deselected)
-        item->setSelected(false);
+    // One change of the selection, not one per file: each change is an event for the
+    // accessibility bus, sent on to every screen reader.
+    QItemSelection done;
+    for (QListWidgetItem* item : m_view.deselected) {
+        const QModelIndex index = lbxDir->indexFromItem(item);
+        done.select(index, index);
+    }
+    if (!done.isEmpty())
+        lbxDir->selectionModel()->select(done, QItemSelectionModel::Deselect);
+    if (pgbCopy->value() != m_transferred)
+        pgbCopy->setValue(m_transferred);
     for (const auto& [item, text] : m_view.texts)
         item->setText(text);
     if (m_view.current)
@@ -161,6 +172,7 @@ void TfrmFtpTransfer::bbtDownLoadDataClick()
     const int total = int(lbxDir->selectedItems().size());
     pgbCopy->setMaximum(std::max(total, 1));
     pgbCopy->setValue(0);
+    m_transferred = 0;
 
     for (int i = 0; i < lbxDir->count(); ++i) {
         QListWidgetItem* item = lbxDir->item(i);
@@ -178,8 +190,8 @@ void TfrmFtpTransfer::bbtDownLoadDataClick()
     }
     ShowDownload(true);
 
-    if (pgbCopy->value() != total) {
-        lblLoadFile->setText(QString::number(total - pgbCopy->value()) + u' ' + TxtFilesNotTransferred);
+    if (m_transferred != total) {
+        lblLoadFile->setText(QString::number(total - m_transferred) + u' ' + TxtFilesNotTransferred);
     } else {
         lblLoadFile->setText(TxtTransferDone);
         CurrentStation.LastUpdate = EndDateTime();
@@ -230,9 +242,15 @@ bool TfrmFtpTransfer::DownloadEntry(QListWidgetItem* item, bool& transferred)
                 return true;
             }
             const QString temp = base + localRel;
+            // Read once for both checks; the transfer has bounded it.
+            QFile file(temp);
+            QByteArray bytes = OpenDbbFile(file) ? file.read(FtpMaxHourFileBytes) : QByteArray();
+            file.close();
+            QBuffer fetched(&bytes);
+            fetched.open(QIODevice::ReadOnly);
             // A file cut short or lengthened on its way would stay so: only a whole one is kept.
-            if (DbbDataLength(temp) >= 0)
-                return StoreHourEntry(item, entry, remote, temp, transferred);
+            if (DbbDataLength(fetched) >= 0 && fetched.seek(0))
+                return StoreHourEntry(item, entry, remote, temp, fetched, transferred);
             QFile::remove(temp);
             ShowDownload(true);
             platform::ShowMessage(MsgFileIncomplete + remote);
@@ -271,14 +289,14 @@ bool TfrmFtpTransfer::DownloadEntry(QListWidgetItem* item, bool& transferred)
 }
 
 bool TfrmFtpTransfer::StoreHourEntry(QListWidgetItem* item, const QString& entry, const QString& remote,
-                                     const QString& temp, bool& transferred)
+                                     const QString& temp, QIODevice& fetched, bool& transferred)
 {
     const auto mark = [&](const QString& result) {
         m_view.texts.emplace_back(item, entry + QStringLiteral(" - ") + result);
     };
     int region = -1;
     QString name;
-    const int station = ReadDbbStation(temp, region, name);
+    const int station = ReadDbbStation(fetched, region, name);
     // A file that does not say whose it is has no place in the tree.
     if (!ValidStation(region, station)) {
         QFile::remove(temp);

@@ -105,11 +105,19 @@ qint64 DbbDataLength(const QString& path)
 
 int ReadDbbStation(const QString& path, int& region, QString& name)
 {
+    QFile file(path);
+    if (!OpenDbbFile(file)) {
+        region = -1;
+        name.clear();
+        return -1;
+    }
+    return ReadDbbStation(file, region, name);
+}
+
+int ReadDbbStation(QIODevice& file, int& region, QString& name)
+{
     region = -1;
     name.clear();
-    QFile file(path);
-    if (!OpenDbbFile(file))
-        return -1;
     QString regionText, stationText, fileName;
     std::array<char, dbb::HourBytes> body;
     ChunkHeader h;

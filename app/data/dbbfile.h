@@ -47,3 +47,5 @@ qint64 DbbDataLength(const QString& path);
 // number 0..999; -1 when the file cannot be opened, holds no usable FILE chunk, region or
 // station is not 0..999 or the name is no plain file name: region is then -1 and name empty.
 int ReadDbbStation(const QString& path, int& region, QString& name);
+// The same from the start of an open file.
+int ReadDbbStation(QIODevice& file, int& region, QString& name);
