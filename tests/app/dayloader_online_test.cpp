@@ -42,10 +42,8 @@ public:
     bool FtpGetFile(const QString& remote, const QString& local) override
     {
         fetched << remote;
-        if (failGoingOffline) {
-            online = false;
-            return false;
-        }
+        if (failGoingOffline)
+            return online = false;
         QString path = remote;
         path.replace(u'\\', u'/');
         // Device names compare case-insensitively.
@@ -123,11 +121,8 @@ TEST(DayLoaderOnline, ListsTheMonthAndFetchesEachHourIntoTheTempFile)
     EXPECT_EQ((*samples)[6000], 0);
     EXPECT_EQ((*samples)[12 * 6000], dbbtest::PositionWord(midnight + 12 * 3600, 0));
 
-    // A transfer that fails for any reason but a missing file has left online mode and said
-    // so: the flat folder is not tried after it.
-    host.online = true;
-    host.goOfflineAfterFetch = false;
-    host.failGoingOffline = true;
+    // A transfer failed but for a missing file has left online mode and said so: no more tries.
+    host.online = host.failGoingOffline = true;
     host.fetched.clear();
     loader.LoadDay(EncodeDate(2007, 11, 23));
     EXPECT_EQ(host.fetched, QStringList{QStringLiteral("DATA\\DBB\\2007\\11\\") + dbbtest::HexName(midnight).toUpper()});

@@ -1,15 +1,11 @@
 #pragma once
 #include <QDir>
-#include <QCheckBox>
 #include <QFile>
-#include <QListWidget>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
 
 #include "app/data/stationsettings.h"
-#include "app/data/tdatetime.h"
 #include "app/texts/sprachen.h"
 #include "app/texts/texts_windows.h"
 #include "comms/tapdftplog.h"
@@ -110,40 +106,4 @@ protected:
     QString dataDir;
     std::unique_ptr<FtpDevicePeer> peer;
     TStationSettings saved;
-};
-
-inline TDateTime Local(int y, int mo, int d, int h = 0, int mi = 0)
-{
-    return EncodeDate(y, mo, d) + EncodeTime(h, mi, 0, 0);
-}
-
-inline QStringList Texts(QListWidget* l)
-{
-    QStringList out;
-    for (int i = 0; i < l->count(); ++i)
-        out << l->item(i)->text();
-    return out;
-}
-
-// The transfer window in download mode.
-class FtpDownload : public FtpFixture {
-protected:
-    // Shows the window in download mode for [start, end] and connects.
-    void connectFor(TDateTime start, TDateTime end, bool www = false)
-    {
-        CurrentStation.LastUpdate = start;
-        w().DownloadMode = true;
-        w().show();
-        w().SetStartDateTime(start);
-        w().SetEndDateTime(end);
-        w().cbxCopyWww->setChecked(www);
-        w().bbtConnect->click();
-        ASSERT_FALSE(w().bbtConnect->isEnabled()) << shownTexts().join(u'|').toStdString();
-    }
-    void selectOnly(const QString& remoteStart)
-    {
-        for (int i = 0; i < w().lbxDir->count(); ++i)
-            w().lbxDir->item(i)->setSelected(w().lbxDir->item(i)->text().startsWith(remoteStart));
-    }
-    static TfrmFtpTransfer& w() { return *frmFtpTransfer; }
 };

@@ -12,13 +12,10 @@ then reads fault commands from stdin, one a line, and answers each with "OK":
   slow GLOB BYTES MS        RETR sends BYTES every MS milliseconds
   drop GLOB [AFTER] [TIMES] the data connection is reset after AFTER bytes (426), TIMES times
   fail GLOB CODE [TIMES]    RETR answers CODE (e.g. 550)
-  close GLOB [CODE] [TIMES] RETR or STOR closes the control connection, after a reply CODE
-                            (421) if given
-  truncate GLOB BYTES [TIMES]  RETR sends only the first BYTES bytes, then 226 as if complete
-  pad GLOB BYTES [TIMES]    RETR sends BYTES more after the file (-1: without end)
+  close GLOB CODE [TIMES]   RETR or STOR closes the connection, after a reply CODE unless 0
+  cut GLOB BYTES [TIMES]    RETR sends the file cut to BYTES (-N: N more zeros), then 226
   login CODE                log-ins answer CODE (530) until "login ok"
-  extra DIR NAME [COUNT]    NLST of the folder DIR (device path, '/' or '\\') also names NAME,
-                            COUNT times
+  extra DIR NAME [COUNT]    NLST of the folder DIR (device path, '/' or '\\') also names NAME
   clear                     no faults
   quit                      stop the server
 
@@ -196,17 +193,6 @@ class FaultDTP(DTPHandler):
         return super().send(data)
 
 
-class Endless:
-    """A file that never ends: its bytes, then zeros for as long as they are read."""
-
-    def __init__(self, data):
-        self.data = data
-
-    def more(self):
-        data, self.data = self.data, b""
-        return data or b"\0" * 65536
-
-
 class DeviceHandler(FTPHandler):
     dtp_handler = FaultDTP
     abstracted_fs = DeviceFS
@@ -227,38 +213,27 @@ class DeviceHandler(FTPHandler):
         if f:
             self.respond("%s %s: No such file or directory." % (f["code"], name))
             return
-        if self.closed_by_fault(name):
-            return
-        f = find_fault(("truncate", "pad"), name)
+        f = self.closing(name) or find_fault(("cut",), name)
+        if f and f["kind"] == "cut":
+            with open(file, "rb") as fd:
+                data = fd.read()
+            n = f["bytes"]
+            self.push_dtp_data(data[:n] if n >= 0 else data + b"\0" * -n, cmd="RETR")
         if f:
-            try:
-                with open(file, "rb") as fd:
-                    data = fd.read()
-            except OSError as err:
-                self.respond("550 %s." % err.strerror)
-                return
-            if f["kind"] == "truncate":
-                self.push_dtp_data(data[:f["bytes"]], cmd="RETR")
-            elif f["bytes"] < 0:
-                self.push_dtp_data(Endless(data), isproducer=True, cmd="RETR")
-            else:
-                self.push_dtp_data(data + b"\0" * f["bytes"], cmd="RETR")
-            return file
+            return
         self.retr_fault = find_fault(("stall", "slow", "drop"), name)
         return super().ftp_RETR(file)
 
     def ftp_STOR(self, file, mode="w"):
-        if self.closed_by_fault(os.path.basename(file)):
-            return
-        return super().ftp_STOR(file, mode)
+        return None if self.closing(os.path.basename(file)) else super().ftp_STOR(file, mode)
 
-    def closed_by_fault(self, name):
+    def closing(self, name):
         f = find_fault(("close",), name)
+        if f and f["code"]:
+            self.respond("%d Service not available, closing control connection." % f["code"])
         if f:
-            if f["code"]:
-                self.respond("%s Service not available, closing control connection." % f["code"])
             self.close_when_done()
-        return f is not None
+        return f
 
     def ftp_NLST(self, path):
         self.retr_fault = None
@@ -279,7 +254,7 @@ class DeviceHandler(FTPHandler):
         with LOCK:
             for d, n, count in FAULTS["extra"]:
                 if os.path.normcase(os.path.realpath(self.fs.ftp2fs(d))) == here:
-                    names.extend([n] * count)
+                    names += [n] * count
         data = "".join(n + "\r\n" for n in names).encode("utf-8", "replace")
         self.push_dtp_data(data, isproducer=False, cmd="NLST")
 
@@ -302,16 +277,9 @@ def apply_command(words):
             FAULTS["retr"].append({"kind": "drop", "glob": words[1],
                                    "after": int(words[2]) if len(words) > 2 else 0,
                                    "times": int(words[3]) if len(words) > 3 else 1})
-        elif kind == "fail":
-            FAULTS["retr"].append({"kind": "fail", "glob": words[1], "code": int(words[2]),
+        elif kind in ("fail", "close", "cut"):
+            FAULTS["retr"].append({"kind": kind, "glob": words[1], "code": int(words[2]), "bytes": int(words[2]),
                                    "times": int(words[3]) if len(words) > 3 else -1})
-        elif kind == "close":
-            FAULTS["retr"].append({"kind": "close", "glob": words[1],
-                                   "code": int(words[2]) if len(words) > 2 else 0,
-                                   "times": int(words[3]) if len(words) > 3 else 1})
-        elif kind in ("truncate", "pad"):
-            FAULTS["retr"].append({"kind": kind, "glob": words[1], "bytes": int(words[2]),
-                                   "times": int(words[3]) if len(words) > 3 else (1 if kind == "truncate" else -1)})
         elif kind == "login":
             FAULTS["login"] = None if words[1] == "ok" else words[1]
         elif kind == "extra":

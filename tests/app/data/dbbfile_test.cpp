@@ -127,34 +127,20 @@ TEST(DbbFile, ReadStopsAtTheDataChunkOwnLength)
 // A downloaded file enters the tree only when it holds together as the loader reads it.
 TEST(DbbFile, DataLengthOnlyOfAFileThatHoldsTogether)
 {
-    const auto variant = [](auto change) {
-        HourFile f = Hour();
-        change(f);
-        return HourFileBytes(f);
-    };
     const QByteArray whole = HourFileBytes(Hour());
-    const struct {
-        const char* what;
-        QByteArray bytes;
-        qint64 length;
-    } cases[] = {
-        {"whole hour", whole, 12000},
-        {"40 minutes written so far", variant([](HourFile& f) { f.minutes = 40; }), 8000},
-        {"another whole chunk after DATA", variant([](HourFile& f) { f.trailing = Chunk("NEXT", "x"); }), 12000},
-        {"cut short inside DATA", whole.left(6000), -1},
-        {"cut inside a header", whole.left(whole.size() - 12005), -1},
-        {"bytes appended", whole + QByteArray(1000000, '\0'), -1},
-        {"DATA longer than an hour", variant([](HourFile& f) { f.samples = QByteArray(13000, 'x'); }), -1},
-        {"damaged chunk ahead", variant([](HourFile& f) { f.chunkAheadLength = 12001; }), -1},
-        {"no DATA chunk", variant([](HourFile& f) { f.hasDataChunk = false; }), -1},
-        {"empty", QByteArray(), -1},
-        {"a chain of empty chunks", QByteArray(10 * 17, '\0'), -1},
+    HourFile part = Hour(), longData = Hour(), damaged = Hour();
+    part.minutes = 40;
+    longData.samples = QByteArray(13000, 'x');
+    damaged.chunkAheadLength = 12001;
+    const std::pair<QByteArray, qint64> cases[] = {
+        {whole, 12000}, {HourFileBytes(part), 8000}, {whole + Chunk("NEXT", "x"), 12000},
+        {whole.left(6000), -1}, {whole.left(48), -1}, {whole + QByteArray(1000, '\0'), -1},
+        {HourFileBytes(longData), -1}, {HourFileBytes(damaged), -1}, {whole.left(43), -1}, {QByteArray(170, '\0'), -1},
     };
-    for (const auto& c : cases) {
-        QByteArray bytes = c.bytes;
+    for (auto [bytes, length] : cases) {
         QBuffer dev(&bytes);
         dev.open(QIODevice::ReadOnly);
-        EXPECT_EQ(DbbDataLength(dev), c.length) << c.what;
+        EXPECT_EQ(DbbDataLength(dev), length) << bytes.size();
     }
 }
 

@@ -111,31 +111,23 @@ TEST_F(LogView, SearchContinuesBehindTheHitWrapsAndBeepsWhenAbsent)
 TEST_F(LogView, LargeLogsShowWholeLinesAndTheNewestPart)
 {
     const int block = 1024 * 1024;
-    // "ä" across the first block's end, CR LF across the second's.
-    const QByteArray utf8 = QByteArray(block - 1, 'a') + "\xc3\xa4" + QByteArray(block - 2, 'b') + "\r\nc\r\n";
-    QByteArray latin1(block + 10, 'a');
-    latin1 += "\xe4\n";  // not UTF-8, found only in the second block
     QByteArray big;
     for (int i = 0; big.size() <= 16 * block + 5000; ++i)
         big += QByteArray::number(i).rightJustified(8, '0') + " measuring, nothing new\r\n";
-    const QByteArray newest = big.mid(big.indexOf('\n', big.size() - 16 * block) + 1);
     const struct {
-        const char* what;
         QByteArray bytes;
-        QString text;
-        QString message;
+        QString text, message;
     } cases[] = {
-        {"UTF-8 across blocks", utf8,
-         QString(block - 1, u'a') + QStringLiteral("\u00e4") + QString(block - 2, u'b') + QStringLiteral("\nc\n"), QString()},
-        {"Latin-1 found late", latin1, QString(block + 10, u'a') + QStringLiteral("\u00e4\n"), QString()},
-        {"beyond the bound", big, QString::fromLatin1(newest).replace("\r\n", "\n"), MsgLogTailShown.arg(16)},
+        {QByteArray(block - 1, 'a') + "\xc3\xa4" + QByteArray(block - 2, 'b') + "\r\nc\r\n",
+         QString(block - 1, u'a') + u'\u00e4' + QString(block - 2, u'b') + "\nc\n", QString()},
+        {QByteArray(block + 10, 'a') + "\xe4\n", QString(block + 10, u'a') + u'\u00e4' + u'\n', QString()},
+        {big, QString::fromLatin1(big.mid(big.indexOf('\n', big.size() - 16 * block) + 1)).replace("\r\n", "\n"),
+         MsgLogTailShown.arg(16)},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
         write("current.log", c.bytes);
         view.ShowStationLogs();
-        const QString shown = view.redLog->toPlainText();
-        EXPECT_TRUE(shown == c.text) << shown.size() << " " << c.text.size();
+        EXPECT_TRUE(view.redLog->toPlainText() == c.text) << c.text.size();
         EXPECT_EQ(view.StatusPanel0->text(), QString::number(c.text.count(u'\n')) + " Zeilen");
         EXPECT_EQ(view.StatusPanel1->text(), c.message);
     }
