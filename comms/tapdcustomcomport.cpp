@@ -5,8 +5,12 @@
 #include "comms/errorcodes.h"
 #include "comms/oomisc.h"
 #include "comms/portprompt.h"
+#include "comms/tapdsyncqueue.h"
 #include "comms/tapdwin32dispatcher.h"
 #include "comms/thiddenwindow.h"
+
+#include <QCoreApplication>
+#include <QTimer>
 
 namespace {
 
@@ -69,8 +73,20 @@ TApdBaseDispatcher* TApdCustomComPort::ActivateDeviceLayer()
 
 void TApdCustomComPort::FreeDispatcher()
 {
-    delete FDispatcher;
-    FDispatcher = nullptr;
+    DeleteOutsideItsEvents(std::exchange(FDispatcher, nullptr));
+}
+
+void TApdCustomComPort::DeleteOutsideItsEvents(TApdBaseDispatcher* D)
+{
+    // Freed inside one of its own events (the port deleted by its handler), it could not join
+    // its threads: one waits for that event to return. It goes once the event has returned.
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!D || !app || !TApdSyncQueue::Running(D)) {
+        delete D;
+        return;
+    }
+    D->Owner = nullptr;
+    QTimer::singleShot(10, app, [D] { DeleteOutsideItsEvents(D); });
 }
 
 // ---- Open and close ----
