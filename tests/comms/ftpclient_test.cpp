@@ -1,23 +1,245 @@
 // The FTP client against real servers: pyftpdlib with scripted faults, and vsftpd.
 #include "comms/adexcept.h"
 #include "comms/exception.h"
+#include "comms/tapdftpclient.h"
 #include "comms/tapdftplog.h"
 #include "comms/tapdwinsockdispatcher.h"
-#include "ftpclientfixture.h"
+#include "common/netns.h"
+#include "common/pump.h"
+#include "peers/ftppeer.h"
+#include "peers/tcppeer.h"
 
+#include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <arpa/inet.h>
+#include <QTemporaryDir>
 #include <functional>
+#include <algorithm>
+#include <sys/stat.h>
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
+#include <memory>
+#include <netinet/in.h>
+#include <string>
+#include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
-using namespace ftptest;
+const char* const kStatusNames[] = {"scClose",    "scOpen",      "scLogout",   "scLogin",      "scComplete",
+                                    "scCurrentDir", "scDataAvail", "scProgress", "scTransferOK", "scTimeout"};
+const char* const kLogNames[] = {"lcClose",    "lcOpen",  "lcLogout",   "lcLogin",   "lcDelete",  "lcRename",
+                                 "lcReceive",  "lcStore", "lcComplete", "lcRestart", "lcTimeout", "lcUserAbort"};
+
+// A 0x00..0xFF pattern that holds 0xFF 0xFF and CR LF, so telnet or text handling on the
+// data path would show.
+QByteArray Pattern(qint64 Size)
+{
+    QByteArray block;
+    for (int i = 0; i < 256; ++i)
+        block.append(char(i));
+    block.append("\xFF\xFF\r\n\r\0\n\r", 8);
+    QByteArray out;
+    out.reserve(Size);
+    while (out.size() < Size)
+        out.append(block.left(int(std::min<qint64>(block.size(), Size - out.size()))));
+    return out;
+}
+
+bool WriteFile(const QString& Path, const QByteArray& Data)
+{
+    QFile f(Path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(Data) == Data.size();
+}
+
+QByteArray ReadFile(const QString& Path)
+{
+    QFile f(Path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// Records the client's events (progress only counted) and whether one ran inside a call.
+struct Recorder {
+    std::vector<std::string> events;
+    std::vector<std::string> texts;
+    int progress = 0;
+    bool inCall = false;
+    bool firedInCall = false;
+
+    void Attach(TApdCustomFtpClient& C)
+    {
+        C.OnFtpStatus = [this](QObject*, TFtpStatusCode S, const char* T) {
+            if (S == scProgress)
+                ++progress;
+            else
+                Add(std::string("status ") + kStatusNames[S], T);
+        };
+        C.OnFtpError = [this](QObject*, int32_t Code, const char* T) { Add("error " + std::to_string(Code), T); };
+        C.OnFtpLog = [this](QObject*, TFtpLogCode L) { Add(std::string("log ") + kLogNames[L], nullptr); };
+    }
+    void Add(const std::string& E, const char* T)
+    {
+        firedInCall |= inCall;
+        events.push_back(E);
+        texts.push_back(T ? T : "<none>");
+    }
+    template <class F>
+    auto Call(F&& f)
+    {
+        inCall = true;
+        auto r = f();
+        inCall = false;
+        return r;
+    }
+    std::vector<std::string> Since(size_t Mark) const { return {events.begin() + long(Mark), events.end()}; }
+};
+
+bool IsFinal(const std::string& E)
+{
+    return E.rfind("error", 0) == 0 || E == "status scTransferOK" || E == "status scDataAvail" ||
+           E == "status scComplete" || E == "status scCurrentDir" || E == "status scClose" || E == "status scLogout";
+}
+
+// The server's end of a scripted conversation, played from the test between pumps, for what
+// no real server does on request. Control and passive data connection on 127.0.0.1.
+struct Script {
+    explicit Script(uint16_t Port = 0) : ctl(Port) {}
+    TcpPeer ctl, data;
+    QByteArray pasvHost = "127,0,0,1";
+
+    void Say(const QByteArray& Reply) { ctl.send(Reply + "\r\n"); }
+    // The client's next command line, telnet's doubled IAC undone; "" after 10 s.
+    QByteArray Next()
+    {
+        QByteArray& in = ctl.received();
+        if (!pumpUntil([&] { return ctl.tryAccept() && (ctl.poll(), in.contains("\r\n")); }, 10000))
+            return {};
+        const qsizetype end = in.indexOf("\r\n");
+        const QByteArray line = in.left(end).replace("\xFF\xFF", "\xFF");
+        in.remove(0, end + 2);
+        return line;
+    }
+    // Answers the usual commands until one that begins with Verb, which it returns.
+    QByteArray Until(const QByteArray& Verb)
+    {
+        for (int i = 0; i < 10; ++i) {
+            const QByteArray c = Next();
+            if (c.isEmpty() || c.startsWith(Verb))
+                return c;
+            const QByteArray pasv = "227 Passive (" + pasvHost + ',' + QByteArray::number(data.port() >> 8) + ',' +
+                                    QByteArray::number(data.port() & 0xFF) + ')';
+            Say(c.startsWith("USER")   ? QByteArray("331 password")
+                : c.startsWith("PASS") ? QByteArray("230 in")
+                : c.startsWith("PASV") ? pasv
+                : c.startsWith("PWD")  ? QByteArray("257 \"/\"")
+                                       : QByteArray("200 ok"));
+        }
+        return {};
+    }
+    // The client's data connection, a new one.
+    bool AcceptData()
+    {
+        data.close();
+        return pumpUntil([&] { return data.tryAccept(); });
+    }
+};
+
+class FtpClientTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(tmp.isValid());
+        root = tmp.path() + QStringLiteral("/root");
+        local = tmp.path() + QStringLiteral("/local");
+        QDir().mkpath(root);
+        QDir().mkpath(local);
+        rec.Attach(client);
+    }
+    void TearDown() override
+    {
+        // The port frees parts of its connection later, from the event loop.
+        if (client.Open())
+            client.SetOpen(false);
+        pumpFor(20);
+    }
+
+    void StartPeer(FtpPeer::Options Opt = {})
+    {
+        peer = std::make_unique<FtpPeer>(root, Opt);
+        QString why;
+        ASSERT_TRUE(peer->Start(&why)) << why.toStdString();
+        Point(peer->Port(), QStringLiteral("kqv"));
+    }
+    void Point(uint16_t Port, const QString& User)
+    {
+        client.SetServerAddress(QStringLiteral("127.0.0.1"));
+        client.SetWsPort(QString::number(Port));
+        client.SetUserName(User);
+        client.SetPassword(User);
+    }
+    void LogIn()
+    {
+        const size_t mark = rec.events.size();
+        ASSERT_TRUE(rec.Call([&] { return client.Login(); }));
+        ASSERT_TRUE(pumpUntil([&] { return client.LoggedIn() || HasFinal(mark); }, 30000));
+        ASSERT_TRUE(client.LoggedIn());
+        ASSERT_FALSE(rec.firedInCall);
+    }
+    void ScriptedLogIn(Script& S)
+    {
+        client.SetPassiveMode(true);
+        ASSERT_TRUE(client.Login());
+        ASSERT_TRUE(pumpUntil([&] { return S.ctl.tryAccept(); }));
+        S.Say("220 scripted");
+        ASSERT_EQ(S.Until("PASS"), "PASS kqv");
+        S.Say("230 in");
+        ASSERT_TRUE(pumpUntil([&] { return client.LoggedIn(); }));
+    }
+    // Runs Op while S answers up to Verb with Reply; the events since Op began.
+    std::vector<std::string> Answer(Script& S, const std::function<bool()>& Op, const QByteArray& Verb,
+                                    const QByteArray& Reply)
+    {
+        const size_t mark = rec.events.size();
+        if (!Op())
+            return {"refused"};
+        S.Until(Verb);
+        S.Say(Reply);
+        pumpUntil([&] { return HasFinal(mark); });
+        pumpFor(20);
+        return rec.Since(mark);
+    }
+    bool HasFinal(size_t Mark) const
+    {
+        for (size_t i = Mark; i < rec.events.size(); ++i)
+            if (IsFinal(rec.events[i]))
+                return true;
+        return false;
+    }
+    // Runs Op and waits for its final event; the events since Op began.
+    template <class F>
+    std::vector<std::string> Run(F&& Op, int SettleMs = 20, int TimeoutMs = 20000)
+    {
+        const size_t mark = rec.events.size();
+        if (!rec.Call(Op))
+            return {"refused"};
+        pumpUntil([&] { return !client.InProgress(); }, TimeoutMs);
+        pumpFor(SettleMs);  // the posted events, and anything that would follow late
+        return rec.Since(mark);
+    }
+
+    QTemporaryDir tmp;
+    QString root, local;
+    std::unique_ptr<FtpPeer> peer;
+    TApdFtpClient client;
+    Recorder rec;
+};
+
+using Events = std::vector<std::string>;
 
 // ---- Transfers: byte-exact both ways, both modes ----
 
@@ -267,6 +489,176 @@ TEST_F(FtpClientTest, AbortEndsTheTransferWith426)
     EXPECT_EQ(peer->Commands().first(), QStringLiteral("ABOR"));
 }
 
+// ---- Scripted conversations ----
+
+// A transfer whose data connection fails waits for the server's final reply, whether the reset
+// or the 1xx comes first, so that reply never answers the next command.
+TEST_F(FtpClientTest, AFailedTransferWaitsForItsFinalReply)
+{
+    Script s;
+    Point(s.ctl.port(), QStringLiteral("kqv"));
+    ScriptedLogIn(s);
+    for (const char* order : {"150, reset", "reset, 150", "reset"}) {
+        SCOPED_TRACE(order);
+        const size_t mark = rec.events.size();
+        ASSERT_TRUE(client.Retrieve(QStringLiteral("f"), local + "/f", rmReplace));
+        ASSERT_EQ(s.Until("RETR"), "RETR f");
+        ASSERT_TRUE(s.AcceptData());
+        if (order[0] == '1')
+            s.Say("150 go");
+        s.data.send("data");
+        s.data.reset();
+        pumpFor(100);
+        if (order[0] == 'r' && order[5] == ',')
+            s.Say("150 go");
+        pumpFor(100);
+        // The caller goes on at once when the transfer has ended.
+        const bool early = client.ChangeDir(QStringLiteral("x"));
+        s.Say("426 connection reset");
+        ASSERT_TRUE(pumpUntil([&] { return HasFinal(mark); }));
+        ASSERT_TRUE(early || client.ChangeDir(QStringLiteral("x")));
+        ASSERT_EQ(s.Until("CWD"), "CWD x");
+        s.Say("250 changed");
+        pumpUntil([&] { return !client.InProgress(); });
+        pumpFor(20);
+        const Events got = rec.Since(mark);
+        EXPECT_TRUE(got == (Events{"log lcReceive", "error 10054", "status scComplete"}) ||
+                    got == (Events{"log lcReceive", "error 426", "status scComplete"}))
+            << ::testing::PrintToString(got);
+    }
+}
+
+// A transfer ends once the data connection has closed and the final reply is in, in either
+// order and with or without a 1xx; a data connection left open after the 226 times out.
+TEST_F(FtpClientTest, ATransferEndsOnDataCloseAndFinalReply)
+{
+    Script s;
+    Point(s.ctl.port(), QStringLiteral("kqv"));
+    ScriptedLogIn(s);
+    client.SetTransferTimeout(10);
+    const QByteArray data = Pattern(100000);
+    const struct {
+        const char* name;
+        bool preliminary, closeFirst, close;
+        const char* final;
+    } rows[] = {
+        {"226 without a 1xx", false, true, true, "status scTransferOK"},
+        {"226 before the close", true, false, true, "status scTransferOK"},
+        {"data never closed", true, false, false, "status scClose"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        const size_t mark = rec.events.size();
+        ASSERT_TRUE(client.Retrieve(QStringLiteral("f"), local + "/f", rmReplace));
+        s.Until("RETR");
+        ASSERT_TRUE(s.AcceptData());
+        if (r.preliminary)
+            s.Say("150 go");
+        s.data.send(data);
+        if (r.closeFirst)
+            s.data.close();
+        s.Say("226 done");
+        if (r.close && !r.closeFirst)
+            pumpFor(50), s.data.close();
+        pumpUntil([&] { return HasFinal(mark); }, 10000);
+        pumpFor(20);
+        EXPECT_EQ(rec.Since(mark), (Events{"log lcReceive", r.final}));
+        EXPECT_TRUE(!r.close || ReadFile(local + "/f") == data);
+        EXPECT_EQ(Answer(s, [&] { return client.CurrentDir(); }, "PWD", "257 \"/\""), Events{"status scCurrentDir"});
+    }
+}
+
+// Only the port of a 227 reply is used: the data connection goes to the server we talk to,
+// and the dispatch log names the address the reply gave. In a namespace of its own, so that
+// nothing can reach the hosts named.
+TEST_F(FtpClientTest, A227NamingAnotherHostConnectsToTheServer)
+{
+    QWL_RUN_IN_OWN_NETNS();
+    for (const char* host : {"127,0,0,99", "10,1,2,3"}) {
+        SCOPED_TRACE(host);
+        Script s;
+        s.pasvHost = host;
+        Point(s.ctl.port(), QStringLiteral("kqv"));
+        ScriptedLogIn(s);
+        client.SetLogName(tmp.path() + QStringLiteral("/LNKR.LOG"));
+        client.SetLogging(tlOn);
+        const size_t mark = rec.events.size();
+        ASSERT_TRUE(client.Retrieve(QStringLiteral("f"), local + "/f", rmReplace));
+        s.Until("RETR");
+        ASSERT_TRUE(s.AcceptData());
+        s.Say("150 go"), s.data.send("abc"), s.data.close(), s.Say("226 done");
+        pumpUntil([&] { return HasFinal(mark); });
+        EXPECT_EQ(rec.Since(mark), (Events{"log lcReceive", "status scTransferOK"}));
+        client.SetLogging(tlDump);
+        // The dump wraps long records and writes blanks as [20].
+        const QByteArray dump = ReadFile(client.LogName()).replace("\n" + QByteArray(44, ' '), "").replace("[20]", " ");
+        EXPECT_TRUE(dump.contains("PASV reply names " + QByteArray(host).replace(',', '.') +
+                                  ", data connection to 127.0.0.1"));
+        client.SetOpen(false);
+    }
+}
+
+// A name listed as bytes beyond ASCII is asked for by the same bytes; a listing line holding
+// a NUL leaves the listing, and only that line. A name Latin-1 cannot carry is refused.
+TEST_F(FtpClientTest, ListedNamesAreFetchedByTheirBytes)
+{
+    Script s;
+    Point(s.ctl.port(), QStringLiteral("kqv"));
+    ScriptedLogIn(s);
+    const size_t mark = rec.events.size();
+    ASSERT_TRUE(client.ListDir(QString(), false));
+    s.Until("NLST");
+    ASSERT_TRUE(s.AcceptData());
+    static const char listing[] = "a.dbb\r\n\xFF\xFE\r\nbad\0name\r\n\xE4.dbb\r\n";
+    s.Say("150 list"), s.data.send(QByteArray(listing, sizeof listing - 1)), s.data.close(), s.Say("226 done");
+    ASSERT_TRUE(pumpUntil([&] { return HasFinal(mark); }));
+    EXPECT_EQ(rec.texts.back(), std::string("a.dbb\r\n\xFF\xFE\r\n\xE4.dbb\r\n"));
+    EXPECT_EQ(Answer(s, [&] { return client.Retrieve(QString::fromLatin1("\xFF\xFE"), local + "/f", rmReplace); },
+                     "RETR \xFF\xFE", "550 missing"),
+              (Events{"log lcReceive", "error 550"}));
+    EXPECT_FALSE(client.Retrieve(QStringLiteral("\u03A9.dbb"), local + "/g", rmReplace));
+}
+
+// The control port "ftp" is 21 also where the services table does not list it (no netbase).
+TEST_F(FtpClientTest, TheFtpPortIs21WithoutAServicesTable)
+{
+    QWL_RUN_IN_OWN_NETNS();
+    Script s(21);
+    ApdDeviceSocket();  // loads the socket table now, so that the stand-in below stays
+    const auto lookup = SockFuncs.getservbyname;
+    SockFuncs.getservbyname = [](const char*, const char*) -> const TServEnt* { return nullptr; };
+    Point(0, QStringLiteral("kqv"));
+    client.SetWsPort(QStringLiteral("ftp"));
+    EXPECT_NO_THROW(ScriptedLogIn(s));
+    SockFuncs.getservbyname = lookup;
+}
+
+// Against a server that does not answer the abort, the client gives up after a moment; the
+// replies that come later are skipped and the next command gets its own.
+TEST_F(FtpClientTest, AbortGivesUpOnASilentServerAndSkipsItsLateReplies)
+{
+    Script s;
+    Point(s.ctl.port(), QStringLiteral("kqv"));
+    ScriptedLogIn(s);
+    const size_t mark = rec.events.size();
+    ASSERT_TRUE(client.Retrieve(QStringLiteral("f"), local + "/f", rmReplace));
+    s.Until("RETR");
+    ASSERT_TRUE(s.AcceptData());
+    s.Say("150 go"), s.data.send(QByteArray(65536, 'x'));
+    ASSERT_TRUE(pumpUntil([&] { return client.BytesTransferred() == 65536; }));
+    QElapsedTimer t;
+    t.start();
+    ASSERT_TRUE(client.Abort());
+    EXPECT_FALSE(client.Abort());
+    EXPECT_EQ(s.Next(), "ABOR");
+    EXPECT_FALSE(s.data.poll()) << "the data connection is reset";
+    pumpUntil([&] { return HasFinal(mark); }, 30000);
+    EXPECT_LT(t.elapsed(), 10000);  // 1.5 s; the figure is in the benchmark
+    EXPECT_EQ(rec.Since(mark), (Events{"log lcReceive", "log lcUserAbort", "status scClose"}));
+    s.Say("426 aborted"), s.Say("226 abort done");
+    EXPECT_EQ(Answer(s, [&] { return client.CurrentDir(); }, "PWD", "257 \"/\""), Events{"status scCurrentDir"});
+}
+
 TEST_F(FtpClientTest, WrongPasswordKeepsTheConnectionForAnotherTry)
 {
     StartPeer();
@@ -405,6 +797,43 @@ TEST_F(FtpClientTest, DestroyedDuringATransfer)
     c.reset();
     pumpFor(100);
     EXPECT_FALSE(fired);
+}
+
+// Abort of a long download ends, once, long before the transfer time-out (60 s, as in the
+// download window): vsftpd, blocked writing the data connection, reads the ABOR only once the
+// client has reset it. The times are in the benchmark.
+TEST_F(FtpClientTest, AbortOfALongDownloadEndsInTimeAgainstRealServers)
+{
+    ::chmod(QFile::encodeName(tmp.path()).constData(), 0755);
+    ::chmod(QFile::encodeName(root).constData(), 0755);
+    QFile big(root + QStringLiteral("/big.bin"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(qint64(300) << 20));  // sparse
+    big.close();
+    big.setPermissions(QFile::ReadOwner | QFile::ReadOther);
+    VsftpdPeer vs(root);
+    const bool withVsftpd = vs.Start();
+    StartPeer();
+    for (const bool vsftpd : {true, false}) {
+        if (vsftpd && !withVsftpd)
+            continue;
+        SCOPED_TRACE(vsftpd ? "vsftpd" : "pyftpdlib");
+        Point(vsftpd ? vs.Port() : peer->Port(), vsftpd ? QStringLiteral("anonymous") : QStringLiteral("kqv"));
+        client.SetPassiveMode(true);
+        LogIn();
+        const size_t mark = rec.events.size();
+        ASSERT_TRUE(client.Retrieve(QStringLiteral("big.bin"), local + QStringLiteral("/big.bin"), rmReplace));
+        ASSERT_TRUE(pumpUntil([&] { return client.BytesTransferred() >= (1 << 20); }, 20000));
+        QElapsedTimer t;
+        t.start();
+        ASSERT_TRUE(client.Abort());
+        pumpUntil([&] { return HasFinal(mark); }, 30000);
+        EXPECT_LT(t.elapsed(), 10000);
+        pumpFor(100);
+        EXPECT_EQ(rec.Since(mark), (Events{"log lcReceive", "log lcUserAbort", "error 426"}));
+        EXPECT_EQ(Run([&] { return client.CurrentDir(); }), Events{"status scCurrentDir"});
+        client.SetOpen(false);
+        pumpFor(20);
+    }
 }
 
 // ---- vsftpd: connects the active data channel after RETR, where pyftpdlib does so at PORT ----
