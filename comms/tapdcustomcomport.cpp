@@ -10,6 +10,7 @@
 #include "comms/thiddenwindow.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <QTimer>
 
 namespace {
@@ -322,14 +323,18 @@ int32_t TApdCustomComPort::WndProc(uint32_t Msg, uint32_t wParam, int32_t lParam
             }
             return 0;
         }
+        // A handler may delete the port: nothing of it is touched after that.
+        const QPointer<TApdCustomComPort> alive(this);
         Trigger(uint16_t(Msg), uint16_t(wParam), data);
+        if (!alive)
+            return 0;
         switch (Msg) {
         case 0x7E01: TriggerAvail(uint16_t(wParam)); break;
         case 0x7E02: TriggerData(uint16_t(wParam)); break;
         case 0x7E03: TriggerTimer(uint16_t(wParam)); break;
         case 0x7E04:
             TriggerStatus(uint16_t(wParam));
-            if (!FDispatcher)
+            if (!alive || !FDispatcher)
                 break;
             switch (ClassifyStatusTrigger(int32_t(wParam))) {
             case stModem: TriggerModemStatus(); break;

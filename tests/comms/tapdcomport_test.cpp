@@ -274,8 +274,8 @@ TEST_F(PortFixture, APortDeletedInsideItsOwnEventGoesAfterIt)
     p->SetComNumber(42);
     bool deleted = false;
     p->SetOnTriggerAvail([&](TApdCustomComPort* cp, uint16_t) {
+        deleted = true;  // before: this handler goes with the port
         delete cp;
-        deleted = true;
     });
     p->SetOpen(true);
     pty.write("x");
