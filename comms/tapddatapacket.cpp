@@ -1,5 +1,6 @@
 #include "comms/tapddatapacket.h"
 
+#include "comms/appexceptionhook.h"
 #include "comms/eapdexception.h"
 #include "comms/oomisc.h"
 #include "comms/tapddatapacketmanager.h"
@@ -8,6 +9,7 @@
 #include <QCoreApplication>
 #include <QPointer>
 #include <QTimer>
+#include <stdexcept>
 
 namespace {
 
@@ -18,9 +20,9 @@ void guarded(F&& f)
     try {
         f();
     } catch (const std::exception& e) {
-        qWarning("packet event handler: %s", e.what());
+        ApplicationHandleException(e);
     } catch (...) {
-        qWarning("packet event handler: unknown exception");
+        ApplicationHandleException(std::runtime_error("packet event handler: unknown exception"));
     }
 }
 

@@ -137,6 +137,26 @@ TEST_F(PacketOnPort, ReopenAskedInsideThePacketEvent)
     EXPECT_EQ(got, (QStringList{"cycle", "after"}));
 }
 
+TEST_F(PacketOnPort, PortDeletedInsideThePacketEvent)
+{
+    packet->SetEnabled(true);
+    packet->OnStringPacket = [this](QObject*, const QString& s) {
+        got << s;
+        port.reset();
+    };
+    const int dispatchers = TApdBaseDispatcher::PortListCount();
+    port->SetOpen(true);
+    ASSERT_TRUE(pty.write("\x02" "bye\x03"));
+    ASSERT_TRUE(waitFor(1));
+    EXPECT_EQ(packet->ComPort(), nullptr);
+    // Its dispatcher goes once the event has returned, and the device is free again.
+    EXPECT_TRUE(pumpUntil([&] { return TApdBaseDispatcher::PortListCount() == dispatchers; }, 5000));
+    TApdComPort again;
+    again.SetComNumber(43);
+    again.SetOpen(true);
+    EXPECT_TRUE(again.Open());
+}
+
 TEST_F(PacketOnPort, PortDestroyedUnderItsPackets)
 {
     packet->SetEnabled(true);

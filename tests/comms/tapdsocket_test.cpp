@@ -1,4 +1,5 @@
 #include "comms/adexcept.h"
+#include "comms/appexceptionhook.h"
 #include "comms/tapdsocket.h"
 #include "common/pump.h"
 #include "peers/tcppeer.h"
@@ -125,6 +126,21 @@ TEST(TApdSocketTest, RefusedConnectAndResetPeerReportWinsockCodes)
     ASSERT_TRUE(pumpUntil([&] { return !refused.log.isEmpty(); }));
     EXPECT_EQ(refused.log, QStringList({QStringLiteral("error %1 %2").arg(r).arg(wsaEConnRefused)}));
     refused.sock.CloseSocket(r);
+
+    // Without an OnWsError handler the error reaches the application's handler, not the
+    // event loop (which would end the process).
+    int handled = 0;
+    SetAppExceptionHandler([&](const std::exception& e) {
+        if (const auto* se = dynamic_cast<const EApdSocketException*>(&e))
+            handled = se->ErrorCode;
+    });
+    LoggedSocket unhandled;
+    unhandled.sock.OnWsError = nullptr;
+    const TSocket u = connectClient(unhandled, closedPort);
+    EXPECT_TRUE(pumpUntil([&] { return handled != 0; }));
+    SetAppExceptionHandler(nullptr);
+    EXPECT_EQ(handled, wsaEConnRefused);
+    unhandled.sock.CloseSocket(u);
 
     TcpPeer peer;
     LoggedSocket client;
