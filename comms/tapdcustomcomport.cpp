@@ -16,7 +16,10 @@ void raise(int Code)
 }
 }  // namespace
 
-TApdCustomComPort::TApdCustomComPort(QObject* Owner) : TApdBaseComponent(Owner) {}
+TApdCustomComPort::TApdCustomComPort(QObject* Owner) : TApdBaseComponent(Owner)
+{
+    NotifyOwnerComponents(this, opInsert);
+}
 
 TApdCustomComPort::~TApdCustomComPort()
 {
