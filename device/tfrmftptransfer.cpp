@@ -438,9 +438,8 @@ QString TfrmFtpTransfer::TypedAddress()
     const QString typed = OctetAddress();
     const QString address = platform::CanonicalIPv4(typed);
     if (address.isEmpty()) {
-        const bool untouched = typed == QStringLiteral("...");
-        platform::MessageDlg(NotIPv4Text(untouched ? CurrentStation.IPAddress : typed), platform::MsgDlgType::Error,
-                             platform::mbOK);
+        const QString shown = typed == QStringLiteral("...") ? CurrentStation.IPAddress : typed;
+        platform::MessageDlg(NotIPv4Text(shown), platform::MsgDlgType::Error, platform::mbOK);
         return address;
     }
     SetIpAddressEdits(address);

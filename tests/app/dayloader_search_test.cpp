@@ -30,8 +30,9 @@ struct Found {
     bool operator==(const Found&) const = default;
 };
 
-// The search as first written: one path per minute, QFile, and a look whether the file
-// that could not be opened is there; entries that are no files are passed over. The path stays the last one looked at before.
+// The search as first written, passing over entries that are no files: one path per minute,
+// QFile, and a look whether the file that could not be opened is there. The path stays the
+// last one looked at before.
 Found ReferenceSearch(int h, int m, int mMax, TDateTime date, const QString& lastPath)
 {
     const TStationSettings& st = CurrentStation;

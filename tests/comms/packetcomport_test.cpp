@@ -156,33 +156,21 @@ TEST_F(PacketOnPort, PortDestroyedUnderItsPackets)
 
 }  // namespace
 
-namespace {
-
-// A packet without a port takes the port that enters its owner later, keeps it when another
-// one comes, and is left without one when its port leaves the owner.
+// A packet without a port takes a port that enters its owner later and drops it when it leaves.
 TEST(PacketOwner, TakesAPortInsertedLaterAndDropsItWhenRemoved)
 {
     QObject owner;
     auto* packet = new TApdDataPacket(&owner);
-    ASSERT_EQ(packet->ComPort(), nullptr);
-    auto* port = new TApdComPort(&owner);
-    EXPECT_EQ(packet->ComPort(), port);
-    ASSERT_NE(packet->Manager(), nullptr);
-    EXPECT_EQ(packet->Manager()->ComPort(), port);
-    std::unique_ptr<TApdComPort> second = std::make_unique<TApdComPort>(&owner);
-    EXPECT_EQ(packet->ComPort(), port);
-
+    auto port = std::make_unique<TApdComPort>(&owner);
+    ASSERT_TRUE(packet->ComPort() == port.get() && packet->Manager());
+    auto second = std::make_unique<TApdComPort>(&owner);  // the packet keeps its port
+    EXPECT_EQ(packet->ComPort(), port.get());
     port->setParent(nullptr);  // removed from the owner, still alive
-    EXPECT_EQ(packet->ComPort(), nullptr);
-    EXPECT_EQ(packet->Manager(), nullptr);
+    EXPECT_TRUE(!packet->ComPort() && !packet->Manager());
     second->setParent(nullptr);
     second->setParent(&owner);  // a whole port entering the owner
     EXPECT_EQ(packet->ComPort(), second.get());
-
     second.reset();  // destroyed while in the owner
     EXPECT_EQ(packet->ComPort(), nullptr);
-    delete port;
     pumpFor(20);  // managers free themselves
 }
-
-}  // namespace

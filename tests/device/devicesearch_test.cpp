@@ -127,7 +127,6 @@ TEST(SearchReplies, FieldsAndQueryValues)
     for (const char* bad : {"", "1.2.3", "1.2.3.4.5", "1.2.3.256", "1.2.3.x", "::ffff:1.2.3.4", " 1.2.3.4", "1..3.4",
                             "1.2.3.0004", "0x1.2.3.4", "1.2.3.4."})
         EXPECT_FALSE(platform::ParseDottedIPv4(bad)) << bad;
-    EXPECT_EQ(platform::CanonicalIPv4("010.000.000.009"), "10.0.0.9");
 }
 
 TEST_F(DeviceSearch, ListsEachDeviceOfTheModelWithItsStationAndNoPhantomRows)
@@ -161,10 +160,9 @@ TEST_F(DeviceSearch, LeadingZerosInAReplyAreDecimal)
     startDevices({"10009,127.0.0.10,001,005,zeros"});
     searchOnce();
     EXPECT_EQ(gridRow(1), QStringList({"Nord", "001", "005", "127.0.0.10", "255.0.0.0"}));
-    EXPECT_TRUE(responder->Received().filter("127.0.0.10 ").size() >= 2);
+    EXPECT_EQ(responder->Received().filter("127.0.0.10 ").size(), 2);  // the two queries
     conn.bbtOKClick();
-    EXPECT_EQ(CurrentStation.IPAddress, "127.0.0.10");
-    EXPECT_EQ(w.st->stgList->Cells(3, 1), "127.0.0.10");
+    EXPECT_TRUE(CurrentStation.IPAddress == "127.0.0.10" && w.st->stgList->Cells(3, 1) == "127.0.0.10");
 }
 
 TEST_F(DeviceSearch, CycleKeepsOldRowsWhenALaterSearchFindsNothing)

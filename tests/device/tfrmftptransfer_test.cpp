@@ -14,7 +14,6 @@
 #include "common/pump.h"
 #include "device/programstate.h"
 #include "ftpfixture.h"
-#include "platform/inetaddr.h"
 
 using dbbtest::UtcSeconds;
 using platform::DialogScript;
@@ -98,11 +97,8 @@ TEST_F(FtpDownload, ShowsTheControlsOfEachModeAndHoldsTheAddressToOctets)
         {"1.2", "1.2"},                   {"", ""},                         {"1.2.3.4.5", "1.2.3.4.5"},
         {"010.000.000.001", "10.0.0.1"},  {"10.0.0.009", "10.0.0.9"},       {"localhost", "localhost"},
     };
-    for (const auto& a : addresses) {
+    for (const auto& a : addresses)
         EXPECT_EQ(w().SetIpAddressEdits(QString::fromLatin1(a.address)), QString::fromLatin1(a.normalised)) << a.address;
-        if (!platform::ParseDottedIPv4(QString::fromLatin1(a.address)))
-            EXPECT_EQ(w().OctetAddress(), "...") << a.address;
-    }
 
     // Keys: Ctrl-A selects every file, other keys reach neither the list nor the pickers;
     // an octet edit takes digits only.

@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
-#include <functional>
 
 #include "platform/dialogs.h"
 
@@ -24,39 +23,23 @@ TEST(DialogScript, RecordsBoxesAndHandsOutQueuedAnswersThenDefaults)
     DialogScript::end();
 }
 
-// Shown for real, each kind of box shows a device's hostile reply as the plain text it is:
-// no link to click, no local image, no heading.
+// Each kind of box, shown for real, shows a hostile device reply as plain text: no link, image or heading.
 TEST(DialogBoxes, DeviceTextIsShownAsPlainText)
 {
     const QString hostile = QStringLiteral("Ftp Error: 530 <a href=\"file:///etc/passwd\">click here</a>"
                                            "<img src=\"file:///etc/hostname\"><h1>Device locked</h1>");
-    const std::function<void()> boxes[] = {
-        [&] { MessageDlg(hostile, MsgDlgType::Confirmation, mbAbort | mbRetry); },
-        [&] { ShowMessage(hostile); },
-        [&] { AppMessageBox(hostile, "Error"); },
-    };
-    for (const auto& show : boxes) {
-        QList<Qt::TextFormat> formats;
-        QStringList texts;
-        QTimer poll;
-        int polls = 0;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box) {
-                const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
-                formats << (label ? label->textFormat() : box->textFormat());
-                texts << (label ? label->text() : QString());
-            }
-            if (box)
-                box->buttons().first()->click();
-            else if (++polls > 500)  // bounded: about 5 s without a box
-                poll.stop();
-        });
-        poll.start(10);
-        show();
-        poll.stop();
-        ASSERT_EQ(formats.size(), 1);
-        EXPECT_EQ(formats[0], Qt::PlainText);
-        EXPECT_EQ(texts[0], hostile);
-    }
+    QStringList shown;
+    QTimer poll;  // closes each box it finds; the test's time-out ends a box that never comes
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            shown << (label && label->textFormat() == Qt::PlainText ? label->text() : QStringLiteral("rich"));
+            box->buttons().first()->click();
+        }
+    });
+    poll.start(10);
+    MessageDlg(hostile, MsgDlgType::Confirmation, mbAbort | mbRetry);
+    ShowMessage(hostile);
+    AppMessageBox(hostile, "Error");
+    EXPECT_EQ(shown, QStringList({hostile, hostile, hostile}));
 }

@@ -168,8 +168,7 @@ TEST(SmallWindows, InfoShowsVersionAndOpensLinkThroughShell)
     log.BitBtn1Click();
     platform::SetShellStarter({});
     frmInfo = old;
-    EXPECT_EQ(started, (QStringList{QStringLiteral("xdg-open"), TfrmInfo::WebAddress(), QStringLiteral("xdg-open"),
-                                    QStringLiteral("mailto:") + QLatin1String(kMakerMailAddress)}));
+    EXPECT_EQ(started, QStringList({"xdg-open", TfrmInfo::WebAddress(), "xdg-open", QString("mailto:") + kMakerMailAddress}));
 }
 
 TEST(SmallWindows, DateTimeFollowsClockUntilEdited)
@@ -188,10 +187,8 @@ TEST(SmallWindows, DateTimeFollowsClockUntilEdited)
     w.TimerTimer();
     EXPECT_TRUE(w.Timer->isActive()) << "the clock's own update is no edit";
     EXPECT_EQ(w.dtpDate->date(), QDate(2007, 11, 22));
-    for (const QTime t : {w.dtpDate->time(), w.dtpTime->time()}) {
-        const int apart = std::abs(t.secsTo(QTime::currentTime()));
-        EXPECT_TRUE(apart <= 2 || apart >= 86398) << apart;  // across midnight too
-    }
+    for (const QTime t : {w.dtpDate->time(), w.dtpTime->time()})
+        EXPECT_LE(std::abs(t.secsTo(QTime::currentTime())) % 86398, 2);  // across midnight too
     w.dtpDate->setDate(QDate(2007, 11, 23));
     EXPECT_FALSE(w.Timer->isActive());
     w.show();

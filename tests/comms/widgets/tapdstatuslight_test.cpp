@@ -41,18 +41,6 @@ TEST(StatusLight, PlainLampShowsItsColoursWithABevel)
     EXPECT_EQ(lamp.Version(), "v4.06");
 }
 
-TEST(StatusLight, EveryControlBaseReportsTheLibraryVersionWhateverIsStored)
-{
-    TApdBaseWinControl win;
-    TApdBaseGraphicControl graphic;
-    TApdBaseScrollingWinControl scrolling;
-    TApdStatusLight lamp;
-    for (QObject* o : std::initializer_list<QObject*>{&win, &graphic, &scrolling, &lamp}) {
-        o->setProperty("Version", "v9.99");
-        EXPECT_EQ(o->property("Version").toString(), "v4.06") << o->metaObject()->className();
-    }
-}
-
 TEST(StatusLight, GlyphShowsItsHalvesAndLetsTheBackgroundThrough)
 {
     QWidget parent;
