@@ -23,7 +23,8 @@ char* writeZ(char* Dest, size_t DestSize, std::string_view text)
     if (!Dest || DestSize == 0)
         return Dest;
     const size_t n = std::min(text.size(), DestSize - 1);
-    std::memmove(Dest, text.data(), n);
+    if (n > 0)
+        std::memmove(Dest, text.data(), n);
     Dest[n] = '\0';
     return Dest;
 }
