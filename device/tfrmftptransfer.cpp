@@ -82,10 +82,8 @@ TDateTime FromQDateTime(const QDateTime& dt)
 QString NotIPv4Text(const QString& address)
 {
     return CurrentStation.CurrentLanguage == 0
-        ? QString::fromUtf8("Die Adresse „%1“ ist keine IPv4-Adresse. Bitte eine IPv4-Adresse aus vier "
-                            "Zahlen von 0 bis 255 eingeben.").arg(address)
-        : QStringLiteral("The address \"%1\" is not an IPv4 address. Please enter an IPv4 address of four "
-                         "numbers from 0 to 255.").arg(address);
+        ? QString::fromUtf8("Keine IPv4-Adresse: „%1“ – bitte vier Zahlen von 0 bis 255 eingeben.").arg(address)
+        : QStringLiteral("Not an IPv4 address: \"%1\" - please enter four numbers from 0 to 255.").arg(address);
 }
 
 }  // namespace

@@ -20,11 +20,11 @@ TEST_F(FtpFixture, AddressLeadingZerosAreDecimalAndAStoredNameIsLeftAlone)
     CurrentStation.CurrentLanguage = 1;
     w.DownloadMode = true;
     w.show();
-    EXPECT_TRUE(w.lblLoadFile->text().contains(QStringLiteral("\"localhost\" is not an IPv4 address")));
+    EXPECT_TRUE(w.lblLoadFile->text().startsWith(QStringLiteral("Not an IPv4 address: \"localhost\"")));
     w.bbtConnect->click();  // nothing typed: refused, nothing stored
     type("127", "0", "0", "999");
     w.bbtConnect->click();
-    EXPECT_EQ(shownTexts().filter(QRegularExpression("\"(localhost|127.0.0.999)\" is not an IPv4")).size(), 2);
+    EXPECT_EQ(shownTexts().filter(QRegularExpression("IPv4 address: \"(localhost|127.0.0.999)\"")).size(), 2);
     EXPECT_TRUE(w.bbtConnect->isEnabled() && CurrentStation.IPAddress == "localhost");
     type("127", "000", "000", "010");  // octal would be 127.0.0.8
     w.bbtConnect->click();
