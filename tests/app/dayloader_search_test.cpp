@@ -30,9 +30,8 @@ struct Found {
     bool operator==(const Found&) const = default;
 };
 
-// The search as first written, passing over entries that are no files: one path per minute,
-// QFile, and a look whether the file that could not be opened is there. The path stays the
-// last one looked at before.
+// The search as first written, passing over entries that are no files: one path per minute, QFile,
+// a look whether the file that could not be opened is there; the path stays the last one looked at.
 Found ReferenceSearch(int h, int m, int mMax, TDateTime date, const QString& lastPath)
 {
     const TStationSettings& st = CurrentStation;
