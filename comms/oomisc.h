@@ -119,7 +119,7 @@ char* DefaultExtensionZ(char* Dest, size_t DestSize, const char* Name, const cha
 // True when a file (not a folder) of that name exists.
 bool ExistFileZ(const char* Name);
 
-// This system is no Windows. Where the library asks for the NT family it takes the path
+// This system is not Windows. Where the library asks for the NT family it takes the path
 // without direct hardware access, which is the one that holds here: IsWinNT answers true.
 // IsWin2000 answers false: nothing here is that version.
 bool IsWinNT();
