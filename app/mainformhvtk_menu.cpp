@@ -30,7 +30,7 @@
 #include "device/tfrmrsconfig.h"
 #include "platform/dialogs.h"
 #include "platform/exceptionguard.h"
-#include "platform/ipaddrtable.h"
+#include "platform/inetaddr.h"
 #include "platform/shellopen.h"
 #include "platform/tradiogroup.h"
 
@@ -155,9 +155,11 @@ void TMainFormHvtk::mnuFTPConfigClick()
 {
     if (frmConnect->exec() != 1)
         return;
-    // The address comes from the device's own reply: only a plain dotted address is opened.
-    if (platform::ParseDottedIPv4(CurrentStation.IPAddress))
-        platform::ShellOpen(QStringLiteral("http://") + CurrentStation.IPAddress + QStringLiteral("/"));
+    // The address comes from the device's own reply: only a dotted address is opened, in its
+    // canonical form (a browser reads "010.0.0.1" as octal).
+    const QString address = platform::CanonicalIPv4(CurrentStation.IPAddress);
+    if (!address.isEmpty())
+        platform::ShellOpen(QStringLiteral("http://") + address + QStringLiteral("/"));
 }
 
 void TMainFormHvtk::mnuRSConfigClick()

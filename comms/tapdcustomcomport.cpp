@@ -21,7 +21,10 @@ void raise(int Code)
 }
 }  // namespace
 
-TApdCustomComPort::TApdCustomComPort(QObject* Owner) : TApdBaseComponent(Owner) {}
+TApdCustomComPort::TApdCustomComPort(QObject* Owner) : TApdBaseComponent(Owner)
+{
+    NotifyOwnerComponents(this, opInsert);
+}
 
 TApdCustomComPort::~TApdCustomComPort()
 {

@@ -76,6 +76,7 @@ int MessageDlg(const QString& text, MsgDlgType type, unsigned buttons)
 
     QMessageBox box;
     box.setWindowTitle(caption);
+    box.setTextFormat(Qt::PlainText);  // texts may come from a device: never markup or links
     box.setText(text);
     switch (type) {
     case MsgDlgType::Warning: box.setIcon(QMessageBox::Warning); break;
@@ -109,6 +110,7 @@ void ShowMessage(const QString& text)
         return;
     }
     QMessageBox box(QMessageBox::NoIcon, appTitle(), text, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
@@ -119,6 +121,7 @@ void AppMessageBox(const QString& text, const QString& caption)
         return;
     }
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

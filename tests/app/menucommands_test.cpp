@@ -10,6 +10,8 @@
 #include "platform/shellopen.h"
 #include "app/windows/tfrmlogview.h"
 #include "app/windows/tstringgrid.h"
+#include "device/tdatamodudp.h"
+#include "device/tfrmconnect.h"
 #include "platform/tradiogroup.h"
 #include "startup/appfixture.h"
 
@@ -213,3 +215,20 @@ TEST_F(MenuCommands, CalendarChoiceBecomesTheShownDay)
 }
 
 }  // namespace
+
+// The device web page opens only a dotted address, in its canonical decimal form.
+TEST_F(MenuCommands, DeviceWebPageOpensTheCanonicalAddressOnly)
+{
+    DataModUDP->LocalUdpPort = 0;  // the search window's own search stays off the fixed ports
+    DataModUDP->AddressTable = [] { return std::vector<platform::IpAddrRow>{}; };
+    QStringList started;
+    platform::SetShellStarter([&](const QString&, const QStringList& a, const QString&) { return started << a, true; });
+    driveModals([](QWidget*) { frmConnect->ResultValue = 1; frmConnect->close(); });
+    for (const char* stored : {"010.000.000.001", "10.0.0.009", "0x0a.0.0.1", "10.0.0.256", "localhost"}) {
+        CurrentStation.IPAddress = QString::fromLatin1(stored);
+        f->mnuFTPConfigClick();
+    }
+    stopDriving();
+    platform::SetShellStarter({});
+    EXPECT_EQ(started, QStringList({"http://10.0.0.1/", "http://10.0.0.9/"}));
+}

@@ -175,3 +175,22 @@ TEST_F(PacketOnPort, PortDestroyedUnderItsPackets)
 }
 
 }  // namespace
+
+// A packet without a port takes a port that enters its owner later and drops it when it leaves.
+TEST(PacketOwner, TakesAPortInsertedLaterAndDropsItWhenRemoved)
+{
+    QObject owner;
+    auto* packet = new TApdDataPacket(&owner);
+    auto port = std::make_unique<TApdComPort>(&owner);
+    ASSERT_TRUE(packet->ComPort() == port.get() && packet->Manager());
+    auto second = std::make_unique<TApdComPort>(&owner);  // the packet keeps its port
+    EXPECT_EQ(packet->ComPort(), port.get());
+    port->setParent(nullptr);  // removed from the owner, still alive
+    EXPECT_TRUE(!packet->ComPort() && !packet->Manager());
+    second->setParent(nullptr);
+    second->setParent(&owner);  // a whole port entering the owner
+    EXPECT_EQ(packet->ComPort(), second.get());
+    second.reset();  // destroyed while in the owner
+    EXPECT_EQ(packet->ComPort(), nullptr);
+    pumpFor(20);  // managers free themselves
+}
