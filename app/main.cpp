@@ -52,7 +52,6 @@ int main(int argc, char** argv)
     platform::Guarded([&] {
         std::setlocale(LC_NUMERIC, "C");
         QApplication::setApplicationName(QStringLiteral("QWLView"));
-        QGuiApplication::setApplicationDisplayName(QStringLiteral("QWLView"));
         instance.SetShowHandler(ActivateRunningInstance);
         instance.Listen();
         InitLanguageTexts();

@@ -4,6 +4,9 @@
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
+#include <algorithm>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -77,7 +80,8 @@ TEST_F(Texts, InitEmptiesEveryTextAndTheStationRecord)
 TEST_F(Texts, WindowsOfTheStationList)
 {
     SetLanguage(0);
-    EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Lärmwart");
+    EXPECT_EQ(platform::AppTitle(), "Lärmwart");
+    EXPECT_EQ(w.st->windowTitle(), "Lärmwart - Stationsdaten");
     EXPECT_EQ(w.st->stgList->Cells(2, 0), "Namen");
     EXPECT_EQ(w.st->lblStation->text(), "Zum auswählen Station anklicken");
     EXPECT_EQ(w.ed->lblSundays->text(), "Sonntags:");
@@ -87,7 +91,7 @@ TEST_F(Texts, WindowsOfTheStationList)
     EXPECT_EQ(w.sp->bbtOk->text(), "Übernehmen");
 
     SetLanguage(1);
-    EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Noisewart");
+    EXPECT_EQ(platform::AppTitle(), "Noisewart");
     EXPECT_EQ(w.st->windowTitle(), "Station data");
     EXPECT_EQ(w.st->stgList->Cells(4, 0), "Time Zone");
     EXPECT_EQ(w.st->bbtEdit->text(), "Edit station data");
@@ -143,6 +147,48 @@ TEST_F(Texts, MainWindowMenuHeaderAndHolidayRule)
     main->lblHeader->setText("Stadtwerke");
     SetLanguage(0);
     EXPECT_EQ(main->lblHeader->text(), "Stadtwerke");
+}
+
+namespace {
+// Shows a typed box as the program does and reads its caption and buttons from the window.
+QStringList shownBox(platform::MsgDlgType type)
+{
+    platform::DialogScript::end();
+    QStringList seen;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        seen << box->windowTitle();
+        for (QAbstractButton* b : box->buttons())
+            seen << b->text().remove(u'&');
+        box->buttons().first()->click();
+    });
+    poll.start(10);
+    platform::MessageDlg("?", type, platform::mbYes | platform::mbNo | platform::mbOK | platform::mbRetry | platform::mbAbort);
+    platform::DialogScript::begin();
+    std::sort(seen.begin() + std::min<qsizetype>(1, seen.size()), seen.end());
+    return seen;
+}
+}  // namespace
+
+TEST_F(Texts, BoxesAndQtsOwnDialogsSpeakTheChosenLanguageAndTitlesStandAlone)
+{
+    SetLanguage(0);
+    EXPECT_EQ(shownBox(platform::MsgDlgType::Error), (QStringList{"Fehler", "Abbrechen", "Ja", "Nein", "OK", "Wiederholen"}));
+    EXPECT_EQ(shownBox(platform::MsgDlgType::Confirmation).value(0), "Bestätigen");
+    EXPECT_EQ(shownBox(platform::MsgDlgType::Warning).value(0), "Warnung");
+    EXPECT_EQ(QCoreApplication::translate("QPrintDialog", "Print"), "Drucken");
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), "Suchen in:");
+    // No display name of the application: the window system would add it to every title.
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+
+    SetLanguage(1);
+    EXPECT_EQ(shownBox(platform::MsgDlgType::Error), (QStringList{"Error", "Abort", "No", "OK", "Retry", "Yes"}));
+    EXPECT_EQ(shownBox(platform::MsgDlgType::Confirmation).value(0), "Confirm");
+    EXPECT_EQ(QCoreApplication::translate("QPrintDialog", "Print"), "Print");
+    SetLanguage(0);
 }
 
 TEST(FileVersion, DottedPartsByMode)
