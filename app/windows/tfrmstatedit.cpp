@@ -93,6 +93,7 @@ TfrmStatEdit::TfrmStatEdit(QWidget* owner) : QDialog(owner)
     edAktName = new QLineEdit(this);
     edAktName->setObjectName(QStringLiteral("edAktName"));
     edAktName->setValidator(new NameValidator(edAktName));
+    edAktName->setMaxLength(MaxStationTextChars);
     bbtTimezone = new QPushButton(this);
     bbtTimezone->setObjectName(QStringLiteral("bbtTimezone"));
     edTimezoneStr = new QLineEdit(this);

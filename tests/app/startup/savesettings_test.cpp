@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <unistd.h>
 
+#include "app/stationlistfile.h"
 #include "appfixture.h"
 
 namespace {
@@ -159,4 +160,26 @@ TEST_F(AppFixture, ASettingsFileTooLargeToBeOneIsReportedAndLeftAlone)
     ASSERT_GE(platform::DialogScript::shown().size(), 1u);
     EXPECT_TRUE(platform::DialogScript::shown()[0].text.contains(iniPath));
     EXPECT_TRUE(iniBytes() == before);
+}
+
+// The largest station list the program can make, with the longest name, login and password
+// the windows take, is written and read back by the next start.
+TEST(StationListFile, TheLargestListFitsTheSettingsFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("qwlview.INI");
+    const QString name = QString(QStringLiteral("Marktplatz S\u00fcd ")).repeated(7).left(MaxStationTextChars);
+    {
+        IniFile ini(path);
+        QStringList row = TfrmStation::DefaultRow();
+        row[2] = row[9] = row[10] = name;
+        for (int i = 1; i <= stationlistfile::MaxStations; ++i)
+            stationlistfile::WriteNewerRow(ini, i, row);
+        ini.WriteInteger("Stations", "Count2", stationlistfile::MaxStations);
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    const IniFile ini(path);
+    ASSERT_TRUE(ini.ReadOk());
+    EXPECT_EQ(stationlistfile::CountStoredRows(ini).newer, stationlistfile::MaxStations);
+    EXPECT_EQ(ini.ReadString("Station10000", "Name", ""), name);
 }
