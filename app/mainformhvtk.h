@@ -203,6 +203,11 @@ public:
     void mnuComVerbindenClick();
     void GoOffline();
     void FillStationCombo();
+    // After a window that may have made another station current: the station box follows the
+    // list, and when the station is not the one of before (a StationKey) the view returns to
+    // the whole day and the PC's data. True then; the caller reloads the day.
+    bool FollowCurrentStation(const QString& before);
+    QString StationKey() const;
     // LoadDay of DisplayedDate into DayHasData, then a repaint.
     void ReloadDay();
     // Deletes the online mode's temporary day file; a missing file is no error.

@@ -76,6 +76,26 @@ void TMainFormHvtk::FillStationCombo()
     cbxStations->setCurrentIndex(cbxStations->count() > remembered ? frmStation->ActiveRow - 1 : 0);
 }
 
+bool TMainFormHvtk::FollowCurrentStation(const QString& before)
+{
+    FillStationCombo();
+    if (StationKey() == before)
+        return false;
+    // Another station: its day from the start, and from the PC (the device was the other's).
+    if (OnlineMode)
+        GoOffline();
+    RemoteFileList->Clear();
+    ZoomLevel = 0;
+    SetZoomButtons(0);
+    return true;
+}
+
+QString TMainFormHvtk::StationKey() const
+{
+    return QString::asprintf("%d/%d/", CurrentStation.RegionNumber, CurrentStation.StationNumber) +
+           CurrentStation.StationName;
+}
+
 void TMainFormHvtk::ReloadDay()
 {
     DayHasData = LoadDay(DisplayedDate);
@@ -153,7 +173,16 @@ void TMainFormHvtk::mnuSelSpracheClick()
 
 void TMainFormHvtk::mnuFTPConfigClick()
 {
-    if (frmConnect->exec() != 1)
+    const QString station = StationKey();
+    const int row = frmStation->ActiveRow;
+    const int result = frmConnect->exec();
+    // OK made the device's station current; a cancel after the search's station list was shown
+    // leaves the list's choice active, as the station list command does.
+    if (result != 1 && frmStation->ActiveRow != row)
+        frmStation->ReadStationRow(CurrentStation);
+    if (FollowCurrentStation(station))
+        ReloadDay();
+    if (result != 1)
         return;
     // The address comes from the device's own reply: only a plain dotted address is opened.
     if (platform::ParseDottedIPv4(CurrentStation.IPAddress))
@@ -199,10 +228,12 @@ void TMainFormHvtk::mnuImportClick()
         GoOffline();
     SaveSettings();
     RemoveTempDayFile();
+    const QString station = StationKey();
     frmImport->exec();
     // The import window may have made another station active.
     frmStation->ReadStationRow(CurrentStation);
     lblDevice->setText(TxtValuesIn + CurrentStation.InitialDir);
+    FollowCurrentStation(station);
     ReloadDay();
 }
 

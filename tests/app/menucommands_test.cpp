@@ -9,6 +9,9 @@
 #include "app/windows/tfrmstatistik.h"
 #include "platform/shellopen.h"
 #include "app/windows/tfrmlogview.h"
+#include "app/windows/tfrmimport.h"
+#include "common/netns.h"
+#include "device/tfrmconnect.h"
 #include "app/windows/tstringgrid.h"
 #include "platform/tradiogroup.h"
 #include "startup/appfixture.h"
@@ -210,6 +213,57 @@ TEST_F(MenuCommands, CalendarChoiceBecomesTheShownDay)
     EXPECT_EQ(f->DisplayedDate, EncodeDate(2007, 11, 20));
     EXPECT_EQ(f->DatePicker->date(), QDate(2007, 11, 20));
     EXPECT_EQ(f->RemoteFileList->Count(), 0);  // another month
+}
+
+}  // namespace
+
+namespace {
+
+// The device search and the import may make another station current: the main window then
+// shows that station in its box, its day, the whole day and the PC's data.
+TEST_F(MenuCommands, StationMadeCurrentBySearchOrImportIsTheStationShown)
+{
+    QWL_RUN_IN_OWN_NETNS();  // the search window broadcasts while it is open
+    QStringList opened;
+    platform::SetShellStarter([&](const QString&, const QStringList& args, const QString&) {
+        opened << args;
+        return true;
+    });
+    f->ZoomLevel = 1;
+    driveModals([](QWidget* w) {
+        if (w != frmConnect)
+            return;
+        frmConnect->sgrDevices->SetRowCount(2);
+        frmConnect->sgrDevices->SetRowTexts(1, {"Schule", "001", "003", "127.0.0.9", "255.0.0.0"});
+        frmConnect->sgrDevices->SetRow(1);
+        frmConnect->bbtOKClick();
+    });
+    f->mnuFTPConfigClick();
+    stopDriving();
+    platform::SetShellStarter({});
+    EXPECT_EQ(opened, QStringList{"http://127.0.0.9/"});
+    EXPECT_EQ(CurrentStation.StationName, "Schule");
+    EXPECT_EQ(f->cbxStations->currentText(), "Schule (001/003)");
+    EXPECT_EQ(f->ZoomLevel, 0);
+
+    // Import, with "Select station" choosing the first one.
+    driveModals([&](QWidget* w) {
+        if (w == frmDirSelect) {
+            frmDirSelect->SelectFolder(dir.path());
+            frmDirSelect->bbtOk->click();
+        } else if (w == frmImport) {
+            QTimer::singleShot(20, [] {
+                frmStation->ActiveRow = 1;
+                frmStation->close();
+            });
+            frmImport->bbtDestDirClick();
+            frmImport->done(2);
+        }
+    });
+    f->mnuImportClick();
+    stopDriving();
+    EXPECT_EQ(CurrentStation.StationName, "Hafen");
+    EXPECT_EQ(f->cbxStations->currentText(), "Hafen (001/001)");
 }
 
 }  // namespace
