@@ -6,7 +6,10 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
 #include <QTime>
 #include <QToolButton>
 
@@ -36,8 +39,40 @@
 
 using platform::Guard;
 
+namespace {
+// The pickers' line edits take Ctrl+X as cut and Ctrl+E as end of line, which a picker has no
+// use for: the menu's short-cuts go first wherever the focus is.
+class MenuShortcutsFirst : public QObject {
+public:
+    MenuShortcutsFirst(QMenuBar* menus, QObject* parent) : QObject(parent), m_menus(menus) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() != QEvent::ShortcutOverride)
+            return false;
+        const QKeySequence pressed(static_cast<QKeyEvent*>(e)->keyCombination());
+        for (const QAction* a : m_menus->findChildren<QAction*>())
+            if (!a->shortcut().isEmpty() && a->shortcut() == pressed) {
+                e->ignore();
+                return true;
+            }
+        return false;
+    }
+
+private:
+    QMenuBar* m_menus;
+};
+}  // namespace
+
 void TMainFormHvtk::ConnectMenuCommands()
 {
+    auto* shortcutsFirst = new MenuShortcutsFirst(menuBar(), this);
+    for (QWidget* picker : {static_cast<QWidget*>(DatePicker), static_cast<QWidget*>(TimePicker)}) {
+        picker->installEventFilter(shortcutsFirst);
+        for (QLineEdit* edit : picker->findChildren<QLineEdit*>())
+            edit->installEventFilter(shortcutsFirst);
+    }
     connect(mnuDatDownLoad, &QAction::triggered, this, Guard([this] { mnuDatDownLoadClick(); }));
     connect(mnuExport, &QAction::triggered, this, Guard([this] { mnuExportClick(); }));
     connect(mnuBeenden, &QAction::triggered, this, Guard([this] { mnuBeendenClick(); }));

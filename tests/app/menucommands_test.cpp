@@ -3,12 +3,14 @@
 #include <QPushButton>
 #include <QLabel>
 #include <QListWidget>
+#include <QTest>
 
 #include "app/texts/tfrmselsprache.h"
 #include "app/windows/tfrmdirselect.h"
 #include "app/windows/tfrmstatistik.h"
 #include "platform/shellopen.h"
 #include "app/windows/tfrmlogview.h"
+#include "app/windows/tfrmexceltransfer.h"
 #include "app/windows/tfrmimport.h"
 #include "common/netns.h"
 #include "device/tfrmconnect.h"
@@ -264,6 +266,35 @@ TEST_F(MenuCommands, StationMadeCurrentBySearchOrImportIsTheStationShown)
     stopDriving();
     EXPECT_EQ(CurrentStation.StationName, "Hafen");
     EXPECT_EQ(f->cbxStations->currentText(), "Hafen (001/001)");
+}
+
+}  // namespace
+
+namespace {
+
+// Keys pressed while a picker has the focus, where a click in the graph or a day step puts it.
+TEST_F(MenuCommands, ExportAndEndShortCutsWorkFromThePickers)
+{
+    f->SetZoomButtons(1);
+    int exports = 0;
+    driveModals([&](QWidget* w) {
+        if (w == frmExcelTransfer)
+            ++exports;
+        w->close();
+    });
+    for (QWidget* picker : {static_cast<QWidget*>(f->DatePicker), static_cast<QWidget*>(f->TimePicker)}) {
+        // The closed export window leaves no window active here.
+        QApplication::setActiveWindow(f);
+        picker->setFocus();
+        ASSERT_TRUE(picker->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_X, Qt::ControlModifier);
+    }
+    EXPECT_EQ(exports, 2);
+    QApplication::setActiveWindow(f);
+    f->DatePicker->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_E, Qt::ControlModifier);
+    stopDriving();
+    EXPECT_TRUE(f->IsClosing());
 }
 
 }  // namespace
