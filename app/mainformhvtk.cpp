@@ -18,6 +18,7 @@
 
 #include "app/data/stationsettings.h"
 #include "app/graph/graphevents.h"
+#include "app/graph/graphgeometry.h"
 #include "app/texts/texts_windows.h"
 #include "platform/exceptionguard.h"
 #include "platform/tradiogroup.h"
@@ -150,10 +151,9 @@ void TMainFormHvtk::BuildComponents()
     imgGraph = new QWidget(pnlGraph);
     named(imgGraph, "imgGraph");
     imgGraph->setCursor(Qt::CrossCursor);
-    imgGraph->setMaximumSize(1800, 1400);
     ScrollBar = new QScrollBar(Qt::Horizontal, client);
     named(ScrollBar, "ScrollBar");
-    ScrollBar->setSingleStep(10);
+    ScrollBar->setSingleStep(graph::ScrollSmallChange);
     ScrollBar->setPageStep(20);
 
     pnlButtons = new QFrame(client);

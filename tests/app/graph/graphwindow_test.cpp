@@ -332,3 +332,25 @@ TEST_F(AppFixture, StoredNumericViewOpensBesideTheGraphAtStartUp)
     EXPECT_EQ(frmNumView->windowTitle(), "Numerical representation");
     EXPECT_EQ(frmNumView->ListView->horizontalHeaderItem(0)->text(), "Time");
 }
+
+// A 4K screen: the whole scale down to 30 dB and the time axis are drawn, the read-out works
+// down there; a click in the scroll bar's trough moves by its large change of 60.
+TEST_F(GraphWindow, TallWindowDrawsTheWholeScaleAndTheTroughStepsBy60)
+{
+    form->resize(3840, 2160);
+    Paint();
+    EXPECT_EQ(form->PixelsPerDb, 18);
+    ASSERT_GE(form->GraphImage.height(), form->DrawExtentY);
+    const int x0 = form->PlotRect.Left, y1 = form->PlotRect.Bottom;
+    EXPECT_EQ(form->GraphImage.pixelColor(x0 - 4, y1), QColor(Qt::black));  // the 30 dB tick
+    form->ImageMouseMove(Qt::NoModifier, x0 + 845, y1 - 2);
+    EXPECT_TRUE(form->lblPos->text().startsWith("14:05 Uhr")) << form->lblPos->text().toStdString();
+
+    form->resize(1000, 730);
+    Paint();
+    ASSERT_GT(form->ScrollBar->maximum(), 60);
+    form->ScrollBar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(form->ScrollBar->value(), 60);
+    form->ScrollBar->triggerAction(QAbstractSlider::SliderPageStepSub);
+    EXPECT_EQ(form->ScrollBar->value(), 0);
+}
