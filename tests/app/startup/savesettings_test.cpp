@@ -183,3 +183,26 @@ TEST(StationListFile, TheLargestListFitsTheSettingsFile)
     EXPECT_EQ(stationlistfile::CountStoredRows(ini).newer, stationlistfile::MaxStations);
     EXPECT_EQ(ini.ReadString("Station10000", "Name", ""), name);
 }
+
+// A screen smaller than the window stored, 1024x900 (the offscreen one is 800x800): every window opens with
+// its title bar and its buttons on the screen, the station list with its long zone texts too.
+TEST_F(AppFixture, WindowsOpenOnASmallScreen)
+{
+    writeIni(stationIni(dir.path(), "[Form]\nTop=100\nLeft=300\nWidth=1024\nHeight=900\n[Timezone]\nZone=-7200\n"));
+    start();
+    const QRect screen = MainFormHvtk->screen()->availableGeometry();
+    ASSERT_LT(screen.height(), 900);
+    EXPECT_TRUE(screen.contains(MainFormHvtk->frameGeometry())) << MainFormHvtk->frameGeometry().y();
+    QRect list, ok;
+    driveModals([&](QWidget* w) {
+        if (w == frmStation) {
+            list = w->frameGeometry();
+            ok = QRect(frmStation->bbtExit->mapToGlobal(QPoint(0, 0)), frmStation->bbtExit->size());
+        }
+        w->close();
+    });
+    MainFormHvtk->mnuStationsdatenClick();
+    stopDriving();
+    EXPECT_TRUE(screen.contains(list)) << list.x() << "," << list.y() << " " << list.width() << "x" << list.height();
+    EXPECT_TRUE(screen.contains(ok));
+}
