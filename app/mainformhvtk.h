@@ -60,6 +60,9 @@ public:
     bool FtpGetFile(const QString& remote, const QString& local);
     // Shows the zoom and navigation controls of a zoom level.
     void SetZoomButtons(int level);
+    // Fixes the widths in the button row for the current texts, so that no group moves when
+    // the zoom controls change and every caption stays whole.
+    void FitButtonRow();
 
     // --- menu ---
     QMenu* mnuData = nullptr;
@@ -252,6 +255,7 @@ private:
     void BuildComponents();
     void ArrangeComponents();
     void ReadStationList();
+    QWidget* m_zoomGroup = nullptr;
 
     bool m_shown = false;
     bool m_closed = false;

@@ -110,6 +110,7 @@ void ApplyTextsMain(int lang)
         f->rdgOnline->SetItem(0, u(de ? "vom PC" : "from PC"));
         f->rdgOnline->SetItem(1, u(de ? "vom Messgerät" : "from device"));
     }
+    f->FitButtonRow();
     if (f->SaveDialog) {
         // The description is what the dialog shows; the pattern follows in parentheses.
         f->SaveDialog->setNameFilter(u(de ? "CSV (Trennzeichen getrennt) (*.csv)" : "CSV (Delimiter seperated) (*.csv)"));

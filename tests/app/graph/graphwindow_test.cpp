@@ -2,12 +2,15 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QKeyEvent>
+#include <QLayout>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTimeEdit>
 #include <QToolButton>
 
 #include "app/graph/graphwindow.h"
 #include "app/windows/tfrmnumview.h"
+#include "platform/tradiogroup.h"
 
 namespace {
 const QColor Night(136, 248, 248), Edge(200, 248, 248), White(255, 255, 255), Blue(0, 0, 255);
@@ -353,4 +356,49 @@ TEST_F(GraphWindow, TallWindowDrawsTheWholeScaleAndTheTroughStepsBy60)
     EXPECT_EQ(form->ScrollBar->value(), 60);
     form->ScrollBar->triggerAction(QAbstractSlider::SliderPageStepSub);
     EXPECT_EQ(form->ScrollBar->value(), 0);
+}
+
+// At the designed width of 1024, in both languages and every zoom level: each group of the
+// button row keeps its place and every caption and the longest read-out are whole; the numeric
+// view holds its sixteen rows, its texts and its title without scroll bars.
+TEST_F(GraphWindow, ButtonRowAndNumericViewHoldTheirTextsAtTheDesignedSize)
+{
+    form->cbxNumView->setChecked(true);
+    for (const int lang : {0, 1}) {
+        SetLanguage(lang);
+        form->resize(1024, 730);
+        QList<int> places;
+        for (const int zoom : {0, 1, 2}) {
+            SCOPED_TRACE(lang * 10 + zoom);
+            form->ZoomLevel = zoom;
+            form->SetZoomButtons(zoom);
+            Paint();
+            form->pnlButtons->layout()->activate();
+            QList<int> now;
+            for (QWidget* w : {static_cast<QWidget*>(form->lblDatNav), static_cast<QWidget*>(form->spbStatistik),
+                               static_cast<QWidget*>(form->cbxAverage), static_cast<QWidget*>(form->rdgOnline),
+                               static_cast<QWidget*>(form->pnlPos)}) {
+                now << w->x();
+                EXPECT_GE(w->width(), w->minimumSizeHint().width()) << w->objectName().toStdString();
+                EXPECT_GE(w->width(), w->sizeHint().width()) << w->objectName().toStdString();
+            }
+            EXPECT_LE(form->pnlPos->geometry().right(), form->pnlButtons->width());
+            if (places.isEmpty())
+                places = now;
+            EXPECT_EQ(now, places);
+            form->lblPos->setText("23:59:59,4 Uhr = 128,0 dB(A)");
+            EXPECT_GE(form->lblPos->width(), form->lblPos->fontMetrics().horizontalAdvance(form->lblPos->text()));
+        }
+        Move(700);
+        ASSERT_EQ(frmNumView->RowCount(), 16);
+        QTableWidget* list = frmNumView->ListView;
+        EXPECT_FALSE(list->verticalScrollBar()->isVisible() || list->horizontalScrollBar()->isVisible());
+        for (int r = 0; r < 16; ++r)
+            for (int c = 0; c < 2; ++c) {
+                const QRect cell = list->visualRect(list->model()->index(r, c));
+                EXPECT_TRUE(list->viewport()->rect().contains(cell)) << r;
+                EXPECT_GE(cell.width(), list->fontMetrics().horizontalAdvance(frmNumView->RowTime(r)));
+            }
+        EXPECT_GT(frmNumView->width(), QFontMetrics(QApplication::font()).horizontalAdvance(frmNumView->windowTitle()));
+    }
 }
