@@ -43,7 +43,7 @@ TEST_F(AppFixture, StoredSettingsAreTakenAndBoundsClamped)
             "ViewNum=0\n[Timezone]\nZone=-19800\nDaylight=0\n"));
     driveModals([](QWidget* w) { w->close(); });
     start();
-    EXPECT_EQ(MainFormHvtk->width(), screen.width());
+    EXPECT_EQ(MainFormHvtk->frameGeometry().width(), screen.width());  // the frame on the screen too
     EXPECT_EQ(MainFormHvtk->height(), 694);
     EXPECT_EQ(MainFormHvtk->x(), 0);
     EXPECT_EQ(CurrentStation.CurrentLanguage, 1);
