@@ -1,12 +1,10 @@
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QThread>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "common/pump.h"
 #include "platform/singleinstance.h"
@@ -64,46 +62,31 @@ TEST(SingleInstance, AskingWithoutListeningOwnerFailsQuickly)
     EXPECT_FALSE(other.AskOwnerToShow(500));
 }
 
-// The folder of lock and socket: the runtime folder when it is the user's own and closed to
-// others, else a folder of the user's own with mode 700 below the temporary folder. A folder
-// there that is a link, open to others or no folder makes no lock, and the reason is told.
+// Lock and socket lie in the runtime folder when it is the user's own and closed to others,
+// else in a folder of the user's own (mode 700) below TMPDIR; one that is a link, open to
+// others or no folder makes no lock, and says why.
 TEST(SingleInstance, LockOnlyInAFolderOfTheUsersOwn)
 {
     QTemporaryDir base;
-    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR"), savedTmp = qgetenv("TMPDIR");
+    const QByteArray saved[2] = {qgetenv("XDG_RUNTIME_DIR"), qgetenv("TMPDIR")};
     qputenv("TMPDIR", base.path().toLocal8Bit());
-    const QString own = base.filePath(QStringLiteral("qwlview-%1").arg(getuid()));
-    const QString good = base.filePath("run"), open = base.filePath("open");
-    QDir().mkpath(good);
+    const QString own = base.filePath(QStringLiteral("qwlview-%1").arg(getuid())), open = base.filePath("open");
     QDir().mkpath(open);
-    ::chmod(QFile::encodeName(good).constData(), 0700);
     ::chmod(QFile::encodeName(open).constData(), 0777);
-    struct Case {
-        const char* name;
-        QString runtime;
-        std::function<void()> prepareOwn;
-        QString folder;  // empty: no lock
-    } cases[] = {
-        {"own runtime folder", good, [] {}, good},
-        {"runtime folder open to others: own folder made", open, [] {}, own},
-        {"no runtime folder: own folder", QString(), [] {}, own},
-        {"own folder a link", QString(), [&] { QFile::link(good, own); }, QString()},
-        {"own folder open to others", QString(), [&] { QDir().mkpath(own); ::chmod(QFile::encodeName(own).constData(), 0777); }, QString()},
-        {"own folder a file", QString(), [&] { QFile f(own); f.open(QIODevice::WriteOnly); }, QString()},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        QFile::remove(own);
-        QDir(own).removeRecursively();
-        c.prepareOwn();
+    const std::function<void()> linked = [&] { QFile::link(open, own); };
+    const std::function<void()> opened = [&] { QDir().mkpath(own), ::chmod(QFile::encodeName(own).constData(), 0777); };
+    const struct { QString runtime; std::function<void()> makeOwn; QString folder; } cases[] = {
+        {base.path(), {}, base.path()}, {open, {}, own}, {{}, linked, {}}, {{}, opened, {}}};
+    for (const auto& c : cases) {
+        QFile::remove(own), QDir(own).removeRecursively();
+        if (c.makeOwn)
+            c.makeOwn();
         qputenv("XDG_RUNTIME_DIR", c.runtime.toLocal8Bit());
-        platform::SingleInstance instance("Laermwartgeraet");
-        EXPECT_EQ(instance.Acquire(), c.folder.isEmpty() ? Lock::Unavailable : Lock::Owned);
-        EXPECT_EQ(instance.LockPath(), c.folder.isEmpty() ? QString() : c.folder + "/Laermwartgeraet.lock");
-        EXPECT_EQ(instance.Problem().isEmpty(), !c.folder.isEmpty()) << instance.Problem().toStdString();
-        if (c.folder == own)
-            EXPECT_EQ(QFileInfo(own).permissions() & 0x0077, 0);
+        platform::SingleInstance instance("L");
+        EXPECT_EQ(instance.Acquire(), c.folder.isEmpty() ? Lock::Unavailable : Lock::Owned) << c.runtime.toStdString();
+        EXPECT_EQ(instance.LockPath(), c.folder.isEmpty() ? QString() : c.folder + "/L.lock");
+        EXPECT_EQ(instance.Problem().isEmpty(), !c.folder.isEmpty());
+        EXPECT_TRUE(c.folder != own || (QFileInfo(own).permissions() & 0x0077) == 0);  // made closed to others
     }
-    qputenv("XDG_RUNTIME_DIR", savedRuntime);
-    qputenv("TMPDIR", savedTmp);
+    qputenv("XDG_RUNTIME_DIR", saved[0]), qputenv("TMPDIR", saved[1]);
 }

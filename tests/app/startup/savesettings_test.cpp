@@ -167,42 +167,32 @@ TEST_F(AppFixture, ASettingsFileTooLargeToBeOneIsReportedAndLeftAlone)
 TEST(StationListFile, TheLargestListFitsTheSettingsFile)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath("qwlview.INI");
-    const QString name = QString(QStringLiteral("Marktplatz S\u00fcd ")).repeated(7).left(MaxStationTextChars);
-    {
-        IniFile ini(path);
-        QStringList row = TfrmStation::DefaultRow();
-        row[2] = row[9] = row[10] = name;
-        for (int i = 1; i <= stationlistfile::MaxStations; ++i)
-            stationlistfile::WriteNewerRow(ini, i, row);
-        ini.WriteInteger("Stations", "Count2", stationlistfile::MaxStations);
-        ASSERT_TRUE(ini.UpdateFile());
-    }
-    const IniFile ini(path);
-    ASSERT_TRUE(ini.ReadOk());
-    EXPECT_EQ(stationlistfile::CountStoredRows(ini).newer, stationlistfile::MaxStations);
-    EXPECT_EQ(ini.ReadString("Station10000", "Name", ""), name);
+    const QString path = dir.filePath("qwlview.INI"), name = QString(MaxStationTextChars, QChar(0xFC));
+    IniFile ini(path);
+    QStringList row = TfrmStation::DefaultRow();
+    row[2] = row[9] = row[10] = name;
+    for (int i = 1; i <= stationlistfile::MaxStations; ++i)
+        stationlistfile::WriteNewerRow(ini, i, row);
+    ASSERT_TRUE(ini.UpdateFile());
+    const IniFile next(path);
+    EXPECT_TRUE(next.ReadOk());
+    EXPECT_EQ(next.ReadString("Station10000", "Name", ""), name);
 }
 
-// A screen smaller than the window stored, 1024x900 (the offscreen one is 800x800): every window opens with
-// its title bar and its buttons on the screen, the station list with its long zone texts too.
+// A screen smaller than the window stored, 1024x900 (the offscreen one is 800x800): the main
+// window and the station list, with its long zone texts, open with title bars and buttons on it.
 TEST_F(AppFixture, WindowsOpenOnASmallScreen)
 {
     writeIni(stationIni(dir.path(), "[Form]\nTop=100\nLeft=300\nWidth=1024\nHeight=900\n[Timezone]\nZone=-7200\n"));
     start();
     const QRect screen = MainFormHvtk->screen()->availableGeometry();
     ASSERT_LT(screen.height(), 900);
-    EXPECT_TRUE(screen.contains(MainFormHvtk->frameGeometry())) << MainFormHvtk->frameGeometry().y();
-    QRect list, ok;
+    EXPECT_TRUE(screen.contains(MainFormHvtk->frameGeometry()));
     driveModals([&](QWidget* w) {
-        if (w == frmStation) {
-            list = w->frameGeometry();
-            ok = QRect(frmStation->bbtExit->mapToGlobal(QPoint(0, 0)), frmStation->bbtExit->size());
-        }
+        if (w == frmStation)
+            EXPECT_TRUE(screen.contains(w->frameGeometry()) && screen.contains(QRect(frmStation->bbtExit->mapToGlobal(QPoint()), frmStation->bbtExit->size())));
         w->close();
     });
     MainFormHvtk->mnuStationsdatenClick();
     stopDriving();
-    EXPECT_TRUE(screen.contains(list)) << list.x() << "," << list.y() << " " << list.width() << "x" << list.height();
-    EXPECT_TRUE(screen.contains(ok));
 }
