@@ -30,7 +30,7 @@ protected:
 void FitOnScreen(QWidget* window)
 {
     QScreen* screen = window->screen();
-    if (!screen)
+    if (!screen || window->isMaximized() || window->isFullScreen())
         return;
     const QRect free = screen->availableGeometry();
     // The frame is known once the window manager has framed the window; before that, allow for
