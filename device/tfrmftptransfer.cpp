@@ -129,6 +129,8 @@ void TfrmFtpTransfer::BuildComponents()
     lblPassw = label(this, "lblPassw");
     edPassw = named(new QLineEdit(this), "edPassw");
     edPassw->setEchoMode(QLineEdit::Password);
+    edUser->setMaxLength(MaxStationTextChars);
+    edPassw->setMaxLength(MaxStationTextChars);
     lblIPAddr = label(this, "lblIPAddr");
     auto* addr = new QHBoxLayout;
     int i = 0;
