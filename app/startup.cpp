@@ -24,6 +24,7 @@
 #include "device/tfrmconnect.h"
 #include "device/tfrmftptransfer.h"
 #include "device/tfrmrsconfig.h"
+#include "platform/screenfit.h"
 
 namespace {
 template <class T>
@@ -43,6 +44,7 @@ void destroy(T*& global)
 void CreateForms()
 {
     RegisterProgramState();
+    platform::KeepWindowsOnScreen();
     create(MainFormHvtk, nullptr);
     QWidget* owner = MainFormHvtk;
     create(frmFtpTransfer, owner);

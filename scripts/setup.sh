@@ -12,6 +12,8 @@ packages=(
   at-spi2-core dbus-daemon dbus-bin python3-dbus python3-gi
   # Metric-compatible stand-ins for the Arial and Courier New the windows are laid out with.
   fonts-liberation2
+  # Qt's own German texts (standard buttons, print and file dialogs).
+  qt6-translations-l10n
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -54,6 +54,8 @@ extern QString TxtTime;
 extern QString FmtLeq3;
 extern QString MsgStoreOverwrite;
 extern QString MsgStoreConfirm;
+// Our own: the program started without its single-instance lock; the reason follows.
+extern QString MsgInstanceLockFailed;
 
 // Why a device file was not taken, and what failed in a transfer.
 extern QString TxtNoStationInFile;
