@@ -19,6 +19,7 @@
 #include "app/data/stationsettings.h"
 #include "app/graph/graphevents.h"
 #include "app/texts/texts_windows.h"
+#include "platform/eventwait.h"
 #include "platform/exceptionguard.h"
 #include "platform/tradiogroup.h"
 
@@ -62,6 +63,8 @@ TMainFormHvtk::TMainFormHvtk(QWidget* owner) : QMainWindow(owner)
 
     m_graphEvents = new TGraphEvents(this);
     ConnectMenuCommands();
+    // Its close box ends the program, also while an operation waits on a device.
+    platform::SetProgramWindow(this);
     FormCreate();
 }
 
@@ -309,5 +312,8 @@ void TMainFormHvtk::closeEvent(QCloseEvent* e)
         m_closed = true;
         platform::Guarded([this] { FormClose(); });
     }
+    // The closing's own report (a settings file that could not be written) is shown; after
+    // it every wait ends and no further box opens.
+    platform::BeginClosing();
     e->accept();
 }

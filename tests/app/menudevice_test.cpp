@@ -7,15 +7,22 @@
 #include <QTextCursor>
 #include <QTimer>
 #include <QPushButton>
+#include <QCheckBox>
+#include <QToolButton>
+#include <csignal>
+#include <utility>
 
 #include "app/data/tdatetime.h"
 #include "common/pump.h"
+#include "common/userinput.h"
 #include "comms/tapdftpclient.h"
 #include "device/tdatamodftp.h"
 #include "device/tfrmftptransfer.h"
+#include "app/startup.h"
 #include "app/windows/tfrmlogview.h"
 #include "peers/dbbwriter.h"
 #include "peers/ftpdevice.h"
+#include "platform/signalclose.h"
 #include "platform/tradiogroup.h"
 #include "platform/tstringgrid.h"
 #include "startup/appfixture.h"
@@ -173,6 +180,72 @@ TEST_F(MenuDevice, ADayStepWhileOnlineFetchesFromTheDevice)
     MainFormHvtk->spbDatumZurckClick();  // the day before: nothing there, still online
     EXPECT_TRUE(MainFormHvtk->OnlineMode);
     EXPECT_FALSE(MainFormHvtk->DayHasData);
+}
+
+}  // namespace
+
+namespace {
+
+// One operation at a time: a second day step, and a fetch of its own, while the first step's
+// load waits on the device start nothing; the first ends as it would alone.
+TEST_F(MenuDevice, ASecondDayStepDuringAnOnlineLoadIsRefused)
+{
+    goOnline();
+    ASSERT_TRUE(MainFormHvtk->OnlineMode);
+    ASSERT_TRUE(peer->command(QStringLiteral("slow *.dbb 4000 150")));
+    const TDateTime shown = MainFormHvtk->DisplayedDate;
+    platform::DialogScript::clearShown();
+    bool nestedFetch = true;
+    DuringWait next([] { return true; }, [&] {
+        QTest::mouseClick(MainFormHvtk->spbDatumVor, Qt::LeftButton);
+        nestedFetch = DataModFtp->FtpRetrieve(QStringLiteral("DATA\\DBB\\X.DBB"), dir.filePath("x.dbb"));
+    });
+    QTest::mouseClick(MainFormHvtk->spbDatumZurck, Qt::LeftButton);
+    ASSERT_TRUE(next.ran());
+    EXPECT_FALSE(nestedFetch);
+    EXPECT_DOUBLE_EQ(MainFormHvtk->DisplayedDate, shown - 1);
+    EXPECT_TRUE(MainFormHvtk->OnlineMode);
+    EXPECT_TRUE(MainFormHvtk->DayHasData);
+    EXPECT_TRUE(platform::DialogScript::shown().empty());
+}
+
+// SIGTERM while the program waits on a device ends the wait and the program: the settings
+// are saved and no box opens after it, neither the failed log-in's nor a retry question.
+TEST_F(MenuDevice, ASignalEndsTheWaitsAndOpensNoBox)
+{
+    ASSERT_TRUE(platform::InstallCloseOnSignal(CloseProgramOnSignal));
+    const struct {
+        const char* fault;
+        void (TMainFormHvtk::*command)();
+    } cases[] = {{"login 530", &TMainFormHvtk::mnuDatDownLoadClick}, {"clear", &TMainFormHvtk::mnuLogViewClick}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault);
+        ASSERT_TRUE(peer->command(QString::fromLatin1(c.fault)));
+        bool loading = false;
+        driveModals([&loading](QWidget* w) {
+            if (w == frmFtpTransfer && frmFtpTransfer->bbtConnect->isEnabled())
+                frmFtpTransfer->bbtConnect->click();
+            else if (w == frmLogView && !std::exchange(loading, true))
+                frmLogView->bbtLoadClick();
+        });
+        // The log download's signal comes once it is logged in: its retrieve fails then.
+        DuringWait signal([&c] { return c.fault[0] == 'l' || DataModFtp->LoggedIn(); }, [] { ::raise(SIGTERM); });
+        const bool average = !MainFormHvtk->cbxAverage->isChecked();  // saved when the program closes
+        MainFormHvtk->cbxAverage->setChecked(average);
+        platform::DialogScript::clearShown();
+        (MainFormHvtk->*c.command)();
+        stopDriving();
+        EXPECT_TRUE(signal.ran());
+        EXPECT_TRUE(MainFormHvtk->IsClosing());
+        EXPECT_EQ(iniValue("View", "Average"), average ? "1" : "0");
+        EXPECT_TRUE(platform::DialogScript::shown().empty()) << platform::DialogScript::shown()[0].text.toStdString();
+        DestroyForms();
+        platform::ResetClosing();
+        driveModals([](QWidget* w) { w->close(); });
+        start();
+        DataModFtp->ApdFtpClient->SetWsPort(QString::number(peer->port()));
+    }
+    platform::RemoveCloseOnSignal();
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -22,7 +23,9 @@
 #include "app/texts/texts_windows.h"
 #include "app/windows/tfrmtimezone.h"
 #include "common/pump.h"
+#include "common/userinput.h"
 #include "device/tfrmrsconfig.h"
+#include "device/ttagtimer.h"
 #include "peers/simdevice.h"
 #include "platform/dialogs.h"
 #include "platform/pczone.h"
@@ -322,4 +325,43 @@ TEST_F(RsConfigDevice, DateTimeAndTestCommands)
     ASSERT_EQ(DialogScript::shown().size(), 1u);
     EXPECT_EQ(DialogScript::shown()[0].text,
               "Test connection with the internet is started.\nThe result is shown on the display.");
+}
+
+// One operation at a time: a second Continue, and a query of its own, during the read start
+// nothing, so Finish writes back every value read as the device held it. Leaving during the
+// read asks nothing and leaves no request behind to time out.
+TEST_F(RsConfigDevice, OnlyTheExitReachesAReadThatWaits)
+{
+    peers::SimDevice& d = deviceAt({1});
+    peers::SimDevice::Script slow;
+    slow.replyDelayMs = 15;
+    d.setScript(slow);
+    CurrentStation.PortNumber = 1;
+    w->show();
+    QString nested = "<none>";
+    DuringWait again([&] { return d.requests().size() > 3; }, [&] {
+        QTest::mouseClick(w->bbtContinue, Qt::LeftButton);
+        nested = w->QueryValue("station.region");
+    });
+    QTest::mouseClick(w->bbtContinue, Qt::LeftButton);
+    ASSERT_TRUE(again.ran());
+    EXPECT_EQ(nested, "");
+    const std::vector<std::string> reads = expectedReads(false, true);
+    EXPECT_EQ(requested(peers::SimDevice::Request::Query, d), reads);
+    d.clearRecord();
+    w->bbtContinue->click();
+    ASSERT_TRUE(pumpUntil([&] { return d.commands().size() == 1; }, 5000));
+    for (const auto& [key, held] : peers::SimDeviceDefaultKeys())
+        if (std::count(reads.begin(), reads.end(), key))
+            EXPECT_EQ(d.key(key), held) << key;
+    EXPECT_TRUE(DialogScript::shown().empty());
+
+    w->show();
+    d.clearRecord();
+    DuringWait leave([&] { return d.requests().size() > 10; }, [&] { QTest::mouseClick(w->bbtExit, Qt::LeftButton); });
+    QTest::mouseClick(w->bbtContinue, Qt::LeftButton);
+    ASSERT_TRUE(leave.ran());
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_FALSE(w->IOTimer->isActive());
+    EXPECT_TRUE(DialogScript::shown().empty());
 }

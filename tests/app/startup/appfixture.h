@@ -16,6 +16,7 @@
 #include "app/windows/tfrmstatedit.h"
 #include "app/windows/tfrmstation.h"
 #include "platform/dialogs.h"
+#include "platform/eventwait.h"
 #include "platform/inifile.h"
 #include "platform/settingsfile.h"
 
@@ -32,6 +33,7 @@ protected:
         iniPath = dir.filePath("qwlview.INI");
         platform::SetSettingsFilePath(iniPath);
         platform::DialogScript::begin();
+        platform::ResetClosing();
         CurrentStation = TStationSettings{};
         InitLanguageTexts();
     }
@@ -41,6 +43,7 @@ protected:
         if (MainFormHvtk)
             DestroyForms();
         platform::DialogScript::end();
+        platform::ResetClosing();
         platform::SetSettingsFilePath(QString());
         QDir::setCurrent(savedCwd);
         CurrentStation = TStationSettings{};
