@@ -214,21 +214,22 @@ TEST_F(MenuDevice, ASecondDayStepDuringAnOnlineLoadIsRefused)
 TEST_F(MenuDevice, ASignalEndsTheWaitsAndOpensNoBox)
 {
     ASSERT_TRUE(platform::InstallCloseOnSignal(CloseProgramOnSignal));
+    dbbtest::WriteFile(deviceRoot.path(), "LOG/current.log", "boot\r\n");
     const struct {
         const char* fault;
         void (TMainFormHvtk::*command)();
-    } cases[] = {{"login 530", &TMainFormHvtk::mnuDatDownLoadClick}, {"clear", &TMainFormHvtk::mnuLogViewClick}};
+    } cases[] = {{"login 530", &TMainFormHvtk::mnuDatDownLoadClick}, {"stall current.log", &TMainFormHvtk::mnuLogViewClick}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fault);
-        ASSERT_TRUE(peer->command(QString::fromLatin1(c.fault)));
+        ASSERT_TRUE(peer->command(QStringLiteral("clear")) && peer->command(QString::fromLatin1(c.fault)));
         bool loading = false;
         driveModals([&loading](QWidget* w) {
             if (w == frmFtpTransfer && frmFtpTransfer->bbtConnect->isEnabled())
                 frmFtpTransfer->bbtConnect->click();
-            else if (w == frmLogView && !std::exchange(loading, true))
-                frmLogView->bbtLoadClick();
+            else if (w == frmLogView && !std::exchange(loading, true))  // the driver steps on inside it
+                QTimer::singleShot(0, frmLogView, [] { frmLogView->bbtLoadClick(); });
         });
-        // The log download's signal comes once it is logged in: its retrieve fails then.
+        // The log download's signal comes once it is logged in: its retry question would follow.
         DuringWait signal([&c] { return c.fault[0] == 'l' || DataModFtp->LoggedIn(); }, [] { ::raise(SIGTERM); });
         const bool average = !MainFormHvtk->cbxAverage->isChecked();  // saved when the program closes
         MainFormHvtk->cbxAverage->setChecked(average);
