@@ -73,6 +73,7 @@ TMainFormHvtk::~TMainFormHvtk()
     // The event router reads this window's members: it goes (with its event filters) while
     // they still exist, not among the children QWidget deletes after them.
     delete m_graphEvents;
+    platform::SetProgramWindow(nullptr);  // the run ends with its window
 }
 
 void TMainFormHvtk::BuildMenu()

@@ -5,9 +5,11 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QScrollBar>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <vector>
 
@@ -85,6 +87,21 @@ bool IsScrolling(QWidget* w, const QEvent* e)
     return e->type() == QEvent::Wheel && area && area->viewport() == w;
 }
 
+// The widget a click on a window's platform side is for. Judged there, a refused click does
+// not even take the keyboard focus, which Qt hands on before the widget sees the click.
+QWidget* ClickedWidget(QObject* receiver, QEvent* e)
+{
+    auto* window = qobject_cast<QWindow*>(receiver);
+    if (!window || (e->type() != QEvent::MouseButtonPress && e->type() != QEvent::MouseButtonDblClick))
+        return nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->windowHandle() == window) {
+            QWidget* child = top->childAt(static_cast<QMouseEvent*>(e)->position().toPoint());
+            return child ? child : top;
+        }
+    return nullptr;
+}
+
 class InputGuard : public QObject {
 public:
     using QObject::QObject;
@@ -95,8 +112,9 @@ protected:
         if (g_waits.empty() || !IsUserInput(e))
             return false;
         // Input passes a window's platform side first (spontaneous even for a close from
-        // code) and is judged where it reaches a widget; short-cuts reach actions instead.
-        QWidget* w = receiver->isWidgetType() ? static_cast<QWidget*>(receiver) : nullptr;
+        // code) and is judged where it reaches a widget, clicks already there; short-cuts
+        // reach actions instead.
+        QWidget* w = receiver->isWidgetType() ? static_cast<QWidget*>(receiver) : ClickedWidget(receiver, e);
         if (!w && e->type() != QEvent::Shortcut)
             return false;
         if (w && Reaches(w, e))
@@ -186,6 +204,7 @@ void SetAbortButton(QWidget* window, QAbstractButton* abort)
 void SetProgramWindow(QWidget* window)
 {
     g_programWindow = window;
+    g_closing = false;
 }
 
 void BeginClosing()
@@ -196,11 +215,6 @@ void BeginClosing()
 bool Closing()
 {
     return g_closing;
-}
-
-void ResetClosing()
-{
-    g_closing = false;
 }
 
 }  // namespace platform

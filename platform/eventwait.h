@@ -36,13 +36,12 @@ bool Waiting();
 // The button that aborts what the window's operations wait for; it reaches them while
 // it is enabled and shown.
 void SetAbortButton(QWidget* window, QAbstractButton* abort);
-// The window whose close box ends the program; it stays open to the user during waits.
+// The window whose close box ends the program; it stays open to the user during waits. Each
+// program window (or none) starts a run that is not closing.
 void SetProgramWindow(QWidget* window);
 
 // From here on the program is closing: every wait ends at once and no box opens.
 void BeginClosing();
 bool Closing();
-// A new run (tests): not closing.
-void ResetClosing();
 
 }  // namespace platform

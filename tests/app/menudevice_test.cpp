@@ -7,10 +7,8 @@
 #include <QTextCursor>
 #include <QTimer>
 #include <QPushButton>
-#include <QCheckBox>
 #include <QToolButton>
 #include <csignal>
-#include <utility>
 
 #include "app/data/tdatetime.h"
 #include "common/pump.h"
@@ -184,15 +182,14 @@ TEST_F(MenuDevice, ADayStepWhileOnlineFetchesFromTheDevice)
 
 }  // namespace
 
-namespace {
-
-// One operation at a time: a second day step, and a fetch of its own, while the first step's
-// load waits on the device start nothing; the first ends as it would alone.
-TEST_F(MenuDevice, ASecondDayStepDuringAnOnlineLoadIsRefused)
+// While a day step's load waits on the device, a second step and a fetch of its own start
+// nothing: the first ends as it would alone. SIGTERM during the next load ends it and the
+// program: the settings are saved and no box opens after the signal.
+TEST_F(MenuDevice, OneOperationAtATimeAndASignalEndsIt)
 {
     goOnline();
-    ASSERT_TRUE(MainFormHvtk->OnlineMode);
-    ASSERT_TRUE(peer->command(QStringLiteral("slow *.dbb 4000 150")));
+    ASSERT_TRUE(MainFormHvtk->OnlineMode && peer->command(QStringLiteral("slow *.dbb 4000 150")));
+    ASSERT_TRUE(platform::InstallCloseOnSignal(CloseProgramOnSignal));
     const TDateTime shown = MainFormHvtk->DisplayedDate;
     platform::DialogScript::clearShown();
     bool nestedFetch = true;
@@ -201,52 +198,13 @@ TEST_F(MenuDevice, ASecondDayStepDuringAnOnlineLoadIsRefused)
         nestedFetch = DataModFtp->FtpRetrieve(QStringLiteral("DATA\\DBB\\X.DBB"), dir.filePath("x.dbb"));
     });
     QTest::mouseClick(MainFormHvtk->spbDatumZurck, Qt::LeftButton);
-    ASSERT_TRUE(next.ran());
-    EXPECT_FALSE(nestedFetch);
+    EXPECT_TRUE(next.ran && !nestedFetch);
     EXPECT_DOUBLE_EQ(MainFormHvtk->DisplayedDate, shown - 1);
-    EXPECT_TRUE(MainFormHvtk->OnlineMode);
-    EXPECT_TRUE(MainFormHvtk->DayHasData);
-    EXPECT_TRUE(platform::DialogScript::shown().empty());
-}
-
-// SIGTERM while the program waits on a device ends the wait and the program: the settings
-// are saved and no box opens after it, neither the failed log-in's nor a retry question.
-TEST_F(MenuDevice, ASignalEndsTheWaitsAndOpensNoBox)
-{
-    ASSERT_TRUE(platform::InstallCloseOnSignal(CloseProgramOnSignal));
-    dbbtest::WriteFile(deviceRoot.path(), "LOG/current.log", "boot\r\n");
-    const struct {
-        const char* fault;
-        void (TMainFormHvtk::*command)();
-    } cases[] = {{"login 530", &TMainFormHvtk::mnuDatDownLoadClick}, {"stall current.log", &TMainFormHvtk::mnuLogViewClick}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.fault);
-        ASSERT_TRUE(peer->command(QStringLiteral("clear")) && peer->command(QString::fromLatin1(c.fault)));
-        bool loading = false;
-        driveModals([&loading](QWidget* w) {
-            if (w == frmFtpTransfer && frmFtpTransfer->bbtConnect->isEnabled())
-                frmFtpTransfer->bbtConnect->click();
-            else if (w == frmLogView && !std::exchange(loading, true))  // the driver steps on inside it
-                QTimer::singleShot(0, frmLogView, [] { frmLogView->bbtLoadClick(); });
-        });
-        // The log download's signal comes once it is logged in: its retry question would follow.
-        DuringWait signal([&c] { return c.fault[0] == 'l' || DataModFtp->LoggedIn(); }, [] { ::raise(SIGTERM); });
-        const bool average = !MainFormHvtk->cbxAverage->isChecked();  // saved when the program closes
-        MainFormHvtk->cbxAverage->setChecked(average);
-        platform::DialogScript::clearShown();
-        (MainFormHvtk->*c.command)();
-        stopDriving();
-        EXPECT_TRUE(signal.ran());
-        EXPECT_TRUE(MainFormHvtk->IsClosing());
-        EXPECT_EQ(iniValue("View", "Average"), average ? "1" : "0");
-        EXPECT_TRUE(platform::DialogScript::shown().empty()) << platform::DialogScript::shown()[0].text.toStdString();
-        DestroyForms();
-        platform::ResetClosing();
-        driveModals([](QWidget* w) { w->close(); });
-        start();
-        DataModFtp->ApdFtpClient->SetWsPort(QString::number(peer->port()));
-    }
+    EXPECT_TRUE(MainFormHvtk->OnlineMode && MainFormHvtk->DayHasData);
+    DuringWait signal([] { return true; }, [] { ::raise(SIGTERM); });
+    QTest::mouseClick(MainFormHvtk->spbDatumVor, Qt::LeftButton);
     platform::RemoveCloseOnSignal();
+    EXPECT_TRUE(signal.ran && MainFormHvtk->IsClosing());
+    EXPECT_NE(iniValue("Form", "Height"), "<missing>");
+    EXPECT_TRUE(platform::DialogScript::shown().empty()) << platform::DialogScript::shown()[0].text.toStdString();
 }
-
-}  // namespace

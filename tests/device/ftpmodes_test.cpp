@@ -9,7 +9,6 @@
 #include "app/windows/stationwindows.h"
 #include "app/windows/tfrmdirselect.h"
 #include "app/windows/tfrmstatname.h"
-#include "common/userinput.h"
 #include "device/tdatamodudp.h"
 #include "device/tfrmconnect.h"
 #include "ftpfixture.h"
@@ -213,45 +212,4 @@ TEST_F(FtpModes, CancelledFolderChoiceStillConnectsAndOffersOnlyConnect)
     EXPECT_EQ(frmFtpTransfer->lbxDir->count(), 0);
     EXPECT_TRUE(frmFtpTransfer->bbtConnect->isEnabled());
     EXPECT_FALSE(frmFtpTransfer->bbtUpLoad->isEnabled());
-}
-
-// Escape and the close box while the window waits on the device: refused where nothing can
-// be aborted (the identification's log-in), the abort during the upload; the window stays.
-TEST_F(FtpModes, EscapeAndTheCloseBoxReachOnlyTheAbort)
-{
-    QTemporaryDir sets;
-    const QString set = sets.path() + QStringLiteral("/update42");
-    dbbtest::WriteFile(set, QStringLiteral("qwl.bin"), QByteArray(70000, 'b'));
-    QDir().mkpath(device.path() + QStringLiteral("/BIN"));
-    startUdp(QStringLiteral("none"));
-    startDevice();
-    for (const bool upload : {false, true})
-        for (const bool closeBox : {false, true}) {
-            SCOPED_TRACE(upload * 2 + closeBox);
-            platform::DialogScript::clearShown();
-            frmFtpTransfer->SysUpdateMode = upload;
-            frmFtpTransfer->show();
-            DuringWait press([upload] { return !upload || frmFtpTransfer->bbtAbort->isEnabled(); }, [closeBox] {
-                closeBox ? clickCloseBox(frmFtpTransfer) : QTest::keyClick(frmFtpTransfer, Qt::Key_Escape);
-            });
-            if (upload) {
-                whenShown(dirSelect.get(), [&] {
-                    dirSelect->SelectFolder(set);
-                    dirSelect->bbtOk->click();
-                });
-                frmFtpTransfer->UploadConnectClick();
-                frmFtpTransfer->bbtUpLoadSysClick();
-                EXPECT_TRUE(frmFtpTransfer->isVisible());
-                EXPECT_EQ(frmFtpTransfer->lblLoadFile->text(), "1 " + TxtFilesNotTransferred);
-                EXPECT_EQ(filesBelow(device.path()), QStringList());
-            } else {
-                frmFtpTransfer->SetIpAddressEdits(QStringLiteral("127.0.0.1"));
-                frmFtpTransfer->bbtConnectClick();
-                EXPECT_EQ(frmFtpTransfer->result(), 1);
-                EXPECT_EQ(shownTexts(), QStringList());
-            }
-            EXPECT_TRUE(press.ran());
-            frmFtpTransfer->hide();
-            DataModFtp->FtpLogout(true);
-        }
 }

@@ -6,9 +6,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QCloseEvent>
 #include <QPushButton>
-#include <QStyle>
-#include <QStyleOptionComboBox>
 #include <QTimer>
 
 #include "app/data/dbbnames.h"
@@ -320,52 +319,39 @@ TEST_F(FtpDownload, ARefusedLoginLeavesTheWindowUsable)
     EXPECT_EQ(w().lblLoadFile->text(), TxtCopyTo + dataDir);
 }
 
-// A day picked in the calendar while the connect scan runs is refused: the list, the range
-// and the last download recorded after it agree.
-TEST_F(FtpDownload, ADatePickedDuringTheScanIsRefused)
+// Escape and the close box during the log-in, which offers no abort, and a day picked in the
+// calendar during the scan are refused: the list, the range and the last download recorded
+// agree. The files fetched before a long one show in the list and the labels while it runs.
+TEST_F(FtpDownload, OnlyTheAbortReachesTheWaitsAndTheProgressShowsInThem)
 {
-    for (int day = 20; day <= 22; ++day)
-        deviceHour(UtcSeconds(2007, 11, day, 10));
+    const int64_t u = UtcSeconds(2007, 11, 20, 10);
+    for (int64_t h : {0, 1, 2, 3, 24, 48})
+        deviceHour(u + 3600 * h);
     startDevice();
+    const QString slow = dbbtest::HexName(u + 24 * 3600);
+    ASSERT_TRUE(peer->command(QStringLiteral("slow %1 500 100").arg(slow)));
+    DuringWait leave([] { return !w().bbtAbort->isEnabled(); }, [] {
+        QTest::keyClick(&w(), Qt::Key_Escape);
+        QCloseEvent box;
+        QSpontaneKeyEvent::setSpontaneous(&box);
+        qApp->notify(&w(), &box);
+    });
     DuringWait pick([] { return w().bbtAbort->isEnabled(); }, [] {
-        QStyleOptionComboBox arrow;
-        arrow.initFrom(w().dtpEnd);
-        arrow.editable = true;
-        const QRect at = w().style()->subControlRect(QStyle::CC_ComboBox, &arrow, QStyle::SC_ComboBoxArrow, w().dtpEnd);
-        QTest::mouseClick(w().dtpEnd, Qt::LeftButton, {}, at.center());
+        QTest::mouseClick(w().dtpEnd, Qt::LeftButton, {}, QPoint(w().dtpEnd->width() - 6, w().dtpEnd->height() / 2));
         if (QWidget* calendar = QApplication::activePopupWidget())
             for (Qt::Key key : {Qt::Key_Right, Qt::Key_Return})
                 QTest::keyClick(calendar->focusWidget() ? calendar->focusWidget() : calendar, key);
     });
     connectFor(Local(2007, 11, 20), Local(2007, 11, 21, 23, 59));
-    ASSERT_TRUE(pick.ran());
-    EXPECT_EQ(w().lbxDir->count(), 2);
-    w().bbtDownLoad->click();
-    EXPECT_DOUBLE_EQ(CurrentStation.LastUpdate, Local(2007, 11, 21, 23, 59));
-    EXPECT_DOUBLE_EQ(w().EndDateTime(), CurrentStation.LastUpdate);
-}
-
-// The files fetched before a long one show in the list and the labels while it runs.
-TEST_F(FtpDownload, ProgressShowsWhileALongFileRuns)
-{
-    const int64_t u = UtcSeconds(2007, 11, 20, 10);
-    for (int h = 0; h < 4; ++h)
-        deviceHour(u + 3600 * h);
-    startDevice();
-    const QString slow = dbbtest::HexName(u + 3 * 3600);
-    ASSERT_TRUE(peer->command(QStringLiteral("slow %1 500 100").arg(slow)));
-    connectFor(Local(2007, 11, 20), Local(2007, 11, 20, 23, 59));
     QStringList seen;
     DuringWait look([&] {
-        const auto retrieves = w().lbxFtp->findItems(QStringLiteral("RETRIEVE"), Qt::MatchStartsWith);
-        return !retrieves.isEmpty() && retrieves.last()->text().contains(slow, Qt::CaseInsensitive)
-               && DataModFtp->ApdFtpClient->BytesTransferred() >= 1500;
-    }, [&] { seen = Texts(w().lbxDir) << w().lblPercent->text() << w().lblLoadFile->text(); });
+        const auto fetches = w().lbxFtp->findItems(QStringLiteral("RETRIEVE"), Qt::MatchStartsWith);
+        return fetches.last()->text().contains(slow) && DataModFtp->ApdFtpClient->BytesTransferred() >= 1500;
+    }, [&] { seen = Texts(w().lbxDir).mid(0, 4) << w().lblPercent->text() << w().lblLoadFile->text(); });
     w().bbtDownLoad->click();
-    ASSERT_TRUE(look.ran());
-    for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(seen[i].endsWith(TxtCopied)) << seen[i].toStdString();
-    EXPECT_EQ(seen[4], QStringLiteral("75 %"));
-    EXPECT_EQ(seen[5], dataDir + u'/' + dbbtest::LocalTreePath(1, 5, u + 2 * 3600));
-    EXPECT_EQ(w().lblLoadFile->text(), TxtTransferDone);
+    EXPECT_TRUE(leave.ran && pick.ran && look.ran && w().isVisible());
+    EXPECT_EQ(seen.filter(TxtCopied).size(), 4) << seen.join(u'|').toStdString();
+    EXPECT_EQ(seen.mid(4), QStringList({QStringLiteral("80 %"), dataDir + u'/' + dbbtest::LocalTreePath(1, 5, u + 3 * 3600)}));
+    EXPECT_DOUBLE_EQ(CurrentStation.LastUpdate, Local(2007, 11, 21, 23, 59));
+    EXPECT_DOUBLE_EQ(w().EndDateTime(), CurrentStation.LastUpdate);
 }

@@ -16,7 +16,6 @@
 #include "app/windows/tfrmstatedit.h"
 #include "app/windows/tfrmstation.h"
 #include "platform/dialogs.h"
-#include "platform/eventwait.h"
 #include "platform/inifile.h"
 #include "platform/settingsfile.h"
 
@@ -33,7 +32,6 @@ protected:
         iniPath = dir.filePath("qwlview.INI");
         platform::SetSettingsFilePath(iniPath);
         platform::DialogScript::begin();
-        platform::ResetClosing();
         CurrentStation = TStationSettings{};
         InitLanguageTexts();
     }
@@ -43,7 +41,6 @@ protected:
         if (MainFormHvtk)
             DestroyForms();
         platform::DialogScript::end();
-        platform::ResetClosing();
         platform::SetSettingsFilePath(QString());
         QDir::setCurrent(savedCwd);
         CurrentStation = TStationSettings{};
