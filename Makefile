@@ -1,5 +1,8 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
+# Each tree's build may start new jobs only while the machine's load is below this, so the three
+# trees built side by side share the processors instead of tripling their load.
+LOAD ?= $(JOBS)
 
 .PHONY: all setup configure build run test bench clean sanitize
 
@@ -17,8 +20,38 @@ build: configure
 run: build
 	$(BUILD)/qwlview
 
-# The sanitizer runs come first so that the whole suite's summary closes the output.
-test: build sanitize
+# The communications tests under ThreadSanitizer, and the communications, data and window tests
+# (offscreen) under AddressSanitizer+UBSan, each in a build directory of its own.
+SAN_thread_TARGETS = comms_tests
+SAN_address_TARGETS = comms_tests data_tests app_tests
+
+.PHONY: build-plain build-thread build-address configure-sanitize
+configure-sanitize: setup
+	@for s in thread address; do \
+	  cmake -S . -B build-$$s -G Ninja -DQWL_SANITIZE=$$s -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1; \
+	done
+
+build-plain:
+	@cmake --build $(BUILD) -j $(JOBS) -- -l $(LOAD)
+build-thread build-address: build-%:
+	@cmake --build build-$* -j $(JOBS) --target $(SAN_$*_TARGETS) -- -l $(LOAD)
+
+define run_sanitized
+cd build-$(1) && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS=suppressions=$(CURDIR)/tests/tsan.supp \
+  ctest -E '_NOT_BUILT$$' -j $(JOBS) --output-on-failure --timeout 300
+endef
+
+sanitize: configure-sanitize
+	@$(MAKE) --no-print-directory -j 2 build-thread build-address
+	@$(call run_sanitized,thread)
+	@$(call run_sanitized,address)
+
+# The three trees build side by side; the sanitizer runs come first so that the whole suite's
+# summary closes the output.
+test: configure configure-sanitize
+	@$(MAKE) --no-print-directory -j 3 build-plain build-thread build-address
+	@$(call run_sanitized,thread)
+	@$(call run_sanitized,address)
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
 
 bench: build
@@ -26,15 +59,4 @@ bench: build
 	$(BUILD)/bench/qwlbench
 
 clean:
-	rm -rf $(BUILD)
-
-# The communications tests under ThreadSanitizer, and the communications, data and window
-# tests (offscreen) under AddressSanitizer+UBSan, each in its own build directory.
-.PHONY: sanitize
-sanitize: setup
-	@for s in thread address; do \
-	  targets=comms_tests; [ $$s = address ] && targets="comms_tests data_tests app_tests"; \
-	  cmake -S . -B build-$$s -G Ninja -DQWL_SANITIZE=$$s -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null && \
-	  cmake --build build-$$s -j $(JOBS) --target $$targets && \
-	  (cd build-$$s && TSAN_OPTIONS=suppressions=$(CURDIR)/tests/tsan.supp ctest -E '_NOT_BUILT$$' -j 4 --output-on-failure --timeout 300) || exit 1; \
-	done
+	rm -rf $(BUILD) build-thread build-address
