@@ -333,7 +333,9 @@ TEST_F(RsConfigDevice, DateTimeAndTestCommands)
 TEST_F(RsConfigDevice, OnlyTheExitReachesAReadThatWaits)
 {
     peers::SimDevice& d = deviceAt({1});
-    d.setScript({.replyDelayMs = 15});
+    peers::SimDevice::Script slow;
+    slow.replyDelayMs = 15;
+    d.setScript(slow);
     CurrentStation.PortNumber = 1;
     w->show();
     QString nested = "-";
