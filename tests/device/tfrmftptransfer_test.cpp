@@ -346,7 +346,8 @@ TEST_F(FtpDownload, OnlyTheAbortReachesTheWaitsAndTheProgressShowsInThem)
     QStringList seen;
     DuringWait look([&] {
         const auto fetches = w().lbxFtp->findItems(QStringLiteral("RETRIEVE"), Qt::MatchStartsWith);
-        return fetches.last()->text().contains(slow) && DataModFtp->ApdFtpClient->BytesTransferred() >= 1500;
+        return !fetches.isEmpty() && fetches.last()->text().contains(slow)
+               && DataModFtp->ApdFtpClient->BytesTransferred() >= 1500;
     }, [&] { seen = Texts(w().lbxDir).mid(0, 4) << w().lblPercent->text() << w().lblLoadFile->text(); });
     w().bbtDownLoad->click();
     EXPECT_TRUE(leave.ran && pick.ran && look.ran && w().isVisible());
