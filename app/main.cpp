@@ -3,13 +3,16 @@
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <clocale>
+#include <cstdio>
 
 #include "app/mainformhvtk.h"
 #include "app/startup.h"
 #include "app/texts/sprachen.h"
 #include "comms/appexceptionhook.h"
 #include "comms/widgets/tcomselectform.h"
+#include "platform/dialogs.h"
 #include "platform/exceptionguard.h"
 #include "platform/firstpaint.h"
 #include "platform/signalclose.h"
@@ -33,12 +36,17 @@ void reportStartState()
 int main(int argc, char** argv)
 {
     platform::SingleInstance instance(QStringLiteral("Laermwartgeraet"));
-    if (!instance.Acquire()) {
+    const platform::SingleInstance::Lock lock = instance.Acquire();
+    if (lock == platform::SingleInstance::Lock::HeldByOther) {
         // Another instance runs (or is still starting): ask it to come to the front, quietly.
         QCoreApplication core(argc, argv);
         instance.AskOwnerToShow(2000);
         return 0;
     }
+    // Without a lock the program still starts, and says so once its window is up.
+    const bool unlocked = lock == platform::SingleInstance::Lock::Unavailable;
+    if (unlocked)
+        std::fprintf(stderr, "qwlview: no single-instance lock: %s\n", qPrintable(instance.Problem()));
 
     // Qt's file dialogs keep their history in the user's configuration when they are
     // destroyed; this program writes nothing there but its own INI, so such writes go to a
@@ -52,9 +60,9 @@ int main(int argc, char** argv)
     platform::Guarded([&] {
         std::setlocale(LC_NUMERIC, "C");
         QApplication::setApplicationName(QStringLiteral("QWLView"));
-        QGuiApplication::setApplicationDisplayName(QStringLiteral("QWLView"));
         instance.SetShowHandler(ActivateRunningInstance);
-        instance.Listen();
+        if (!unlocked)
+            instance.Listen();
         InitLanguageTexts();
         // The port library raises from its event handlers; show those as every other handler does.
         SetAppExceptionHandler([](const std::exception& e) { platform::ShowException(QString::fromUtf8(e.what())); });
@@ -74,6 +82,11 @@ int main(int argc, char** argv)
         // Closed already while the first showing still waited for a station.
         if (MainFormHvtk->isVisible()) {
             reportStartState();
+            if (unlocked)
+                QTimer::singleShot(0, MainFormHvtk, [&instance] {
+                    platform::MessageDlg(MsgInstanceLockFailed + instance.Problem(), platform::MsgDlgType::Warning,
+                                         platform::mbOK);
+                });
             app.exec();
         }
     });

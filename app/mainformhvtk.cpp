@@ -18,6 +18,7 @@
 
 #include "app/data/stationsettings.h"
 #include "app/graph/graphevents.h"
+#include "app/graph/graphgeometry.h"
 #include "app/texts/texts_windows.h"
 #include "platform/eventwait.h"
 #include "platform/exceptionguard.h"
@@ -154,10 +155,9 @@ void TMainFormHvtk::BuildComponents()
     imgGraph = new QWidget(pnlGraph);
     named(imgGraph, "imgGraph");
     imgGraph->setCursor(Qt::CrossCursor);
-    imgGraph->setMaximumSize(1800, 1400);
     ScrollBar = new QScrollBar(Qt::Horizontal, client);
     named(ScrollBar, "ScrollBar");
-    ScrollBar->setSingleStep(10);
+    ScrollBar->setSingleStep(graph::ScrollSmallChange);
     ScrollBar->setPageStep(20);
 
     pnlButtons = new QFrame(client);
@@ -165,6 +165,7 @@ void TMainFormHvtk::BuildComponents()
     setBackground(pnlButtons, rgb(197, 223, 254));
     auto* row = new QHBoxLayout(pnlButtons);
     row->setContentsMargins(6, 2, 6, 2);
+    row->setSpacing(3);
 
     auto speed = [this](const char* name, const QString& glyph) {
         auto* b = new QToolButton(pnlButtons);
@@ -173,11 +174,16 @@ void TMainFormHvtk::BuildComponents()
         b->setAutoRaise(true);
         return b;
     };
-    auto* zoomBox = new QVBoxLayout;
+    // The zoom group keeps one width at every zoom level (FitButtonRow), so that nothing to
+    // its right moves when its controls change.
+    m_zoomGroup = new QWidget(pnlButtons);
+    auto* zoomBox = new QVBoxLayout(m_zoomGroup);
+    zoomBox->setContentsMargins(0, 0, 0, 0);
     lblZoomNav = new QLabel(pnlButtons);
     named(lblZoomNav, "lblZoomNav");
     zoomBox->addWidget(lblZoomNav);
     auto* zoomRow = new QHBoxLayout;
+    zoomRow->setSpacing(2);
     spbZoomHrZurck = speed("spbZoomHrZurck", QStringLiteral("<<"));
     spbZoomMinZurck = speed("spbZoomMinZurck", QStringLiteral("<"));
     spbZoomAus = speed("spbZoomAus", QStringLiteral("[-]"));
@@ -194,20 +200,22 @@ void TMainFormHvtk::BuildComponents()
              static_cast<QWidget*>(spbZoomMinVor), static_cast<QWidget*>(spbZoomHrVor),
              static_cast<QWidget*>(lblClick)})
         zoomRow->addWidget(w);
+    zoomRow->addStretch(1);
     zoomBox->addLayout(zoomRow);
     // The whole-day view is the designed state; SetZoomButtons switches the controls.
     for (QWidget* w : {static_cast<QWidget*>(spbZoomHrZurck), static_cast<QWidget*>(spbZoomMinZurck),
              static_cast<QWidget*>(TimePicker), static_cast<QWidget*>(spbZoomAus),
              static_cast<QWidget*>(spbZoomMinVor), static_cast<QWidget*>(spbZoomHrVor)})
         w->setVisible(false);
-    row->addLayout(zoomBox);
-    row->addSpacing(12);
+    row->addWidget(m_zoomGroup);
+    row->addSpacing(5);
 
     auto* dateBox = new QVBoxLayout;
     lblDatNav = new QLabel(pnlButtons);
     named(lblDatNav, "lblDatNav");
     dateBox->addWidget(lblDatNav);
     auto* dateRow = new QHBoxLayout;
+    dateRow->setSpacing(2);
     spbDatumZurck = speed("spbDatumZurck", QStringLiteral("<"));
     DatePicker = new QDateEdit(pnlButtons);
     named(DatePicker, "DatePicker");
@@ -218,7 +226,7 @@ void TMainFormHvtk::BuildComponents()
     dateRow->addWidget(spbDatumVor);
     dateBox->addLayout(dateRow);
     row->addLayout(dateBox);
-    row->addSpacing(12);
+    row->addSpacing(5);
 
     spbStatistik = speed("spbStatistik", QString());
     spbStatistik->setAutoRaise(false);
@@ -241,10 +249,9 @@ void TMainFormHvtk::BuildComponents()
     named(pnlPos, "pnlPos");
     pnlPos->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     auto* posLay = new QHBoxLayout(pnlPos);
-    posLay->setContentsMargins(4, 2, 4, 2);
+    posLay->setContentsMargins(3, 2, 3, 2);
     lblPos = new QLabel(pnlPos);
     named(lblPos, "lblPos");
-    lblPos->setMinimumWidth(220);
     posLay->addWidget(lblPos);
     row->addWidget(pnlPos);
     row->addStretch(1);
@@ -252,7 +259,21 @@ void TMainFormHvtk::BuildComponents()
     lblDevice = new QLabel(client);
     named(lblDevice, "lblDevice");
 
+    FitButtonRow();
     ArrangeComponents();
+}
+
+void TMainFormHvtk::FitButtonRow()
+{
+    // The step buttons are as narrow as their glyphs allow; those of the hour and of the
+    // ten-minute view take each other's place.
+    const int step = spbZoomHrZurck->fontMetrics().horizontalAdvance(QStringLiteral("[-]")) + 8;
+    for (QToolButton* b : {spbZoomHrZurck, spbZoomMinZurck, spbZoomAus, spbZoomMinVor, spbZoomHrVor, spbDatumZurck, spbDatumVor})
+        b->setFixedWidth(step);
+    const int zoomed = 3 * step + TimePicker->sizeHint().width() + 3 * 2;
+    m_zoomGroup->setFixedWidth(std::max({zoomed, lblClick->sizeHint().width(), lblZoomNav->sizeHint().width()}));
+    // Room for the longest read-out, that of the twelve-minute view.
+    lblPos->setMinimumWidth(lblPos->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00,0 Uhr = 000,0 dB(A) ")));
 }
 
 // Places the components for the current client size: the graph panel spans the width, the

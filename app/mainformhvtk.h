@@ -60,6 +60,9 @@ public:
     bool FtpGetFile(const QString& remote, const QString& local);
     // Shows the zoom and navigation controls of a zoom level.
     void SetZoomButtons(int level);
+    // Fixes the widths in the button row for the current texts, so that no group moves when
+    // the zoom controls change and every caption stays whole.
+    void FitButtonRow();
 
     // --- menu ---
     QMenu* mnuData = nullptr;
@@ -203,6 +206,11 @@ public:
     void mnuComVerbindenClick();
     void GoOffline();
     void FillStationCombo();
+    // After a window that may have made another station current: the station box follows the
+    // list, and when the station is not the one of before (a StationKey) the view returns to
+    // the whole day and the PC's data. True then; the caller reloads the day.
+    bool FollowCurrentStation(const QString& before);
+    QString StationKey() const;
     // LoadDay of DisplayedDate into DayHasData, then a repaint.
     void ReloadDay();
     // Deletes the online mode's temporary day file; a missing file is no error.
@@ -247,6 +255,7 @@ private:
     void BuildComponents();
     void ArrangeComponents();
     void ReadStationList();
+    QWidget* m_zoomGroup = nullptr;
 
     bool m_shown = false;
     bool m_closed = false;

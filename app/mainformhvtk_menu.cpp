@@ -6,7 +6,10 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
 #include <QTime>
 #include <QToolButton>
 
@@ -30,14 +33,46 @@
 #include "device/tfrmrsconfig.h"
 #include "platform/dialogs.h"
 #include "platform/exceptionguard.h"
-#include "platform/ipaddrtable.h"
+#include "platform/inetaddr.h"
 #include "platform/shellopen.h"
 #include "platform/tradiogroup.h"
 
 using platform::Guard;
 
+namespace {
+// The pickers' line edits take Ctrl+X as cut and Ctrl+E as end of line, which a picker has no
+// use for: the menu's short-cuts go first wherever the focus is.
+class MenuShortcutsFirst : public QObject {
+public:
+    MenuShortcutsFirst(QMenuBar* menus, QObject* parent) : QObject(parent), m_menus(menus) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() != QEvent::ShortcutOverride)
+            return false;
+        const QKeySequence pressed(static_cast<QKeyEvent*>(e)->keyCombination());
+        for (const QAction* a : m_menus->findChildren<QAction*>())
+            if (!a->shortcut().isEmpty() && a->shortcut() == pressed) {
+                e->ignore();
+                return true;
+            }
+        return false;
+    }
+
+private:
+    QMenuBar* m_menus;
+};
+}  // namespace
+
 void TMainFormHvtk::ConnectMenuCommands()
 {
+    auto* shortcutsFirst = new MenuShortcutsFirst(menuBar(), this);
+    for (QWidget* picker : {static_cast<QWidget*>(DatePicker), static_cast<QWidget*>(TimePicker)}) {
+        picker->installEventFilter(shortcutsFirst);
+        for (QLineEdit* edit : picker->findChildren<QLineEdit*>())
+            edit->installEventFilter(shortcutsFirst);
+    }
     connect(mnuDatDownLoad, &QAction::triggered, this, Guard([this] { mnuDatDownLoadClick(); }));
     connect(mnuExport, &QAction::triggered, this, Guard([this] { mnuExportClick(); }));
     connect(mnuBeenden, &QAction::triggered, this, Guard([this] { mnuBeendenClick(); }));
@@ -74,6 +109,26 @@ void TMainFormHvtk::FillStationCombo()
         cbxStations->addItem(frmStation->RowLabel(r));
     // A list that became shorter than the old choice shows its first station.
     cbxStations->setCurrentIndex(cbxStations->count() > remembered ? frmStation->ActiveRow - 1 : 0);
+}
+
+bool TMainFormHvtk::FollowCurrentStation(const QString& before)
+{
+    FillStationCombo();
+    if (StationKey() == before)
+        return false;
+    // Another station: its day from the start, and from the PC (the device was the other's).
+    if (OnlineMode)
+        GoOffline();
+    RemoteFileList->Clear();
+    ZoomLevel = 0;
+    SetZoomButtons(0);
+    return true;
+}
+
+QString TMainFormHvtk::StationKey() const
+{
+    return QString::asprintf("%d/%d/", CurrentStation.RegionNumber, CurrentStation.StationNumber) +
+           CurrentStation.StationName;
 }
 
 void TMainFormHvtk::ReloadDay()
@@ -153,11 +208,22 @@ void TMainFormHvtk::mnuSelSpracheClick()
 
 void TMainFormHvtk::mnuFTPConfigClick()
 {
-    if (frmConnect->exec() != 1)
+    const QString station = StationKey();
+    const int row = frmStation->ActiveRow;
+    const int result = frmConnect->exec();
+    // OK made the device's station current; a cancel after the search's station list was shown
+    // leaves the list's choice active, as the station list command does.
+    if (result != 1 && frmStation->ActiveRow != row)
+        frmStation->ReadStationRow(CurrentStation);
+    if (FollowCurrentStation(station))
+        ReloadDay();
+    if (result != 1)
         return;
-    // The address comes from the device's own reply: only a plain dotted address is opened.
-    if (platform::ParseDottedIPv4(CurrentStation.IPAddress))
-        platform::ShellOpen(QStringLiteral("http://") + CurrentStation.IPAddress + QStringLiteral("/"));
+    // The address comes from the device's own reply: only a dotted address is opened, in its
+    // canonical form (a browser reads "010.0.0.1" as octal).
+    const QString address = platform::CanonicalIPv4(CurrentStation.IPAddress);
+    if (!address.isEmpty())
+        platform::ShellOpen(QStringLiteral("http://") + address + QStringLiteral("/"));
 }
 
 void TMainFormHvtk::mnuRSConfigClick()
@@ -199,10 +265,12 @@ void TMainFormHvtk::mnuImportClick()
         GoOffline();
     SaveSettings();
     RemoveTempDayFile();
+    const QString station = StationKey();
     frmImport->exec();
     // The import window may have made another station active.
     frmStation->ReadStationRow(CurrentStation);
     lblDevice->setText(TxtValuesIn + CurrentStation.InitialDir);
+    FollowCurrentStation(station);
     ReloadDay();
 }
 

@@ -68,7 +68,7 @@ void TMainFormHvtk::mnuDruckenClick()
         return;
     QPrinter* printer = seam.Printer();
     printer->setPageOrientation(QPageLayout::Landscape);
-    printer->setDocName(QGuiApplication::applicationDisplayName());
+    printer->setDocName(platform::AppTitle());
 
     TGraphFrame screen = LastFrame();
     if (screen.DrawExtentX == 0)  // nothing drawn on the screen yet

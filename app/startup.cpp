@@ -25,6 +25,7 @@
 #include "device/tfrmftptransfer.h"
 #include "device/tfrmrsconfig.h"
 #include "platform/eventwait.h"
+#include "platform/screenfit.h"
 
 namespace {
 template <class T>
@@ -44,6 +45,7 @@ void destroy(T*& global)
 void CreateForms()
 {
     RegisterProgramState();
+    platform::KeepWindowsOnScreen();
     create(MainFormHvtk, nullptr);
     QWidget* owner = MainFormHvtk;
     create(frmFtpTransfer, owner);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/data/scramblepassword.h"
+#include "app/data/stationsettings.h"
 #include "platform/inifile.h"
 
 namespace stationlistfile {
@@ -31,6 +32,15 @@ int LastStoredRow(int limit, Exists exists)
             return i;
     return 0;
 }
+
+// A stored row: its keys and fixed-width values (about 340 ASCII characters), then the three
+// texts the windows take (name, login, password) at their longest, address and mask. A file
+// in UTF-16 takes two bytes a character, one in UTF-8 at most three (one for ASCII).
+constexpr qint64 RowFixedChars = 340;
+constexpr qint64 RowTextChars = 3 * MaxStationTextChars + 2 * 15;
+constexpr qint64 LongestRowBytes = std::max(2 * (RowFixedChars + RowTextChars), RowFixedChars + 3 * RowTextChars);
+static_assert(MaxStations * LongestRowBytes + (64 << 10) <= IniFile::MaxFileBytes,
+              "the settings file must hold the largest station list");
 
 QString flag(bool b) { return b ? QStringLiteral("1") : QStringLiteral("0"); }
 QString zoneTextOf(const RowDefaults& d, int bias) { return d.zoneText ? d.zoneText(bias) : QString(); }

@@ -55,8 +55,9 @@ TProbe ProbeOfError(int error)
     return error == ENOENT || error == ENOTDIR ? TProbe::Absent : TProbe::Unreadable;
 }
 
-// One look at a minute's file in its month folder: a regular file is opened; anything
-// else that is there ends the search.
+// One look at a minute's file in its month folder: a regular file is opened; a folder, FIFO
+// or device by that name is no hour file and the search goes on; a file that cannot be
+// opened ends it.
 TProbe ProbeHourFile(int folder, const char* name, std::unique_ptr<QFile>& file)
 {
     auto opened = std::make_unique<QFile>();
@@ -65,6 +66,7 @@ TProbe ProbeHourFile(int folder, const char* name, std::unique_ptr<QFile>& file)
         file = std::move(opened);
         return TProbe::Opened;
     case platform::OpenResult::Missing:
+    case platform::OpenResult::NotRegular:
         return TProbe::Absent;
     default:
         return TProbe::Unreadable;

@@ -7,11 +7,14 @@
 #include <QTimer>
 #include <QEventLoop>
 #include <cstdio>
+#include <functional>
 #include <sys/resource.h>
 
 #include "bench.h"
 #include "comms/tapdftpclient.h"
 #include "peers/ftppeer.h"
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -177,5 +180,51 @@ void ftp_stalled_retr_cpu_ms()
     s.client.Abort();
 }
 QWL_BENCH(ftp_stalled_retr_cpu_ms);
+
+// From Abort to the client's idle state, with 1 MiB of a 300 MiB RETR in, against vsftpd and
+// pyftpdlib. (A server that never answers is given up after AbortReplyMs.)
+void ftp_abort_ms()
+{
+    QTemporaryDir dir;
+    const QString root = dir.path() + "/root";
+    QDir().mkpath(root);
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+    ::chmod(QFile::encodeName(root).constData(), 0755);
+    QFile big(root + "/big.bin");
+    if (!big.open(QIODevice::WriteOnly) || !big.resize(qint64(300) << 20))
+        return;
+    big.close();
+    big.setPermissions(QFile::ReadOwner | QFile::ReadOther);
+    const auto waitFor = [](const std::function<bool()>& Done) {
+        QElapsedTimer t;
+        t.start();
+        while (!Done() && t.elapsed() < 60000)
+            RunEventLoop(2);
+        return Done();
+    };
+    const auto measure = [&](const char* Name, uint16_t Port, const QString& User) {
+        TApdFtpClient c;
+        c.SetServerAddress(QStringLiteral("127.0.0.1"));
+        c.SetWsPort(QString::number(Port));
+        c.SetUserName(User);
+        c.SetPassword(User);
+        c.SetPassiveMode(true);
+        if (!c.Login() || !waitFor([&] { return c.LoggedIn(); }) ||
+            !c.Retrieve(QStringLiteral("big.bin"), dir.path() + "/got.bin", rmReplace) ||
+            !waitFor([&] { return c.BytesTransferred() >= (1 << 20) || !c.InProgress(); }))
+            return std::printf("%s: skipped (no transfer)\n", Name), void();
+        QElapsedTimer t;
+        t.start();
+        if (c.Abort() && waitFor([&] { return !c.InProgress(); }))
+            bench::Figure(Name, double(t.nsecsElapsed()) / 1e6, "ms");
+    };
+    VsftpdPeer vsftpd(root);
+    if (vsftpd.Start())
+        measure("ftp_abort_vsftpd_ms", vsftpd.Port(), QStringLiteral("anonymous"));
+    FtpPeer pyftpdlib(root);
+    if (pyftpdlib.Start())
+        measure("ftp_abort_pyftpdlib_ms", pyftpdlib.Port(), QStringLiteral("kqv"));
+}
+QWL_BENCH(ftp_abort_ms);
 
 }  // namespace

@@ -1,4 +1,9 @@
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -9,6 +14,8 @@
 #include "app/data/daycsv.h"
 #include "app/data/dbbimport.h"
 #include "app/data/stationsettings.h"
+#include "app/windows/tfrmdirselect.h"
+#include "app/windows/tfrmimport.h"
 #include "bench.h"
 #include "peers/dbbwriter.h"
 
@@ -82,8 +89,57 @@ void Import()
     bench::Figure("import_1000_files_ms", us / 1000.0, "ms");
 }
 
+// 10,000 hour files imported through the import window, shown as the operator sees it, against
+// the data layer's scan and copy of the same files; three alternating rounds.
+void ImportWindow()
+{
+    QTemporaryDir dir;
+    const QString src = dir.filePath("src");
+    dbbtest::HourFile f;
+    f.minutes = 1;
+    for (int h = 0; h < 10000; ++h) {
+        f.utcStart = dbbtest::UtcSeconds(2007, 1, 1) + 3600 * h;
+        dbbtest::WriteFile(src, QStringLiteral("%1/%2.dbb").arg(h / 500).arg(h), dbbtest::HourFileBytes(f));
+    }
+    const TStationSettings saved = CurrentStation;
+    CurrentStation.InitialDir = dir.filePath("data");
+    QDir().mkpath(CurrentStation.InitialDir);
+    TfrmDirSelect chooser;
+    TfrmImport window;
+    frmDirSelect = &chooser;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (chooser.isVisible() && chooser.SelectFolder(src))
+            chooser.bbtOk->click();
+    });
+    answer.start(10);
+    window.show();
+    QElapsedTimer waited;
+    waited.start();
+    while (window.lblRootDir->text().isEmpty() && !waited.hasExpired(30000))
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    answer.stop();
+    const std::vector<double> t = bench::AlternatingMedians(3, 1, {
+        [&] {
+            window.ShowSource(src);
+            window.bbtImportClick();
+        },
+        [&] {
+            for (const QString& e : ScanDbbFiles(src))
+                ImportDbbFile(src + e, dir.filePath("data"));
+        },
+    });
+    bench::Figure("import_window_10000_files_ms", t[0] / 1000.0, "ms");
+    bench::Figure("import_layer_10000_files_ms", t[1] / 1000.0, "ms");
+    bench::Figure("import_window_vs_layer", t[1] > 0 ? t[0] / t[1] : 0.0, "x");
+    window.done(2);
+    frmDirSelect = nullptr;
+    CurrentStation = saved;
+}
+
 }  // namespace
 
+QWL_BENCH(ImportWindow);
 QWL_BENCH(CsvExport);
 QWL_BENCH(CalendarYear);
 QWL_BENCH(Import);

@@ -197,6 +197,20 @@ std::string FtpQuotedDirectory(std::string_view Reply)
     return std::string(Reply.substr(a + 1, b - a - 1));
 }
 
+std::string FtpDropNulLines(std::string_view Listing)
+{
+    std::string out;
+    out.reserve(Listing.size());
+    while (!Listing.empty()) {
+        const size_t end = Listing.find('\n');
+        const std::string_view line = Listing.substr(0, end == std::string_view::npos ? end : end + 1);
+        if (line.find('\0') == std::string_view::npos)
+            out.append(line);
+        Listing.remove_prefix(line.size());
+    }
+    return out;
+}
+
 bool FtpArgumentIsSafe(std::string_view Arg)
 {
     for (char c : Arg)

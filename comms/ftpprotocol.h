@@ -95,5 +95,8 @@ std::string FtpPortArgument(uint32_t Address, uint16_t Port);
 // The text between the first two double quotes of a 257 reply, "" when there is none.
 std::string FtpQuotedDirectory(std::string_view Reply);
 
+// A listing without the lines (each up to and with its LF) that hold a NUL byte.
+std::string FtpDropNulLines(std::string_view Listing);
+
 // True when Arg may go into a command line: no CR, LF or NUL.
 bool FtpArgumentIsSafe(std::string_view Arg);

@@ -5,8 +5,13 @@
 #include "comms/errorcodes.h"
 #include "comms/oomisc.h"
 #include "comms/portprompt.h"
+#include "comms/tapdsyncqueue.h"
 #include "comms/tapdwin32dispatcher.h"
 #include "comms/thiddenwindow.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QTimer>
 
 namespace {
 
@@ -16,7 +21,10 @@ void raise(int Code)
 }
 }  // namespace
 
-TApdCustomComPort::TApdCustomComPort(QObject* Owner) : TApdBaseComponent(Owner) {}
+TApdCustomComPort::TApdCustomComPort(QObject* Owner) : TApdBaseComponent(Owner)
+{
+    NotifyOwnerComponents(this, opInsert);
+}
 
 TApdCustomComPort::~TApdCustomComPort()
 {
@@ -69,8 +77,20 @@ TApdBaseDispatcher* TApdCustomComPort::ActivateDeviceLayer()
 
 void TApdCustomComPort::FreeDispatcher()
 {
-    delete FDispatcher;
-    FDispatcher = nullptr;
+    DeleteOutsideItsEvents(std::exchange(FDispatcher, nullptr));
+}
+
+void TApdCustomComPort::DeleteOutsideItsEvents(TApdBaseDispatcher* D)
+{
+    // Freed inside one of its own events (the port deleted by its handler), it could not join
+    // its threads: one waits for that event to return. It goes once the event has returned.
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!D || !app || !TApdSyncQueue::Running(D)) {
+        delete D;
+        return;
+    }
+    D->Owner = nullptr;
+    QTimer::singleShot(10, app, [D] { DeleteOutsideItsEvents(D); });
 }
 
 // ---- Open and close ----
@@ -306,14 +326,18 @@ int32_t TApdCustomComPort::WndProc(uint32_t Msg, uint32_t wParam, int32_t lParam
             }
             return 0;
         }
+        // A handler may delete the port: nothing of it is touched after that.
+        const QPointer<TApdCustomComPort> alive(this);
         Trigger(uint16_t(Msg), uint16_t(wParam), data);
+        if (!alive)
+            return 0;
         switch (Msg) {
         case 0x7E01: TriggerAvail(uint16_t(wParam)); break;
         case 0x7E02: TriggerData(uint16_t(wParam)); break;
         case 0x7E03: TriggerTimer(uint16_t(wParam)); break;
         case 0x7E04:
             TriggerStatus(uint16_t(wParam));
-            if (!FDispatcher)
+            if (!alive || !FDispatcher)
                 break;
             switch (ClassifyStatusTrigger(int32_t(wParam))) {
             case stModem: TriggerModemStatus(); break;

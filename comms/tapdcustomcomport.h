@@ -235,6 +235,7 @@ private:
 
     void FinishClose();
     void FreeDispatcher();
+    static void DeleteOutsideItsEvents(TApdBaseDispatcher* D);
     void ApplyFlowOptions();
     void EndWait(bool OldBusy);
     void NotifyUsers(TApdCallbackType Type, int* Told);

@@ -1,13 +1,17 @@
 #include "comms/tapddatapacket.h"
 
+#include "comms/appexceptionhook.h"
 #include "comms/eapdexception.h"
 #include "comms/oomisc.h"
+#include "comms/tapdcustomcomport.h"
 #include "comms/tapddatapacketmanager.h"
 #include "comms/tapddatapacketmanagerlist.h"
 
+#include <QChildEvent>
 #include <QCoreApplication>
 #include <QPointer>
 #include <QTimer>
+#include <stdexcept>
 
 namespace {
 
@@ -18,9 +22,9 @@ void guarded(F&& f)
     try {
         f();
     } catch (const std::exception& e) {
-        qWarning("packet event handler: %s", e.what());
+        ApplicationHandleException(e);
     } catch (...) {
-        qWarning("packet event handler: unknown exception");
+        ApplicationHandleException(std::runtime_error("packet event handler: unknown exception"));
     }
 }
 
@@ -31,6 +35,8 @@ TApdDataPacket::TApdDataPacket(QObject* AOwner) : TApdBaseComponent(AOwner)
     m_.StartCond = scString;
     m_.IgnoreCase = true;
     m_.IncludeStrings = true;
+    if (AOwner)
+        AOwner->installEventFilter(this);
 }
 
 TApdDataPacket::~TApdDataPacket()
@@ -148,6 +154,27 @@ void TApdDataPacket::SetComPort(TApdCustomComPort* Value)
             m = new TApdDataPacketManager(Value);  // joins the list itself
         m->Insert(this);
     }
+}
+
+void TApdDataPacket::Notification(QObject* AComponent, TOperation Operation)
+{
+    TApdBaseComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent && AComponent == comPort_)
+        SetComPort(nullptr);
+    else if (Operation == opInsert && !comPort_)
+        if (auto* port = qobject_cast<TApdCustomComPort*>(AComponent))
+            SetComPort(port);
+}
+
+bool TApdDataPacket::eventFilter(QObject* Watched, QEvent* Event)
+{
+    // A component still being built is not yet a port here; its own constructor tells later.
+    if (Watched == parent() && (Event->type() == QEvent::ChildAdded || Event->type() == QEvent::ChildRemoved)) {
+        QObject* child = static_cast<QChildEvent*>(Event)->child();
+        if (child != this)
+            Notification(child, Event->type() == QEvent::ChildAdded ? opInsert : opRemove);
+    }
+    return TApdBaseComponent::eventFilter(Watched, Event);
 }
 
 void TApdDataPacket::Loaded()

@@ -64,9 +64,16 @@ public:
 
     // Applies a pending enable once the owner's stored properties are in place.
     void Loaded();
+    // A packet without a port takes a port that enters its owner; its port leaving the owner
+    // leaves the packet without a port.
+    void Notification(QObject* AComponent, TOperation Operation) override;
 
     TPacketMode PacketMode() const { return m_.Mode; }
     TApdDataPacketManager* Manager() const { return manager_; }
+
+protected:
+    // Watches the owner for components that enter or leave it.
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
     friend class TApdDataPacketManager;

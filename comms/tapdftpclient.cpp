@@ -16,9 +16,14 @@ using S = TFtpProcessState;
 
 namespace {
 
-QByteArray Wire(const QString& S) { return S.toUtf8(); }
-
-bool IsTransferState(S State) { return State == S::psDir || State == S::psGet || State == S::psPut; }
+// A text that may go into a command line: Latin-1 only, no CR, LF or NUL.
+bool IsWireText(const QString& S)
+{
+    for (QChar c : S)
+        if (c.unicode() > 0xFF)
+            return false;
+    return FtpArgumentIsSafe(S.toLatin1().toStdString());
+}
 
 }  // namespace
 
@@ -58,6 +63,13 @@ TApdCustomFtpClient::TApdCustomFtpClient(QObject* Owner) : TApdCustomWinsockPort
     FConnectTimer = new QTimer(this);
     FConnectTimer->setSingleShot(true);
     connect(FConnectTimer, &QTimer::timeout, this, [this] { ConnectTimedOut(); });
+
+    FAbortTimer = new QTimer(this);
+    FAbortTimer->setSingleShot(true);
+    connect(FAbortTimer, &QTimer::timeout, this, [this] {
+        if (FAborting)
+            FinishAbort();
+    });
 }
 
 TApdCustomFtpClient::~TApdCustomFtpClient()
@@ -65,6 +77,7 @@ TApdCustomFtpClient::~TApdCustomFtpClient()
     // Close while every member is alive; nothing is reported any more.
     FDestroying = true;
     FConnectTimer->stop();
+    FAbortTimer->stop();
     DataShutDown();
     if (Open() && !ShuttingDown())
         SetOpen(false);
@@ -89,8 +102,7 @@ void TApdCustomFtpClient::SetFtpLog(TApdFtpLog* Log)
 
 bool TApdCustomFtpClient::Login()
 {
-    if (FProcessState >= S::psIdle || !FtpArgumentIsSafe(Wire(FUserName).toStdString()) ||
-        !FtpArgumentIsSafe(Wire(FPassword).toStdString()) || !FtpArgumentIsSafe(Wire(FAccount).toStdString()))
+    if (FProcessState >= S::psIdle || !IsWireText(FUserName) || !IsWireText(FPassword) || !IsWireText(FAccount))
         return false;
     if (FProcessState == S::psLogin) {
         SendCommand("USER " + Wire(FUserName));
@@ -140,18 +152,65 @@ bool TApdCustomFtpClient::Logout()
 
 bool TApdCustomFtpClient::Abort()
 {
-    if (FProcessState <= S::psIdle)
+    if (FProcessState <= S::psIdle || FAborting)
         return false;
     FTransferAborted = true;
-    SendCommand(QByteArrayLiteral("ABOR"));
+    FCommandCount = 0;
+    // A type asked for may or may not be in effect once the abort is through.
+    FTypeInEffect.clear();
+    FTypeAsked.clear();
+    StopTimer();
+    if (IsTransferState(FProcessState))
+        ResetDataConnection();
+    FAborting = true;
+    FAbortError = 0;
+    FAbortErrorText.clear();
+    ++FRepliesDue;
+    PutString(QByteArrayLiteral("ABOR\r\n"));
+    FAbortTimer->start(AbortReplyMs);
     PostLog(lcUserAbort);
     return true;
+}
+
+void TApdCustomFtpClient::AbortReply(int Code, const QByteArray& Text)
+{
+    if (Code < 200)
+        return;
+    if (FRepliesDue > 0)
+        --FRepliesDue;
+    if (Code >= 400 && FAbortError == 0) {
+        FAbortError = Code;
+        FAbortErrorText = Text;
+    }
+    if (FRepliesDue == 0)
+        FinishAbort();
+}
+
+void TApdCustomFtpClient::FinishAbort()
+{
+    // Replies still due after the limit are skipped when they come.
+    FAborting = false;
+    FAbortTimer->stop();
+    const int32_t code = FAbortError != 0 ? FAbortError : FTransferFailed ? FFailCode : 0;
+    const QByteArray text = std::exchange(FAbortErrorText, QByteArray());
+    ChangeState(S::psIdle);
+    if (code != 0)
+        PostError(code, FAbortError != 0 ? &text : nullptr);
+    else
+        PostStatus(scClose, nullptr);
+}
+
+uint16_t TApdCustomFtpClient::ResolvePort()
+{
+    const uint16_t port = TApdCustomWinsockPort::ResolvePort();
+    return port == 0 && WsPort().compare(QLatin1String("ftp"), Qt::CaseInsensitive) == 0 ? 21 : port;
 }
 
 void TApdCustomFtpClient::DoConnect()
 {
     FConnectTimer->stop();
     FReply.Reset();
+    FRepliesDue = 0;
     FReplyPacket->SetEnabled(true);
     if (TApdBaseDispatcher* d = Dispatcher())
         d->RegisterEventTriggerHandler(this, [this](uint32_t Msg, uint32_t wParam, int32_t lParam) {
@@ -189,7 +248,7 @@ bool TApdCustomFtpClient::CanStart(std::initializer_list<const QString*> Args) c
     if (FProcessState != S::psIdle)
         return false;
     for (const QString* a : Args)
-        if (!FtpArgumentIsSafe(Wire(*a).toStdString()))
+        if (!IsWireText(*a))
             return false;
     return true;
 }
@@ -290,6 +349,7 @@ bool TApdCustomFtpClient::Status(const QString& Arg)
 void TApdCustomFtpClient::SendCommand(const QByteArray& Cmd)
 {
     FTypeAsked = Cmd.startsWith("TYPE ") ? Cmd.mid(5) : QByteArray();
+    ++FRepliesDue;
     StartTimer();
     PutString(Cmd + "\r\n");
 }
@@ -372,6 +432,9 @@ void TApdCustomFtpClient::ChangeState(TFtpProcessState NewState)
         FClosing = true;
         StopTimer();
         FConnectTimer->stop();
+        FAbortTimer->stop();
+        FAborting = false;
+        FRepliesDue = 0;
         if (FReplyPacket)
             FReplyPacket->SetEnabled(false);
         DataShutDown();
@@ -391,8 +454,11 @@ void TApdCustomFtpClient::ChangeState(TFtpProcessState NewState)
         FClosing = false;
         return;
     }
-    if (NewState == S::psIdle)
+    if (NewState == S::psIdle) {
+        // Nothing waits for the server any more.
+        StopTimer();
         DataDisconnect(true);
+    }
     FProcessState = NewState;
 }
 
@@ -485,9 +551,16 @@ int32_t TApdCustomFtpClient::FtpEventHandler(uint32_t Msg, uint32_t wParam, int3
                 ChangeState(S::psClosed);  // which reports scClose itself
                 break;
             }
+            // A server silent for all that time is not waited for any more (some answer the
+            // next command while a stalled transfer never ends).
+            FRepliesDue = 0;
             ChangeState(S::psIdle);
-            if (OnFtpStatus)
+            if (FTransferFailed) {
+                if (OnFtpError)
+                    OnFtpError(this, FFailCode, nullptr);
+            } else if (OnFtpStatus) {
                 OnFtpStatus(this, scClose, nullptr);
+            }
             break;
         default:
             break;
@@ -509,11 +582,7 @@ void TApdCustomFtpClient::DefaultReply(int Code, const QByteArray& Text)
     // after a data connection failed): reporting it would fail the next command.
     if (FProcessState <= S::psIdle && FProcessState != S::psLogin)
         return;
-    // A transfer that failed on our side reports its own cause once the server has answered.
-    if (FTransferFailed && IsTransferState(FProcessState))
-        PostError(FFailCode, nullptr);
-    else
-        PostError(Code, &Text);
+    PostError(Code, &Text);
 }
 
 void TApdCustomFtpClient::FtpReplyHandler(int, const std::string& Line)
@@ -522,6 +591,24 @@ void TApdCustomFtpClient::FtpReplyHandler(int, const std::string& Line)
         return;
     const int code = FReply.Code();
     const QByteArray text = QByteArray::fromStdString(FReply.Text());
+    const bool closing = code == 221 || code == 421;
+    if (FAborting && !closing) {
+        AbortReply(code, text);
+        return;
+    }
+    // A reply to a command the client no longer waits for (its 1xx too) answers nothing now.
+    if (FRepliesDue > 1 && !closing && code != 0) {
+        if (code >= 200)
+            --FRepliesDue;
+        return;
+    }
+    if (code >= 200 && FRepliesDue > 0)
+        --FRepliesDue;
+    // A transfer that failed on our side reports its cause once the server has answered.
+    if (FTransferFailed && IsTransferState(FProcessState) && code >= 200 && !closing) {
+        PostError(FFailCode, nullptr);
+        return;
+    }
     // Only a plain 200 to our own TYPE is taken as the type in effect; any doubt sends it again.
     const QByteArray typeAsked = std::exchange(FTypeAsked, QByteArray());
     if (code == 200 && !typeAsked.isEmpty())
@@ -570,16 +657,11 @@ void TApdCustomFtpClient::FtpReplyHandler(int, const std::string& Line)
         PopCommand();
         break;
     case TFtpReplyAction::TransferReply:
-        // Only the final reply to the transfer command itself ends the transfer; a late 226
-        // of an earlier, aborted transfer does not.
-        if (!FTransferCommandSent || !FPreliminarySeen)
+        // The server's side is done, with or without a 1xx before; the time-out runs on until
+        // the data connection has closed too.
+        if (!FTransferCommandSent)
             break;
-        if (FTransferFailed) {
-            PostError(FFailCode, nullptr);
-            break;
-        }
         FFinalReplyOK = true;
-        StopTimer();
         FinishTransferIfDone();
         break;
     case TFtpReplyAction::ToIdle:

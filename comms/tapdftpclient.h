@@ -37,7 +37,11 @@ using TFtpLogEvent = std::function<void(QObject* Sender, TFtpLogCode LogCode)>;
 // OnFtpReply, OnFtpLog), posted to the client's hidden window, so none runs inside the call
 // that caused it. A listing or transfer is complete (scDataAvail / scTransferOK) only when the
 // data connection has closed and the server's final reply was 226 or 250; any 4xx/5xx reply
-// ends it with OnFtpError instead. Arguments holding CR, LF or NUL are refused.
+// ends it with OnFtpError instead. Every command sent owns one final reply of the server: one
+// the client stopped waiting for (time-out, abort) is skipped when it comes, so it never
+// answers a later command. Names travel as Latin-1, the bytes of a listing; arguments holding
+// CR, LF, NUL or a character beyond Latin-1 are refused. A listing's lines holding a NUL are
+// dropped. The data connection goes to the control connection's server, whatever a 227 names.
 //
 // Thread rules: user-interface thread only. Handlers may call any operation of the client,
 // but must not delete it (use deleteLater).
@@ -52,7 +56,11 @@ public:
     // Sends QUIT and waits (handling events) until the connection is closed, at most the
     // transfer time-out (at least 5 s); then the connection is closed by the client.
     bool Logout();
+    // Resets the data connection (a server blocked writing it reads the control connection
+    // again), sends ABOR and waits for the server's replies, at most AbortReplyMs; then the
+    // client is idle and the first error reply (or scClose) ends the operation.
     bool Abort();
+    static constexpr int AbortReplyMs = 1500;
     bool Connected() const { return FProcessState != TFtpProcessState::psClosed; }
     bool InProgress() const
     {
@@ -114,10 +122,20 @@ public:
 protected:
     void DoConnect() override;
     void DoDisconnect() override;
+    // "ftp" is port 21 also where the services table does not list it.
+    uint16_t ResolvePort() override;
 
 private:
     friend class TApdFtpLog;
     static constexpr int DataBufferSize = 32769;
+
+    // Commands carry Latin-1, the 8-bit encoding listings are read in, so a listed name is
+    // asked for by the bytes it was listed with.
+    static QByteArray Wire(const QString& S) { return S.toLatin1(); }
+    static bool IsTransferState(TFtpProcessState S)
+    {
+        return S == TFtpProcessState::psDir || S == TFtpProcessState::psGet || S == TFtpProcessState::psPut;
+    }
 
     // ---- Control side ----
     void ChangeState(TFtpProcessState NewState);
@@ -136,6 +154,9 @@ private:
     void FtpReplyHandler(int Code, const std::string& Line);
     int32_t FtpEventHandler(uint32_t Msg, uint32_t wParam, int32_t lParam);
     void ConnectTimedOut();
+    // A final reply of the abort; the abort ends when none is due any more.
+    void AbortReply(int Code, const QByteArray& Text);
+    void FinishAbort();
     // The default action of a reply: drop the chain; 221/421 close, others are errors.
     void DefaultReply(int Code, const QByteArray& Text);
     // A command that needs ProcessState psIdle and safe arguments; false leaves all as it was.
@@ -154,6 +175,8 @@ private:
     void PutData();
     void DataDisconnect(bool DrainFirst);
     void DataShutDown();
+    // Closes the data connection with a reset: the server's next read or write fails at once.
+    void ResetDataConnection();
     // Ends a listing or transfer once both the data connection and the final reply are done.
     void FinishTransferIfDone();
     // Ends the running transfer with an error (once), back to idle.
@@ -194,6 +217,11 @@ private:
     bool FDataQuiet = false;            // closing: socket errors are no transfer errors
     bool FListingTooLong = false;
     bool FClosing = false;       // inside ChangeState(psClosed)
+    int FRepliesDue = 0;         // final replies owed for the commands sent
+    bool FAborting = false;
+    int32_t FAbortError = 0;     // the first error reply during the abort
+    QByteArray FAbortErrorText;
+    QTimer* FAbortTimer = nullptr;
 
     std::map<int32_t, QByteArray> FPostedTexts;
     int32_t FNextTextId = 0;

@@ -9,10 +9,6 @@ using S = TFtpProcessState;
 
 namespace {
 
-QByteArray Wire(const QString& S) { return S.toUtf8(); }
-
-bool IsTransferState(S State) { return State == S::psDir || State == S::psGet || State == S::psPut; }
-
 // Socket notification sets: the passive data socket (read, write, connect, close) and the
 // active listening socket (read, write, accept, close).
 constexpr int32_t PassiveStyles = FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE;
@@ -171,10 +167,19 @@ bool TApdCustomFtpClient::DataConnectPASV(const std::string& Reply)
     TFtpHostPort hp;
     if (!ParsePasvReply(Reply, hp) || FDataSocketHandle == INVALID_SOCKET)
         return false;
+    // Only the port is taken: the data connection goes to the server we are talking to, never
+    // to a host the reply names (a bounce to another machine or behind a NAT).
+    TApdWinsockDispatcher* wd = WinsockDispatcher();
     TSockAddrIn addr;
+    int32_t len = sizeof addr;
+    if (!wd || SockFuncs.getpeername(wd->ComHandle.load(), &addr, &len) != 0)
+        return false;
     addr.sin_family = AF_INET_WS;
     addr.sin_port = FDataSocket->htons(hp.Port);
-    addr.sin_addr = FDataSocket->htonl(hp.Address);
+    if (const TInAddr named = FDataSocket->htonl(hp.Address); named != addr.sin_addr)
+        wd->AddStringToLog(("PASV reply names " + FDataSocket->NetAddr2String(named) + ", data connection to " +
+                        FDataSocket->NetAddr2String(addr.sin_addr))
+                           .toLatin1());
     // A refusal is reported through WsDataError, now or as a notification.
     FDataSocket->ConnectSocket(FDataSocketHandle, addr);
     return true;
@@ -326,11 +331,12 @@ void TApdCustomFtpClient::DataDisconnect(bool DrainFirst)
     if (FDataSocketHandle != INVALID_SOCKET) {
         const TSocket h = FDataSocketHandle;
         FDataSocket->SetAsyncStyles(h, 0);
+        // The transfer has ended already: a failing read, or a socket that never connected and
+        // cannot be shut down, is no error of it.
+        FDataQuiet = true;
         if (DrainFirst && (FProcessState == S::psDir || FProcessState == S::psGet) && !FTransferAborted)
             for (int i = 0; i < 1024 && GetData() > 0; ++i) {
             }
-        // A socket that never connected cannot be shut down: that is no error of the transfer.
-        FDataQuiet = true;
         if (FDataSocketHandle == h) {
             FDataSocket->ShutdownSocket(h, SD_SEND);
             FDataSocket->ShutdownSocket(h, SD_BOTH);
@@ -359,6 +365,18 @@ void TApdCustomFtpClient::DataShutDown()
     FLocalFileSize = 0;
 }
 
+void TApdCustomFtpClient::ResetDataConnection()
+{
+    if (FDataSocketHandle != INVALID_SOCKET) {
+        const uint16_t hard[2] = {1, 0};  // linger on, 0 s
+        FDataQuiet = true;
+        FDataSocket->SetAsyncStyles(FDataSocketHandle, 0);
+        FDataSocket->SetSocketOptions(FDataSocketHandle, SOL_SOCKET_WS, SO_LINGER_WS, hard, sizeof hard);
+        FDataQuiet = false;
+    }
+    DataShutDown();
+}
+
 void TApdCustomFtpClient::FinishTransferIfDone()
 {
     if (!FDataClosed || !FFinalReplyOK || FTransferFailed || !IsTransferState(FProcessState))
@@ -370,7 +388,9 @@ void TApdCustomFtpClient::FinishTransferIfDone()
             return;
         }
         {
-            const QByteArray listing = FListing;
+            // The text is handed on zero-ended: a line holding a NUL goes, not the rest.
+            const QByteArray listing = QByteArray::fromStdString(
+                FtpDropNulLines(std::string_view(FListing.constData(), size_t(FListing.size()))));
             FListing.clear();
             PostStatus(scDataAvail, &listing);
         }
@@ -404,7 +424,8 @@ void TApdCustomFtpClient::FinishTransferIfDone()
 
 void TApdCustomFtpClient::FailTransfer(int32_t Code)
 {
-    if (FTransferFailed)
+    // Once; and not while the end of the transfer drains what is left.
+    if (FTransferFailed || FDataQuiet)
         return;
     FTransferFailed = true;
     FTransferAborted = true;
@@ -412,9 +433,9 @@ void TApdCustomFtpClient::FailTransfer(int32_t Code)
     FCommandCount = 0;
     // The file is closed and nothing more is read or written from here on.
     DataShutDown();
-    // When the server has started the transfer, its final reply is still to come: wait for it,
-    // so that it is not taken for the answer to the next command.
-    if (FPreliminarySeen && !FFinalReplyOK)
+    // A command on its way owns the server's next final reply: wait for it (the transfer
+    // time-out bounds the wait), so that it does not answer the next command.
+    if (FRepliesDue > 0)
         return;
     PostError(Code, nullptr);
 }

@@ -1,6 +1,7 @@
 #include "comms/tapdsocket.h"
 
 #include "comms/adexcept.h"
+#include "comms/appexceptionhook.h"
 #include "comms/thiddenwindow.h"
 
 #include <cstring>
@@ -64,17 +65,23 @@ int32_t TApdSocket::WndProc(uint32_t Msg, uint32_t wParam, int32_t lParam)
     if (Msg != wmApdSocket)
         return 0;
     const TSocket s = TSocket(wParam);
-    if (const int err = wsaGetSelectError(lParam)) {
-        DoError(s, err);
-        return 0;
-    }
-    switch (wsaGetSelectEvent(lParam)) {
-    case FD_ACCEPT: DoAccept(s); break;
-    case FD_CONNECT: DoConnect(s); break;
-    case FD_CLOSE: DoDisconnect(s); break;
-    case FD_READ: DoRead(s); break;
-    case FD_WRITE: DoWrite(s); break;
-    default: break;
+    // A notification has no caller to raise to: what it raises (DoError without an OnWsError
+    // handler, or a handler's own exception) goes to the application's handler.
+    try {
+        if (const int err = wsaGetSelectError(lParam)) {
+            DoError(s, err);
+            return 0;
+        }
+        switch (wsaGetSelectEvent(lParam)) {
+        case FD_ACCEPT: DoAccept(s); break;
+        case FD_CONNECT: DoConnect(s); break;
+        case FD_CLOSE: DoDisconnect(s); break;
+        case FD_READ: DoRead(s); break;
+        case FD_WRITE: DoWrite(s); break;
+        default: break;
+        }
+    } catch (const std::exception& e) {
+        ApplicationHandleException(e);
     }
     return 0;
 }

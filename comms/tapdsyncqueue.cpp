@@ -26,6 +26,7 @@ struct Queue {
     std::condition_variable changed;
     std::deque<std::shared_ptr<Job>> jobs;
     std::set<const void*> cancelled;
+    std::multiset<const void*> running;
 };
 
 Queue& queue()
@@ -120,6 +121,7 @@ int TApdSyncQueue::Drain()
             job = q.jobs.front();
             q.jobs.pop_front();
             job->state = JobState::Running;
+            q.running.insert(job->token);
         }
         std::exception_ptr failure;
         try {
@@ -131,6 +133,7 @@ int TApdSyncQueue::Drain()
         {
             std::lock_guard<std::mutex> lock(q.mutex);
             job->state = JobState::Finished;
+            q.running.erase(q.running.find(job->token));
             q.changed.notify_all();
         }
         // The waiter is released first; the GUI side then sees the handler's exception as it
@@ -138,6 +141,13 @@ int TApdSyncQueue::Drain()
         if (failure)
             std::rethrow_exception(failure);
     }
+}
+
+bool TApdSyncQueue::Running(const void* Token)
+{
+    Queue& q = queue();
+    std::lock_guard<std::mutex> lock(q.mutex);
+    return q.running.count(Token) > 0;
 }
 
 int TApdSyncQueue::PendingCount()

@@ -32,6 +32,8 @@ public:
     static int Drain();
     // Jobs waiting to run (for tests and diagnostics).
     static int PendingCount();
+    // True while a job of Token runs (on the GUI thread, perhaps further down its stack).
+    static bool Running(const void* Token);
     // True on the GUI thread, or when there is no application object.
     static bool OnGuiThread();
 };

@@ -97,7 +97,9 @@ int TApdWin32Dispatcher::InitPort(const QString& Name, uint32_t Baud, int Parity
         std::lock_guard<std::recursive_mutex> lock(MainLock);
         this->Baud = 115200;
     }
-    res = SetLine(Baud, Parity, DataBits, StopBits);
+    // Written whatever the device seems to hold: a tty keeps the settings of its last user
+    // (stop bits, hardware flow), which the device's first reading does not show.
+    res = ApplyLine(Baud, Parity, DataBits, StopBits, true);
     if (res < 0) {
         DonePort();
         return res;

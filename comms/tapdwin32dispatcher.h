@@ -125,6 +125,8 @@ private:
     void JoinThreads();
     void CloseDevice();
     void DrainOutput();
+    // SetLine; Always writes the settings even when they look in effect already.
+    int ApplyLine(uint32_t Baud, int Parity, int DataBits, int StopBits, bool Always);
 
     std::unique_ptr<TComThread> ComThread;
     std::unique_ptr<TDispThread> DispThread;

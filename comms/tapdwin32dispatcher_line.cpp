@@ -34,6 +34,11 @@ uint32_t realBaud(uint32_t Baud)
 
 int TApdWin32Dispatcher::SetLine(uint32_t NewBaud, int Parity, int DataBits, int StopBits)
 {
+    return ApplyLine(NewBaud, Parity, DataBits, StopBits, false);
+}
+
+int TApdWin32Dispatcher::ApplyLine(uint32_t NewBaud, int Parity, int DataBits, int StopBits, bool Always)
+{
     TDCB want;
     {
         Lock lock(MainLock);
@@ -54,7 +59,7 @@ int TApdWin32Dispatcher::SetLine(uint32_t NewBaud, int Parity, int DataBits, int
             want.StopBits = stopCode(StopBits, want.ByteSize);
         else if (want.ByteSize == 5)
             want.StopBits = ONE5STOPBITS;
-        if (want.BaudRate == DCB.BaudRate && want.Parity == DCB.Parity && want.ByteSize == DCB.ByteSize &&
+        if (!Always && want.BaudRate == DCB.BaudRate && want.Parity == DCB.Parity && want.ByteSize == DCB.ByteSize &&
             want.StopBits == DCB.StopBits)
             return 0;
     }

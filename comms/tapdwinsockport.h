@@ -88,11 +88,11 @@ protected:
     void PortOpen() override;
     void PortClose() override;
     int32_t WndProc(uint32_t Msg, uint32_t wParam, int32_t lParam) override;
+    // The destination port of WsPort (host order); 0 when it is not valid.
+    virtual uint16_t ResolvePort();
 
 private:
     void ListLocalAddresses();
-    // The destination port of WsPort (host order); raises 9005 when it is not valid.
-    uint16_t ResolvePort();
     // The address of Host, 0 when it does not resolve.
     TInAddr ResolveAddress(const QString& Host);
     // Reports Code through OnWsError (true) or raises it.

@@ -2,11 +2,11 @@
 
 #include "comms/adexcept.h"
 #include "comms/asyncselect.h"
+#include "platform/inetaddr.h"
 
 #include <arpa/inet.h>
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -231,14 +231,9 @@ uint16_t wsNtohs(uint16_t v) { return ntohs(v); }
 
 uint32_t wsInetAddr(const char* Cp)
 {
-    // The whole text must be an address: no blanks, nothing behind it.
-    if (!Cp || !*Cp)
-        return INADDR_NONE_WS;
-    for (const char* p = Cp; *p; ++p)
-        if (std::isspace(uchar(*p)))
-            return INADDR_NONE_WS;
-    in_addr a{};
-    return ::inet_aton(Cp, &a) ? a.s_addr : INADDR_NONE_WS;
+    // The whole text, decimal only: "010.0.0.1" is 10.0.0.1 here as everywhere in the program.
+    uint32_t a = 0;
+    return Cp && platform::ParseDottedIPv4(QString::fromLatin1(Cp), &a) ? htonl(a) : INADDR_NONE_WS;
 }
 
 const char* wsInetNtoa(TInAddr Addr)
@@ -458,6 +453,17 @@ const THostEnt* wsGetHostByName(const char* Name)
 {
     if (!Name) {
         t_lastError = wsaEFault;
+        return nullptr;
+    }
+    // A dotted address is read as decimal; a name the system would read as an address in
+    // another form (octal, hexadecimal, fewer parts) names no host.
+    if (uint32_t dotted = 0; platform::ParseDottedIPv4(QString::fromLatin1(Name), &dotted)) {
+        t_host.name = Name;
+        t_host.addrs.assign(1, htonl(dotted));
+        return t_host.fill();
+    }
+    if (in_addr other{}; ::inet_aton(Name, &other)) {
+        t_lastError = wsaHost_Not_Found;
         return nullptr;
     }
     addrinfo hints{};

@@ -18,7 +18,7 @@
 #include "platform/dialogs.h"
 #include "platform/eventwait.h"
 #include "platform/exceptionguard.h"
-#include "platform/ipaddrtable.h"
+#include "platform/inetaddr.h"
 #include "platform/tstringgrid.h"
 
 using platform::Guard;
@@ -157,9 +157,10 @@ void TfrmConnect::EvaluateReplies()
         if (ReplyFields[FieldModel] != QLatin1String(SearchedModel))
             continue;
         const QString id = ReplyFields[FieldId];
-        const QString address = ReplyFields[FieldAddress];
+        // Kept, queried, stored and opened in its canonical form ("010.0.0.1" is 10.0.0.1).
+        const QString address = platform::CanonicalIPv4(ReplyFields[FieldAddress]);
         const QString mask = ReplyFields[FieldMask];
-        if (!platform::ParseDottedIPv4(address))
+        if (address.isEmpty())
             continue;
         if (sgrDevices->RowCount() < row + 1)
             sgrDevices->SetRowCount(row + 1);

@@ -25,8 +25,10 @@
 #include "device/programstate.h"
 #include "device/tdatamodftp.h"
 #include "device/tfrmconnect.h"
+#include "platform/dialogs.h"
 #include "platform/eventwait.h"
 #include "platform/exceptionguard.h"
+#include "platform/inetaddr.h"
 #include "platform/paintthrottle.h"
 #include "platform/steadywidgets.h"
 
@@ -73,6 +75,15 @@ TDateTime FromQDateTime(const QDateTime& dt)
 {
     return EncodeDate(dt.date().year(), dt.date().month(), dt.date().day())
         + EncodeTime(dt.time().hour(), dt.time().minute(), dt.time().second(), 0);
+}
+
+// Said where an address must be a dotted IPv4 one and is not (a stored host name or IPv6
+// literal, or octet edits left empty or out of range).
+QString NotIPv4Text(const QString& address)
+{
+    return CurrentStation.CurrentLanguage == 0
+        ? QString::fromUtf8("Keine IPv4-Adresse: „%1“ – bitte vier Zahlen von 0 bis 255 eingeben.").arg(address)
+        : QStringLiteral("Not an IPv4 address: \"%1\" - please enter four numbers from 0 to 255.").arg(address);
 }
 
 }  // namespace
@@ -125,6 +136,8 @@ void TfrmFtpTransfer::BuildComponents()
     lblPassw = label(this, "lblPassw");
     edPassw = named(new QLineEdit(this), "edPassw");
     edPassw->setEchoMode(QLineEdit::Password);
+    edUser->setMaxLength(MaxStationTextChars);
+    edPassw->setMaxLength(MaxStationTextChars);
     lblIPAddr = label(this, "lblIPAddr");
     auto* addr = new QHBoxLayout;
     int i = 0;
@@ -304,6 +317,8 @@ void TfrmFtpTransfer::FormShow()
     CurrentStation.IPAddress = SetIpAddressEdits(CurrentStation.IPAddress);
     lbxFtp->setVisible(ServiceMode);
     lblLoadFile->clear();
+    if (!platform::ParseDottedIPv4(CurrentStation.IPAddress))
+        lblLoadFile->setText(NotIPv4Text(CurrentStation.IPAddress));
     lblPercent->clear();
     bbtConnect->setEnabled(true);
     bbtDownLoad->setEnabled(false);
@@ -394,31 +409,31 @@ bool TfrmFtpTransfer::eventFilter(QObject* watched, QEvent* event)
 // ---------------------------------------------------------------------------------------
 // Address fields
 
-void TfrmFtpTransfer::ClampOctetEdit(QLineEdit* ed)
-{
-    const QString text = ed->text().trimmed();
-    const int value = StrToIntDef(text, 0);
-    if (value < 0)
-        ed->setText(QStringLiteral("0"));
-    else if (value > 255)
-        ed->setText(QStringLiteral("255"));
-    else
-        ed->setText(text);
-}
-
 QString TfrmFtpTransfer::SetIpAddressEdits(const QString& address)
 {
-    QString rest = address;
-    for (QLineEdit* ed : {edAddr1, edAddr2, edAddr3}) {
-        const qsizetype dot = rest.indexOf(u'.');
-        ed->setText(dot < 0 ? QString() : rest.left(dot));
-        if (dot >= 0)
-            rest.remove(0, dot + 1);
+    // A dotted address goes into the edits in its canonical form; any other text (a host
+    // name, an IPv6 literal) stays stored as it is until the operator types an address.
+    uint32_t a = 0;
+    const bool dotted = platform::ParseDottedIPv4(address, &a);
+    int shift = 24;
+    for (QLineEdit* ed : {edAddr1, edAddr2, edAddr3, edAddr4}) {
+        ed->setText(dotted ? QString::number((a >> shift) & 0xFF) : QString());
+        shift -= 8;
     }
-    edAddr4->setText(rest);
-    for (QLineEdit* ed : {edAddr1, edAddr2, edAddr3, edAddr4})
-        ClampOctetEdit(ed);
-    return OctetAddress();
+    return dotted ? OctetAddress() : address;
+}
+
+QString TfrmFtpTransfer::TypedAddress()
+{
+    const QString typed = OctetAddress();
+    const QString address = platform::CanonicalIPv4(typed);
+    if (address.isEmpty()) {
+        const QString shown = typed == QStringLiteral("...") ? CurrentStation.IPAddress : typed;
+        platform::MessageDlg(NotIPv4Text(shown), platform::MsgDlgType::Error, platform::mbOK);
+        return address;
+    }
+    SetIpAddressEdits(address);
+    return address;
 }
 
 QString TfrmFtpTransfer::OctetAddress() const

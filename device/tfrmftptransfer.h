@@ -82,10 +82,12 @@ public:
     void LogFtpLine(const QString& line);
     void SetFtpProgressLine(const QString& line);
 
-    // The address into the octet edits, each held to 0..255; the edits joined with ".".
+    // A dotted address into the octet edits, canonical, and back as the edits joined with
+    // "."; any other text leaves the edits empty and comes back unchanged.
     QString SetIpAddressEdits(const QString& address);
-    static void ClampOctetEdit(QLineEdit* ed);
     QString OctetAddress() const;
+    // The canonical address of the octet edits; empty, after saying so, when they hold none.
+    QString TypedAddress();
 
     // --- handlers ---
     void FormShow();

@@ -72,7 +72,10 @@ bool ValidStation(int region, int station)
 
 void TfrmFtpTransfer::DownloadConnectClick()
 {
-    CurrentStation.IPAddress = OctetAddress();
+    const QString address = TypedAddress();
+    if (address.isEmpty())
+        return;
+    CurrentStation.IPAddress = address;
     platform::WaitCursor busy;
     bbtConnect->setEnabled(false);
     if (!DataModFtp->FtpConnect(CurrentStation.IPAddress, edUser->text(), edPassw->text())) {

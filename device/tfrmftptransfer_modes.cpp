@@ -33,7 +33,9 @@ bool AskRetry()
 
 void TfrmFtpTransfer::bbtConnectClick()
 {
-    const QString address = OctetAddress();
+    const QString address = TypedAddress();
+    if (address.isEmpty())
+        return;
     platform::WaitCursor cursor;
     bbtConnect->setEnabled(false);
     if (!DataModFtp->FtpConnect(address, edUser->text(), edPassw->text())) {

@@ -36,12 +36,20 @@ int NotShownWhileClosing(const QString& text, unsigned buttons)
     return mrOk;
 }
 
-QString appTitle()
+DialogCaptions& captions()
 {
-    const QString t = QGuiApplication::applicationDisplayName();
-    return t.isEmpty() ? QCoreApplication::applicationName() : t;
+    static DialogCaptions c;
+    return c;
 }
 }  // namespace
+
+void SetDialogCaptions(const DialogCaptions& c) { captions() = c; }
+
+QString AppTitle()
+{
+    const QString& t = captions().application;
+    return t.isEmpty() ? QCoreApplication::applicationName() : t;
+}
 
 void DialogScript::begin()
 {
@@ -80,17 +88,18 @@ int MessageDlg(const QString& text, MsgDlgType type, unsigned buttons)
         return NotShownWhileClosing(text, buttons);
     QString caption;
     switch (type) {
-    case MsgDlgType::Warning: caption = QStringLiteral("Warning"); break;
-    case MsgDlgType::Error: caption = QStringLiteral("Error"); break;
-    case MsgDlgType::Information: caption = QStringLiteral("Information"); break;
-    case MsgDlgType::Confirmation: caption = QStringLiteral("Confirm"); break;
-    case MsgDlgType::Custom: caption = appTitle(); break;
+    case MsgDlgType::Warning: caption = captions().warning; break;
+    case MsgDlgType::Error: caption = captions().error; break;
+    case MsgDlgType::Information: caption = captions().information; break;
+    case MsgDlgType::Confirmation: caption = captions().confirmation; break;
+    case MsgDlgType::Custom: caption = AppTitle(); break;
     }
     if (DialogScript::active())
         return DialogScript::take({ShownDialog::Typed, caption, text, type, buttons, 0});
 
     QMessageBox box;
     box.setWindowTitle(caption);
+    box.setTextFormat(Qt::PlainText);  // texts may come from a device: never markup or links
     box.setText(text);
     switch (type) {
     case MsgDlgType::Warning: box.setIcon(QMessageBox::Warning); break;
@@ -124,10 +133,11 @@ void ShowMessage(const QString& text)
         return;
     }
     if (DialogScript::active()) {
-        DialogScript::take({ShownDialog::Notice, appTitle(), text, MsgDlgType::Custom, mbOK, 0});
+        DialogScript::take({ShownDialog::Notice, AppTitle(), text, MsgDlgType::Custom, mbOK, 0});
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, appTitle(), text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::NoIcon, AppTitle(), text, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
@@ -142,6 +152,7 @@ void AppMessageBox(const QString& text, const QString& caption)
         return;
     }
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

@@ -33,6 +33,19 @@ enum ModalResult : int {
     mrNo = 7,
 };
 
+// Captions in the program's language: the application title (of notices and of the exception
+// box) and the typed dialogs' captions by type. Until set: no title, English captions.
+struct DialogCaptions {
+    QString application;
+    QString warning = QStringLiteral("Warning");
+    QString error = QStringLiteral("Error");
+    QString information = QStringLiteral("Information");
+    QString confirmation = QStringLiteral("Confirm");
+};
+void SetDialogCaptions(const DialogCaptions& captions);
+// The application title; the application's name while none is set.
+QString AppTitle();
+
 // Typed dialog (icon by type) with the given buttons; returns the modal result.
 int MessageDlg(const QString& text, MsgDlgType type, unsigned buttons);
 

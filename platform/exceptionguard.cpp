@@ -8,10 +8,7 @@ namespace platform {
 
 void ShowException(const QString& message)
 {
-    QString title = QGuiApplication::applicationDisplayName();
-    if (title.isEmpty())
-        title = QCoreApplication::applicationName();
-    AppMessageBox(message, title);
+    AppMessageBox(message, AppTitle());
 }
 
 bool Guarded(const std::function<void()>& handler)

@@ -256,10 +256,16 @@ bool IniFile::UpdateFile()
     // A file that was not read would lose what we did not see.
     if (!m_readOk)
         return false;
+    const QByteArray bytes = Serialize();
+    // A file the next start would refuse to read is not written.
+    if (bytes.size() > MaxFileBytes)
+        return false;
     QSaveFile f(m_path);
+    // A shared installation may let us write the file but not its folder: the file is then
+    // written in place, since no temporary file can be made beside it.
+    f.setDirectWriteFallback(true);
     if (!f.open(QIODevice::WriteOnly))
         return false;
-    const QByteArray bytes = Serialize();
     if (f.write(bytes) != bytes.size()) {
         f.cancelWriting();
         return false;

@@ -16,8 +16,9 @@
 // linear in the size of the file.
 class IniFile {
 public:
-    // Larger files are damaged (or no settings file at all): they are not read.
-    static constexpr qint64 MaxFileBytes = 4 << 20;
+    // Larger files are damaged (or no settings file at all): they are neither read nor written.
+    // Room for the program's largest station list, in UTF-16 too.
+    static constexpr qint64 MaxFileBytes = 16 << 20;
 
     explicit IniFile(const QString& path);
 
@@ -38,8 +39,9 @@ public:
 
     // The whole file as it would be written.
     QByteArray Serialize() const;
-    // Writes the file atomically (temporary file renamed over it); false on any failure,
-    // the old file then stays as it was.
+    // Writes the file atomically (temporary file renamed over it), or in place where no
+    // temporary file can be made in its folder; false on any failure (the old file then stays
+    // as it was, unless a write in place failed half-way).
     bool UpdateFile();
 
 private:

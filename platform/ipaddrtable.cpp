@@ -26,31 +26,4 @@ std::optional<std::vector<IpAddrRow>> ReadIpAddrTable()
     return rows;
 }
 
-QString InetNtoa(uint32_t a)
-{
-    return QStringLiteral("%1.%2.%3.%4").arg(a >> 24).arg((a >> 16) & 0xFF).arg((a >> 8) & 0xFF).arg(a & 0xFF);
-}
-
-bool ParseDottedIPv4(const QString& text, uint32_t* address)
-{
-    const QStringList parts = text.split(QLatin1Char('.'));
-    if (parts.size() != 4)
-        return false;
-    uint32_t value = 0;
-    for (const QString& p : parts) {
-        if (p.isEmpty() || p.size() > 3)
-            return false;
-        for (QChar c : p)
-            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-                return false;
-        const int n = p.toInt();
-        if (n > 255)
-            return false;
-        value = (value << 8) | uint32_t(n);
-    }
-    if (address)
-        *address = value;
-    return true;
-}
-
 }  // namespace platform

@@ -4,6 +4,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/inetaddr.h"
+
 namespace platform {
 
 // One row of the PC's IPv4 address table; both values in host byte order.
@@ -18,11 +20,5 @@ std::optional<std::vector<IpAddrRow>> ReadIpAddrTable();
 
 // The directed broadcast address of a row: every host bit set.
 inline uint32_t BroadcastOf(const IpAddrRow& row) { return row.Address | ~row.Mask; }
-
-// Dotted decimal text of a host-order address ("127.0.0.1").
-QString InetNtoa(uint32_t address);
-
-// True and the host-order address only for plain dotted decimal: four numbers 0..255.
-bool ParseDottedIPv4(const QString& text, uint32_t* address = nullptr);
 
 }  // namespace platform

@@ -4,25 +4,32 @@
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
 
 namespace {
-QString runtimeDir(QString* suffix)
+// A folder only this user can change: a real directory (no link), ours, open to nobody else.
+QString privateFolderProblem(const QByteArray& path)
 {
-    const QByteArray xdg = qgetenv("XDG_RUNTIME_DIR");
-    if (!xdg.isEmpty() && QDir(QString::fromLocal8Bit(xdg)).exists()) {
-        suffix->clear();
-        return QString::fromLocal8Bit(xdg);
-    }
-    // /tmp is shared by all users: keep one name per user.
-    *suffix = QStringLiteral("-%1").arg(getuid());
-    return QStringLiteral("/tmp");
+    struct stat st {};
+    if (::lstat(path.constData(), &st) != 0)
+        return QString::fromLocal8Bit(strerror(errno));
+    if (!S_ISDIR(st.st_mode))
+        return QStringLiteral("no folder");
+    if (st.st_uid != ::getuid())
+        return QStringLiteral("owned by another user");
+    if (st.st_mode & 077)
+        return QStringLiteral("open to other users");
+    if (::access(path.constData(), W_OK | X_OK) != 0)
+        return QString::fromLocal8Bit(strerror(errno));
+    return QString();
 }
-
 const QByteArray ShowRequest = "show\n";
 }  // namespace
 
@@ -36,38 +43,63 @@ SingleInstance::~SingleInstance()
         ::close(m_fd);  // releases the lock
 }
 
+QString SingleInstance::InstanceFolder(QString* problem)
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && privateFolderProblem(QFile::encodeName(runtime)).isEmpty())
+        return runtime;
+    const QString own = QDir::tempPath() + QStringLiteral("/qwlview-%1").arg(::getuid());
+    const QByteArray path = QFile::encodeName(own);
+    ::mkdir(path.constData(), 0700);  // an existing one is checked below like a new one
+    const QString why = privateFolderProblem(path);
+    if (why.isEmpty())
+        return own;
+    if (problem)
+        *problem = own + QStringLiteral(": ") + why;
+    return QString();
+}
+
 QString SingleInstance::LockPath() const
 {
-    QString suffix;
-    const QString dir = runtimeDir(&suffix);
-    return dir + QLatin1Char('/') + m_name + suffix + QStringLiteral(".lock");
+    const QString dir = InstanceFolder();
+    return dir.isEmpty() ? QString() : dir + QLatin1Char('/') + m_name + QStringLiteral(".lock");
 }
 
 QString SingleInstance::SocketPath() const
 {
-    QString suffix;
-    const QString dir = runtimeDir(&suffix);
-    return dir + QLatin1Char('/') + m_name + suffix + QStringLiteral(".sock");
+    const QString dir = InstanceFolder();
+    return dir.isEmpty() ? QString() : dir + QLatin1Char('/') + m_name + QStringLiteral(".sock");
 }
 
-bool SingleInstance::Acquire()
+SingleInstance::Lock SingleInstance::Acquire()
 {
     if (m_fd >= 0)
-        return true;
-    const QByteArray path = QFile::encodeName(LockPath());
-    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
+        return Lock::Owned;
+    m_problem.clear();
+    const QString folder = InstanceFolder(&m_problem);
+    if (folder.isEmpty())
+        return Lock::Unavailable;
+    const QString lockPath = folder + QLatin1Char('/') + m_name + QStringLiteral(".lock");
+    const QByteArray path = QFile::encodeName(lockPath);
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        m_problem = lockPath + QStringLiteral(": ") + QString::fromLocal8Bit(strerror(errno));
+        return Lock::Unavailable;
+    }
     int rc;
     do
         rc = ::flock(fd, LOCK_EX | LOCK_NB);
     while (rc != 0 && errno == EINTR);
     if (rc != 0) {
+        const int error = errno;
         ::close(fd);
-        return false;
+        if (error == EWOULDBLOCK)
+            return Lock::HeldByOther;
+        m_problem = lockPath + QStringLiteral(": ") + QString::fromLocal8Bit(strerror(error));
+        return Lock::Unavailable;
     }
     m_fd = fd;
-    return true;
+    return Lock::Owned;
 }
 
 bool SingleInstance::Listen()

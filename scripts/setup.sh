@@ -10,6 +10,8 @@ packages=(
   xvfb xauth poppler-utils
   # Metric-compatible stand-ins for the Arial and Courier New the windows are laid out with.
   fonts-liberation2
+  # Qt's own German texts (standard buttons, print and file dialogs).
+  qt6-translations-l10n
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -54,6 +54,7 @@ QString TxtTime;
 QString FmtLeq3;
 QString MsgStoreOverwrite;
 QString MsgStoreConfirm;
+QString MsgInstanceLockFailed;
 
 QString WeekdayNames[8];
 QString MonthNames[13];
@@ -121,8 +122,11 @@ const TextPair Texts[] = {
     {&FmtLeq3, "Leq3: %5.1f dB(A)", "Leq3: %2.1f dB(A)"},
     {&MsgStoreOverwrite, "Alle Dateien werden im Verzeichnis [%s] abgespeichert.\nBereits bestehende Dateien können überschrieben werden!", "All files will be stored in the directory [%s].\nExisting files may be overwritten!"},
     {&MsgStoreConfirm, "Sollen die Messdaten im Verzeichnis [%s] abgespeichert werden? ", "Store the Measuring data im directory [%s]? "},
+    {&MsgInstanceLockFailed,
+     "Die Sperre gegen einen zweiten Programmstart kann nicht angelegt werden; das Programm läuft trotzdem. ",
+     "The lock against a second start of the program cannot be made; the program runs all the same. "},
 };
-static_assert(std::size(Texts) == 52, "every text global has its two texts");
+static_assert(std::size(Texts) == 53, "every text global has its two texts");
 
 const char* const WeekdaysDe[7] = {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"};
 const char* const WeekdaysEn[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};

@@ -54,6 +54,8 @@ extern QString TxtTime;
 extern QString FmtLeq3;
 extern QString MsgStoreOverwrite;
 extern QString MsgStoreConfirm;
+// Our own: the program started without its single-instance lock; the reason follows.
+extern QString MsgInstanceLockFailed;
 
 // Index 1..7, 1 = Sunday (index 0 unused).
 extern QString WeekdayNames[8];

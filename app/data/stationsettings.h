@@ -5,6 +5,10 @@
 #include "app/data/tdatetime.h"
 
 // The selected station together with the program's own settings.
+// Longest station name, FTP login name and password the windows take: with it, the largest
+// station list fits the settings file's size limit.
+constexpr int MaxStationTextChars = 100;
+
 struct TStationSettings {
     QString IPAddress;
     QString SubnetMask;

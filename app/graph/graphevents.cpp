@@ -10,6 +10,7 @@
 #include <QTimeEdit>
 #include <QToolButton>
 
+#include "app/graph/graphgeometry.h"
 #include "app/mainformhvtk.h"
 #include "platform/exceptionguard.h"
 
@@ -31,6 +32,12 @@ void TGraphEvents::Connect()
 {
     TMainFormHvtk* f = Form;
     connect(f->ScrollBar, &QScrollBar::valueChanged, f, Guard([f] { f->ScrollBarChange(); }));
+    // Qt's page step is also the thumb's size: a click in the trough moves by the large change.
+    connect(f->ScrollBar, &QScrollBar::actionTriggered, f, [f](int action) {
+        if (action == QAbstractSlider::SliderPageStepAdd || action == QAbstractSlider::SliderPageStepSub)
+            f->ScrollBar->setSliderPosition(f->ScrollBar->value() +
+                                            (action == QAbstractSlider::SliderPageStepAdd ? 1 : -1) * graph::ScrollLargeChange);
+    });
     connect(f->cbxAverage, &QCheckBox::clicked, f, Guard([f] { f->cbxAverageClick(); }));
     // Also when the box is set from code (settings, the numeric view's own close button).
     connect(f->cbxNumView, &QCheckBox::toggled, f, Guard([f] { f->cbxNumViewClick(); }));

@@ -50,6 +50,9 @@ struct TScrollSetup {
     int Range() const { return Maximum - PageSize; }
 };
 TScrollSetup ScrollBarSetup(int virtualWidth, int imageWidth);
+// Small and large change of the scroll bar (an arrow and a click in the trough).
+inline constexpr int ScrollSmallChange = 10;
+inline constexpr int ScrollLargeChange = 60;
 
 // The hour pairs that colour a day: Sunday's on Sundays, and on public holidays
 // when holidays count as Sundays.

@@ -2,7 +2,6 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QFileDialog>
-#include <QGuiApplication>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
@@ -13,6 +12,7 @@
 #include "app/mainformhvtk.h"
 #include "app/texts/sprachen.h"
 #include "app/texts/texts_windows.h"
+#include "platform/dialogs.h"
 #include "platform/tradiogroup.h"
 
 namespace {
@@ -73,13 +73,22 @@ void ApplyTextsMain(int lang)
     const bool de = lang == 0;
     if (MainFormHvtk)
         MainFormHvtk->HolidayAsSunday = de;
-    QGuiApplication::setApplicationDisplayName(ApplicationTitle(lang));
+    // Kept as our own title, not Qt's display name, which every window title would end with.
+    platform::DialogCaptions captions;
+    captions.application = ApplicationTitle(lang);
+    if (de) {
+        captions.warning = QStringLiteral("Warnung");
+        captions.error = QStringLiteral("Fehler");
+        captions.information = QStringLiteral("Information");
+        captions.confirmation = u("Bestätigen");
+    }
+    platform::SetDialogCaptions(captions);
     TMainFormHvtk* f = MainFormHvtk;
     if (!f)
         return;
     f->setWindowTitle(u(de ? "Lärmmessung" : "Noise measuring"));
     if (f->lblHeader && CurrentStation.Organisation.isEmpty())
-        f->lblHeader->setText(de ? QGuiApplication::applicationDisplayName() : u("Noisewart"));
+        f->lblHeader->setText(de ? platform::AppTitle() : u("Noisewart"));
 
     setCaption(f->lblZoomNav, "Zeit-Navigation", "Time navigation", lang);
     setCaption(f->lblClick, "Bereich anklicken", "Click area", lang);
@@ -101,6 +110,7 @@ void ApplyTextsMain(int lang)
         f->rdgOnline->SetItem(0, u(de ? "vom PC" : "from PC"));
         f->rdgOnline->SetItem(1, u(de ? "vom Messgerät" : "from device"));
     }
+    f->FitButtonRow();
     if (f->SaveDialog) {
         // The description is what the dialog shows; the pattern follows in parentheses.
         f->SaveDialog->setNameFilter(u(de ? "CSV (Trennzeichen getrennt) (*.csv)" : "CSV (Delimiter seperated) (*.csv)"));

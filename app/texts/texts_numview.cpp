@@ -11,4 +11,5 @@ void ApplyTextsNumView(int lang)
     frmNumView->setWindowTitle(de ? QStringLiteral("Numerische Anzeige") : QStringLiteral("Numerical representation"));
     frmNumView->ListView->setHorizontalHeaderLabels(
         {de ? QStringLiteral("Zeit") : QStringLiteral("Time"), QStringLiteral("db(A)")});
+    frmNumView->FitToRows();
 }

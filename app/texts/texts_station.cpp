@@ -1,4 +1,4 @@
-#include <QGuiApplication>
+#include "platform/dialogs.h"
 #include <QLabel>
 #include <QPushButton>
 
@@ -13,7 +13,7 @@ void ApplyTextsStation(int lang)
         return;
     const bool de = lang == 0;
     auto u = [](const char* s) { return QString::fromUtf8(s); };
-    f->setWindowTitle(de ? QGuiApplication::applicationDisplayName() + u(" - Stationsdaten") : u("Station data"));
+    f->setWindowTitle(de ? platform::AppTitle() + u(" - Stationsdaten") : u("Station data"));
     const char* const headDe[5] = {"Region", "Station", "Namen", "IP Address", "Zeitzone"};
     const char* const headEn[5] = {"Region", "Station", "Name", "IP Address", "Time Zone"};
     for (int c = 0; c < 5; ++c)

@@ -24,6 +24,7 @@ TfrmDateTime::TfrmDateTime(QWidget* owner) : QDialog(owner)
     dtpDate = new QDateEdit(this);
     dtpDate->setObjectName(QStringLiteral("dtpDate"));
     dtpDate->setCalendarPopup(true);
+    dtpDate->setDate(QDate::currentDate());  // a picker starts at the day it is made
     dtpTime = new QTimeEdit(this);
     dtpTime->setObjectName(QStringLiteral("dtpTime"));
     dtpTime->setDisplayFormat(QStringLiteral("HH:mm:ss"));
@@ -67,9 +68,10 @@ void TfrmDateTime::TimerTimer()
 {
     // The clock's own updates are no edit by the user.
     const QSignalBlocker blockDate(dtpDate), blockTime(dtpTime);
-    const QDateTime now = QDateTime::currentDateTime();
-    dtpDate->setDate(now.date());
-    dtpTime->setTime(now.time());
+    // Only the time part of both pickers follows the clock; the date picked stays.
+    const QTime now = QTime::currentTime();
+    dtpDate->setTime(now);
+    dtpTime->setTime(now);
 }
 
 void TfrmDateTime::dtpDateChange()

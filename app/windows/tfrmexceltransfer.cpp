@@ -1,5 +1,7 @@
 #include "app/windows/tfrmexceltransfer.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QDateTimeEdit>
 #include <QEvent>
@@ -80,7 +82,8 @@ TfrmExcelTransfer::TfrmExcelTransfer(QWidget* owner) : QDialog(owner)
 {
     setObjectName(QStringLiteral("frmExcelTransfer"));
     lbxFiles = Named(new QListWidget(this), "lbxFiles");
-    lbxFiles->setSortingEnabled(true);
+    // Sorted once as filled, and one line each: years of files fill it at once.
+    lbxFiles->setUniformItemSizes(true);
     lbxFiles->setSelectionMode(QAbstractItemView::NoSelection);
     lbxFiles->setMinimumSize(520, 220);
     QPalette cream = lbxFiles->palette();
@@ -244,6 +247,7 @@ void TfrmExcelTransfer::FillFileList()
         entries << rel + QStringLiteral(" ( ") + locale.toString(start.date(), QLocale::ShortFormat)
                        + u' ' + start.time().toString(QStringLiteral("HH:mm:ss")) + QStringLiteral(" )");
     }
+    std::sort(entries.begin(), entries.end());
     lbxFiles->addItems(entries);
     bbtConvert->setEnabled(lbxFiles->count() > 0);
     pgbCopy->setValue(0);

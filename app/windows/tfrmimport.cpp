@@ -1,6 +1,7 @@
 #include "app/windows/tfrmimport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -40,6 +41,8 @@ TfrmImport::TfrmImport(QWidget* owner) : QDialog(owner)
     pnlFileList = Named(new QFrame(this), "pnlFileList");
     lbxFiles = Named(new QListWidget(pnlFileList), "lbxFiles");
     lbxFiles->setMinimumSize(560, 260);
+    // One line each: the list need not measure every entry again whenever one changes.
+    lbxFiles->setUniformItemSizes(true);
     pnlDir = Named(new QFrame(pnlFileList), "pnlDir");
     pnlDir->setFrameShape(QFrame::Panel);
     pnlDir->setFrameShadow(QFrame::Sunken);
@@ -155,10 +158,18 @@ void TfrmImport::bbtImportClick()
     bbtDestDir->setEnabled(false);
     platform::WaitCursor busy;
     m_copied = 0;
+    // The window shows the file in hand and the count so far a few times a second, not after
+    // every file: the copying sets the pace.
+    QElapsedTimer shown;
+    shown.start();
+    auto show = [this](int i) {
+        lbxFiles->setCurrentRow(i);
+        lbxFiles->scrollToItem(lbxFiles->item(i));
+        lblStat2->setText(QString::number(m_copied) + u' ' + TxtFilesCopied);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
     for (int i = 0; i < lbxFiles->count(); ++i) {
         QListWidgetItem* item = lbxFiles->item(i);
-        lbxFiles->setCurrentRow(i);
-        lbxFiles->scrollToItem(item);
         const QString e = item->text();
         const QString target = ImportDbbFile(root + e, dataDir);
         // Only a file that was copied is shown with its target and counted.
@@ -168,7 +179,10 @@ void TfrmImport::bbtImportClick()
             item->setText(e + QStringLiteral(" -> ") + target);
             ++m_copied;
         }
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        if (shown.hasExpired(100) || i + 1 == lbxFiles->count()) {
+            show(i);
+            shown.restart();
+        }
     }
     lblStat2->setText(QString::number(m_copied) + u' ' + TxtFilesCopied);
 }

@@ -99,8 +99,7 @@ void TfrmInfo::showEvent(QShowEvent* e)
 
 QString TfrmInfo::WebAddress()
 {
-    // The maker's site is set here when the program is branded for one.
-    return QStringLiteral("https://www.example.com/");
+    return QString::fromLatin1(kMakerWebAddress);
 }
 
 void TfrmInfo::lblWebServerMouseDown()

@@ -5,6 +5,11 @@ class QFrame;
 class QLabel;
 class QPushButton;
 
+// The devices' maker, set here when the program is branded for one: its web site (the
+// information window's link) and the address the log window's mail goes to.
+inline constexpr const char* kMakerWebAddress = "https://www.example.com/";
+inline constexpr const char* kMakerMailAddress = "info@example.com";
+
 // Program information: product name, version and the devices' maker's web address, which
 // opens in the desktop's browser when clicked. Texts come from SetLanguage.
 class TfrmInfo : public QDialog {

@@ -22,9 +22,11 @@
 #include "app/data/stationsettings.h"
 #include "app/mainformhvtk.h"
 #include "app/texts/sprachen.h"
+#include "app/windows/tfrminfo.h"
 #include "app/windows/tfrmstation.h"
 #include "device/tfrmftptransfer.h"
 #include "platform/exceptionguard.h"
+#include "platform/shellopen.h"
 
 TfrmLogView* frmLogView = nullptr;
 
@@ -276,4 +278,9 @@ void TfrmLogView::bbtStationClick()
     }
     UpdateStationLabel();
     ShowStationLogs();
+}
+
+void TfrmLogView::BitBtn1Click()
+{
+    platform::ShellOpen(QStringLiteral("mailto:") + QLatin1String(kMakerMailAddress));
 }

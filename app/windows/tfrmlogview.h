@@ -26,6 +26,8 @@ public:
     void bbtSearchClick();
     void bbtLoadClick();
     void bbtStationClick();
+    // Starts a mail to the devices' maker; no control calls it.
+    void BitBtn1Click();
 
     // The folder the list shows; empty while the list shows none.
     QString FileListDirectory() const { return m_directory; }

@@ -1,9 +1,12 @@
 #include "app/windows/tfrmnumview.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
 #include <QHeaderView>
+#include <QStyle>
 #include <QTableWidget>
+#include <algorithm>
 
 #include "app/mainformhvtk.h"
 
@@ -13,26 +16,47 @@ TfrmNumView::TfrmNumView(QWidget* owner) : QDialog(owner)
 {
     setObjectName(QStringLiteral("TfrmNumView"));
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint);
-    resize(221, 317);
     Panel = new QFrame(this);
     Panel->setObjectName(QStringLiteral("Panel"));
-    Panel->setGeometry(1, 1, 218, 313);
     Panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     ListView = new QTableWidget(0, 2, Panel);
     ListView->setObjectName(QStringLiteral("ListView"));
-    ListView->setGeometry(7, 5, 205, 298);
+    // The sixteen rows always fit (FitToRows): no scroll bars.
+    ListView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ListView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ListView->setShowGrid(true);
     ListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView->verticalHeader()->hide();
-    ListView->verticalHeader()->setDefaultSectionSize(17);
-    ListView->setColumnWidth(0, 120);
-    ListView->setColumnWidth(1, 80);
     // Set once the table exists, which would otherwise measure the font at once.
     QFont font(QStringLiteral("Courier New"));
     font.setPixelSize(13);
     font.setBold(true);
     setFont(font);
+    FitToRows();
+}
+
+void TfrmNumView::FitToRows()
+{
+    const QFontMetrics rows(ListView->font());
+    const int rowHeight = std::max(17, rows.height() + 4);
+    ListView->verticalHeader()->setMinimumSectionSize(1);
+    ListView->verticalHeader()->setDefaultSectionSize(rowHeight);
+    const int pad = 2 * ListView->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, ListView) + 12;
+    const QHeaderView* header = ListView->horizontalHeader();
+    const int timeWidth = std::max({120, rows.horizontalAdvance(QStringLiteral("00:00:00,0")) + pad, header->sectionSizeHint(0)});
+    const int levelWidth = std::max({80, rows.horizontalAdvance(QStringLiteral("000,0 << >>")) + pad, header->sectionSizeHint(1)});
+    const int frame = 2 * ListView->frameWidth();
+    int listWidth = timeWidth + levelWidth + frame;
+    const int listHeight = header->sizeHint().height() + RowsShown * rowHeight + frame;
+    // The title bar holds the caption and the close button.
+    const int titleWidth = QFontMetrics(QApplication::font()).horizontalAdvance(windowTitle()) + 80;
+    listWidth = std::max(listWidth, titleWidth - 16);
+    ListView->setColumnWidth(0, timeWidth);
+    ListView->setColumnWidth(1, listWidth - frame - timeWidth);
+    ListView->setGeometry(7, 5, listWidth, listHeight);
+    Panel->setGeometry(1, 1, listWidth + 14, listHeight + 15);
+    setFixedSize(listWidth + 16, listHeight + 19);
 }
 
 TfrmNumView::~TfrmNumView() = default;

@@ -20,8 +20,13 @@ public:
     // The column the rows shown start from; -1 when nothing is cached.
     int ListViewTag = -1;
 
+    static constexpr int RowsShown = 16;
+
     void FormShow();
     void FormClose();
+    // Sizes the list for its sixteen rows and the widest time and level in its font, and the
+    // window for its title.
+    void FitToRows();
     // Replaces all rows at once (the list repaints once).
     void SetRows(const std::vector<graph::TNumRow>& rows);
     int RowCount() const;

@@ -38,6 +38,24 @@ public:
     }
 };
 
+// A name is one line of printable text: control characters (a pasted line end, a tab) go.
+QString withoutControls(QString t)
+{
+    t.removeIf([](QChar c) { return c.category() == QChar::Other_Control; });
+    return t;
+}
+
+class NameValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override
+    {
+        pos -= int(input.left(pos).size() - withoutControls(input.left(pos)).size());
+        input = withoutControls(input);
+        return Acceptable;
+    }
+};
+
 bool isNumberField(const QString& t)
 {
     if (t.isEmpty() || t.size() > 3)
@@ -74,6 +92,8 @@ TfrmStatEdit::TfrmStatEdit(QWidget* owner) : QDialog(owner)
     edStatNum = numberEdit(this, "edStatNum", 3);
     edAktName = new QLineEdit(this);
     edAktName->setObjectName(QStringLiteral("edAktName"));
+    edAktName->setValidator(new NameValidator(edAktName));
+    edAktName->setMaxLength(MaxStationTextChars);
     bbtTimezone = new QPushButton(this);
     bbtTimezone->setObjectName(QStringLiteral("bbtTimezone"));
     edTimezoneStr = new QLineEdit(this);
@@ -211,7 +231,13 @@ void TfrmStatEdit::showEvent(QShowEvent* e)
     FormShow();
 }
 
-void TfrmStatEdit::FormShow() { m_result = 2; }
+void TfrmStatEdit::FormShow()
+{
+    m_result = 2;
+    // Typing starts in the first field, also after a showing that ended on a button.
+    edRegNum->setFocus();
+    edRegNum->selectAll();
+}
 
 // Every way of closing hands over the result that the buttons left.
 void TfrmStatEdit::done(int) { QDialog::done(m_result); }
@@ -229,6 +255,7 @@ void TfrmStatEdit::bbtOkClick()
         return fail(MsgInvalidStationNumber, edRegNum);
     if (!isNumberField(edStatNum->text()))
         return fail(MsgInvalidStationNumber, edStatNum);
+    edAktName->setText(withoutControls(edAktName->text()));
     if (edAktName->text().isEmpty())
         return fail(MsgStationNameMissing, edAktName);
     if (frmStation && !frmStation->IsUniqueRegionStation(edRegNum->text().toInt(), edStatNum->text().toInt()))

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -101,8 +102,11 @@ void TfrmStation::FitColumns()
         stgList->setColumnWidth(c, w);
         total += w;
     }
-    stgList->setMinimumWidth(total + stgList->verticalScrollBar()->sizeHint().width() +
-                             2 * stgList->frameWidth() + 2);
+    // On a narrow screen the columns scroll rather than push the buttons off it.
+    const int wanted = total + stgList->verticalScrollBar()->sizeHint().width() + 2 * stgList->frameWidth() + 2;
+    const int room = screen() ? screen()->availableGeometry().width() - 40 : wanted;
+    stgList->setHorizontalScrollBarPolicy(wanted > room ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    stgList->setMinimumWidth(std::min(wanted, room));
     if (width() < sizeHint().width())
         resize(sizeHint().width(), height());
 }

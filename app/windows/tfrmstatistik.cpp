@@ -1,6 +1,7 @@
 #include "app/windows/tfrmstatistik.h"
 
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
@@ -278,8 +279,14 @@ bool TfrmStatistik::DrawYear(QImage& image, int year)
     {
         QPainter p(&image);
         p.setPen(Qt::white);
-        QFont font = p.font();
-        font.setPixelSize(14);
+        // Arial, as the windows are laid out, at a font height of 20: from the top of the
+        // ascent to the bottom of the descent 20 pixels, the height of a calendar row.
+        QFont font(QStringLiteral("Arial"));
+        for (int size = 20; size > 1; --size) {
+            font.setPixelSize(size);
+            if (QFontMetrics(font).height() <= 20)
+                break;
+        }
         p.setFont(font);
         // Texts are anchored at their top-left corner, 20 pixels high.
         for (int i = 0; i < 12; ++i)

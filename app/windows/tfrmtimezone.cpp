@@ -85,13 +85,14 @@ void TfrmTimezone::SelectZone()
     const long long a = std::llabs(static_cast<long long>(ZoneBias));
     const QString s = QString::asprintf("%s%02lld:%02lld", ZoneBias <= 0 ? "+" : "-", a / 3600,
                                         (a / 60) % 60);
-    for (int i = 0; i < cobZones->count(); ++i) {
+    // A zone without an entry selects nothing: OK must not store a zone nobody chose.
+    int found = -1;
+    for (int i = 0; i < cobZones->count() && found < 0; ++i) {
         const QString e = offsetOf(cobZones->itemText(i));
-        if (e == s || (ZoneBias == 0 && e == QLatin1String(" 00:00"))) {
-            cobZones->setCurrentIndex(i);
-            break;
-        }
+        if (e == s || (ZoneBias == 0 && e == QLatin1String(" 00:00")))
+            found = i;
     }
+    cobZones->setCurrentIndex(found);
     cbxDaylight->setChecked(Daylight);
 }
 
@@ -104,14 +105,14 @@ QString TfrmTimezone::ZoneText(int32_t bias)
 
 void TfrmTimezone::bbtOkClick()
 {
-    // Without a selection there is nothing to parse: keep what was handed in.
+    Daylight = cbxDaylight->isChecked();
+    // Without a selection there is nothing to parse: the zone handed in stays.
     if (cobZones->currentIndex() < 0)
         return;
     const QString e = offsetOf(cobZones->currentText());
     const int h = TrimmedStrToIntDef(e.left(3), -99);
     const int m = TrimmedStrToIntDef(e.mid(4, 2), 0);
     ZoneBias = h != -99 ? -h * 3600 - m * 60 : 0;
-    Daylight = cbxDaylight->isChecked();
 }
 
 void TfrmTimezone::bbtDefaultClick()

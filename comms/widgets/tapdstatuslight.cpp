@@ -2,19 +2,16 @@
 
 #include <QPainter>
 
-#include "comms/version.h"
 
 QColor ColorFromBgr(std::uint32_t bgr)
 {
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
 }
 
-TApdCustomStatusLight::TApdCustomStatusLight(QWidget* parent) : QWidget(parent)
+TApdCustomStatusLight::TApdCustomStatusLight(QWidget* parent) : TApdBaseGraphicControl(parent)
 {
     setFixedSize(DefaultSize, DefaultSize);
 }
-
-QString TApdCustomStatusLight::Version() const { return QString::fromLatin1(ApdComponentVersion); }
 
 QSize TApdCustomStatusLight::FixedSize() const
 {

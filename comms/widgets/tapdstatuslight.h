@@ -2,14 +2,15 @@
 #include <QColor>
 #include <QImage>
 #include <QString>
-#include <QWidget>
 #include <cstdint>
+
+#include "comms/widgets/tapdbasecontrols.h"
 
 // One lamp of the status lights: a 13 x 13 square in the lit or the unlit colour with a
 // bevel, or a two-state glyph (lit image on the left half, dark image on the right half;
 // the colour of its top-left pixel shows the parent's background).
 // Colours are 0x00BBGGRR values. GUI thread only.
-class TApdCustomStatusLight : public QWidget {
+class TApdCustomStatusLight : public TApdBaseGraphicControl {
     Q_OBJECT
 public:
     static constexpr int DefaultSize = 13;
@@ -29,9 +30,6 @@ public:
     void SetLitColor(std::uint32_t color);
     std::uint32_t NotLitColor() const { return m_notLitColor; }
     void SetNotLitColor(std::uint32_t color);
-
-    QString Version() const;
-    void SetVersion(const QString&) {}
 
     // Keeps the glyph's size while a glyph is in use.
     void SetBounds(int left, int top, int width, int height);

@@ -30,8 +30,8 @@ struct Found {
     bool operator==(const Found&) const = default;
 };
 
-// The search as first written: one path per minute, QFile, and a look whether the file
-// that could not be opened is there. The path stays the last one looked at before.
+// The search as first written, passing over entries that are no files: one path per minute, QFile,
+// a look whether the file that could not be opened is there; the path stays the last one looked at.
 Found ReferenceSearch(int h, int m, int mMax, TDateTime date, const QString& lastPath)
 {
     const TStationSettings& st = CurrentStation;
@@ -42,6 +42,8 @@ Found ReferenceSearch(int h, int m, int mMax, TDateTime date, const QString& las
         const uint32_t start = hourStart + uint32_t(60 * k);
         out.path = JoinLocalPath({st.InitialDir, StationMonthDirOfUnix(start, st.RegionNumber, st.StationNumber),
                                   DatedDbbNameOfUnix(start, st.StationNumber)});
+        if (const QFileInfo info(out.path); info.exists() && !info.isFile())
+            continue;  // a folder by that name is no hour file
         QFile file(out.path);
         if (file.open(QIODevice::ReadOnly)) {
             out = {true, k, out.path, file.readAll()};

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cmath>
+#include <sys/stat.h>
 #include <vector>
 
 #include "app/data/stationsettings.h"
@@ -164,6 +165,23 @@ TEST_F(DayLoaderTest, FilesAtMinuteTwenty)
     EXPECT_NE((*samples)[0], 0);
     EXPECT_NE((*samples)[SampleBufferWords - 1], 0);
     EXPECT_EQ(lastPath, dir.path() + QStringLiteral("/Reg001/Stat005/2007/11/20071123-232000-005.dbb"));
+}
+
+// A folder or a FIFO named like an hour file is no hour file: the search goes on to the
+// real file later in the same hour.
+TEST_F(DayLoaderTest, EntriesThatAreNoFilesAreSkipped)
+{
+    const int64_t midnight = UtcSeconds(2007, 11, 23);
+    for (int64_t start : {midnight + 6 * 3600, midnight + 7 * 3600 + 1800}) {
+        Write(start);
+        Place(midnight, start);
+    }
+    const QString month = dir.path() + QStringLiteral("/Reg001/Stat005/2007/11/20071123-");
+    ASSERT_TRUE(QDir().mkpath(month + QStringLiteral("070000-005.dbb")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(month + QStringLiteral("071000-005.dbb")).constData(), 0600), 0);
+    EXPECT_TRUE(Load(EncodeDate(2007, 11, 23)));
+    ExpectBuffer();
+    EXPECT_EQ(Messages(), 0);
 }
 
 TEST_F(DayLoaderTest, StartMinuteChangesFromTwentyToFiveAtHourTen)

@@ -3,13 +3,19 @@
 #include <QPushButton>
 #include <QLabel>
 #include <QListWidget>
+#include <QTest>
 
 #include "app/texts/tfrmselsprache.h"
 #include "app/windows/tfrmdirselect.h"
 #include "app/windows/tfrmstatistik.h"
 #include "platform/shellopen.h"
 #include "app/windows/tfrmlogview.h"
+#include "app/windows/tfrmexceltransfer.h"
+#include "app/windows/tfrmimport.h"
+#include "common/netns.h"
+#include "device/tfrmconnect.h"
 #include "app/windows/tstringgrid.h"
+#include "device/tdatamodudp.h"
 #include "platform/tradiogroup.h"
 #include "startup/appfixture.h"
 
@@ -210,6 +216,76 @@ TEST_F(MenuCommands, CalendarChoiceBecomesTheShownDay)
     EXPECT_EQ(f->DisplayedDate, EncodeDate(2007, 11, 20));
     EXPECT_EQ(f->DatePicker->date(), QDate(2007, 11, 20));
     EXPECT_EQ(f->RemoteFileList->Count(), 0);  // another month
+}
+
+}  // namespace
+
+// The device web page opens only a dotted address, in its canonical decimal form.
+TEST_F(MenuCommands, DeviceWebPageOpensTheCanonicalAddressOnly)
+{
+    DataModUDP->LocalUdpPort = 0;  // the search window's own search stays off the fixed ports
+    DataModUDP->AddressTable = [] { return std::vector<platform::IpAddrRow>{}; };
+    QStringList started;
+    platform::SetShellStarter([&](const QString&, const QStringList& a, const QString&) { return started << a, true; });
+    driveModals([](QWidget*) { frmConnect->ResultValue = 1; frmConnect->close(); });
+    for (const char* stored : {"010.000.000.001", "10.0.0.009", "0x0a.0.0.1", "10.0.0.256", "localhost"}) {
+        CurrentStation.IPAddress = QString::fromLatin1(stored);
+        f->mnuFTPConfigClick();
+    }
+    stopDriving();
+    platform::SetShellStarter({});
+    EXPECT_EQ(started, QStringList({"http://10.0.0.1/", "http://10.0.0.9/"}));
+}
+
+namespace {
+
+// The device search and the import may make another station current: the main window then
+// shows it in its box, its day, the whole day, from the PC.
+TEST_F(MenuCommands, StationMadeCurrentBySearchOrImportIsTheStationShown)
+{
+    QWL_RUN_IN_OWN_NETNS();  // the search window broadcasts while it is open
+    platform::SetShellStarter([](auto&&...) { return true; });
+    f->ZoomLevel = 1;
+    driveModals([](QWidget* w) {
+        if (w == frmConnect) {
+            frmConnect->sgrDevices->SetRowCount(2);
+            frmConnect->sgrDevices->SetRowTexts(1, {"Schule", "001", "003", "127.0.0.9", "255.0.0.0"});
+            frmConnect->sgrDevices->SetRow(1);
+            frmConnect->bbtOKClick();
+        }
+    });
+    f->mnuFTPConfigClick();
+    platform::SetShellStarter({});
+    EXPECT_EQ(f->cbxStations->currentText(), "Schule (001/003)");
+    EXPECT_EQ(f->ZoomLevel, 0);
+    driveModals([&](QWidget* w) {  // import with "Select station" choosing the first
+        if (w == frmDirSelect && frmDirSelect->SelectFolder(dir.path()))
+            frmDirSelect->bbtOk->click();
+        if (w != frmImport)
+            return;
+        QTimer::singleShot(20, [] { frmStation->ActiveRow = 1, frmStation->close(); });
+        frmImport->bbtDestDirClick();
+        frmImport->done(2);
+    });
+    f->mnuImportClick();
+    stopDriving();
+    EXPECT_EQ(f->cbxStations->currentText(), "Hafen (001/001)");
+}
+
+// Keys pressed while a picker has the focus, where a click in the graph or a day step puts it.
+TEST_F(MenuCommands, ExportAndEndShortCutsWorkFromThePickers)
+{
+    f->SetZoomButtons(1);
+    int exports = 0;
+    driveModals([&](QWidget* w) { exports += w == frmExcelTransfer, w->close(); });
+    for (QWidget* picker : {static_cast<QWidget*>(f->DatePicker), static_cast<QWidget*>(f->TimePicker), static_cast<QWidget*>(f->DatePicker)}) {
+        QApplication::setActiveWindow(f);  // a closed modal window leaves none active here
+        picker->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), exports < 2 ? Qt::Key_X : Qt::Key_E, Qt::ControlModifier);
+    }
+    stopDriving();
+    EXPECT_EQ(exports, 2);
+    EXPECT_TRUE(f->IsClosing());
 }
 
 }  // namespace

@@ -137,6 +137,26 @@ TEST_F(PacketOnPort, ReopenAskedInsideThePacketEvent)
     EXPECT_EQ(got, (QStringList{"cycle", "after"}));
 }
 
+TEST_F(PacketOnPort, PortDeletedInsideThePacketEvent)
+{
+    packet->SetEnabled(true);
+    packet->OnStringPacket = [this](QObject*, const QString& s) {
+        got << s;
+        port.reset();
+    };
+    const int dispatchers = TApdBaseDispatcher::PortListCount();
+    port->SetOpen(true);
+    ASSERT_TRUE(pty.write("\x02" "bye\x03"));
+    ASSERT_TRUE(waitFor(1));
+    EXPECT_EQ(packet->ComPort(), nullptr);
+    // Its dispatcher goes once the event has returned, and the device is free again.
+    EXPECT_TRUE(pumpUntil([&] { return TApdBaseDispatcher::PortListCount() == dispatchers; }, 5000));
+    TApdComPort again;
+    again.SetComNumber(43);
+    again.SetOpen(true);
+    EXPECT_TRUE(again.Open());
+}
+
 TEST_F(PacketOnPort, PortDestroyedUnderItsPackets)
 {
     packet->SetEnabled(true);
@@ -155,3 +175,22 @@ TEST_F(PacketOnPort, PortDestroyedUnderItsPackets)
 }
 
 }  // namespace
+
+// A packet without a port takes a port that enters its owner later and drops it when it leaves.
+TEST(PacketOwner, TakesAPortInsertedLaterAndDropsItWhenRemoved)
+{
+    QObject owner;
+    auto* packet = new TApdDataPacket(&owner);
+    auto port = std::make_unique<TApdComPort>(&owner);
+    ASSERT_TRUE(packet->ComPort() == port.get() && packet->Manager());
+    auto second = std::make_unique<TApdComPort>(&owner);  // the packet keeps its port
+    EXPECT_EQ(packet->ComPort(), port.get());
+    port->setParent(nullptr);  // removed from the owner, still alive
+    EXPECT_TRUE(!packet->ComPort() && !packet->Manager());
+    second->setParent(nullptr);
+    second->setParent(&owner);  // a whole port entering the owner
+    EXPECT_EQ(packet->ComPort(), second.get());
+    second.reset();  // destroyed while in the owner
+    EXPECT_EQ(packet->ComPort(), nullptr);
+    pumpFor(20);  // managers free themselves
+}

@@ -265,6 +265,27 @@ TEST_F(PortFixture, APortDestroyedWhileClosingFinishesItsClose)
     EXPECT_TRUE(port.Open());
 }
 
+// A port deleted inside its own event lets its threads go once the event has returned.
+TEST_F(PortFixture, APortDeletedInsideItsOwnEventGoesAfterIt)
+{
+    const int threads = countThreadsStable();
+    const int dispatchers = TApdBaseDispatcher::PortListCount();
+    auto* p = new TApdComPort;
+    p->SetComNumber(42);
+    bool deleted = false;
+    p->SetOnTriggerAvail([&](TApdCustomComPort* cp, uint16_t) {
+        deleted = true;  // before: this handler goes with the port
+        delete cp;
+    });
+    p->SetOpen(true);
+    pty.write("x");
+    ASSERT_TRUE(pumpUntil([&] { return deleted; }, 5000));
+    EXPECT_TRUE(pumpUntil([&] { return TApdBaseDispatcher::PortListCount() == dispatchers; }, 5000));
+    EXPECT_EQ(countThreadsSettled(threads), threads);
+    port.SetOpen(true);  // the device is free again
+    EXPECT_TRUE(port.Open());
+}
+
 TEST_F(PortFixture, DeferredCloseCompletesAndAReopenRequestRuns)
 {
     std::vector<int> notices;

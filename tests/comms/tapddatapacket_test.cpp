@@ -1,4 +1,5 @@
 // Data packets on a fake feeder: the manager's buffer, capture, events and time-outs.
+#include "comms/appexceptionhook.h"
 #include "comms/eapdexception.h"
 #include "comms/tapddatapacket.h"
 #include "comms/tapddatapacketmanagerlist.h"
@@ -7,6 +8,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -253,6 +255,24 @@ TEST_F(DataPacket, DataArrivingDuringAnEventIsDeliveredAfterIt)
     feed->feed("ee" + ETX);
     EXPECT_EQ(order, (std::vector<std::string> {"begin one", "end one", "begin two", "end two",
                          "begin three", "end three"}));
+}
+
+// What a handler raises goes to the application's handler, and the packets go on.
+TEST_F(DataPacket, HandlerExceptionsReachTheApplicationAndDeliveryGoesOn)
+{
+    auto* feed = new FakePacketFeed;
+    Received rx;
+    auto p = framedPacket(feed, rx);
+    p->OnStringPacket = [&rx](QObject*, const QString& s) {
+        rx.pieces.push_back(s.toStdString());
+        throw std::runtime_error("bad " + s.toStdString());
+    };
+    std::vector<std::string> handled;
+    SetAppExceptionHandler([&](const std::exception& e) { handled.push_back(e.what()); });
+    feed->feed(STX + "a" + ETX + STX + "b" + ETX);
+    SetAppExceptionHandler(nullptr);
+    EXPECT_EQ(rx.pieces, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(handled, (std::vector<std::string>{"bad a", "bad b"}));
 }
 
 TEST_F(DataPacket, ManyLinesInOneBatch)

@@ -1,4 +1,5 @@
 #include "comms/adexcept.h"
+#include "comms/appexceptionhook.h"
 #include "comms/tapdsocket.h"
 #include "common/pump.h"
 #include "peers/tcppeer.h"
@@ -126,6 +127,21 @@ TEST(TApdSocketTest, RefusedConnectAndResetPeerReportWinsockCodes)
     EXPECT_EQ(refused.log, QStringList({QStringLiteral("error %1 %2").arg(r).arg(wsaEConnRefused)}));
     refused.sock.CloseSocket(r);
 
+    // Without an OnWsError handler the error reaches the application's handler, not the
+    // event loop (which would end the process).
+    int handled = 0;
+    SetAppExceptionHandler([&](const std::exception& e) {
+        if (const auto* se = dynamic_cast<const EApdSocketException*>(&e))
+            handled = se->ErrorCode;
+    });
+    LoggedSocket unhandled;
+    unhandled.sock.OnWsError = nullptr;
+    const TSocket u = connectClient(unhandled, closedPort);
+    EXPECT_TRUE(pumpUntil([&] { return handled != 0; }));
+    SetAppExceptionHandler(nullptr);
+    EXPECT_EQ(handled, wsaEConnRefused);
+    unhandled.sock.CloseSocket(u);
+
     TcpPeer peer;
     LoggedSocket client;
     const TSocket c = connectClient(client, peer.port());
@@ -182,14 +198,20 @@ TEST(TApdSocketTest, AddressConversionsParseTheWholeText)
         const char* text;
         uint32_t hostOrder;  // 0xFFFFFFFF: not an address
     };
+    // Decimal dotted quads only: leading zeros are decimal, no octal, hexadecimal or short forms.
     const Case cases[] = {
-        {"192.168.0.1", 0xC0A80001},     {"127.0.0.1", 0x7F000001},     {"10.1", 0x0A000001},
+        {"192.168.0.1", 0xC0A80001},     {"127.0.0.1", 0x7F000001},     {"10.1", 0xFFFFFFFF},
         {"192.168.100.200 ", 0xFFFFFFFF}, {" 192.168.0.1", 0xFFFFFFFF}, {"192.168.0.1x", 0xFFFFFFFF},
-        {"192.168.0.1.5", 0xFFFFFFFF},   {"192.168.000.0012", 0xC0A8000A}, {"device-7", 0xFFFFFFFF},
-        {"", 0xFFFFFFFF},
+        {"192.168.0.1.5", 0xFFFFFFFF},   {"192.168.000.0012", 0xFFFFFFFF}, {"device-7", 0xFFFFFFFF},
+        {"", 0xFFFFFFFF},                {"010.000.000.001", 0x0A000001}, {"10.0.0.009", 0x0A000009},
+        {"0x0a.0.0.1", 0xFFFFFFFF},      {"1.2.3.256", 0xFFFFFFFF},      {"1..2.3", 0xFFFFFFFF},
     };
     for (const Case& c : cases)
         EXPECT_EQ(s.String2NetAddr(QString::fromLatin1(c.text)), htonl(c.hostOrder)) << c.text;
+    // A name lookup reads a dotted quad the same way and refuses the system's other forms.
+    EXPECT_EQ(s.LookupName("010.000.000.001"), htonl(0x0A000001));
+    for (const char* other : {"10.1", "0x0a.0.0.1", "192.168.000.0012", "167772161"})
+        EXPECT_EQ(s.LookupName(other), 0u) << other;
     EXPECT_EQ(s.NetAddr2String(htonl(0xC0A80001)), "192.168.0.1");
     EXPECT_EQ(s.LookupName("localhost"), htonl(INADDR_LOOPBACK));
     EXPECT_EQ(s.LookupName("no-such-host.invalid"), 0u);

@@ -58,6 +58,12 @@ TEST(Win32Dispatcher, OpensAt19200RawAndMovesDataBothWays)
 {
     PtyPair pty;
     pty.exportAs(41);
+    // The tty keeps the settings of its last user: the same rate, but two stop bits and RTS/CTS.
+    termios stale = pty.slaveTermios();
+    cfsetispeed(&stale, B19200);
+    cfsetospeed(&stale, B19200);
+    stale.c_cflag |= CSTOPB | CRTSCTS;
+    ASSERT_EQ(tcsetattr(pty.masterFd(), TCSANOW, &stale), 0);
     TApdWin32Dispatcher d(nullptr);
     Collector c;
     ASSERT_EQ(d.InitPort(kCom41, 19200, 0, 8, 1, 4096, 4096, ipAssertDTR | ipAssertRTS), 0);
@@ -65,7 +71,7 @@ TEST(Win32Dispatcher, OpensAt19200RawAndMovesDataBothWays)
     EXPECT_EQ(d.ThreadCount.load(), 3);
     termios t = pty.slaveTermios();
     EXPECT_EQ(cfgetospeed(&t), speed_t(B19200));
-    EXPECT_EQ(t.c_cflag & (CSIZE | PARENB | CSTOPB), tcflag_t(CS8));
+    EXPECT_EQ(t.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t(CS8));
     EXPECT_EQ(t.c_lflag & (ICANON | ECHO), 0u);
     uint32_t baud;
     int parity, bits, stop;

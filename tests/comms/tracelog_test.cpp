@@ -138,6 +138,25 @@ TEST(DispatchLog, DumpFormat)
     EXPECT_EQ(readFile(name), golden("dispatchlog.txt"));
 }
 
+// Telnet (20..29) and packet (240..249) records say in the dump what they are.
+TEST(DispatchLog, TelnetAndPacketRecordsNameTheirSubType)
+{
+    const char* const texts[] = {"Will (sent)", "Wont (sent)", "Do (sent)", "Dont (sent)", "Will (rcvd)",
+                                 "Wont (rcvd)", "Do (rcvd)",   "Dont (rcvd)", "Command",    "Term (sent)",
+                                 "Enable",      "Disable",     "StringPacket", "SizePacket", "PacketTimeout",
+                                 "StartStr",    "EndStr",      "Idle",        "Waiting",    "Collecting"};
+    QTemporaryDir dir;
+    TFakeDispatcher d;
+    ASSERT_EQ(d.Open(), 0);
+    d.InitDispatchLogging(4096);
+    for (int i = 0; i < 20; ++i)
+        d.AddDispatchEntry(i < 10 ? dtTelnet : dtPacket, TDispatchSubType(i < 10 ? 20 + i : 230 + i), 0, nullptr, 0);
+    ASSERT_EQ(d.DumpDispatchLog(dir.filePath(QStringLiteral("sub.log")), false, false), 0);
+    const QList<QByteArray> lines = readFile(dir.filePath(QStringLiteral("sub.log"))).split('\n');
+    for (int i = 0; i < 20; ++i)
+        EXPECT_TRUE(lines.value(7 + i).mid(20).startsWith(QByteArray(texts[i]) + "  ")) << lines.value(7 + i).data();
+}
+
 TEST(DispatchLog, AllHexKeepsUserRecordsAsCharacters)
 {
     QTemporaryDir dir;

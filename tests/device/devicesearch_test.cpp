@@ -124,7 +124,8 @@ TEST(SearchReplies, FieldsAndQueryValues)
     uint32_t a = 0;
     EXPECT_TRUE(platform::ParseDottedIPv4("192.168.1.20", &a));
     EXPECT_EQ(platform::InetNtoa(platform::BroadcastOf({a, 0xFFFFFF00})), "192.168.1.255");
-    for (const char* bad : {"", "1.2.3", "1.2.3.4.5", "1.2.3.256", "1.2.3.x", "::ffff:1.2.3.4", " 1.2.3.4", "1..3.4"})
+    for (const char* bad : {"", "1.2.3", "1.2.3.4.5", "1.2.3.256", "1.2.3.x", "::ffff:1.2.3.4", " 1.2.3.4", "1..3.4",
+                            "1.2.3.0004", "0x1.2.3.4", "1.2.3.4."})
         EXPECT_FALSE(platform::ParseDottedIPv4(bad)) << bad;
 }
 
@@ -151,6 +152,17 @@ TEST_F(DeviceSearch, ListsEachDeviceOfTheModelWithItsStationAndNoPhantomRows)
     // Only listed devices are asked.
     for (const char* other : {"127.0.0.4 ", "127.0.0.5 ", "127.0.0.8 ", "127.0.0.9 "})
         EXPECT_TRUE(got.filter(QString::fromLatin1(other)).isEmpty()) << other;
+}
+
+// An address with leading zeros is the decimal one: listed, asked and stored canonical.
+TEST_F(DeviceSearch, LeadingZerosInAReplyAreDecimal)
+{
+    startDevices({"10009,127.0.0.10,001,005,zeros"});
+    searchOnce();
+    EXPECT_EQ(gridRow(1), QStringList({"Nord", "001", "005", "127.0.0.10", "255.0.0.0"}));
+    EXPECT_EQ(responder->Received().filter("127.0.0.10 ").size(), 2);  // the two queries
+    conn.bbtOKClick();
+    EXPECT_TRUE(CurrentStation.IPAddress == "127.0.0.10" && w.st->stgList->Cells(3, 1) == "127.0.0.10");
 }
 
 TEST_F(DeviceSearch, CycleKeepsOldRowsWhenALaterSearchFindsNothing)

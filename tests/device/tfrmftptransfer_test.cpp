@@ -90,12 +90,14 @@ TEST_F(FtpDownload, ShowsTheControlsOfEachModeAndHoldsTheAddressToOctets)
         EXPECT_FALSE(w().DownloadMode || w().SysUpdateMode || w().LogDownloadMode);
     }
 
+    // A dotted address comes back canonical; any other text unchanged, with empty edits.
     const struct {
         const char* address;
         const char* normalised;
     } addresses[] = {
-        {"192.168.1.20", "192.168.1.20"}, {" 10. 0.0.300", "10.0.0.255"}, {"1.-5.2.3", "1.0.2.3"},
-        {"1.2", "1...2"},                 {"", "..."},                   {"1.2.3.4.5", "1.2.3.4.5"},
+        {"192.168.1.20", "192.168.1.20"}, {" 10. 0.0.300", " 10. 0.0.300"}, {"1.-5.2.3", "1.-5.2.3"},
+        {"1.2", "1.2"},                   {"", ""},                         {"1.2.3.4.5", "1.2.3.4.5"},
+        {"010.000.000.001", "10.0.0.1"},  {"10.0.0.009", "10.0.0.9"},       {"localhost", "localhost"},
     };
     for (const auto& a : addresses)
         EXPECT_EQ(w().SetIpAddressEdits(QString::fromLatin1(a.address)), QString::fromLatin1(a.normalised)) << a.address;

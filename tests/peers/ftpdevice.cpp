@@ -21,13 +21,13 @@ bool ReadLine(QProcess& p, QByteArray& line, int timeoutMs)
 
 }  // namespace
 
-FtpDevicePeer::FtpDevicePeer(const QString& root)
+FtpDevicePeer::FtpDevicePeer(const QString& root, const QString& host) : m_host(host)
 {
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.setStandardErrorFile(QProcess::nullDevice());
     m_process.start(QStringLiteral("/usr/bin/python3"),
                     {QStringLiteral(QWL_PEERS_DIR "/simdevice_ftp.py"), QStringLiteral("--root"), root,
-                     QStringLiteral("--host"), QStringLiteral("127.0.0.1"), QStringLiteral("--port"), QStringLiteral("0")});
+                     QStringLiteral("--host"), host, QStringLiteral("--port"), QStringLiteral("0")});
     QByteArray line;
     if (!m_process.waitForStarted(StartMs) || !ReadLine(m_process, line, StartMs) || !line.startsWith("PORT ")) {
         m_error = QStringLiteral("simdevice_ftp.py did not start: ") + m_process.errorString() + u' '

@@ -11,7 +11,8 @@ its replies, so a reply comes from the device's own address.
 Faults: none, silent (answers nothing), late (every reply 1600 ms late), wrongid (query
 replies carry another id), model (another model in the search reply), junk (a short junk
 datagram instead of the search reply), long (a search reply of more than 255 bytes),
-badaddr (a search reply whose address field is no dotted IPv4 address).
+badaddr (a search reply whose address field is no dotted IPv4 address), zeros (the address
+field with three digits a part, "127.000.000.010").
 
 Prints "ready <port>" once bound, then one line per datagram received:
   recv <to-address> <from-address>:<from-port> <text as a Python literal>
@@ -26,7 +27,7 @@ import sys
 import time
 
 IP_PKTINFO = getattr(socket, "IP_PKTINFO", 8)
-FAULTS = ("none", "silent", "late", "wrongid", "model", "junk", "long", "badaddr")
+FAULTS = ("none", "silent", "late", "wrongid", "model", "junk", "long", "badaddr", "zeros")
 LATE_S = 1.6
 
 
@@ -48,6 +49,8 @@ class Device:
         if self.fault == "junk":
             return b"?\x07"
         address = "host-" + self.address if self.fault == "badaddr" else self.address
+        if self.fault == "zeros":
+            address = ".".join("%03d" % int(p) for p in self.address.split("."))
         text = "%s 1 %s %s 0 %s V2.11 up" % (self.id, address, self.mask, model)
         if self.fault == "long":
             text += " " + "X" * 300

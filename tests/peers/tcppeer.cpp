@@ -19,10 +19,10 @@ sockaddr_in loopback(uint16_t port)
 }
 }  // namespace
 
-TcpPeer::TcpPeer()
+TcpPeer::TcpPeer(uint16_t Port)
 {
     listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    sockaddr_in a = loopback(0);
+    sockaddr_in a = loopback(Port);
     socklen_t len = sizeof a;
     if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
         ::listen(listener_, 8) != 0 || ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len) != 0) {

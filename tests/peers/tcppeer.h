@@ -7,7 +7,7 @@
 // loop while it waits for the peer (pumpUntil).
 class TcpPeer {
 public:
-    TcpPeer();  // listens on 127.0.0.1, a free port
+    explicit TcpPeer(uint16_t Port = 0);  // listens on 127.0.0.1, Port or a free one
     ~TcpPeer();
     TcpPeer(const TcpPeer&) = delete;
     TcpPeer& operator=(const TcpPeer&) = delete;

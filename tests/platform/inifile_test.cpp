@@ -1,9 +1,13 @@
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QFileInfo>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/inifile.h"
 
@@ -107,18 +111,45 @@ TEST(IniFile, WritesNewEntriesKeepsOrderAndCannotInjectLines)
     EXPECT_EQ(again.ReadString("Station", "Organisation", ""), "x  [Stations] Activ=9 y");
 }
 
-TEST(IniFile, FailedSaveLeavesTheFileAsItWas)
+// A shared installation: the folder is not writable for the user, the INI (the user's) is: it
+// is written in place; an INI the user may not write stays as it was. Root passes every
+// permission, so as root the saves run as "nobody" through setpriv.
+TEST(IniFile, SaveIntoAFolderWithoutWriteAccessWritesInPlace)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root writes into read-only folders";
+    if (const QString path = qEnvironmentVariable("QWL_TEST_INI"); !path.isEmpty()) {  // the run as nobody
+        IniFile ini(path);
+        ini.WriteInteger("Stations", "Activ", 2);
+        EXPECT_EQ(ini.UpdateFile(), QFileInfo(path).ownerId() == geteuid());
+        return;
+    }
     QTemporaryDir dir;
-    const QString path = writeFile(dir, HandWritten);
-    IniFile ini(path);
-    ini.WriteInteger("Stations", "Activ", 2);
-    ::chmod(QFile::encodeName(dir.path()).constData(), 0500);
-    EXPECT_FALSE(ini.UpdateFile());
-    ::chmod(QFile::encodeName(dir.path()).constData(), 0700);
-    EXPECT_EQ(readFile(path), HandWritten);
+    const QByteArray folder = QFile::encodeName(dir.path());
+    for (const bool writable : {true, false}) {
+        const QString path = writeFile(dir, HandWritten);
+        if (geteuid() == 0) {
+            ::chmod(folder.constData(), 0755);
+            ASSERT_EQ(::chown(QFile::encodeName(path).constData(), writable ? 65534 : 0, 0), 0);
+            QProcess p;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("QWL_TEST_INI", path);
+            p.setProcessEnvironment(env);
+            p.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", QCoreApplication::applicationFilePath(),
+                                "--gtest_filter=IniFile.SaveIntoAFolderWithoutWriteAccessWritesInPlace"});
+            if (!p.waitForFinished(60000) || p.exitCode() == 127)
+                GTEST_SKIP() << "cannot run as another user here";
+            EXPECT_EQ(p.exitCode(), 0) << p.readAll().toStdString();
+        } else {
+            ::chmod(QFile::encodeName(path).constData(), writable ? 0600 : 0400);
+            ::chmod(folder.constData(), 0500);
+            IniFile ini(path);
+            ini.WriteInteger("Stations", "Activ", 2);
+            EXPECT_EQ(ini.UpdateFile(), writable);
+            ::chmod(folder.constData(), 0700);
+        }
+        EXPECT_EQ(readFile(path), writable ? QByteArray(HandWritten).replace("activ=1", "activ=2") : HandWritten);
+        QFile::remove(path);
+    }
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());  // no temporary file left
 }
 
 TEST(IniFile, MissingFileGivesDefaultsAndIsCreatedOnSave)

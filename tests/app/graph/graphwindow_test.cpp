@@ -2,12 +2,15 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QKeyEvent>
+#include <QLayout>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTimeEdit>
 #include <QToolButton>
 
 #include "app/graph/graphwindow.h"
 #include "app/windows/tfrmnumview.h"
+#include "platform/tradiogroup.h"
 
 namespace {
 const QColor Night(136, 248, 248), Edge(200, 248, 248), White(255, 255, 255), Blue(0, 0, 255);
@@ -331,4 +334,56 @@ TEST_F(AppFixture, StoredNumericViewOpensBesideTheGraphAtStartUp)
     SetLanguage(1);
     EXPECT_EQ(frmNumView->windowTitle(), "Numerical representation");
     EXPECT_EQ(frmNumView->ListView->horizontalHeaderItem(0)->text(), "Time");
+}
+
+// A 4K screen: the whole scale down to 30 dB and the read-out there; a click in the scroll
+// bar's trough moves by its large change, 60.
+TEST_F(GraphWindow, TallWindowDrawsTheWholeScaleAndTheTroughStepsBy60)
+{
+    form->resize(3840, 2160);
+    Paint();
+    ASSERT_GE(form->GraphImage.height(), form->DrawExtentY);
+    EXPECT_EQ(form->GraphImage.pixelColor(form->PlotRect.Left - 4, form->PlotRect.Bottom), QColor(Qt::black));  // 30 dB
+    form->ImageMouseMove(Qt::NoModifier, form->PlotRect.Left + 845, form->PlotRect.Bottom - 2);
+    EXPECT_TRUE(form->lblPos->text().startsWith("14:05 Uhr"));
+    form->resize(1000, 730);
+    Paint();
+    form->ScrollBar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(form->ScrollBar->value(), 60);
+}
+
+// At 1024 pixels, both languages, every zoom level: the groups of the button row keep their
+// places, captions and the longest read-out are whole; the numeric view holds its sixteen
+// rows, their texts and its title without scroll bars.
+TEST_F(GraphWindow, ButtonRowAndNumericViewHoldTheirTextsAtTheDesignedSize)
+{
+    form->cbxNumView->setChecked(true);
+    for (const int lang : {0, 1}) {
+        SetLanguage(lang);
+        form->resize(1024, 730);
+        QList<int> places;
+        for (const int zoom : {0, 1, 2}) {
+            form->SetZoomButtons(form->ZoomLevel = zoom);
+            Paint();
+            form->pnlButtons->layout()->activate();
+            QList<int> now;
+            for (QWidget* w : QList<QWidget*>{form->lblDatNav, form->spbStatistik, form->cbxAverage, form->rdgOnline, form->pnlPos}) {
+                now << w->x();
+                EXPECT_GE(w->width(), std::max(w->minimumSizeHint().width(), w->sizeHint().width())) << w->objectName().toStdString();
+            }
+            EXPECT_LE(form->pnlPos->geometry().right(), form->pnlButtons->width());
+            EXPECT_EQ(now, places.isEmpty() ? (places = now) : places) << lang << zoom;
+            EXPECT_GE(form->lblPos->width(), form->lblPos->fontMetrics().horizontalAdvance("23:59:59,4 Uhr = 128,0 dB(A)"));
+        }
+        Move(700);
+        QTableWidget* list = frmNumView->ListView;
+        ASSERT_EQ(list->rowCount(), 16);
+        EXPECT_FALSE(list->verticalScrollBar()->isVisible() || list->horizontalScrollBar()->isVisible());
+        for (int r = 0; r < 16; ++r) {
+            const QRect cell = list->visualRect(list->model()->index(r, 0));
+            EXPECT_TRUE(list->viewport()->rect().contains(cell)) << r;
+            EXPECT_GE(cell.width(), list->fontMetrics().horizontalAdvance(frmNumView->RowTime(r)));
+        }
+        EXPECT_GT(frmNumView->width(), QFontMetrics(QApplication::font()).horizontalAdvance(frmNumView->windowTitle()));
+    }
 }

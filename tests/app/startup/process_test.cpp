@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "common/pump.h"
 #include "installedprogram.h"
@@ -84,7 +85,7 @@ TEST(Process, SecondInstanceEndsQuietlyWhileTheFirstIsStillStarting)
     const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
     qputenv("XDG_RUNTIME_DIR", app.runtime.toLocal8Bit());
     platform::SingleInstance starting("Laermwartgeraet");
-    const bool locked = starting.Acquire();
+    const bool locked = starting.Acquire() == platform::SingleInstance::Lock::Owned;
     qputenv("XDG_RUNTIME_DIR", saved);
     ASSERT_TRUE(locked);
 
@@ -96,4 +97,24 @@ TEST(Process, SecondInstanceEndsQuietlyWhileTheFirstIsStillStarting)
     EXPECT_EQ(p.exitCode(), 0);
     EXPECT_TRUE(app.state().isEmpty());
     EXPECT_TRUE(p.readAllStandardError().isEmpty());
+}
+
+TEST(Process, WithoutALockTheProgramSaysSoAndStartsAnyway)
+{
+    Installed app("qwlview");
+    QProcess p;
+    app.prepare(p);
+    // No usable runtime folder, and the user's own folder has been replaced by a link.
+    QProcessEnvironment env = p.processEnvironment();
+    env.insert("XDG_RUNTIME_DIR", app.ini);
+    env.insert("TMPDIR", app.dir.path());
+    p.setProcessEnvironment(env);
+    QFile::link(app.runtime, app.dir.filePath(QStringLiteral("qwlview-%1").arg(getuid())));
+    p.start();
+    ASSERT_TRUE(p.waitForStarted(5000));
+    ASSERT_TRUE(pumpUntil([&] { return !app.state().isEmpty(); }, 20000)) << "did not start";
+    p.terminate();
+    ASSERT_TRUE(waitForFinished(p, 10000));
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_TRUE(p.readAllStandardError().contains("no single-instance lock")) << "not told";
 }

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <unistd.h>
 
+#include "app/stationlistfile.h"
 #include "appfixture.h"
 
 namespace {
@@ -42,7 +43,7 @@ TEST_F(AppFixture, StoredSettingsAreTakenAndBoundsClamped)
             "ViewNum=0\n[Timezone]\nZone=-19800\nDaylight=0\n"));
     driveModals([](QWidget* w) { w->close(); });
     start();
-    EXPECT_EQ(MainFormHvtk->width(), screen.width());
+    EXPECT_EQ(MainFormHvtk->frameGeometry().width(), screen.width());  // the frame on the screen too
     EXPECT_EQ(MainFormHvtk->height(), 694);
     EXPECT_EQ(MainFormHvtk->x(), 0);
     EXPECT_EQ(CurrentStation.CurrentLanguage, 1);
@@ -159,4 +160,39 @@ TEST_F(AppFixture, ASettingsFileTooLargeToBeOneIsReportedAndLeftAlone)
     ASSERT_GE(platform::DialogScript::shown().size(), 1u);
     EXPECT_TRUE(platform::DialogScript::shown()[0].text.contains(iniPath));
     EXPECT_TRUE(iniBytes() == before);
+}
+
+// The largest station list the program can make, with the longest name, login and password
+// the windows take, is written and read back by the next start.
+TEST(StationListFile, TheLargestListFitsTheSettingsFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("qwlview.INI"), name = QString(MaxStationTextChars, QChar(0xFC));
+    IniFile ini(path);
+    QStringList row = TfrmStation::DefaultRow();
+    row[2] = row[9] = row[10] = name;
+    for (int i = 1; i <= stationlistfile::MaxStations; ++i)
+        stationlistfile::WriteNewerRow(ini, i, row);
+    ASSERT_TRUE(ini.UpdateFile());
+    const IniFile next(path);
+    EXPECT_TRUE(next.ReadOk());
+    EXPECT_EQ(next.ReadString("Station10000", "Name", ""), name);
+}
+
+// A screen smaller than the window stored, 1024x900 (the offscreen one is 800x800): the main
+// window and the station list, with its long zone texts, open with title bars and buttons on it.
+TEST_F(AppFixture, WindowsOpenOnASmallScreen)
+{
+    writeIni(stationIni(dir.path(), "[Form]\nTop=100\nLeft=300\nWidth=1024\nHeight=900\n[Timezone]\nZone=-7200\n"));
+    start();
+    const QRect screen = MainFormHvtk->screen()->availableGeometry();
+    ASSERT_LT(screen.height(), 900);
+    EXPECT_TRUE(screen.contains(MainFormHvtk->frameGeometry()));
+    driveModals([&](QWidget* w) {
+        if (w == frmStation)
+            EXPECT_TRUE(screen.contains(w->frameGeometry()) && screen.contains(QRect(frmStation->bbtExit->mapToGlobal(QPoint()), frmStation->bbtExit->size())));
+        w->close();
+    });
+    MainFormHvtk->mnuStationsdatenClick();
+    stopDriving();
 }

@@ -4,6 +4,9 @@
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
+#include <algorithm>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -77,7 +80,8 @@ TEST_F(Texts, InitEmptiesEveryTextAndTheStationRecord)
 TEST_F(Texts, WindowsOfTheStationList)
 {
     SetLanguage(0);
-    EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Lärmwart");
+    EXPECT_EQ(platform::AppTitle(), "Lärmwart");
+    EXPECT_EQ(w.st->windowTitle(), "Lärmwart - Stationsdaten");
     EXPECT_EQ(w.st->stgList->Cells(2, 0), "Namen");
     EXPECT_EQ(w.st->lblStation->text(), "Zum auswählen Station anklicken");
     EXPECT_EQ(w.ed->lblSundays->text(), "Sonntags:");
@@ -87,7 +91,7 @@ TEST_F(Texts, WindowsOfTheStationList)
     EXPECT_EQ(w.sp->bbtOk->text(), "Übernehmen");
 
     SetLanguage(1);
-    EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Noisewart");
+    EXPECT_EQ(platform::AppTitle(), "Noisewart");
     EXPECT_EQ(w.st->windowTitle(), "Station data");
     EXPECT_EQ(w.st->stgList->Cells(4, 0), "Time Zone");
     EXPECT_EQ(w.st->bbtEdit->text(), "Edit station data");
@@ -143,6 +147,38 @@ TEST_F(Texts, MainWindowMenuHeaderAndHolidayRule)
     main->lblHeader->setText("Stadtwerke");
     SetLanguage(0);
     EXPECT_EQ(main->lblHeader->text(), "Stadtwerke");
+}
+
+// German boxes and Qt's own dialogs, read from the windows; no application name that the
+// window system would append to every title.
+TEST_F(Texts, BoxesAndQtsOwnDialogsSpeakTheChosenLanguageAndTitlesStandAlone)
+{
+    SetLanguage(0);
+    platform::DialogScript::end();
+    QStringList seen;
+    QTimer::singleShot(50, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        for (QAbstractButton* b : box ? box->buttons() : QList<QAbstractButton*>())
+            seen << b->text().remove(u'&');
+        if (box)
+            box->buttons().first()->click();
+    });
+    platform::MessageDlg("?", platform::MsgDlgType::Error, platform::mbYes | platform::mbNo | platform::mbOK | platform::mbRetry | platform::mbAbort);
+    platform::DialogScript::begin();
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(seen, (QStringList{"Abbrechen", "Ja", "Nein", "OK", "Wiederholen"}));
+    const QStringList captions[2] = {{"Fehler", "Warnung", "Bestätigen"}, {"Error", "Warning", "Confirm"}};
+    for (const int lang : {0, 1}) {
+        SetLanguage(lang);
+        platform::DialogScript::clearShown();
+        for (auto type : {platform::MsgDlgType::Error, platform::MsgDlgType::Warning, platform::MsgDlgType::Confirmation})
+            platform::MessageDlg("?", type, platform::mbOK);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(platform::DialogScript::shown().at(i).caption, captions[lang][i]);
+        EXPECT_EQ(QCoreApplication::translate("QPrintDialog", "Print"), lang == 0 ? "Drucken" : "Print");
+    }
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+    SetLanguage(0);
 }
 
 TEST(FileVersion, DottedPartsByMode)

@@ -15,6 +15,7 @@
 #include "app/windows/tfrmdatetime.h"
 #include "app/windows/tfrmdirselect.h"
 #include "app/windows/tfrminfo.h"
+#include "app/windows/tfrmlogview.h"
 #include "app/windows/tfrmstatname.h"
 #include "common/pump.h"
 #include "platform/dialogs.h"
@@ -162,9 +163,12 @@ TEST(SmallWindows, InfoShowsVersionAndOpensLinkThroughShell)
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::RightButton, Qt::RightButton,
                       Qt::NoModifier);
     QCoreApplication::sendEvent(info.lblWebServer, &press);
+    // The log window's mail goes to the same maker.
+    TfrmLogView log;
+    log.BitBtn1Click();
     platform::SetShellStarter({});
     frmInfo = old;
-    EXPECT_EQ(started, (QStringList{QStringLiteral("xdg-open"), TfrmInfo::WebAddress()}));
+    EXPECT_EQ(started, QStringList({"xdg-open", TfrmInfo::WebAddress(), "xdg-open", QString("mailto:") + kMakerMailAddress}));
 }
 
 TEST(SmallWindows, DateTimeFollowsClockUntilEdited)
@@ -177,8 +181,14 @@ TEST(SmallWindows, DateTimeFollowsClockUntilEdited)
     w.show();
     EXPECT_TRUE(w.Timer->isActive());
     EXPECT_EQ(w.lblDevice->text(), TxtConnectedTo + QStringLiteral("Schule (10.0.0.7)"));
+    // The clock sets the time part of both pickers; the date picked stays.
+    w.dtpDate->setDateTime(QDateTime(QDate(2007, 11, 22), QTime(1, 2)));
+    w.Timer->start();
     w.TimerTimer();
     EXPECT_TRUE(w.Timer->isActive()) << "the clock's own update is no edit";
+    EXPECT_EQ(w.dtpDate->date(), QDate(2007, 11, 22));
+    for (const QTime t : {w.dtpDate->time(), w.dtpTime->time()})
+        EXPECT_LE(std::abs(t.secsTo(QTime::currentTime())) % 86398, 2);  // across midnight too
     w.dtpDate->setDate(QDate(2007, 11, 23));
     EXPECT_FALSE(w.Timer->isActive());
     w.show();

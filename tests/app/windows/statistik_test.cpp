@@ -73,6 +73,17 @@ TEST_F(Calendar, DrawsTheYearAndAClickOnADaySelectsIt)
     EXPECT_EQ(cellColour(3, 6), 0xC0C0C0u);
     EXPECT_EQ(cellColour(3, 7), 0xDCB43Cu);
     EXPECT_EQ(cellColour(1, 1), 0xDCB43Cu);
+    // The month names are written in a font 20 pixels high, ascent to descent.
+    int tallest = 0;
+    for (int m = 0; m < 12; ++m) {
+        int top = 999, bottom = -1;
+        for (int y = 26 + 20 * m; y < 46 + 20 * m; ++y)
+            for (int x = 0; x < 92; ++x)
+                if (qRed(w->YearImages[0]->Image.pixel(x, y)) > 160)  // white on the light blue
+                    top = std::min(top, y), bottom = y;
+        tallest = std::max(tallest, bottom - top + 1);
+    }
+    EXPECT_TRUE(tallest >= 16 && tallest <= 20) << tallest;
     if (qEnvironmentVariableIsSet("QWL_SCREENSHOTS")) {
         for (int lang : {0, 1}) {
             SetLanguage(lang);

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include "app/mainformhvtk.h"
 #include "app/data/econverterror.h"
@@ -332,4 +333,24 @@ TEST_F(StationList, StationBoxOfTheMainWindowFollowsAReplacedList)
     st->ReplaceWithDefaultRow();
     ASSERT_EQ(main->cbxStations->count(), 1);
     EXPECT_EQ(main->cbxStations->itemText(0), " (0/0)");
+}
+
+TEST_F(StationList, NewStationTakesTypingInItsFirstFieldAndNamesOneLine)
+{
+    threeStations();
+    TfrmStatEdit* ed = w.ed.get();
+    // An earlier showing ended on its OK button.
+    whenShown(ed, [&] {
+        ed->bbtOk->setFocus();
+        ed->bbtCancel->click();
+    });
+    st->bbtNewClick();
+    whenShown(ed, [&] {
+        QTest::keyClicks(ed->focusWidget(), "7");
+        ed->edStatNum->setText("1");
+        ed->edAktName->insert(QStringLiteral("Marktplatz S\u00fcd\n"));
+        ed->bbtOk->click();
+    });
+    st->bbtNewClick();
+    EXPECT_EQ(grid->RowTexts(grid->RowCount() - 1).mid(0, 3), (QStringList{"007", "001", "Marktplatz S\u00fcd"}));
 }

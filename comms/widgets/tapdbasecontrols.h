@@ -1,0 +1,36 @@
+#pragma once
+#include "comms/version.h"
+
+#include <QScrollArea>
+#include <QString>
+#include <QWidget>
+
+// Bases of the library's visual components: each has the published Version, which always reads
+// "v4.06" and ignores writes. A window control, a control drawn on its parent's area and a
+// scrolling window control; GUI thread only.
+class TApdBaseWinControl : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(QString Version READ Version WRITE SetVersion)
+public:
+    using QWidget::QWidget;
+    QString Version() const { return QString::fromLatin1(ApdComponentVersion); }
+    void SetVersion(const QString&) {}
+};
+
+class TApdBaseGraphicControl : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(QString Version READ Version WRITE SetVersion)
+public:
+    using QWidget::QWidget;
+    QString Version() const { return QString::fromLatin1(ApdComponentVersion); }
+    void SetVersion(const QString&) {}
+};
+
+class TApdBaseScrollingWinControl : public QScrollArea {
+    Q_OBJECT
+    Q_PROPERTY(QString Version READ Version WRITE SetVersion)
+public:
+    using QScrollArea::QScrollArea;
+    QString Version() const { return QString::fromLatin1(ApdComponentVersion); }
+    void SetVersion(const QString&) {}
+};
