@@ -11,6 +11,7 @@
 #include <QDateTimeEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <cerrno>
 #include <cstdio>
 
@@ -128,8 +129,13 @@ void TfrmFtpTransfer::ShowPercent(int total)
 
 void TfrmFtpTransfer::ShowDownload(bool now)
 {
-    if (!now && m_view.shown.isValid() && m_view.shown.elapsed() < DownloadShowMs)
+    if (!now && m_view.shown.isValid() && m_view.shown.elapsed() < DownloadShowMs) {
+        // Shown at the latest when the interval is over, even while a long file still runs.
+        if (!m_viewTimer->isActive())
+            m_viewTimer->start(int(DownloadShowMs - m_view.shown.elapsed()));
         return;
+    }
+    m_viewTimer->stop();
     for (QListWidgetItem* item : m_view.deselected)
         item->setSelected(false);
     for (const auto& [item, text] : m_view.texts)
@@ -164,7 +170,6 @@ void TfrmFtpTransfer::bbtDownLoadDataClick()
     }
 
     platform::WaitCursor busy;
-    m_running = true;
     // Ten pictures a second while the files come: each costs as much as fetching a few.
     const int interactivePaint = m_paintThrottle->interval();
     m_paintThrottle->setInterval(DownloadShowMs);
@@ -208,7 +213,6 @@ void TfrmFtpTransfer::bbtDownLoadDataClick()
         w->setEnabled(true);
     lbxDir->setSortingEnabled(true);
     m_paintThrottle->setInterval(interactivePaint);
-    m_running = false;
 }
 
 bool TfrmFtpTransfer::DownloadEntry(QListWidgetItem* item, bool& transferred)
