@@ -71,14 +71,7 @@ int main(int argc, char** argv)
         bool closeRequested = false;
         platform::InstallCloseOnSignal([&closeRequested] {
             closeRequested = true;
-            // An open dialog is cancelled first, so that its own loop ends too.
-            while (QWidget* dialog = QApplication::activeModalWidget()) {
-                dialog->close();
-                if (QApplication::activeModalWidget() == dialog)
-                    break;
-            }
-            if (MainFormHvtk)
-                MainFormHvtk->close();
+            CloseProgramOnSignal();
         });
         CreateForms();
         // For the start-up benchmark only.

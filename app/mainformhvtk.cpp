@@ -20,6 +20,7 @@
 #include "app/graph/graphevents.h"
 #include "app/graph/graphgeometry.h"
 #include "app/texts/texts_windows.h"
+#include "platform/eventwait.h"
 #include "platform/exceptionguard.h"
 #include "platform/tradiogroup.h"
 
@@ -63,6 +64,8 @@ TMainFormHvtk::TMainFormHvtk(QWidget* owner) : QMainWindow(owner)
 
     m_graphEvents = new TGraphEvents(this);
     ConnectMenuCommands();
+    // Its close box ends the program, also while an operation waits on a device.
+    platform::SetProgramWindow(this);
     FormCreate();
 }
 
@@ -71,6 +74,7 @@ TMainFormHvtk::~TMainFormHvtk()
     // The event router reads this window's members: it goes (with its event filters) while
     // they still exist, not among the children QWidget deletes after them.
     delete m_graphEvents;
+    platform::SetProgramWindow(nullptr);  // the run ends with its window
 }
 
 void TMainFormHvtk::BuildMenu()
@@ -330,5 +334,8 @@ void TMainFormHvtk::closeEvent(QCloseEvent* e)
         m_closed = true;
         platform::Guarded([this] { FormClose(); });
     }
+    // The closing's own report (a settings file that could not be written) is shown; after
+    // it every wait ends and no further box opens.
+    platform::BeginClosing();
     e->accept();
 }

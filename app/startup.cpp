@@ -24,6 +24,7 @@
 #include "device/tfrmconnect.h"
 #include "device/tfrmftptransfer.h"
 #include "device/tfrmrsconfig.h"
+#include "platform/eventwait.h"
 #include "platform/screenfit.h"
 
 namespace {
@@ -101,6 +102,19 @@ bool DecideServiceMode(const QString& executablePath, const QStringList& argumen
         if (arguments[i].toLower() == QLatin1String("yhc"))
             on = true;
     return on;
+}
+
+void CloseProgramOnSignal()
+{
+    platform::BeginClosing();
+    // An open dialog is cancelled first, so that its own loop ends too.
+    while (QWidget* dialog = QApplication::activeModalWidget()) {
+        dialog->close();
+        if (QApplication::activeModalWidget() == dialog)
+            break;
+    }
+    if (MainFormHvtk)
+        MainFormHvtk->close();
 }
 
 void ActivateRunningInstance()

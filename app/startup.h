@@ -12,6 +12,10 @@ void DestroyForms();
 // argument after the program name equal to "yhc" in any letter case.
 bool DecideServiceMode(const QString& executablePath, const QStringList& arguments);
 
+// SIGTERM and SIGINT: the program closes as by its close box, but nobody need be there: every
+// wait ends and no box opens from here on, not even the closing's own.
+void CloseProgramOnSignal();
+
 // What a later instance's hand-over does: show the main window and bring the dialog in front
 // (the main window itself when none is open).
 void ActivateRunningInstance();

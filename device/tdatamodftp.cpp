@@ -120,6 +120,11 @@ void TDataModFtp::FtpStartWait()
     Timer->start();
 }
 
+bool TDataModFtp::Refused()
+{
+    return platform::Waiting() || platform::Closing();
+}
+
 bool TDataModFtp::StickyFailure() const
 {
     // Its wait would end at once: the request is not sent, so no transfer runs on unseen.
@@ -197,6 +202,8 @@ bool TDataModFtp::TransferWindowVisible() const
 
 bool TDataModFtp::FtpConnect(const QString& address, const QString& user, const QString& password)
 {
+    if (Refused())
+        return false;
     // The address of an open connection cannot change.
     if (ApdFtpClient->Connected())
         FtpLogout(true);
@@ -208,6 +215,8 @@ bool TDataModFtp::FtpConnect(const QString& address, const QString& user, const 
 
 bool TDataModFtp::FtpLogin()
 {
+    if (Refused())
+        return false;
     m_logoutRequested = false;
     m_loginInProgress = true;
     m_userAborted = false;
@@ -244,14 +253,18 @@ void TDataModFtp::FtpLogout(bool wait)
         ApdFtpClient->Abort();
     m_logoutRequested = true;
     Log(QStringLiteral("LOGOUT"));
-    ApdFtpClient->Logout();
+    {
+        // The client waits for the closed connection in a loop of its own.
+        const platform::WaitScope waiting;
+        ApdFtpClient->Logout();
+    }
     if (wait)
         platform::WaitUntil([this] { return !ApdFtpClient->LoggedIn() && !ApdFtpClient->Connected(); }, LogoutCloseMs);
 }
 
 bool TDataModFtp::FtpChangeDir(const QString& dir)
 {
-    if (!ApdFtpClient->LoggedIn() || StickyFailure())
+    if (Refused() || !ApdFtpClient->LoggedIn() || StickyFailure())
         return false;
     m_commandComplete = false;
     Log(QStringLiteral("CHDIR ") + dir);
@@ -262,7 +275,7 @@ bool TDataModFtp::FtpChangeDir(const QString& dir)
 
 int TDataModFtp::FtpListDir(QStringList& list, const QString& mask)
 {
-    if (!ApdFtpClient->LoggedIn())
+    if (Refused() || !ApdFtpClient->LoggedIn())
         return 0;
     m_dataAvailable = false;
     FtpSetTimeouts(30);
@@ -286,7 +299,7 @@ int TDataModFtp::FtpListDir(QStringList& list, const QString& mask)
 
 bool TDataModFtp::FtpRemoteExists(const QString& path)
 {
-    if (!ApdFtpClient->LoggedIn())
+    if (Refused() || !ApdFtpClient->LoggedIn())
         return false;
     const qsizetype cut = path.lastIndexOf(u'\\');
     const QString name = path.mid(cut + 1);
@@ -297,7 +310,7 @@ bool TDataModFtp::FtpRemoteExists(const QString& path)
 
 bool TDataModFtp::FtpMakeDir(const QString& dir)
 {
-    if (!ApdFtpClient->LoggedIn())
+    if (Refused() || !ApdFtpClient->LoggedIn())
         return false;
     if (FtpRemoteExists(dir))
         return true;
@@ -317,12 +330,11 @@ bool TDataModFtp::FtpMakeDir(const QString& dir)
 
 bool TDataModFtp::FtpRetrieve(const QString& remoteName, const QString& localName, qint64 maxBytes)
 {
+    // Setting a code here would end the running transfer's wait.
+    if (Refused())
+        return false;
     if (!ApdFtpClient->LoggedIn()) {
         SetFtpResult(frNotLoggedIn);
-        return false;
-    }
-    if (Timer->isActive()) {
-        SetFtpResult(frWaitRunning);
         return false;
     }
     if (StickyFailure())
@@ -368,7 +380,7 @@ bool TDataModFtp::FtpRetrieve(const QString& remoteName, const QString& localNam
 
 bool TDataModFtp::FtpStore(const QString& remoteName, const QString& localName)
 {
-    if (!ApdFtpClient->LoggedIn() || StickyFailure())
+    if (Refused() || !ApdFtpClient->LoggedIn() || StickyFailure())
         return false;
     m_transferOk = false;
     Log(QStringLiteral("STORE ") + remoteName);

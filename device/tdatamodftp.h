@@ -23,7 +23,6 @@ enum FtpResultCode : int {
     frAborted = 88,          // the user aborted
     frLocalFolder = 97,      // the local folder or file of a download cannot be written
     frNotLoggedIn = 98,
-    frWaitRunning = 551,     // another wait is already running
     frConnectionLost = 96,   // the device closed the control connection (or answered 421)
     frTooLarge = 95,         // the file grew beyond the bound its caller gave
 };
@@ -39,11 +38,14 @@ inline constexpr int FtpMaxListingEntries = 50000;
 
 // The synchronous FTP command layer over the event-driven FTP client. Each operation sends one
 // request and runs the event loop until a handler reports the answer or the watchdog its code;
-// events of every kind (the abort button, paint, timers) run inside these waits.
+// paint, timers and the abort run inside these waits, other user input is refused
+// (platform/eventwait.h).
 //
 // Operations return success; the reason of a failure stays in FtpResult() and is sticky: only
 // a log-in or a listing clears it; every other operation fails at once while it is set,
-// without sending its request.
+// without sending its request. While any wait runs, or once the program is closing, an
+// operation fails at once without touching the connection or the result code; only FtpAbort
+// and FtpLogout, which end what runs, go ahead.
 // Remote paths use '\' as the devices do, local paths '/'.
 // GUI thread only.
 class TDataModFtp : public QObject {
@@ -88,6 +90,8 @@ public:
 
 private:
     void SetFtpResult(int code);
+    // Another wait runs or the program is closing: the operation must not start.
+    static bool Refused();
     // A failure code is still set (cleared only by a log-in or a listing).
     bool StickyFailure() const;
     // Runs events until done(), a result code is set or the connection has closed; then the

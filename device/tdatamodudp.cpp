@@ -54,6 +54,8 @@ bool TDataModUDP::SearchDevices()
 
 QString TDataModUDP::QueryDevice(const QString& address, const QString& command)
 {
+    if (platform::Waiting() || platform::Closing())
+        return QString();
     Timer->Tag = TagWaiting;
     Timer->setInterval(QueryTimeoutMs);
     ReplyText.clear();
@@ -82,6 +84,12 @@ void TDataModUDP::NMUDPDataReceived(TNMUDP* Sender, int NumberBytes, const QStri
     ReplyText = QString::fromLatin1(buffer);  // up to the first NUL
     if (!Timer->isActive() && FromIP != LocalAddress && frmConnect)
         frmConnect->AddReply(ReplyText);
+}
+
+void TDataModUDP::AbortQuery()
+{
+    if (Timer->isActive())
+        TimerTimer();
 }
 
 void TDataModUDP::TimerTimer()

@@ -24,8 +24,11 @@ public:
     // table cannot be read or a send fails; an empty table sends nothing and gives true.
     bool SearchDevices();
     // Sends command to one device and waits up to 1000 ms for a datagram; its text, or ""
-    // when none came. Any datagram counts: callers check the device id.
+    // when none came. Any datagram counts: callers check the device id. While another wait
+    // runs, or once the program is closing, "" at once and nothing is sent.
     QString QueryDevice(const QString& address, const QString& command);
+    // Ends a waiting query now, as a time-out would.
+    void AbortQuery();
 
     void NMUDPDataReceived(TNMUDP* Sender, int NumberBytes, const QString& FromIP, int Port);
     void TimerTimer();

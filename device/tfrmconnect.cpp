@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -15,6 +16,7 @@
 #include "device/tdatamodudp.h"
 #include "device/ttagtimer.h"
 #include "platform/dialogs.h"
+#include "platform/eventwait.h"
 #include "platform/exceptionguard.h"
 #include "platform/inetaddr.h"
 #include "platform/tstringgrid.h"
@@ -74,6 +76,8 @@ TfrmConnect::TfrmConnect(QWidget* owner) : QDialog(owner)
     main->addLayout(buttons);
     resize(520, 260);
 
+    // Cancel ends a running query as well; Escape and the close box act as Cancel.
+    platform::SetAbortButton(this, bbtQuit);
     connect(Timer, &QTimer::timeout, this, Guard([this] { TimerTimer(); }));
     connect(bbtOK, &QPushButton::clicked, this, Guard([this] { bbtOKClick(); }));
     connect(bbtQuit, &QPushButton::clicked, this, Guard([this] { bbtQuitClick(); }));
@@ -122,6 +126,8 @@ void TfrmConnect::TimerTimer()
 void TfrmConnect::FormClose()
 {
     Timer->stop();
+    if (DataModUDP)
+        DataModUDP->AbortQuery();
     QDialog::done(ResultValue);
 }
 
@@ -139,9 +145,14 @@ void TfrmConnect::SplitReply(const QString& text) { Split(text, ReplyFields); }
 
 void TfrmConnect::EvaluateReplies()
 {
+    // A tick of the cycle inside a query's wait finds the evaluation running: one at a time.
+    if (m_evaluating)
+        return;
+    const QScopedValueRollback evaluating(m_evaluating, true);
     int row = 1;
-    // The list may be refilled while a query waits: its count is read at every step.
-    for (int i = 0; i < lbxMsgs->count(); ++i) {
+    // The list may be refilled while a query waits: its count is read at every step. A
+    // closed window asks no more.
+    for (int i = 0; i < lbxMsgs->count() && isVisible(); ++i) {
         SplitReply(lbxMsgs->item(i)->text());
         if (ReplyFields[FieldModel] != QLatin1String(SearchedModel))
             continue;

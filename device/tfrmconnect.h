@@ -61,6 +61,8 @@ private:
     // Takes the device of grid row r into the station list; the steps after the region and
     // station are known or were chosen by hand.
     void TakeDevice(int r);
+
+    bool m_evaluating = false;
 };
 
 extern TfrmConnect* frmConnect;

@@ -5,7 +5,6 @@
 #include <QAbstractItemView>
 #include <QCalendarWidget>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QDateTimeEdit>
 #include <QFrame>
 #include <QGridLayout>
@@ -27,6 +26,7 @@
 #include "device/tdatamodftp.h"
 #include "device/tfrmconnect.h"
 #include "platform/dialogs.h"
+#include "platform/eventwait.h"
 #include "platform/exceptionguard.h"
 #include "platform/inetaddr.h"
 #include "platform/paintthrottle.h"
@@ -105,6 +105,13 @@ TfrmFtpTransfer::TfrmFtpTransfer(QWidget* owner) : QDialog(owner)
     ConnectHandlers();
     // A transfer changes the window on every reply; 25 pictures a second are enough to follow it.
     m_paintThrottle = new platform::PaintThrottle(this, 40);
+    // While a transfer waits, the abort button, Escape and the close box abort it (and only
+    // while the button is enabled: not during a log-in).
+    platform::SetAbortButton(this, bbtAbort);
+    // A download's held-back view is shown while the next file still runs.
+    m_viewTimer = new QTimer(this);
+    m_viewTimer->setSingleShot(true);
+    connect(m_viewTimer, &QTimer::timeout, this, [this] { ShowDownload(true); });
 }
 
 TfrmFtpTransfer::~TfrmFtpTransfer() = default;
@@ -371,23 +378,6 @@ void TfrmFtpTransfer::done(int)
 {
     platform::Guarded([this] { FormClose(); });
     QDialog::done(TransferResult);
-}
-
-void TfrmFtpTransfer::closeEvent(QCloseEvent* e)
-{
-    // A run in progress ends through its abort button, not by closing under it.
-    if (m_running) {
-        e->ignore();
-        return;
-    }
-    QDialog::closeEvent(e);
-}
-
-void TfrmFtpTransfer::keyPressEvent(QKeyEvent* e)
-{
-    if (m_running && e->key() == Qt::Key_Escape)
-        return;
-    QDialog::keyPressEvent(e);
 }
 
 bool TfrmFtpTransfer::eventFilter(QObject* watched, QEvent* event)

@@ -18,6 +18,7 @@ class QListWidget;
 class QListWidgetItem;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 namespace platform {
 class PaintThrottle;
 }
@@ -25,7 +26,8 @@ class PaintThrottle;
 // Device connection over FTP, in one of four modes: data download, device identification
 // for the online mode, system upload and device logs. Callers set at most one mode flag,
 // exec() the window and read TransferResult as its result (1 OK, 2 cancel).
-// GUI thread only; the FTP waits run events, so handlers may run inside a transfer.
+// GUI thread only; the FTP waits run events: timers and the abort (bbtAbort, Escape and the
+// close box while bbtAbort is enabled) run inside a transfer, other input is refused.
 class TfrmFtpTransfer : public QDialog {
     Q_OBJECT
 public:
@@ -119,8 +121,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
-    void closeEvent(QCloseEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 public Q_SLOTS:
@@ -148,9 +148,9 @@ private:
     void ShowDownload(bool now);
 
     Handler m_connectHandler = nullptr;
-    bool m_running = false;  // a download or upload is going on
     int m_transferred = 0;   // files of the running download counted as transferred
     platform::PaintThrottle* m_paintThrottle = nullptr;
+    QTimer* m_viewTimer = nullptr;  // shows a held-back view while the next file runs
     // A file of a download takes about a millisecond: showing each step in the list (which
     // lays the whole list out again, and tells a screen reader) would cost more than fetching
     // it, so the steps gather here.

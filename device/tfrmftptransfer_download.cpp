@@ -13,6 +13,7 @@
 #include <QItemSelectionModel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 
 #include "app/data/dbbfile.h"
 #include "app/data/dbbnames.h"
@@ -115,8 +116,13 @@ void TfrmFtpTransfer::ShowPercent(int total)
 
 void TfrmFtpTransfer::ShowDownload(bool now)
 {
-    if (!now && m_view.shown.isValid() && m_view.shown.elapsed() < DownloadShowMs)
+    if (!now && m_view.shown.isValid() && m_view.shown.elapsed() < DownloadShowMs) {
+        // Shown at the latest when the interval is over, even while a long file still runs.
+        if (!m_viewTimer->isActive())
+            m_viewTimer->start(int(DownloadShowMs - m_view.shown.elapsed()));
         return;
+    }
+    m_viewTimer->stop();
     // One change of the selection, not one per file: each change is an event for the
     // accessibility bus, sent on to every screen reader.
     QItemSelection done;
@@ -161,7 +167,6 @@ void TfrmFtpTransfer::bbtDownLoadDataClick()
 
     platform::WaitCursor busy;
     RemoveStaleDownloadFiles(CurrentStation.InitialDir);
-    m_running = true;
     // Ten pictures a second while the files come: each costs as much as fetching a few.
     const int interactivePaint = m_paintThrottle->interval();
     m_paintThrottle->setInterval(DownloadShowMs);
@@ -206,7 +211,6 @@ void TfrmFtpTransfer::bbtDownLoadDataClick()
         w->setEnabled(true);
     lbxDir->setSortingEnabled(true);
     m_paintThrottle->setInterval(interactivePaint);
-    m_running = false;
 }
 
 bool TfrmFtpTransfer::DownloadEntry(QListWidgetItem* item, bool& transferred)

@@ -24,6 +24,7 @@
 #include "app/data/runtimetexts.h"
 #include "device/programstate.h"
 #include "platform/dialogs.h"
+#include "platform/eventwait.h"
 #include "platform/exceptionguard.h"
 #include "platform/tradiogroup.h"
 
@@ -70,6 +71,7 @@ TfrmRSConfig::TfrmRSConfig(QWidget* owner) : QDialog(owner)
 
     ConnectHandlers();
     TimeTimer->start();
+    platform::SetAbortButton(this, bbtExit);
 }
 
 TfrmRSConfig::~TfrmRSConfig()
@@ -160,7 +162,8 @@ void TfrmRSConfig::keyPressEvent(QKeyEvent* e)
 
 void TfrmRSConfig::bbtExitClick()
 {
-    if (Modified
+    // Leaving during the read discards nothing of the operator's.
+    if (Modified && !m_reading
         && platform::MessageDlg(MsgDiscardChanges, platform::MsgDlgType::Warning,
                                 platform::mbYes | platform::mbNo)
                != platform::mrYes)
@@ -463,6 +466,7 @@ void TfrmRSConfig::FormShow()
 void TfrmRSConfig::FormClose()
 {
     TimeTimer->stop();
+    EndWaitingRequest();
     ClosePortOnExit();
     RestoreDefaultCursor();
 }

@@ -28,8 +28,8 @@ class TTagTimer;
 // Reads a measuring device's configuration over RS-232, lets the operator edit it and
 // writes it back. Two stages: the port page (choose the port, connect), then the tab pages
 // with one control per configuration key (device/rsconfigkeytable.h).
-// GUI thread only; the requests pump events while they wait, so every handler may run
-// inside a request.
+// GUI thread only; the requests pump events while they wait, so timers and the abort (the
+// exit button, Escape, the close box) run inside a request; other input is refused.
 class TfrmRSConfig : public QDialog {
     Q_OBJECT
 public:
@@ -238,6 +238,10 @@ public:
     void ApdDataPacketStringPacket(QObject* Sender, const QString& Data);
     void IOTimerTimer();
     void Send(const QByteArray& Frame);
+    // Another request or wait runs, or the program is closing: a request must not start.
+    bool RequestRefused();
+    // A request still waiting ends as after a time-out, without its message.
+    void EndWaitingRequest();
     // Pumps events until the reply or the time-out ends the request.
     void WaitForReply();
     // The one writer of the request state (IOTimer's Tag).
@@ -275,6 +279,8 @@ private:
     static void RestoreDefaultCursor();
 
     rsconfig::ModemPanel m_readPanel = rsconfig::ModemPanel::None;
+    // The settings are being read: what changes meanwhile is the read's, not the operator's.
+    bool m_reading = false;
     bool m_inExitCheck = false;
 };
 

@@ -108,10 +108,18 @@ void TfrmRSConfig::Send(const QByteArray& Frame)
     }
 }
 
+bool TfrmRSConfig::RequestRefused()
+{
+    return IOTimer->isActive() || platform::Waiting() || platform::Closing();
+}
+
 QString TfrmRSConfig::QueryValue(const QString& Key)
 {
     if (CurrentRequestState() == RequestState::TimedOut)
         return ReplyText;
+    // Started inside another request's wait it would take that request's reply.
+    if (RequestRefused())
+        return QString();
     if (ProgressBar)
         ProgressBar->setValue(ProgressBar->value() + 1);
     SetRequestState(RequestState::Waiting);
@@ -134,7 +142,7 @@ bool TfrmRSConfig::WriteValue(const QString& Key, const QString& Value)
         return true;
     if (ProgressBar)
         ProgressBar->setValue(ProgressBar->value() + 1);
-    if (Key.isEmpty() || IOTimer->isActive())
+    if (Key.isEmpty() || RequestRefused())
         return false;
     SetRequestState(RequestState::Waiting);
     IOTimer->start();
@@ -155,7 +163,7 @@ bool TfrmRSConfig::SendCommand(const QString& Command)
 {
     if (CurrentRequestState() == RequestState::TimedOut)
         return true;
-    if (Command.isEmpty() || IOTimer->isActive())
+    if (Command.isEmpty() || RequestRefused())
         return false;
     Send(rs232::CommandFrame(Command));
     return true;
@@ -170,6 +178,8 @@ bool TfrmRSConfig::ConnectDeviceOnPort(int Port)
 {
     if (ApdComPort->Open())
         return true;
+    if (RequestRefused())
+        return false;
     if (lblStatus)
         lblStatus->setText(TxtConnecting);
     platform::WaitCursor busy;
@@ -258,6 +268,16 @@ void TfrmRSConfig::PrepareRequests()
     ApdDataPacket->SetEnabled(true);
     IOTimer->stop();
     SetRequestState(RequestState::Waiting);
+}
+
+void TfrmRSConfig::EndWaitingRequest()
+{
+    // Quietly, and the rest of its sequence with it: no time-out may report on a window
+    // that is gone.
+    if (!IOTimer->isActive())
+        return;
+    IOTimer->stop();
+    SetRequestState(RequestState::TimedOut);
 }
 
 void TfrmRSConfig::ClosePortOnExit()

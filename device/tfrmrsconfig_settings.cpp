@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTabWidget>
 #include <QTimeEdit>
 
@@ -37,7 +38,8 @@ void TfrmRSConfig::bbtContinueClick()
     if (PageControl->isHidden()) {
         if (!ConnectDevice())
             return;
-        if (!ReadAllSettings())
+        // Left during the read: the window is gone.
+        if (!ReadAllSettings() || !isVisible())
             return;
         ProgressBar->setValue(0);
         pnlCOM->hide();
@@ -49,13 +51,15 @@ void TfrmRSConfig::bbtContinueClick()
     }
     ProgressBar->setValue(0);
     WriteAllSettings();
-    done(1);
+    if (isVisible())  // not left during the write
+        done(1);
 }
 
 bool TfrmRSConfig::ReadAllSettings()
 {
     lblAction->setText(TxtReading);
     platform::WaitCursor wait;
+    const QScopedValueRollback reading(m_reading, true);
     const ModemPanel none = ModemPanel::None;
     for (const KeyEntry& k : KeyTable()) {
         if (k.serviceOnly && !ServiceMode)

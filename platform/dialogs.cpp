@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "platform/eventwait.h"
+
 namespace platform {
 
 namespace {
@@ -20,6 +22,17 @@ int defaultAnswer(unsigned buttons)
     if (buttons & mbNo) return mrNo;
     if (buttons & mbAbort) return mrAbort;
     if (buttons & mbIgnore) return mrIgnore;
+    return mrOk;
+}
+
+// A closing program opens no box: nobody may be there to answer it. The text goes to the
+// error output instead, and the box takes the answer that starts nothing.
+int NotShownWhileClosing(const QString& text, unsigned buttons)
+{
+    qWarning("%s", qPrintable(text));
+    for (const auto& [bit, result] : {std::pair{mbCancel, mrCancel}, {mbNo, mrNo}, {mbAbort, mrAbort}})
+        if (buttons & bit)
+            return result;
     return mrOk;
 }
 
@@ -71,6 +84,8 @@ int DialogScript::take(const ShownDialog& d)
 
 int MessageDlg(const QString& text, MsgDlgType type, unsigned buttons)
 {
+    if (Closing())
+        return NotShownWhileClosing(text, buttons);
     QString caption;
     switch (type) {
     case MsgDlgType::Warning: caption = captions().warning; break;
@@ -113,6 +128,10 @@ int MessageDlg(const QString& text, MsgDlgType type, unsigned buttons)
 
 void ShowMessage(const QString& text)
 {
+    if (Closing()) {
+        NotShownWhileClosing(text, mbOK);
+        return;
+    }
     if (DialogScript::active()) {
         DialogScript::take({ShownDialog::Notice, AppTitle(), text, MsgDlgType::Custom, mbOK, 0});
         return;
@@ -124,6 +143,10 @@ void ShowMessage(const QString& text)
 
 void AppMessageBox(const QString& text, const QString& caption)
 {
+    if (Closing()) {
+        NotShownWhileClosing(text, mbOK);
+        return;
+    }
     if (DialogScript::active()) {
         DialogScript::take({ShownDialog::AppBox, caption, text, MsgDlgType::Custom, mbOK, 0});
         return;

@@ -5,6 +5,8 @@
 
 // Message boxes and typed dialogs of the program. Every box goes through here so that
 // tests can script the answers and read what was shown instead of blocking on a window.
+// Once the program is closing (eventwait.h) no box opens: its text goes to the error output
+// and it answers Cancel, No or Abort where it offers one (else OK).
 namespace platform {
 
 enum class MsgDlgType { Warning, Error, Information, Confirmation, Custom };

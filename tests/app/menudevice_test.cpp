@@ -7,15 +7,20 @@
 #include <QTextCursor>
 #include <QTimer>
 #include <QPushButton>
+#include <QToolButton>
+#include <csignal>
 
 #include "app/data/tdatetime.h"
 #include "common/pump.h"
+#include "common/userinput.h"
 #include "comms/tapdftpclient.h"
 #include "device/tdatamodftp.h"
 #include "device/tfrmftptransfer.h"
+#include "app/startup.h"
 #include "app/windows/tfrmlogview.h"
 #include "peers/dbbwriter.h"
 #include "peers/ftpdevice.h"
+#include "platform/signalclose.h"
 #include "platform/tradiogroup.h"
 #include "platform/tstringgrid.h"
 #include "startup/appfixture.h"
@@ -176,3 +181,30 @@ TEST_F(MenuDevice, ADayStepWhileOnlineFetchesFromTheDevice)
 }
 
 }  // namespace
+
+// While a day step's load waits on the device, a second step and a fetch of its own start
+// nothing: the first ends as it would alone. SIGTERM during the next load ends it and the
+// program: the settings are saved and no box opens after the signal.
+TEST_F(MenuDevice, OneOperationAtATimeAndASignalEndsIt)
+{
+    goOnline();
+    ASSERT_TRUE(MainFormHvtk->OnlineMode && peer->command(QStringLiteral("slow *.dbb 4000 150")));
+    ASSERT_TRUE(platform::InstallCloseOnSignal(CloseProgramOnSignal));
+    const TDateTime shown = MainFormHvtk->DisplayedDate;
+    platform::DialogScript::clearShown();
+    bool nestedFetch = true;
+    DuringWait next([] { return true; }, [&] {
+        QTest::mouseClick(MainFormHvtk->spbDatumVor, Qt::LeftButton);
+        nestedFetch = DataModFtp->FtpRetrieve(QStringLiteral("DATA\\DBB\\X.DBB"), dir.filePath("x.dbb"));
+    });
+    QTest::mouseClick(MainFormHvtk->spbDatumZurck, Qt::LeftButton);
+    EXPECT_TRUE(next.ran && !nestedFetch);
+    EXPECT_DOUBLE_EQ(MainFormHvtk->DisplayedDate, shown - 1);
+    EXPECT_TRUE(MainFormHvtk->OnlineMode && MainFormHvtk->DayHasData);
+    DuringWait signal([] { return true; }, [] { ::raise(SIGTERM); });
+    QTest::mouseClick(MainFormHvtk->spbDatumVor, Qt::LeftButton);
+    platform::RemoveCloseOnSignal();
+    EXPECT_TRUE(signal.ran && MainFormHvtk->IsClosing());
+    EXPECT_NE(iniValue("Form", "Height"), "<missing>");
+    EXPECT_TRUE(platform::DialogScript::shown().empty()) << platform::DialogScript::shown()[0].text.toStdString();
+}

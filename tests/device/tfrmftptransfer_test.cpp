@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QCloseEvent>
 #include <QPushButton>
 #include <QProcess>
 #include <QRegularExpression>
@@ -17,6 +18,7 @@
 #include "app/data/dbbnames.h"
 #include "app/data/tdatetime.h"
 #include "common/pump.h"
+#include "common/userinput.h"
 #include "device/programstate.h"
 #include "ftpfixture.h"
 
@@ -445,4 +447,42 @@ TEST_F(FtpDownload, AFileThatCannotBeStoredSaysWhyOnceAndStops)
         w().hide();
         DataModFtp->FtpLogout(true);
     }
+}
+
+// Escape and the close box during the log-in, which offers no abort, and a day picked in the
+// calendar during the scan are refused: the list, the range and the last download recorded
+// agree. The files fetched before a long one show in the list and the labels while it runs.
+TEST_F(FtpDownload, OnlyTheAbortReachesTheWaitsAndTheProgressShowsInThem)
+{
+    const int64_t u = UtcSeconds(2007, 11, 20, 10);
+    for (int64_t h : {0, 1, 2, 3, 24, 48})
+        deviceHour(u + 3600 * h);
+    startDevice();
+    const QString slow = dbbtest::HexName(u + 24 * 3600);
+    ASSERT_TRUE(peer->command(QStringLiteral("slow %1 500 100").arg(slow)));
+    DuringWait leave([] { return !w().bbtAbort->isEnabled(); }, [] {
+        QTest::keyClick(&w(), Qt::Key_Escape);
+        QCloseEvent box;
+        QSpontaneKeyEvent::setSpontaneous(&box);
+        qApp->notify(&w(), &box);
+    });
+    DuringWait pick([] { return w().bbtAbort->isEnabled(); }, [] {
+        QTest::mouseClick(w().dtpEnd, Qt::LeftButton, {}, QPoint(w().dtpEnd->width() - 6, w().dtpEnd->height() / 2));
+        if (QWidget* calendar = QApplication::activePopupWidget())
+            for (Qt::Key key : {Qt::Key_Right, Qt::Key_Return})
+                QTest::keyClick(calendar->focusWidget() ? calendar->focusWidget() : calendar, key);
+    });
+    connectFor(Local(2007, 11, 20), Local(2007, 11, 21, 23, 59));
+    QStringList seen;
+    DuringWait look([&] {
+        const auto fetches = w().lbxFtp->findItems(QStringLiteral("RETRIEVE"), Qt::MatchStartsWith);
+        return !fetches.isEmpty() && fetches.last()->text().contains(slow)
+               && DataModFtp->ApdFtpClient->BytesTransferred() >= 1500;
+    }, [&] { seen = Texts(w().lbxDir).mid(0, 4) << w().lblPercent->text() << w().lblLoadFile->text(); });
+    w().bbtDownLoad->click();
+    EXPECT_TRUE(leave.ran && pick.ran && look.ran && w().isVisible());
+    EXPECT_EQ(seen.filter(TxtCopied).size(), 4) << seen.join(u'|').toStdString();
+    EXPECT_EQ(seen.mid(4), QStringList({QStringLiteral("80 %"), dataDir + u'/' + dbbtest::LocalTreePath(1, 5, u + 3 * 3600)}));
+    EXPECT_DOUBLE_EQ(CurrentStation.LastUpdate, Local(2007, 11, 21, 23, 59));
+    EXPECT_DOUBLE_EQ(w().EndDateTime(), CurrentStation.LastUpdate);
 }

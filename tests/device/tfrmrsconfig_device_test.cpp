@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -22,7 +23,9 @@
 #include "app/texts/texts_windows.h"
 #include "app/windows/tfrmtimezone.h"
 #include "common/pump.h"
+#include "common/userinput.h"
 #include "device/tfrmrsconfig.h"
+#include "device/ttagtimer.h"
 #include "peers/simdevice.h"
 #include "platform/dialogs.h"
 #include "platform/pczone.h"
@@ -322,4 +325,36 @@ TEST_F(RsConfigDevice, DateTimeAndTestCommands)
     ASSERT_EQ(DialogScript::shown().size(), 1u);
     EXPECT_EQ(DialogScript::shown()[0].text,
               "Test connection with the internet is started.\nThe result is shown on the display.");
+}
+
+// A second Continue, and a query of its own, during the read start nothing: Finish writes
+// back every value read as the device held it. Escape during the read leaves as the exit
+// button does, asks nothing and leaves no request behind to time out.
+TEST_F(RsConfigDevice, OnlyTheExitReachesAReadThatWaits)
+{
+    peers::SimDevice& d = deviceAt({1});
+    peers::SimDevice::Script slow;
+    slow.replyDelayMs = 15;
+    d.setScript(slow);
+    CurrentStation.PortNumber = 1;
+    w->show();
+    QString nested = "-";
+    DuringWait again([&] { return d.requests().size() > 3; }, [&] {
+        QTest::mouseClick(w->bbtContinue, Qt::LeftButton);
+        nested = w->QueryValue("station.region");
+    });
+    QTest::mouseClick(w->bbtContinue, Qt::LeftButton);
+    const std::vector<std::string> reads = expectedReads(false, true);
+    EXPECT_TRUE(again.ran && nested.isEmpty());
+    EXPECT_EQ(requested(peers::SimDevice::Request::Query, d), reads);
+    w->bbtContinue->click();
+    ASSERT_TRUE(pumpUntil([&] { return d.commands().size() == 1; }, 5000));
+    for (const auto& [key, held] : peers::SimDeviceDefaultKeys())
+        EXPECT_TRUE(d.key(key) == held || std::count(reads.begin(), reads.end(), key) == 0) << key;
+
+    w->show();  // Escape, once the read's own changes have marked the window modified
+    DuringWait leave([&] { return w->Modified; }, [&] { QTest::keyClick(w.get(), Qt::Key_Escape); });
+    QTest::mouseClick(w->bbtContinue, Qt::LeftButton);
+    EXPECT_TRUE(leave.ran && !w->isVisible() && !w->IOTimer->isActive());
+    EXPECT_TRUE(DialogScript::shown().empty());
 }
