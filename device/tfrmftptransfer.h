@@ -139,6 +139,8 @@ private:
     // A fetched hour file that holds together into its place in the tree.
     bool StoreHourEntry(QListWidgetItem* item, const QString& entry, const QString& remote, const QString& temp,
                         QIODevice& fetched, bool& transferred);
+    // The entry gets " - " and its result when the list is next shown.
+    void Mark(QListWidgetItem* item, const QString& entry, const QString& result);
     // After a failed file: a new log-in, back in the device's data folder.
     void Reconnect();
     void StepProgress();

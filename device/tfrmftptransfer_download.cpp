@@ -220,9 +220,7 @@ bool TfrmFtpTransfer::DownloadEntry(QListWidgetItem* item, bool& transferred)
         m_view.deselected.push_back(item);
         m_view.current = item;
         const QString entry = item->text();
-        const auto mark = [&](const QString& result) {
-            m_view.texts.emplace_back(item, entry + QStringLiteral(" - ") + result);
-        };
+        const auto mark = [&](const QString& result) { Mark(item, entry, result); };
         const QString remote = RemoteOfEntry(entry);
         const QString ext = QFileInfo(FileNamePart(remote)).suffix().toLower();
         const bool average = ext == QLatin1String("www") || ext == QLatin1String("tmp");
@@ -298,9 +296,7 @@ bool TfrmFtpTransfer::DownloadEntry(QListWidgetItem* item, bool& transferred)
 bool TfrmFtpTransfer::StoreHourEntry(QListWidgetItem* item, const QString& entry, const QString& remote,
                                      const QString& temp, QIODevice& fetched, bool& transferred)
 {
-    const auto mark = [&](const QString& result) {
-        m_view.texts.emplace_back(item, entry + QStringLiteral(" - ") + result);
-    };
+    const auto mark = [&](const QString& result) { Mark(item, entry, result); };
     int region = -1;
     QString name;
     const int station = ReadDbbStation(fetched, region, name);
@@ -332,6 +328,11 @@ bool TfrmFtpTransfer::StoreHourEntry(QListWidgetItem* item, const QString& entry
     m_view.loadFile = target;
     transferred = true;
     return true;
+}
+
+void TfrmFtpTransfer::Mark(QListWidgetItem* item, const QString& entry, const QString& result)
+{
+    m_view.texts.emplace_back(item, entry + QStringLiteral(" - ") + result);
 }
 
 void TfrmFtpTransfer::Reconnect()

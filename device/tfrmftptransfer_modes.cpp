@@ -189,8 +189,8 @@ void TfrmFtpTransfer::DownloadDeviceLogs(const QString& LogName, const QString& 
     auto retry = [&] {
         if (DataModFtp->UserAborted())
             return false;
-        if (!isVisible())
-            platform::ShowMessage(DataModFtp->FailureText());
+        if (const QString why = DataModFtp->FailureText(); !isVisible() && !why.isEmpty())
+            platform::ShowMessage(why);
         const int code = DataModFtp->FtpResult();
         return code != frTooLarge && code != frLocalFolder && AskRetry();
     };
