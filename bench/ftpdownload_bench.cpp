@@ -20,6 +20,7 @@
 #include "bench.h"
 #include "comms/tapdftplog.h"
 #include "comms/tapdftpclient.h"
+#include "device/ftpcollect.h"
 #include "device/tdatamodftp.h"
 #include "device/tfrmftptransfer.h"
 #include "peers/dbbwriter.h"
@@ -242,5 +243,36 @@ void DownloadMonthAccessible()
 
 }  // namespace
 
+// A month folder listed as long as the command layer takes it (FtpMaxListingEntries): half of
+// it names the 24 hours of the window again and again, half other names. The collection is one
+// pass over it, whatever it keeps or drops.
+void CollectLongListing()
+{
+    QStringList folder;
+    const int64_t day = dbbtest::UtcSeconds(2007, 11, 20);
+    for (int i = 0; folder.size() < FtpMaxListingEntries; ++i)
+        folder << (i % 2 ? dbbtest::HexName(day + 3600 * (i / 2 % 24)) : QStringLiteral("X%1.dbb").arg(i));
+    const FtpLister lister = [&](QStringList& list, const QString& mask) {
+        if (mask.endsWith(QLatin1String("\\11\\*.*")))
+            list << folder;
+        else
+            list << (mask.count(u'\\') == 1 ? QStringLiteral("2007") : QStringLiteral("11"));
+        return 1;
+    };
+    const TStationSettings saved = CurrentStation;
+    CurrentStation.ZoneBias = 0;
+    QStringList got;
+    const double us = bench::MedianMicros(5, [&] {
+        got.clear();
+        FtpCollectFiles(got, QStringLiteral("DBB"), EncodeDate(2007, 11, 20), EncodeDate(2007, 11, 20) + 0.999, lister,
+                        nullptr);
+    });
+    CurrentStation = saved;
+    if (got.size() != 24)
+        std::printf("collect_long_listing: %d files taken, not 24\n", int(got.size()));
+    bench::Figure("collect_long_listing_ms", us / 1000.0, "ms");
+}
+
 QWL_BENCH(DownloadMonth);
+QWL_BENCH(CollectLongListing);
 QWL_BENCH(DownloadMonthAccessible);
