@@ -79,7 +79,7 @@ public:
     bool DownloadMode = false;
     bool LogDownloadMode = false;
 
-    // The FTP log list, while the window is visible.
+    // The FTP log list, while it is shown (in the service mode).
     void LogFtpLine(const QString& line);
     void SetFtpProgressLine(const QString& line);
 
