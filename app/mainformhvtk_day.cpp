@@ -90,7 +90,7 @@ void TMainFormHvtk::ShowProgress(int percent)
 
 bool TMainFormHvtk::FtpGetFile(const QString& remote, const QString& local)
 {
-    if (DataModFtp && DataModFtp->FtpRetrieve(remote, local))
+    if (DataModFtp && DataModFtp->FtpRetrieve(remote, local, FtpMaxHourFileBytes))
         return true;
     const int code = !DataModFtp || DataModFtp->UserAborted() ? 0 : DataModFtp->FtpResult();
     if (code == frFileNotAvailable) {

@@ -233,8 +233,9 @@ std::unique_ptr<QFile> TDayLoader::OpenHourFile(int h, int& m, int mMax, TDateTi
             continue;
         LocalFilePath = QStringLiteral("DATA\\") + OldDbbMonthDir(date, h, k).toUpper() + listed;
         bool fetched = m_host.FtpGetFile(LocalFilePath, local);
-        if (!fetched) {
-            // Older devices keep their files directly in DBB.
+        if (!fetched && m_host.OnlineMode()) {
+            // Missing there (any other failure has left online mode): older devices keep
+            // their files directly in DBB.
             LocalFilePath = QStringLiteral("DATA\\DBB\\") + name;
             fetched = m_host.FtpGetFile(LocalFilePath, local);
         }
@@ -244,6 +245,9 @@ std::unique_ptr<QFile> TDayLoader::OpenHourFile(int h, int& m, int mMax, TDateTi
                 m = k;
             return file;
         }
+        // A failed transfer has said so once: the device is not asked again.
+        if (!m_host.OnlineMode())
+            return nullptr;
     }
     return nullptr;
 }

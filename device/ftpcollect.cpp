@@ -1,5 +1,6 @@
 #include "device/ftpcollect.h"
 
+#include <QSet>
 #include <cmath>
 
 #include "app/data/datatree.h"
@@ -53,6 +54,18 @@ bool FtpCollectFiles(QStringList& list, const QString& root, TDateTime start, TD
         return t != 0.0 && from <= Msecs(t) && Msecs(t) <= to;
     };
     const QChar sep = u'\\';
+    // The device compares names without letter case: a name listed twice is one file or
+    // folder, taken or listed once.
+    QSet<QString> seen;
+    const auto firstTime = [&](const QString& path) {
+        const qsizetype before = seen.size();
+        seen.insert(path.toLower());
+        return seen.size() != before;
+    };
+    const auto take = [&](const QString& path) {
+        if (firstTime(path))
+            list.append(path);
+    };
 
     QStringList years;
     listDir(years, root + QStringLiteral("\\*.*"));
@@ -64,11 +77,11 @@ bool FtpCollectFiles(QStringList& list, const QString& root, TDateTime start, TD
         const QString path = root + sep + n;
         if (n.contains(u'.')) {
             if (inWindow(n))
-                list.append(path);
+                take(path);
             continue;
         }
         const int year = StrToIntDef(n, -1);
-        if (year < first.year || year > last.year)
+        if (year < first.year || year > last.year || !firstTime(path))
             continue;
         const qsizetype newFrom = months.size();
         listDir(months, path + QStringLiteral("\\*.*"));
@@ -76,16 +89,13 @@ bool FtpCollectFiles(QStringList& list, const QString& root, TDateTime start, TD
             const QString m = months[i];
             const int month = StrToIntDef(m, -1);
             if (!IsSafeFileName(m) || (year == first.year && month < first.month)
-                || (year == last.year && month > last.month))
+                || (year == last.year && month > last.month) || !firstTime(path + sep + m))
                 continue;
-            const qsizetype c = list.size();
-            listDir(list, path + sep + m + QStringLiteral("\\*.*"));
-            for (qsizetype k = list.size() - 1; k >= c; --k) {
-                if (IsSafeFileName(list[k]) && inWindow(list[k]))
-                    list[k] = path + sep + m + sep + list[k];
-                else
-                    list.removeAt(k);
-            }
+            QStringList names;
+            listDir(names, path + sep + m + QStringLiteral("\\*.*"));
+            for (const QString& name : names)
+                if (IsSafeFileName(name) && inWindow(name))
+                    take(path + sep + m + sep + name);
         }
     }
     return !list.isEmpty() || (aborted && aborted());

@@ -5,8 +5,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
+#include <utility>
 
 #include "app/data/runtimetexts.h"
 #include "comms/tapdftplog.h"
@@ -35,6 +38,15 @@ QString TempNameOf(const QString& localName)
     return localName + QStringLiteral(".part");
 }
 
+// The log line of a listing: the service log shows its start, not megabytes of names.
+constexpr int ListingLogChars = 1000;
+
+// Lines of a listing as the parse takes them, counted before any is copied.
+qsizetype ListingLines(const QString& text)
+{
+    return text.count(u'\n') + (text.isEmpty() || text.endsWith(u'\n') ? 0 : 1);
+}
+
 }  // namespace
 
 TDataModFtp::TDataModFtp(QWidget* owner) : QObject(owner)
@@ -52,6 +64,7 @@ TDataModFtp::TDataModFtp(QWidget* owner) : QObject(owner)
         ApdFtpClientFtpStatus(code, text);
     };
     ApdFtpClient->OnFtpError = [this](QObject*, int32_t code, const char* text) { ApdFtpClientFtpError(code, text); };
+    ApdFtpClient->OnFtpReply = [this](QObject*, int32_t code, const char* text) { ApdFtpClientFtpReply(code, text); };
 
     ApdFtpLog = new TApdFtpLog(this);
     ApdFtpLog->SetEnabled(false);
@@ -71,6 +84,7 @@ TDataModFtp::~TDataModFtp()
     // Events of the client must not reach a module that is going.
     ApdFtpClient->OnFtpStatus = nullptr;
     ApdFtpClient->OnFtpError = nullptr;
+    ApdFtpClient->OnFtpReply = nullptr;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -126,6 +140,50 @@ void TDataModFtp::Wait(const std::function<bool()>& done)
     // A closed connection answers nothing more.
     platform::WaitUntil([&] { return done() || FtpResult() != frNone || !ApdFtpClient->Connected(); });
     Timer->stop();
+    if (!done() && FtpResult() == frNone && !ApdFtpClient->Connected() && !m_logoutRequested)
+        ConnectionLost();
+}
+
+QString TDataModFtp::FailureText() const
+{
+    switch (FtpResult()) {
+    case frNone:
+        return QString();
+    case frTimeout:
+        return MsgFtpTimeout;
+    case frConnectionLost:
+        return m_closingReply.isEmpty() ? MsgTransferClosed : MsgFtpError + m_closingReply;
+    case frTooLarge:
+        return MsgFileTooLarge.arg(m_retrieveBound) + m_retrieving;
+    case frLocalFolder:
+        return MsgFileNotStored + m_localFailure;
+    default:
+        return MsgFtpError + (m_errorText.isEmpty() ? QString::number(FtpResult()) : m_errorText);
+    }
+}
+
+void TDataModFtp::ConnectionLost()
+{
+    SetFtpResult(frConnectionLost);
+    Log(QStringLiteral("Error: Connection closed"));
+    if (TransferWindowVisible())
+        platform::ShowMessage(FailureText());
+}
+
+void TDataModFtp::FileTooLarge()
+{
+    SetFtpResult(frTooLarge);
+    Log(QStringLiteral("Error: File too large"));
+    // Stops reading at once; the device's answer to the abort changes nothing.
+    ApdFtpClient->Abort();
+    if (TransferWindowVisible())
+        platform::ShowMessage(FailureText());
+}
+
+void TDataModFtp::NoteLocalFailure(const QString& path, const QString& reason)
+{
+    m_localFailure = path + QStringLiteral(" (") + reason + u')';
+    SetFtpResult(frLocalFolder);
 }
 
 void TDataModFtp::Log(const QString& line)
@@ -162,6 +220,8 @@ bool TDataModFtp::FtpLogin()
     m_logoutRequested = false;
     m_loginInProgress = true;
     m_userAborted = false;
+    m_closingReply.clear();
+    m_errorText.clear();
     FtpSetTimeouts(10);
     Log(QStringLiteral("LOGIN"));
     Log(QStringLiteral("Server: ") + ApdFtpClient->ServerAddress());
@@ -224,10 +284,16 @@ int TDataModFtp::FtpListDir(QStringList& list, const QString& mask)
         Wait([this] { return m_dataAvailable; });
     // A failed listing leaves no code behind.
     FtpSetTimeouts(10);
+    const QString text = std::exchange(m_listingText, QString());
     if (!m_dataAvailable || m_userAborted)
         return 0;
+    if (ListingLines(text) > FtpMaxListingEntries) {
+        Log(QStringLiteral("Error: Listing too long"));
+        platform::ShowMessage(MsgListingTooLong.arg(FtpMaxListingEntries) + mask);
+        return 0;
+    }
     const qsizetype before = list.size();
-    FtpParseListing(list, m_listingText);
+    FtpParseListing(list, text);
     return int(list.size() - before);
 }
 
@@ -262,7 +328,7 @@ bool TDataModFtp::FtpMakeDir(const QString& dir)
     return m_commandComplete;
 }
 
-bool TDataModFtp::FtpRetrieve(const QString& remoteName, const QString& localName)
+bool TDataModFtp::FtpRetrieve(const QString& remoteName, const QString& localName, qint64 maxBytes)
 {
     // Setting a code here would end the running transfer's wait.
     if (Refused())
@@ -271,21 +337,40 @@ bool TDataModFtp::FtpRetrieve(const QString& remoteName, const QString& localNam
         SetFtpResult(frNotLoggedIn);
         return false;
     }
-    if (!QDir().mkpath(QFileInfo(localName).absolutePath())) {
-        SetFtpResult(frLocalFolder);
-        return false;
-    }
     if (StickyFailure())
         return false;
     const QString part = TempNameOf(localName);
     m_transferOk = false;
+    m_retrieving = remoteName;
+    m_maxBytes = m_retrieveBound = maxBytes;
     Log(QStringLiteral("RETRIEVE ") + remoteName);
-    if (ApdFtpClient->Retrieve(remoteName, part, rmReplace))
+    // The folder is made only when the file cannot be opened without it: most files of a
+    // download go into one folder.
+    const QString folder = QFileInfo(localName).absolutePath();
+    bool started = ApdFtpClient->Retrieve(remoteName, part, rmReplace);
+    if (!started && !QFileInfo::exists(folder)) {
+        if (QDir().mkpath(folder))
+            started = ApdFtpClient->Retrieve(remoteName, part, rmReplace);
+        else
+            NoteLocalFailure(folder, QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    if (started) {
         Wait([this] { return m_transferOk; });
+    } else if (FtpResult() == frNone) {
+        // The client gives no reason when it cannot open the file: ask for it.
+        QFile probe(part);
+        if (!probe.open(QIODevice::WriteOnly))
+            NoteLocalFailure(part, probe.errorString());
+    }
+    m_maxBytes = -1;
     // An aborted transfer is a failure, and neither it nor a failed one leaves a file.
-    bool ok = m_transferOk && !m_userAborted;
+    bool ok = m_transferOk && !m_userAborted && FtpResult() != frTooLarge;
+    if (ok && ApdFtpClient->BytesTransferred() > maxBytes) {
+        FileTooLarge();
+        ok = false;
+    }
     if (ok && std::rename(QFile::encodeName(part).constData(), QFile::encodeName(localName).constData()) != 0) {
-        SetFtpResult(frLocalFolder);
+        NoteLocalFailure(localName, QString::fromLocal8Bit(std::strerror(errno)));
         ok = false;
     }
     if (!ok)
@@ -359,7 +444,7 @@ void TDataModFtp::ApdFtpClientFtpStatus(TFtpStatusCode code, const char* text)
         Log(QStringLiteral("Status: Current Dir=") + info);
         break;
     case scDataAvail:
-        Log(QStringLiteral("Status: Data Avail=") + info);
+        Log(QStringLiteral("Status: Data Avail=") + info.left(ListingLogChars));
         m_listingText = info;
         Timer->stop();
         m_dataAvailable = true;
@@ -368,8 +453,10 @@ void TDataModFtp::ApdFtpClientFtpStatus(TFtpStatusCode code, const char* text)
         if (frmFtpTransfer)
             frmFtpTransfer->SetFtpProgressLine(QStringLiteral("Loading data, %1 bytes transferred")
                                                    .arg(ApdFtpClient->BytesTransferred()));
-        // Data keeps the wait alive.
+        // Data keeps the wait alive, up to the file's bound.
         Timer->start();
+        if (m_maxBytes >= 0 && ApdFtpClient->BytesTransferred() > m_maxBytes && FtpResult() == frNone)
+            FileTooLarge();
         break;
     case scTransferOK:
         Log(QStringLiteral("Status: Transfer Ok!"));
@@ -391,13 +478,23 @@ void TDataModFtp::ApdFtpClientFtpError(int32_t code, const char* text)
 {
     Timer->stop();
     // The server's answer to our own abort does not replace the abort's code.
-    if (!(m_userAborted && FtpResult() == frAborted))
-        SetFtpResult(code);
-    Log(QStringLiteral("FtpError: %1").arg(code));
-    if (m_userAborted || !TransferWindowVisible())
-        return;
+    const bool ownAbort = (m_userAborted && FtpResult() == frAborted) || FtpResult() == frTooLarge;
     const QString t = text ? QString::fromLatin1(text).trimmed() : QString();
+    if (!ownAbort) {
+        SetFtpResult(code);
+        m_errorText = t;
+    }
+    Log(QStringLiteral("FtpError: %1").arg(code));
+    if (ownAbort || m_userAborted || !TransferWindowVisible())
+        return;
     platform::ShowMessage(MsgFtpError + (t.isEmpty() ? QString::number(code) : t));
+}
+
+void TDataModFtp::ApdFtpClientFtpReply(int32_t code, const char* text)
+{
+    // The client closes on 421 without an error: its text says why.
+    if (code == 421 && text)
+        m_closingReply = QString::fromLatin1(text).trimmed();
 }
 
 void TDataModFtp::TimerTimer()

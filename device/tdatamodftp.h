@@ -23,7 +23,18 @@ enum FtpResultCode : int {
     frAborted = 88,          // the user aborted
     frLocalFolder = 97,      // the local folder or file of a download cannot be written
     frNotLoggedIn = 98,
+    frConnectionLost = 96,   // the device closed the control connection (or answered 421)
+    frTooLarge = 95,         // the file grew beyond the bound its caller gave
 };
+
+// Upper sizes of what is fetched: generous for what a device writes (an hour file holds about
+// 12 KB, an average file less, a log some MB). A larger file is stopped as failed.
+inline constexpr qint64 FtpMaxHourFileBytes = 256 * 1024;
+inline constexpr qint64 FtpMaxAverageFileBytes = 1024 * 1024;
+inline constexpr qint64 FtpMaxLogFileBytes = 16 * 1024 * 1024;
+// Entries of one listing: a month folder holds a file an hour (744); a listing of more than
+// years of hourly files is no device's and is refused whole.
+inline constexpr int FtpMaxListingEntries = 50000;
 
 // The synchronous FTP command layer over the event-driven FTP client. Each operation sends one
 // request and runs the event loop until a handler reports the answer or the watchdog its code;
@@ -49,6 +60,11 @@ public:
 
     int FtpResult() const;
     bool UserAborted() const { return m_userAborted; }
+    // After frLocalFolder: the local path and the system's reason.
+    QString LocalFailure() const { return m_localFailure; }
+    // What the last failure was, as the messages of a visible transfer window say it; empty
+    // when nothing failed.
+    QString FailureText() const;
     bool LoggedIn() const;
 
     bool FtpConnect(const QString& address, const QString& user, const QString& password);
@@ -62,7 +78,8 @@ public:
     bool FtpMakeDir(const QString& dir);
     // The local file is written under a temporary name and replaces local only when the
     // transfer is complete; on failure or abort local is as it was and nothing else remains.
-    bool FtpRetrieve(const QString& remoteName, const QString& localName);
+    // A file growing beyond maxBytes is stopped (frTooLarge).
+    bool FtpRetrieve(const QString& remoteName, const QString& localName, qint64 maxBytes = FtpMaxLogFileBytes);
     bool FtpStore(const QString& remoteName, const QString& localName);
     bool FtpAbort();
     // The device files of root ("DBB" or "WWW") whose time lies in [start - 59 min, end].
@@ -80,11 +97,15 @@ private:
     // Runs events until done(), a result code is set or the connection has closed; then the
     // watchdog is off.
     void Wait(const std::function<bool()>& done);
+    void ConnectionLost();
+    void FileTooLarge();
+    void NoteLocalFailure(const QString& path, const QString& reason);
     void Log(const QString& line);
     bool TransferWindowVisible() const;
 
     void ApdFtpClientFtpStatus(TFtpStatusCode code, const char* text);
     void ApdFtpClientFtpError(int32_t code, const char* text);
+    void ApdFtpClientFtpReply(int32_t code, const char* text);
     void TimerTimer();
 
     bool m_commandComplete = false;
@@ -94,6 +115,12 @@ private:
     bool m_loginInProgress = false;
     bool m_userAborted = false;
     QString m_listingText;
+    QString m_closingReply;  // a 421 of the device, naming why it closes
+    QString m_localFailure;
+    QString m_errorText;     // the device's text of the last error reply
+    QString m_retrieving;    // the remote file of the running retrieve
+    qint64 m_maxBytes = -1;  // its bound, -1 when none runs
+    qint64 m_retrieveBound = -1;
 };
 
 extern TDataModFtp* DataModFtp;

@@ -496,7 +496,9 @@ void TfrmFtpTransfer::cbxCopyWwwClick()
 
 void TfrmFtpTransfer::LogFtpLine(const QString& line)
 {
-    if (!isVisible())
+    // Only the service mode shows the log. A line in the hidden list is never seen, and each
+    // costs a download some of its time per file, more with a screen reader listening.
+    if (!isVisible() || lbxFtp->isHidden())
         return;
     lbxFtp->addItem(line);
     if (lbxFtp->isVisible())
@@ -505,7 +507,7 @@ void TfrmFtpTransfer::LogFtpLine(const QString& line)
 
 void TfrmFtpTransfer::SetFtpProgressLine(const QString& line)
 {
-    if (!isVisible() || lbxFtp->count() == 0)
+    if (!isVisible() || lbxFtp->isHidden() || lbxFtp->count() == 0)
         return;
     lbxFtp->item(lbxFtp->count() - 1)->setText(line);
 }

@@ -11,6 +11,7 @@
 class QCheckBox;
 class QDateTimeEdit;
 class QFrame;
+class QIODevice;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -78,7 +79,7 @@ public:
     bool DownloadMode = false;
     bool LogDownloadMode = false;
 
-    // The FTP log list, while the window is visible.
+    // The FTP log list, while it is shown (in the service mode).
     void LogFtpLine(const QString& line);
     void SetFtpProgressLine(const QString& line);
 
@@ -135,6 +136,13 @@ private:
     void SetUpperCaseText(QLineEdit* ed, const QString& text);
     // One entry of a download; false when the run stops.
     bool DownloadEntry(QListWidgetItem* item, bool& transferred);
+    // A fetched hour file that holds together into its place in the tree.
+    bool StoreHourEntry(QListWidgetItem* item, const QString& entry, const QString& remote, const QString& temp,
+                        QIODevice& fetched, bool& transferred);
+    // The entry gets " - " and its result when the list is next shown.
+    void Mark(QListWidgetItem* item, const QString& entry, const QString& result);
+    // After a failed file: a new log-in, back in the device's data folder.
+    void Reconnect();
     void StepProgress();
     void ShowPercent(int total);
     // Applies what the list and the labels should show of the running download; unless now,
@@ -142,10 +150,12 @@ private:
     void ShowDownload(bool now);
 
     Handler m_connectHandler = nullptr;
+    int m_transferred = 0;   // files of the running download counted as transferred
     platform::PaintThrottle* m_paintThrottle = nullptr;
     QTimer* m_viewTimer = nullptr;  // shows a held-back view while the next file runs
     // A file of a download takes about a millisecond: showing each step in the list (which
-    // lays the whole list out again) would cost more than fetching it, so the steps gather here.
+    // lays the whole list out again, and tells a screen reader) would cost more than fetching
+    // it, so the steps gather here.
     struct DownloadView {
         std::vector<QListWidgetItem*> deselected;
         std::vector<std::pair<QListWidgetItem*, QString>> texts;

@@ -1,5 +1,6 @@
 // Download mode: connect, list the device files of the date range, fetch them into the data
 // tree.
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,17 +10,17 @@
 #include <QLocale>
 #include <QCheckBox>
 #include <QDateTimeEdit>
+#include <QItemSelectionModel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
-#include <cerrno>
-#include <cstdio>
 
 #include "app/data/dbbfile.h"
 #include "app/data/dbbnames.h"
 #include "app/data/localpath.h"
 #include "app/data/runtimetexts.h"
 #include "app/data/stationsettings.h"
+#include "device/downloadstore.h"
 #include "device/ftpcollect.h"
 #include "device/tdatamodftp.h"
 #include "device/tfrmftptransfer.h"
@@ -47,20 +48,6 @@ QString RemoteOfEntry(const QString& entry)
 {
     const qsizetype blank = entry.indexOf(u' ');
     return blank < 0 ? entry : entry.left(blank);
-}
-
-bool ReplaceFile(const QString& from, const QString& to)
-{
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
-}
-
-// The month folder is made only when the move finds it missing: most files go into one
-// that exists.
-bool MoveIntoTree(const QString& from, const QString& to)
-{
-    if (ReplaceFile(from, to))
-        return true;
-    return errno == ENOENT && QDir().mkpath(QFileInfo(to).absolutePath()) && ReplaceFile(from, to);
 }
 
 bool ValidStation(int region, int station)
@@ -119,12 +106,12 @@ void TfrmFtpTransfer::ScanRemoteFiles()
 
 void TfrmFtpTransfer::StepProgress()
 {
-    pgbCopy->setValue(pgbCopy->value() + 1);
+    ++m_transferred;
 }
 
 void TfrmFtpTransfer::ShowPercent(int total)
 {
-    m_view.percent = QString::number(total > 0 ? pgbCopy->value() * 100 / total : 0) + QStringLiteral(" %");
+    m_view.percent = QString::number(total > 0 ? m_transferred * 100 / total : 0) + QStringLiteral(" %");
 }
 
 void TfrmFtpTransfer::ShowDownload(bool now)
@@ -136,8 +123,17 @@ void TfrmFtpTransfer::ShowDownload(bool now)
         return;
     }
     m_viewTimer->stop();
-    for (QListWidgetItem* item : m_view.deselected)
-        item->setSelected(false);
+    // One change of the selection, not one per file: each change is an event for the
+    // accessibility bus, sent on to every screen reader.
+    QItemSelection done;
+    for (QListWidgetItem* item : m_view.deselected) {
+        const QModelIndex index = lbxDir->indexFromItem(item);
+        done.select(index, index);
+    }
+    if (!done.isEmpty())
+        lbxDir->selectionModel()->select(done, QItemSelectionModel::Deselect);
+    if (pgbCopy->value() != m_transferred)
+        pgbCopy->setValue(m_transferred);
     for (const auto& [item, text] : m_view.texts)
         item->setText(text);
     if (m_view.current)
@@ -170,6 +166,7 @@ void TfrmFtpTransfer::bbtDownLoadDataClick()
     }
 
     platform::WaitCursor busy;
+    RemoveStaleDownloadFiles(CurrentStation.InitialDir);
     // Ten pictures a second while the files come: each costs as much as fetching a few.
     const int interactivePaint = m_paintThrottle->interval();
     m_paintThrottle->setInterval(DownloadShowMs);
@@ -183,6 +180,7 @@ void TfrmFtpTransfer::bbtDownLoadDataClick()
     const int total = int(lbxDir->selectedItems().size());
     pgbCopy->setMaximum(std::max(total, 1));
     pgbCopy->setValue(0);
+    m_transferred = 0;
 
     for (int i = 0; i < lbxDir->count(); ++i) {
         QListWidgetItem* item = lbxDir->item(i);
@@ -200,8 +198,8 @@ void TfrmFtpTransfer::bbtDownLoadDataClick()
     }
     ShowDownload(true);
 
-    if (pgbCopy->value() != total) {
-        lblLoadFile->setText(QString::number(total - pgbCopy->value()) + u' ' + TxtFilesNotTransferred);
+    if (m_transferred != total) {
+        lblLoadFile->setText(QString::number(total - m_transferred) + u' ' + TxtFilesNotTransferred);
     } else {
         lblLoadFile->setText(TxtTransferDone);
         CurrentStation.LastUpdate = EndDateTime();
@@ -222,64 +220,124 @@ bool TfrmFtpTransfer::DownloadEntry(QListWidgetItem* item, bool& transferred)
         m_view.deselected.push_back(item);
         m_view.current = item;
         const QString entry = item->text();
+        const auto mark = [&](const QString& result) { Mark(item, entry, result); };
         const QString remote = RemoteOfEntry(entry);
         const QString ext = QFileInfo(FileNamePart(remote)).suffix().toLower();
         const bool average = ext == QLatin1String("www") || ext == QLatin1String("tmp");
         const QString localRel = average ? WwwLocalPath(remote) : HexNameToTempName(remote);
         // A device name that would put a file outside the data folder is not fetched.
-        if (localRel.isEmpty() || !IsInsideDir(CurrentStation.InitialDir, base + localRel))
+        if (localRel.isEmpty() || !IsInsideDir(CurrentStation.InitialDir, base + localRel)) {
+            mark(average && FileNamePart(remote).size() != 12 ? TxtBadAverageName : TxtOutsideDataFolder);
             return true;
+        }
 
         if (average && ext != QLatin1String("tmp") && !cbxOverwrite->isChecked()
             && QFileInfo(base + localRel).isFile() && QFileInfo(base + localRel).size() > 0) {
-            m_view.texts.emplace_back(item, entry + QStringLiteral(" - ") + TxtExisting);
+            mark(TxtExisting);
             transferred = true;
             return true;
         }
 
-        if (DataModFtp->FtpRetrieve(remote, base + localRel)) {
-            QString line = entry + QStringLiteral(" - ") + TxtCopied;
-            QString finalRel = localRel;
-            if (!average) {
-                const QString temp = base + localRel;
-                int region = -1;
-                QString name;
-                const int station = ReadDbbStation(temp, region, name);
-                // A file that does not say whose it is has no place in the tree.
-                if (!ValidStation(region, station)) {
-                    QFile::remove(temp);
-                    return true;
-                }
-                finalRel = HexNameToStationPath(remote, region, station);
-                const QString target = base + finalRel;
-                if (!IsInsideDir(CurrentStation.InitialDir, target)) {
-                    QFile::remove(temp);
-                    return true;
-                }
-                if (QFileInfo::exists(target) && !cbxOverwrite->isChecked()) {
-                    QFile::remove(temp);
-                    line = entry + QStringLiteral(" - ") + TxtExisting;
-                } else if (!MoveIntoTree(temp, target)) {
-                    QFile::remove(temp);
-                    return true;
-                }
+        const qint64 bound = average ? FtpMaxAverageFileBytes : FtpMaxHourFileBytes;
+        if (DataModFtp->FtpRetrieve(remote, base + localRel, bound)) {
+            if (average) {
+                mark(TxtCopied);
+                m_view.loadFile = base + localRel;
+                transferred = true;
+                return true;
             }
-            m_view.texts.emplace_back(item, line);
-            m_view.loadFile = base + finalRel;
-            transferred = true;
-            return true;
+            const QString temp = base + localRel;
+            // Read once for both checks; the transfer has bounded it.
+            QFile file(temp);
+            QByteArray bytes = OpenDbbFile(file) ? file.read(FtpMaxHourFileBytes) : QByteArray();
+            file.close();
+            QBuffer fetched(&bytes);
+            fetched.open(QIODevice::ReadOnly);
+            // A file cut short or lengthened on its way would stay so: only a whole one is kept.
+            if (DbbDataLength(fetched) >= 0 && fetched.seek(0))
+                return StoreHourEntry(item, entry, remote, temp, fetched, transferred);
+            QFile::remove(temp);
+            ShowDownload(true);
+            platform::ShowMessage(MsgFileIncomplete + remote);
+        } else {
+            const int code = DataModFtp->UserAborted() ? 0 : DataModFtp->FtpResult();
+            if (code == 0)
+                return false;
+            if (code == frFileNotAvailable) {
+                // Gone since the scan: no retry brings it back, and the later files still come.
+                DataModFtp->FtpSetTimeouts(10);
+                mark(TxtNotOnDevice);
+                return true;
+            }
+            if (code == frLocalFolder) {
+                ShowDownload(true);
+                platform::ShowMessage(MsgFileNotStored + DataModFtp->LocalFailure());
+                return false;
+            }
+            if (code == frTooLarge) {
+                // The device sends the same again: the file is left out and the run goes on.
+                mark(TxtTooLarge);
+                Reconnect();
+                return true;
+            }
         }
-
-        const int code = DataModFtp->UserAborted() ? 0 : DataModFtp->FtpResult();
-        if (code == 0)
-            return false;
         ShowDownload(true);
         if (platform::MessageDlg(MsgTransferRetry, platform::MsgDlgType::Confirmation, platform::mbAbort | platform::mbRetry)
-            != platform::mrRetry)
+            != platform::mrRetry) {
+            if (DataModFtp->FtpResult() == frNone)
+                mark(TxtIncomplete);
             return false;
-        DataModFtp->FtpLogout(true);
-        DataModFtp->FtpConnect(CurrentStation.IPAddress, edUser->text(), edPassw->text());
-        DataModFtp->FtpChangeDir(QStringLiteral("DATA"));
+        }
+        Reconnect();
         item->setSelected(true);
     }
+}
+
+bool TfrmFtpTransfer::StoreHourEntry(QListWidgetItem* item, const QString& entry, const QString& remote,
+                                     const QString& temp, QIODevice& fetched, bool& transferred)
+{
+    const auto mark = [&](const QString& result) { Mark(item, entry, result); };
+    int region = -1;
+    QString name;
+    const int station = ReadDbbStation(fetched, region, name);
+    // A file that does not say whose it is has no place in the tree.
+    if (!ValidStation(region, station)) {
+        QFile::remove(temp);
+        mark(TxtNoStationInFile);
+        return true;
+    }
+    const QString target = CurrentStation.InitialDir + LocalPathDelim + HexNameToStationPath(remote, region, station);
+    if (!IsInsideDir(CurrentStation.InitialDir, target)) {
+        QFile::remove(temp);
+        mark(TxtOutsideDataFolder);
+        return true;
+    }
+    QString error;
+    switch (StoreHourFile(temp, target, cbxOverwrite->isChecked(), error)) {
+    case TStoreResult::Failed:
+        ShowDownload(true);
+        platform::ShowMessage(MsgFileNotStored + error);
+        return false;
+    case TStoreResult::Existing:
+        mark(TxtExisting);
+        break;
+    case TStoreResult::Stored:
+        mark(TxtCopied);
+        break;
+    }
+    m_view.loadFile = target;
+    transferred = true;
+    return true;
+}
+
+void TfrmFtpTransfer::Mark(QListWidgetItem* item, const QString& entry, const QString& result)
+{
+    m_view.texts.emplace_back(item, entry + QStringLiteral(" - ") + result);
+}
+
+void TfrmFtpTransfer::Reconnect()
+{
+    DataModFtp->FtpLogout(true);
+    DataModFtp->FtpConnect(CurrentStation.IPAddress, edUser->text(), edPassw->text());
+    DataModFtp->FtpChangeDir(QStringLiteral("DATA"));
 }

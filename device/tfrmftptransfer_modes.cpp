@@ -29,6 +29,13 @@ bool AskRetry()
                                 platform::mbAbort | platform::mbRetry) == platform::mrRetry;
 }
 
+// The device closed the connection or stopped answering.
+bool ConnectionGone()
+{
+    const int code = DataModFtp->FtpResult();
+    return code == frConnectionLost || code == frTimeout || !DataModFtp->LoggedIn();
+}
+
 }  // namespace
 
 void TfrmFtpTransfer::bbtConnectClick()
@@ -124,8 +131,11 @@ void TfrmFtpTransfer::bbtUpLoadSysClick()
         folder.chop(1);
     const QString name = FileNamePart(folder);
     // Nothing is stored unless the new set's own folder below BIN is the current one.
-    const bool inFolder = IsSafeFileName(name) && DataModFtp->FtpChangeDir(QStringLiteral("BIN")) &&
-                          DataModFtp->FtpMakeDir(name) && DataModFtp->FtpChangeDir(name);
+    const auto intoFolder = [&] {
+        return IsSafeFileName(name) && DataModFtp->FtpChangeDir(QStringLiteral("BIN")) &&
+               DataModFtp->FtpMakeDir(name) && DataModFtp->FtpChangeDir(name);
+    };
+    bool inFolder = intoFolder();
     for (int i = 0; inFolder && i < lbxDir->count(); ++i) {
         QListWidgetItem* item = lbxDir->item(i);
         const QString path = item->text();
@@ -135,7 +145,17 @@ void TfrmFtpTransfer::bbtUpLoadSysClick()
         if (DataModFtp->FtpStore(info.fileName(), path)) {
             item->setText(path + QStringLiteral(" - ") + TxtCopied);
             pgbCopy->setValue(++copied);
+            continue;
         }
+        // A refused file is counted; a connection that went away is asked about, and Retry
+        // carries on with this file on a new one.
+        if (DataModFtp->UserAborted() || !ConnectionGone())
+            continue;
+        DataModFtp->FtpLogout(true);
+        if (!AskRetry() || !DataModFtp->FtpConnect(CurrentStation.IPAddress, edUser->text(), edPassw->text()))
+            break;  // a failed log-in has said so
+        inFolder = intoFolder();
+        --i;
     }
     lblLoadFile->setText(copied != total ? QString::number(total - copied) + QLatin1Char(' ') + TxtFilesNotTransferred
                                          : TxtTransferDone);
@@ -164,13 +184,23 @@ void TfrmFtpTransfer::DownloadDeviceLogs(const QString& LogName, const QString& 
         const QString path = JoinLocalPath({logFolder, remoteName});
         return IsSafeFileName(remoteName) && IsInsideDir(dataDir, path) ? path : QString();
     };
+    // The window is closed by now: the command layer has said nothing, so the reason is
+    // told here. A file too large or one that cannot be stored is not asked about again.
+    auto retry = [&] {
+        if (DataModFtp->UserAborted())
+            return false;
+        if (const QString why = DataModFtp->FailureText(); !isVisible() && !why.isEmpty())
+            platform::ShowMessage(why);
+        const int code = DataModFtp->FtpResult();
+        return code != frTooLarge && code != frLocalFolder && AskRetry();
+    };
 
     DataModFtp->FtpChangeDir(QStringLiteral("LOG"));
     const QString current = target(LogName);
-    bool haveCurrent = !current.isEmpty() && DataModFtp->FtpRetrieve(LogName, current);
-    if (!haveCurrent && !current.isEmpty() && AskRetry()) {
+    bool haveCurrent = !current.isEmpty() && DataModFtp->FtpRetrieve(LogName, current, FtpMaxLogFileBytes);
+    if (!haveCurrent && !current.isEmpty() && retry()) {
         reconnect();
-        haveCurrent = DataModFtp->FtpRetrieve(LogName, current);
+        haveCurrent = DataModFtp->FtpRetrieve(LogName, current, FtpMaxLogFileBytes);
     }
 
     if (haveCurrent) {
@@ -190,13 +220,13 @@ void TfrmFtpTransfer::DownloadDeviceLogs(const QString& LogName, const QString& 
                 ++i;  // refused: nothing of it is written
                 continue;
             }
-            if (DataModFtp->FtpRetrieve(entry, local)) {
+            if (DataModFtp->FtpRetrieve(entry, local, FtpMaxLogFileBytes)) {
                 item->setText(entry.leftJustified(LogNameWidth, QLatin1Char(' ')) + QStringLiteral(" - ") + TxtCopied);
                 pgbCopy->setValue(pgbCopy->value() + 1);
                 ++i;
                 continue;
             }
-            if (!AskRetry())
+            if (!retry())
                 break;
             reconnect();  // a failed log-in fails the same entry again, and asks again
         }

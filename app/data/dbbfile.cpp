@@ -80,13 +80,44 @@ int ReadDbbData(QIODevice& file, char* buffer, int skip, int count)
     return got > 0 ? int(got) : 0;
 }
 
+qint64 DbbDataLength(QIODevice& file)
+{
+    const qint64 size = file.size();
+    qint64 at = 0, data = -1;
+    ChunkHeader h;
+    for (int chunks = 0; at < size; ++chunks) {
+        if (chunks == dbb::MaxChunks || !file.seek(at) || !ReadHeader(file, h) || h.length > uint32_t(dbb::HourBytes))
+            return -1;
+        at += dbb::HeaderSize + qint64(h.length);
+        if (at > size)
+            return -1;
+        if (data < 0 && HasTag(h, "DATA"))
+            data = h.length;
+    }
+    return data;
+}
+
+qint64 DbbDataLength(const QString& path)
+{
+    QFile file(path);
+    return OpenDbbFile(file) ? DbbDataLength(file) : -1;
+}
+
 int ReadDbbStation(const QString& path, int& region, QString& name)
+{
+    QFile file(path);
+    if (!OpenDbbFile(file)) {
+        region = -1;
+        name.clear();
+        return -1;
+    }
+    return ReadDbbStation(file, region, name);
+}
+
+int ReadDbbStation(QIODevice& file, int& region, QString& name)
 {
     region = -1;
     name.clear();
-    QFile file(path);
-    if (!OpenDbbFile(file))
-        return -1;
     QString regionText, stationText, fileName;
     std::array<char, dbb::HourBytes> body;
     ChunkHeader h;

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QtGlobal>
 #include <cstdint>
 
 class QFile;
@@ -35,7 +36,16 @@ bool OpenDbbFile(QFile& file);
 // ahead of DATA that is longer than one hour marks a damaged file: 0.
 int ReadDbbData(QIODevice& file, char* buffer, int skip, int count);
 
+// The length of the DATA chunk of an hour file that holds together: every chunk whole, none
+// longer than an hour, at most MaxChunks of them, the last one ending at the end of the file.
+// -1 for a file that does not (cut short, bytes appended, damaged) or holds no DATA chunk.
+qint64 DbbDataLength(QIODevice& file);
+// The same for a file on disk; -1 also when it is no regular file or cannot be opened.
+qint64 DbbDataLength(const QString& path);
+
 // Region, local file name and station from the FILE chunk of a file. Returns the station
 // number 0..999; -1 when the file cannot be opened, holds no usable FILE chunk, region or
 // station is not 0..999 or the name is no plain file name: region is then -1 and name empty.
 int ReadDbbStation(const QString& path, int& region, QString& name);
+// The same from the start of an open file.
+int ReadDbbStation(QIODevice& file, int& region, QString& name);

@@ -56,6 +56,18 @@ QString MsgStoreOverwrite;
 QString MsgStoreConfirm;
 QString MsgInstanceLockFailed;
 
+QString TxtNoStationInFile;
+QString TxtOutsideDataFolder;
+QString TxtBadAverageName;
+QString TxtNotOnDevice;
+QString TxtIncomplete;
+QString TxtTooLarge;
+QString MsgFileIncomplete;
+QString MsgFileTooLarge;
+QString MsgListingTooLong;
+QString MsgFileNotStored;
+QString MsgLogTailShown;
+
 QString WeekdayNames[8];
 QString MonthNames[13];
 
@@ -128,6 +140,21 @@ const TextPair Texts[] = {
 };
 static_assert(std::size(Texts) == 53, "every text global has its two texts");
 
+// What a failing or hostile device did, so that no failure stays without a reason.
+const TextPair FaultTexts[] = {
+    {&TxtNoStationInFile, "keine gültige Region/Station in der Datei", "no valid region/station in the file"},
+    {&TxtOutsideDataFolder, "Name außerhalb des Datenordners", "name outside the data folder"},
+    {&TxtBadAverageName, "Name der Mittelwertdatei nicht 12 Zeichen lang", "average file name not 12 characters long"},
+    {&TxtNotOnDevice, "nicht auf dem Gerät", "not on the device"},
+    {&TxtIncomplete, "unvollständig", "incomplete"},
+    {&TxtTooLarge, "zu groß", "too large"},
+    {&MsgFileIncomplete, "Datei unvollständig oder beschädigt übertragen: ", "File transferred incomplete or damaged: "},
+    {&MsgFileTooLarge, "Datei größer als %1 Bytes, Übertragung abgebrochen: ", "File larger than %1 bytes, transfer stopped: "},
+    {&MsgListingTooLong, "Verzeichnis des Geräts mit mehr als %1 Einträgen wird nicht gelesen: ", "Device folder with more than %1 entries is not read: "},
+    {&MsgFileNotStored, "Datei kann nicht gespeichert werden: ", "File cannot be stored: "},
+    {&MsgLogTailShown, "Datei zu groß: gezeigt werden die letzten %1 MB.", "File too large: the last %1 MB are shown."},
+};
+
 const char* const WeekdaysDe[7] = {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"};
 const char* const WeekdaysEn[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 const char* const MonthsDe[12] = {"Januar", "Februar", "März", "April", "Mai", "Juni", "Juli",
@@ -142,6 +169,8 @@ void ApplyTextGlobals(int lang)
     const bool de = lang == 0;
     for (const TextPair& t : Texts)
         *t.target = QString::fromUtf8(de ? t.german : t.english);
+    for (const TextPair& t : FaultTexts)
+        *t.target = QString::fromUtf8(de ? t.german : t.english);
     for (int i = 0; i < 7; ++i)
         WeekdayNames[i + 1] = QString::fromUtf8(de ? WeekdaysDe[i] : WeekdaysEn[i]);
     for (int i = 0; i < 12; ++i)
@@ -153,6 +182,8 @@ void ClearTextGlobals(bool reverse)
     const int n = int(std::size(Texts));
     for (int i = 0; i < n; ++i)
         Texts[reverse ? n - 1 - i : i].target->clear();
+    for (const TextPair& t : FaultTexts)
+        t.target->clear();
     for (QString& s : WeekdayNames)
         s.clear();
     for (QString& s : MonthNames)

@@ -57,6 +57,19 @@ extern QString MsgStoreConfirm;
 // Our own: the program started without its single-instance lock; the reason follows.
 extern QString MsgInstanceLockFailed;
 
+// Why a device file was not taken, and what failed in a transfer.
+extern QString TxtNoStationInFile;
+extern QString TxtOutsideDataFolder;
+extern QString TxtBadAverageName;
+extern QString TxtNotOnDevice;
+extern QString TxtIncomplete;
+extern QString TxtTooLarge;
+extern QString MsgFileIncomplete;
+extern QString MsgFileTooLarge;     // %1: the bound in bytes
+extern QString MsgListingTooLong;   // %1: the bound in entries
+extern QString MsgFileNotStored;
+extern QString MsgLogTailShown;     // %1: the part shown, in MB
+
 // Index 1..7, 1 = Sunday (index 0 unused).
 extern QString WeekdayNames[8];
 // Index 1..12 (index 0 unused).

@@ -24,6 +24,7 @@
 #include "app/texts/sprachen.h"
 #include "app/windows/tfrminfo.h"
 #include "app/windows/tfrmstation.h"
+#include "device/tdatamodftp.h"
 #include "device/tfrmftptransfer.h"
 #include "platform/exceptionguard.h"
 #include "platform/shellopen.h"
@@ -32,29 +33,59 @@ TfrmLogView* frmLogView = nullptr;
 
 namespace {
 
-// Lines as a text box counts them: a final line break ends the last line, it starts none.
-int CountLines(const QString& text)
+// A log is shown up to the size a device's log may have; of a larger file its end, the
+// newest lines. It is read a block at a time, never whole.
+constexpr qint64 ShownLogBytes = FtpMaxLogFileBytes;
+constexpr qint64 LogBlockBytes = 1024 * 1024;
+
+// Line breaks as a text box counts them (CR LF, LF, a lone CR). Pieces are cut after a LF,
+// so none splits a CR LF.
+int CountBreaks(QStringView text)
 {
-    if (text.isEmpty())
-        return 0;
-    int lines = 0;
+    int breaks = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         if (c == u'\n' || (c == u'\r' && (i + 1 == text.size() || text[i + 1] != u'\n')))
-            ++lines;
+            ++breaks;
     }
-    const QChar last = text.back();
-    return (last == u'\n' || last == u'\r') ? lines : lines + 1;
+    return breaks;
 }
 
-// Device logs are plain text; a file that is not UTF-8 is shown as Latin-1.
-QString DecodeLog(const QByteArray& bytes)
+// The file from byte from on into the box, as UTF-8 or, when it is not, as Latin-1; returns
+// the line count: a final line break ends the last line, it starts none.
+int ShowLogFile(QPlainTextEdit* box, QFile& file, qint64 from)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        text = QString::fromLatin1(bytes);
-    return text;
+    for (const auto encoding : {QStringDecoder::Utf8, QStringDecoder::Latin1}) {
+        box->clear();
+        if (!file.seek(from))
+            return 0;
+        QStringDecoder decoder(encoding);
+        QTextCursor cursor(box->document());
+        QString carry;
+        int breaks = 0;
+        QChar last;
+        const auto insert = [&](const QString& piece) {
+            if (piece.isEmpty())
+                return;
+            breaks += CountBreaks(piece);
+            last = piece.back();
+            cursor.insertText(piece);
+        };
+        bool ok = true;
+        for (QByteArray bytes; ok && !(bytes = file.read(LogBlockBytes)).isEmpty();) {
+            QString text = carry + decoder.decode(bytes);
+            ok = !decoder.hasError();
+            const qsizetype cut = text.lastIndexOf(u'\n') + 1;
+            carry = text.mid(cut);
+            text.truncate(cut);
+            insert(text);
+        }
+        if (!ok)
+            continue;
+        insert(carry);
+        return last.isNull() ? 0 : (last == u'\n' || last == u'\r') ? breaks : breaks + 1;
+    }
+    return 0;
 }
 
 bool IsLogName(const QString& name)
@@ -74,6 +105,7 @@ TfrmLogView::TfrmLogView(QWidget* owner) : QDialog(owner)
     redLog = new QPlainTextEdit(this);
     named(redLog, "redLog");
     redLog->setReadOnly(true);
+    redLog->setUndoRedoEnabled(false);
     redLog->setLineWrapMode(QPlainTextEdit::NoWrap);
     redLog->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     redLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -215,9 +247,17 @@ void TfrmLogView::FileListBoxClick()
     QFile file(JoinLocalPath({m_directory, item->text()}));
     if (!QFileInfo(file.fileName()).isFile() || !file.open(QIODevice::ReadOnly))
         return;  // gone since the listing: keep what the box shows
-    const QString text = DecodeLog(file.readAll());
-    redLog->setPlainText(text);
-    StatusPanel0->setText(QString::number(CountLines(text)) + QLatin1Char(' ') + TxtLines);
+    qint64 from = 0;
+    if (file.size() > ShownLogBytes) {
+        // From the first whole line of the part shown.
+        file.seek(file.size() - ShownLogBytes);
+        file.readLine(LogBlockBytes);
+        from = file.pos();
+        StatusPanel1->setText(MsgLogTailShown.arg(ShownLogBytes / (1024 * 1024)));
+    } else {
+        StatusPanel1->clear();
+    }
+    StatusPanel0->setText(QString::number(ShowLogFile(redLog, file, from)) + QLatin1Char(' ') + TxtLines);
 }
 
 void TfrmLogView::bbtSearchClick()

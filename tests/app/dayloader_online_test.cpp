@@ -42,6 +42,8 @@ public:
     bool FtpGetFile(const QString& remote, const QString& local) override
     {
         fetched << remote;
+        if (failGoingOffline)
+            return online = false;
         QString path = remote;
         path.replace(u'\\', u'/');
         // Device names compare case-insensitively.
@@ -56,6 +58,7 @@ public:
     }
     bool online = true;
     bool goOfflineAfterFetch = false;
+    bool failGoingOffline = false;  // as a transfer that failed for another reason than 550
     QStringList list, masks, fetched;
 
 private:
@@ -117,6 +120,12 @@ TEST(DayLoaderOnline, ListsTheMonthAndFetchesEachHourIntoTheTempFile)
     EXPECT_EQ((*samples)[0], dbbtest::PositionWord(midnight, 0));
     EXPECT_EQ((*samples)[6000], 0);
     EXPECT_EQ((*samples)[12 * 6000], dbbtest::PositionWord(midnight + 12 * 3600, 0));
+
+    // A transfer failed but for a missing file has left online mode and said so: no more tries.
+    host.online = host.failGoingOffline = true;
+    host.fetched.clear();
+    loader.LoadDay(EncodeDate(2007, 11, 23));
+    EXPECT_EQ(host.fetched, QStringList{QStringLiteral("DATA\\DBB\\2007\\11\\") + dbbtest::HexName(midnight).toUpper()});
 
     platform::DialogScript::end();
     CurrentStation = saved;

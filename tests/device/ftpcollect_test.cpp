@@ -136,6 +136,10 @@ TEST(FtpCollectFiles, ListsOnlyTheFoldersOfTheRangeAndRefusesNamesThatAreNoPlain
     for (const char* hostile : {"../4742B0A0.dbb", "a/4742B0A0.dbb", "..", "x\\4742B0A0.dbb"})
         tree.addName(QStringLiteral("DBB\\2007\\11"), QString::fromLatin1(hostile));
     tree.addName(QStringLiteral("DBB\\2007"), QStringLiteral(".."));
+    // Names listed twice, in any letter case, are one folder or file: listed and taken once.
+    tree.folders[QStringLiteral("DBB")] << QStringLiteral("2007");
+    tree.folders[QStringLiteral("DBB\\2007")] << QStringLiteral("11");
+    tree.folders[QStringLiteral("DBB\\2007\\11")] << HexName(inside) << HexName(inside).toLower();
 
     QStringList got = tree.collect(Local(2007, 11, 20), Local(2007, 11, 20, 23, 59));
     EXPECT_EQ(got, (QStringList{MonthPath(inside), QStringLiteral("DBB\\") + HexName(inside + 3600)}));

@@ -1,4 +1,5 @@
 #pragma once
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -47,6 +48,8 @@ protected:
         frmFtpTransfer = nullptr;
         delete DataModFtp;
         DataModFtp = nullptr;
+        // A connection's windows are deleted later: not after the test's end.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         peer.reset();
         platform::DialogScript::end();
         CurrentStation = saved;

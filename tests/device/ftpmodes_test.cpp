@@ -138,8 +138,11 @@ TEST_F(FtpModes, UploadStoresEveryFileOfTheFolderBelowBinOrStops)
 
     struct {
         const char* name;
-        bool blocked;  // a file in BIN has the new folder's name
-    } cases[] = {{"stored", false}, {"cannot change into the folder", true}};
+        bool blocked;       // a file in BIN has the new folder's name
+        const char* fault;  // of the device
+    } cases[] = {{"stored", false, nullptr},
+                 {"cannot change into the folder", true, nullptr},
+                 {"the device closes at a file, Retry stores it", false, "close conf.txt 0 1"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         QDir(device.path()).removeRecursively();
@@ -147,6 +150,9 @@ TEST_F(FtpModes, UploadStoresEveryFileOfTheFolderBelowBinOrStops)
         if (c.blocked)
             dbbtest::WriteFile(device.path(), QStringLiteral("BIN/update42"), QByteArray("file"));
         startDevice();
+        if (c.fault) {
+            ASSERT_TRUE(peer->command(c.fault));
+        }
         platform::DialogScript::clearShown();
         whenShown(dirSelect.get(), [&] {
             dirSelect->SelectFolder(set);
@@ -168,6 +174,8 @@ TEST_F(FtpModes, UploadStoresEveryFileOfTheFolderBelowBinOrStops)
             EXPECT_EQ(bytesOf(device.path() + "/BIN/update42/qwl.bin"), image);
             EXPECT_EQ(frmFtpTransfer->lbxDir->item(1)->text(), set + "/qwl.bin - " + TxtCopied);
             EXPECT_EQ(frmFtpTransfer->lblLoadFile->text(), "1 " + TxtFilesNotTransferred);
+            // The closed connection or the data connection reset with it, then the question.
+            EXPECT_EQ(shownTexts().mid(1), c.fault ? QStringList{MsgTransferRetry} : QStringList());
         }
         EXPECT_TRUE(frmFtpTransfer->bbtExit->isEnabled());
         frmFtpTransfer->hide();
@@ -182,12 +190,13 @@ TEST_F(FtpModes, LogsLandInTheStationsLogFolderOnlyWithRetry)
     dbbtest::WriteFile(device.path(), QStringLiteral("LOG/OLD/20230101-000000-old.log"), QByteArray("long\n"));
     startDevice();
     ASSERT_TRUE(peer->command(QStringLiteral("extra /LOG/OLD ../x.log")));
-    ASSERT_TRUE(peer->command(QStringLiteral("fail current.log 550 1")));
+    ASSERT_TRUE(peer->command(QStringLiteral("close current.log 0 1")));
     platform::DialogScript::answer(platform::mrRetry);
 
     frmFtpTransfer->DownloadDeviceLogs(QStringLiteral("current.log"), StationDir(1, 5));
 
-    EXPECT_EQ(shownTexts(), QStringList{MsgTransferRetry});
+    // The window is closed while the logs come: what failed is told before the question.
+    EXPECT_EQ(shownTexts(), QStringList({MsgTransferClosed, MsgTransferRetry}));
     EXPECT_EQ(filesBelow(outer.path()), QStringList({"data/Reg001/Stat005/Log/20230101-000000-old.log",
                                                      "data/Reg001/Stat005/Log/a.log",
                                                      "data/Reg001/Stat005/Log/current.log"}));
@@ -199,6 +208,14 @@ TEST_F(FtpModes, LogsLandInTheStationsLogFolderOnlyWithRetry)
     EXPECT_TRUE(entries.contains("OLD\\20230101-000000-old.log - " + TxtCopied));
     EXPECT_TRUE(entries.contains("OLD\\../x.log")) << entries.join("|").toStdString();
     EXPECT_FALSE(DataModFtp->LoggedIn());
+
+    // A log beyond a log's bound is stopped and told, and not asked about again.
+    QDir(dataDir).removeRecursively();
+    ASSERT_TRUE(peer->command(QStringLiteral("cut current.log -17000000 1")));
+    platform::DialogScript::clearShown();
+    frmFtpTransfer->DownloadDeviceLogs(QStringLiteral("current.log"), StationDir(1, 5));
+    EXPECT_EQ(shownTexts(), QStringList{MsgFileTooLarge.arg(FtpMaxLogFileBytes) + "current.log"});
+    EXPECT_EQ(filesBelow(outer.path()), QStringList());
 }
 
 TEST_F(FtpModes, CancelledFolderChoiceStillConnectsAndOffersOnlyConnect)

@@ -8,7 +8,12 @@
 #include <QListWidget>
 #include <QCloseEvent>
 #include <QPushButton>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTimer>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 #include "app/data/dbbnames.h"
 #include "app/data/tdatetime.h"
@@ -183,7 +188,7 @@ TEST_F(FtpDownload, ExistingFilesStayUnlessOverwriteIsChosen)
     const QByteArray fresh = deviceHour(u);
     dbbtest::HourFile old;
     old.utcStart = u;
-    old.minutes = 30;
+    old.samples = dbbtest::PositionSamples(u + 86400);  // a whole hour, other samples
     const QString local = dbbtest::WriteLocalHour(dataDir, old);
     const QByteArray oldBytes = bytesOf(local);
     startDevice();
@@ -289,12 +294,15 @@ TEST_F(FtpDownload, HostileNamesWriteNothingOutsideTheDataFolder)
     for (const QString& name : {QStringLiteral("../") + hex, QStringLiteral("a/") + hex, QStringLiteral("..")})
         ASSERT_TRUE(peer->command(QStringLiteral("extra /DATA/DBB/2007/11 ") + name));
     ASSERT_TRUE(peer->command(QStringLiteral("extra /DATA/DBB ../..")));
-    connectFor(Local(2007, 11, 20), Local(2007, 11, 20, 23, 59));
-    EXPECT_EQ(w().lbxDir->count(), 2);
+    dbbtest::WriteFile(device.path(), "DATA/WWW/2007/11/20071120x.www", "average");
+    connectFor(Local(2007, 11, 20), Local(2007, 11, 20, 23, 59), true);
+    EXPECT_EQ(w().lbxDir->count(), 3);
 
     w().bbtDownLoad->click();
     EXPECT_EQ(filesBelow(outer.path()), QStringList{QStringLiteral("data/") + dbbtest::LocalTreePath(1, 5, u)});
-    EXPECT_EQ(w().lblLoadFile->text(), QStringLiteral("1 ") + TxtFilesNotTransferred);
+    EXPECT_EQ(w().lblLoadFile->text(), QStringLiteral("2 ") + TxtFilesNotTransferred);
+    EXPECT_EQ(Texts(w().lbxDir).mid(1).replaceInStrings(QRegularExpression(".* - "), QString()),
+              QStringList({TxtNoStationInFile, TxtBadAverageName}));
 }
 
 TEST_F(FtpDownload, ARefusedLoginLeavesTheWindowUsable)
@@ -319,6 +327,125 @@ TEST_F(FtpDownload, ARefusedLoginLeavesTheWindowUsable)
     EXPECT_FALSE(w().bbtConnect->isEnabled());
     EXPECT_EQ(w().lbxDir->count(), 1);
     EXPECT_EQ(w().lblLoadFile->text(), TxtCopyTo + dataDir);
+
+    // A log-in answered by closing (421) says why as well.
+    w().hide();
+    DataModFtp->FtpLogout(true);
+    ASSERT_TRUE(peer->command(QStringLiteral("login 421")));
+    DialogScript::clearShown();
+    w().show();
+    w().bbtConnect->click();
+    EXPECT_EQ(shownTexts(), QStringList({MsgFtpError + "421 Login incorrect.", MsgFtpLoginFailed}));
+}
+
+// A failing or hostile device at the second of three files: each case ends in a message naming
+// what failed; what can be retried is asked about and Retry (the default answer) completes
+// the run; nothing that does not hold together enters the tree.
+TEST_F(FtpDownload, EveryFaultOfTheDeviceIsToldAndRetryCompletesTheRun)
+{
+    const int64_t u = UtcSeconds(2007, 11, 20, 10);
+    QList<QByteArray> bytes;
+    for (int h = 0; h < 3; ++h)
+        bytes << deviceHour(u + 3600 * h);
+    const QString hex = dbbtest::HexName(u + 3600), remote = "DBB\\2007\\11\\" + hex, month = "extra /DATA/DBB/2007/11 ";
+    const struct {
+        QStringList faults;
+        QStringList shown;
+        QString result;  // of the second file (a 550: gone since the scan)
+        int entries;
+    } cases[] = {
+        {{"close " + hex + " 0 1"}, {MsgTransferClosed, MsgTransferRetry}, TxtCopied, 3},
+        {{"close " + hex + " 421 1"},
+         {MsgFtpError + "421 Service not available, closing control connection.", MsgTransferRetry}, TxtCopied, 3},
+        {{"cut " + hex + " 6000 1"}, {MsgFileIncomplete + remote, MsgTransferRetry}, TxtCopied, 3},
+        {{"cut " + hex + " -1000 1"}, {MsgFileIncomplete + remote, MsgTransferRetry}, TxtCopied, 3},
+        {{"cut " + hex + " -300000"}, {MsgFileTooLarge.arg(FtpMaxHourFileBytes) + remote}, TxtTooLarge, 3},
+        {{"fail " + hex + " 550"}, {MsgFtpError + "550 " + hex + ": No such file or directory."}, TxtNotOnDevice, 3},
+        {{month + dbbtest::HexName(u) + " 1000", month + dbbtest::HexName(u).toLower() + " 3"}, {}, TxtCopied, 3},
+        {{month + "x.dbb " + QString::number(FtpMaxListingEntries)},
+         {MsgListingTooLong.arg(FtpMaxListingEntries) + "DBB\\2007\\11\\*.*"}, QString(), 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.faults.join(u'|').toStdString());
+        QDir(dataDir).removeRecursively();
+        QDir().mkpath(dataDir + "/Reg001/Stat005");
+        startDevice();
+        for (const QString& f : c.faults)
+            ASSERT_TRUE(peer->command(f));
+        DialogScript::end();
+        DialogScript::begin();
+        if (!c.shown.contains(MsgTransferRetry))  // a question not to be asked ends the run
+            for (int answer : {platform::mrOk, platform::mrAbort})
+                DialogScript::answer(answer);
+        connectFor(Local(2007, 11, 20), Local(2007, 11, 20, 23, 59));
+        ASSERT_EQ(w().lbxDir->count(), c.entries);
+        if (c.entries)
+            w().bbtDownLoad->click();
+        EXPECT_EQ(shownTexts(), c.shown);
+        EXPECT_EQ(Texts(w().lbxDir).value(1).section(" - ", 1), c.result);
+        QStringList stored;
+        for (int h = 0; h < 3; ++h)
+            if (bytesOf(dataDir + u'/' + dbbtest::LocalTreePath(1, 5, u + 3600 * h)) == bytes[h])
+                stored << dbbtest::LocalTreePath(1, 5, u + 3600 * h);
+        EXPECT_EQ(filesBelow(dataDir), stored);  // nothing else, each as the device has it
+        EXPECT_EQ(stored.size(), c.entries == 0 ? 0 : c.result == TxtCopied ? 3 : 2);
+        w().hide();
+        DataModFtp->FtpLogout(true);
+    }
+}
+
+// The device's current hour comes while it is written: the next download without overwrite
+// completes it; a whole hour stays. What a killed download left in the data folder's root
+// goes at the next one.
+TEST_F(FtpDownload, TheHourInProgressIsCompletedByTheNextDownload)
+{
+    const int64_t u = UtcSeconds(2007, 11, 20, 10);
+    for (const char* stale : {"20071120-090000-nnn.dbb", "20071120-090000-nnn.dbb.part", "notes.part"})
+        dbbtest::WriteFile(dataDir, stale, "stale");
+    startDevice();
+    dbbtest::HourFile f, held;
+    f.utcStart = held.utcStart = u;
+    for (int minutes : {40, 60, 20}) {  // of the device's copy
+        f.minutes = minutes;
+        dbbtest::WriteDeviceHour(device.path(), f);
+        minutes == 40 ? connectFor(Local(2007, 11, 20), Local(2007, 11, 20, 23, 59)) : w().ScanRemoteFiles();
+        w().bbtDownLoad->click();
+        held.minutes = minutes == 20 ? 60 : minutes;  // the device's shorter copy is not taken
+        EXPECT_EQ(bytesOf(dataDir + u'/' + dbbtest::LocalTreePath(1, 5, u)), dbbtest::HourFileBytes(held)) << minutes;
+    }
+    EXPECT_EQ(filesBelow(dataDir), QStringList({dbbtest::LocalTreePath(1, 5, u), "notes.part"}));
+}
+
+// A path that leaves no room for a file's final name, and a data folder that cannot be
+// written: the path and the system's reason, once, and the run stops.
+TEST_F(FtpDownload, AFileThatCannotBeStoredSaysWhyOnceAndStops)
+{
+    const int64_t u = UtcSeconds(2007, 11, 20, 10);
+    for (int h : {0, 1})
+        deviceHour(u + 3600 * h);
+    QString deep = outer.path();  // PATH_MAX holds the temporary file in it, not Reg001/.../name
+    while (deep.size() < 4060)
+        deep += u'/' + QString(std::min<qsizetype>(200, 4060 - deep.size() - 1), u'd');
+    const auto lock = [](const QString& dir, const char* flag) { return QProcess::execute("chattr", {flag, dir}) == 0; };
+    startDevice();
+    for (const QString& dir : {deep, dataDir}) {
+        CurrentStation.InitialDir = dir;
+        ASSERT_TRUE(QDir().mkpath(dir + "/Reg001/Stat005"));
+        connectFor(Local(2007, 11, 20), Local(2007, 11, 20, 23, 59));
+        DialogScript::clearShown();
+        if (dir == dataDir && (geteuid() != 0 || !lock(dir, "+i")))
+            GTEST_SKIP() << "a read-only folder needs root and chattr here";
+        w().bbtDownLoad->click();
+        if (dir == dataDir)
+            lock(dir, "-i");
+        const QString failed = dir == deep ? dir + u'/' + dbbtest::LocalTreePath(1, 5, u) + " (" + std::strerror(ENAMETOOLONG)
+                                           : dir + "/20071120-100000-nnn.dbb.part (" + std::strerror(EPERM);
+        EXPECT_EQ(shownTexts(), QStringList{MsgFileNotStored + failed + u')'});
+        EXPECT_EQ(w().lblLoadFile->text(), "2 " + TxtFilesNotTransferred);
+        EXPECT_EQ(filesBelow(dir).filter(".dbb"), QStringList());
+        w().hide();
+        DataModFtp->FtpLogout(true);
+    }
 }
 
 // Escape and the close box during the log-in, which offers no abort, and a day picked in the
@@ -347,9 +474,7 @@ TEST_F(FtpDownload, OnlyTheAbortReachesTheWaitsAndTheProgressShowsInThem)
     connectFor(Local(2007, 11, 20), Local(2007, 11, 21, 23, 59));
     QStringList seen;
     DuringWait look([&] {
-        const auto fetches = w().lbxFtp->findItems(QStringLiteral("RETRIEVE"), Qt::MatchStartsWith);
-        return !fetches.isEmpty() && fetches.last()->text().contains(slow)
-               && DataModFtp->ApdFtpClient->BytesTransferred() >= 1500;
+        return DataModFtp->ApdFtpClient->RemoteFile().endsWith(slow) && DataModFtp->ApdFtpClient->BytesTransferred() >= 1500;
     }, [&] { seen = Texts(w().lbxDir).mid(0, 4) << w().lblPercent->text() << w().lblLoadFile->text(); });
     w().bbtDownLoad->click();
     EXPECT_TRUE(leave.ran && pick.ran && look.ran && w().isVisible());

@@ -12,8 +12,10 @@ then reads fault commands from stdin, one a line, and answers each with "OK":
   slow GLOB BYTES MS        RETR sends BYTES every MS milliseconds
   drop GLOB [AFTER] [TIMES] the data connection is reset after AFTER bytes (426), TIMES times
   fail GLOB CODE [TIMES]    RETR answers CODE (e.g. 550)
+  close GLOB CODE [TIMES]   RETR or STOR closes the connection, after a reply CODE unless 0
+  cut GLOB BYTES [TIMES]    RETR sends the file cut to BYTES (-N: N more zeros), then 226
   login CODE                log-ins answer CODE (530) until "login ok"
-  extra DIR NAME            NLST of the folder DIR (device path, '/' or '\\') also names NAME
+  extra DIR NAME [COUNT]    NLST of the folder DIR (device path, '/' or '\\') also names NAME
   clear                     no faults
   quit                      stop the server
 
@@ -211,8 +213,27 @@ class DeviceHandler(FTPHandler):
         if f:
             self.respond("%s %s: No such file or directory." % (f["code"], name))
             return
+        f = self.closing(name) or find_fault(("cut",), name)
+        if f and f["kind"] == "cut":
+            with open(file, "rb") as fd:
+                data = fd.read()
+            n = f["bytes"]
+            self.push_dtp_data(data[:n] if n >= 0 else data + b"\0" * -n, cmd="RETR")
+        if f:
+            return
         self.retr_fault = find_fault(("stall", "slow", "drop"), name)
         return super().ftp_RETR(file)
+
+    def ftp_STOR(self, file, mode="w"):
+        return None if self.closing(os.path.basename(file)) else super().ftp_STOR(file, mode)
+
+    def closing(self, name):
+        f = find_fault(("close",), name)
+        if f and f["code"]:
+            self.respond("%d Service not available, closing control connection." % f["code"])
+        if f:
+            self.close_when_done()
+        return f
 
     def ftp_NLST(self, path):
         self.retr_fault = None
@@ -231,9 +252,9 @@ class DeviceHandler(FTPHandler):
             names = [n for n in names if fnmatch.fnmatch(n.lower(), mask)]
         here = os.path.normcase(os.path.realpath(folder))
         with LOCK:
-            for d, n in FAULTS["extra"]:
+            for d, n, count in FAULTS["extra"]:
                 if os.path.normcase(os.path.realpath(self.fs.ftp2fs(d))) == here:
-                    names.append(n)
+                    names += [n] * count
         data = "".join(n + "\r\n" for n in names).encode("utf-8", "replace")
         self.push_dtp_data(data, isproducer=False, cmd="NLST")
 
@@ -256,13 +277,13 @@ def apply_command(words):
             FAULTS["retr"].append({"kind": "drop", "glob": words[1],
                                    "after": int(words[2]) if len(words) > 2 else 0,
                                    "times": int(words[3]) if len(words) > 3 else 1})
-        elif kind == "fail":
-            FAULTS["retr"].append({"kind": "fail", "glob": words[1], "code": int(words[2]),
+        elif kind in ("fail", "close", "cut"):
+            FAULTS["retr"].append({"kind": kind, "glob": words[1], "code": int(words[2]), "bytes": int(words[2]),
                                    "times": int(words[3]) if len(words) > 3 else -1})
         elif kind == "login":
             FAULTS["login"] = None if words[1] == "ok" else words[1]
         elif kind == "extra":
-            FAULTS["extra"].append((words[1], words[2]))
+            FAULTS["extra"].append((words[1], words[2], int(words[3]) if len(words) > 3 else 1))
         else:
             return False
     return True

@@ -124,6 +124,26 @@ TEST(DbbFile, ReadStopsAtTheDataChunkOwnLength)
     EXPECT_EQ(Read(HourFileBytes(cut), 0, 12000).bytes, 5000);
 }
 
+// A downloaded file enters the tree only when it holds together as the loader reads it.
+TEST(DbbFile, DataLengthOnlyOfAFileThatHoldsTogether)
+{
+    const QByteArray whole = HourFileBytes(Hour());
+    HourFile part = Hour(), longData = Hour(), damaged = Hour();
+    part.minutes = 40;
+    longData.samples = QByteArray(13000, 'x');
+    damaged.chunkAheadLength = 12001;
+    const std::pair<QByteArray, qint64> cases[] = {
+        {whole, 12000}, {HourFileBytes(part), 8000}, {whole + Chunk("NEXT", "x"), 12000},
+        {whole.left(6000), -1}, {whole.left(48), -1}, {whole + QByteArray(1000, '\0'), -1},
+        {HourFileBytes(longData), -1}, {HourFileBytes(damaged), -1}, {whole.left(43), -1}, {QByteArray(170, '\0'), -1},
+    };
+    for (auto [bytes, length] : cases) {
+        QBuffer dev(&bytes);
+        dev.open(QIODevice::ReadOnly);
+        EXPECT_EQ(DbbDataLength(dev), length) << bytes.size();
+    }
+}
+
 class DbbStation : public ::testing::Test {
 protected:
     QString Write(const QByteArray& bytes)

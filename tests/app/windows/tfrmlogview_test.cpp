@@ -106,4 +106,31 @@ TEST_F(LogView, SearchContinuesBehindTheHitWrapsAndBeepsWhenAbsent)
     EXPECT_EQ(selStart(), 0);
 }
 
+// Logs are read a block (1 MiB) at a time: a character, a CR LF or the UTF-8 test cut by a
+// block's end changes nothing. Of a file beyond a device log's bound the newest lines show.
+TEST_F(LogView, LargeLogsShowWholeLinesAndTheNewestPart)
+{
+    const int block = 1024 * 1024;
+    QByteArray big;
+    for (int i = 0; big.size() <= 16 * block + 5000; ++i)
+        big += QByteArray::number(i).rightJustified(8, '0') + " measuring, nothing new\r\n";
+    const struct {
+        QByteArray bytes;
+        QString text, message;
+    } cases[] = {
+        {QByteArray(block - 1, 'a') + "\xc3\xa4" + QByteArray(block - 2, 'b') + "\r\nc\r\n",
+         QString(block - 1, u'a') + u'\u00e4' + QString(block - 2, u'b') + "\nc\n", QString()},
+        {QByteArray(block + 10, 'a') + "\xe4\n", QString(block + 10, u'a') + u'\u00e4' + u'\n', QString()},
+        {big, QString::fromLatin1(big.mid(big.indexOf('\n', big.size() - 16 * block) + 1)).replace("\r\n", "\n"),
+         MsgLogTailShown.arg(16)},
+    };
+    for (const auto& c : cases) {
+        write("current.log", c.bytes);
+        view.ShowStationLogs();
+        EXPECT_TRUE(view.redLog->toPlainText() == c.text) << c.text.size();
+        EXPECT_EQ(view.StatusPanel0->text(), QString::number(c.text.count(u'\n')) + " Zeilen");
+        EXPECT_EQ(view.StatusPanel1->text(), c.message);
+    }
+}
+
 }  // namespace
