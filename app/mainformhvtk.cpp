@@ -16,7 +16,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/data/stationsettings.h"
+#include "data/stationsettings.h"
 #include "app/graph/graphevents.h"
 #include "app/graph/graphgeometry.h"
 #include "app/texts/texts_windows.h"

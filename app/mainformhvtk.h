@@ -8,7 +8,7 @@
 #include "app/graph/canvas.h"
 #include "app/daymodel.h"
 
-#include "app/data/tdatetime.h"
+#include "data/tdatetime.h"
 #include "device/programstate.h"  // ServiceMode, ProjectToolRunning
 #include "platform/tstringlist.h"
 

@@ -13,9 +13,9 @@
 #include <QTime>
 #include <QToolButton>
 
-#include "app/data/dbbnames.h"
-#include "app/data/localpath.h"
-#include "app/data/stationsettings.h"
+#include "data/dbbnames.h"
+#include "data/localpath.h"
+#include "data/stationsettings.h"
 #include "app/mainformhvtk.h"
 #include "app/texts/sprachen.h"
 #include "app/texts/tfrmselsprache.h"

@@ -10,7 +10,7 @@
 #include <QToolButton>
 
 #include "app/daymodel.h"
-#include "app/data/timerules.h"
+#include "data/timerules.h"
 #include "app/graph/graphcursors.h"
 #include "app/mainformhvtk.h"
 #include "app/graph/readout.h"

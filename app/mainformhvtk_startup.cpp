@@ -15,9 +15,9 @@
 #include <QScreen>
 #include <QTimeEdit>
 
-#include "app/data/localpath.h"
-#include "app/data/stationsettings.h"
-#include "app/data/tdatetime.h"
+#include "data/localpath.h"
+#include "data/stationsettings.h"
+#include "data/tdatetime.h"
 #include "app/startup.h"
 #include "app/stationlistfile.h"
 #include "app/texts/sprachen.h"

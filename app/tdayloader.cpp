@@ -13,12 +13,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/data/datatree.h"
-#include "app/data/dbbfile.h"
-#include "app/data/dbbnames.h"
-#include "app/data/localpath.h"
-#include "app/data/stationsettings.h"
-#include "app/data/timerules.h"
+#include "data/datatree.h"
+#include "data/dbbfile.h"
+#include "data/dbbnames.h"
+#include "data/localpath.h"
+#include "data/stationsettings.h"
+#include "data/timerules.h"
 #include "app/tdayloaderhost.h"
 #include "app/texts/sprachen.h"
 #include "platform/dialogs.h"

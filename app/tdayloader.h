@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "app/daymodel.h"
-#include "app/data/tdatetime.h"
+#include "data/tdatetime.h"
 
 class QFile;
 class TDayLoaderHost;

@@ -9,9 +9,9 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-#include "app/data/numbertext.h"
-#include "app/data/runtimetexts.h"
-#include "app/data/stationsettings.h"
+#include "data/numbertext.h"
+#include "data/runtimetexts.h"
+#include "data/stationsettings.h"
 #include "device/programstate.h"
 #include "device/tdatamodudp.h"
 #include "device/ttagtimer.h"

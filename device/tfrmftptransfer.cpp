@@ -20,8 +20,8 @@
 #include <QVBoxLayout>
 #include <vector>
 
-#include "app/data/numbertext.h"
-#include "app/data/stationsettings.h"
+#include "data/numbertext.h"
+#include "data/stationsettings.h"
 #include "device/programstate.h"
 #include "device/tdatamodftp.h"
 #include "device/tfrmconnect.h"

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/data/tdatetime.h"
+#include "data/tdatetime.h"
 
 class QCheckBox;
 class QDateTimeEdit;

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "app/daymodel.h"
-#include "app/data/tdatetime.h"
+#include "data/tdatetime.h"
 #include "app/graph/graphtypes.h"
 
 // Layout, bands and labels of the day graph, apart from any window.

@@ -5,7 +5,7 @@
 #include <QLocale>
 #include <QTranslator>
 
-#include "app/data/stationsettings.h"
+#include "data/stationsettings.h"
 #include "app/texts/texts_windows.h"
 
 QString ApplicationTitle(int language)

@@ -2,7 +2,7 @@
 #include <QString>
 #include <cstdint>
 
-#include "app/data/runtimetexts.h"  // the text globals
+#include "data/runtimetexts.h"  // the text globals
 
 // Makes every text global and both name arrays empty, and the texts of CurrentStation (its
 // LastUpdate 0); at program start, before any window exists.

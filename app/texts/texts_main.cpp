@@ -8,7 +8,7 @@
 #include <QTimeEdit>
 #include <QToolButton>
 
-#include "app/data/stationsettings.h"
+#include "data/stationsettings.h"
 #include "app/mainformhvtk.h"
 #include "app/texts/sprachen.h"
 #include "app/texts/texts_windows.h"

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/data/runtimetexts.h"  // ApplyTextGlobals, ClearTextGlobals
+#include "data/runtimetexts.h"  // ApplyTextGlobals, ClearTextGlobals
 
 // One function per window assigns its texts for a language (0 German, 1 English); SetLanguage
 // calls them in a fixed order. Each does nothing while its window does not exist.

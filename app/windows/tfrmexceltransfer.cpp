@@ -21,11 +21,11 @@
 #include <cmath>
 
 #include "app/daymodel.h"
-#include "app/data/datatree.h"
-#include "app/data/daycsv.h"
-#include "app/data/dbbnames.h"
-#include "app/data/localpath.h"
-#include "app/data/stationsettings.h"
+#include "data/datatree.h"
+#include "data/daycsv.h"
+#include "data/dbbnames.h"
+#include "data/localpath.h"
+#include "data/stationsettings.h"
 #include "app/tdayloader.h"
 #include "app/tdayloaderhost.h"
 #include "app/texts/sprachen.h"

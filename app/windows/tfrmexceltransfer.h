@@ -2,7 +2,7 @@
 #include <QDialog>
 #include <memory>
 
-#include "app/data/tdatetime.h"
+#include "data/tdatetime.h"
 
 class QDateTimeEdit;
 class QFileDialog;

@@ -12,10 +12,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/data/dbbimport.h"
-#include "app/data/dbbnames.h"
-#include "app/data/localpath.h"
-#include "app/data/stationsettings.h"
+#include "data/dbbimport.h"
+#include "data/dbbnames.h"
+#include "data/localpath.h"
+#include "data/stationsettings.h"
 #include "app/texts/sprachen.h"
 #include "app/windows/tfrmdirselect.h"
 #include "app/windows/tfrmstation.h"

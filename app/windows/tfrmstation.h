@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <map>
 
-#include "app/data/stationsettings.h"
+#include "data/stationsettings.h"
 
 class QLabel;
 class QPushButton;

@@ -13,8 +13,8 @@
 #include <algorithm>
 
 #include "app/graph/canvas.h"
-#include "app/data/calendaryear.h"
-#include "app/data/stationsettings.h"
+#include "data/calendaryear.h"
+#include "data/stationsettings.h"
 #include "app/mainformhvtk.h"
 #include "app/texts/sprachen.h"
 #include "device/tdatamodftp.h"

@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/data/tdatetime.h"
+#include "data/tdatetime.h"
 
 class QFrame;
 class QLabel;

@@ -7,8 +7,8 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "app/data/stationsettings.h"
-#include "app/data/timerules.h"
+#include "data/stationsettings.h"
+#include "data/timerules.h"
 #include "app/daymodel.h"
 #include "app/tdayloader.h"
 #include "app/tdayloaderhost.h"

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-#include "app/data/stationsettings.h"
+#include "data/stationsettings.h"
 #include "app/texts/sprachen.h"
 #include "app/texts/texts_windows.h"
 #include "comms/tapdftplog.h"

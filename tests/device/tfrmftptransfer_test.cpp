@@ -15,8 +15,8 @@
 #include <cstring>
 #include <unistd.h>
 
-#include "app/data/dbbnames.h"
-#include "app/data/tdatetime.h"
+#include "data/dbbnames.h"
+#include "data/tdatetime.h"
 #include "common/pump.h"
 #include "common/userinput.h"
 #include "device/programstate.h"

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "app/appstate.h"
-#include "app/data/stationsettings.h"
+#include "data/stationsettings.h"
 #include "app/mainformhvtk.h"
 #include "app/texts/sprachen.h"
 #include "app/texts/texts_windows.h"

@@ -1,5 +1,5 @@
 // The RS-232 request protocol against the simulated device on a pseudo-terminal.
-#include "app/data/stationsettings.h"
+#include "data/stationsettings.h"
 #include "app/texts/sprachen.h"
 #include "comms/tapdcomport.h"
 #include "comms/tapddatapacket.h"

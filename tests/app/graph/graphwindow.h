@@ -5,8 +5,8 @@
 #include <QScrollBar>
 
 #include "app/daymodel.h"
-#include "app/data/tdatetime.h"
-#include "app/data/timerules.h"
+#include "data/tdatetime.h"
+#include "data/timerules.h"
 #include "app/mainformhvtk.h"
 #include "app/startup/appfixture.h"
 #include "common/pump.h"

@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
-#include "app/data/stationsettings.h"
+#include "data/stationsettings.h"
 #include "app/texts/sprachen.h"
 #include "app/windows/tfrmexceltransfer.h"
 #include "peers/dbbwriter.h"

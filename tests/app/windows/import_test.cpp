@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
-#include "app/data/stationsettings.h"
+#include "data/stationsettings.h"
 #include "app/texts/sprachen.h"
 #include "app/windows/tfrmdirselect.h"
 #include "app/windows/tfrmimport.h"

@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/data/stationsettings.h"
+#include "data/stationsettings.h"
 #include "app/texts/sprachen.h"
 #include "app/texts/tfrmselsprache.h"
 #include "app/windows/tfrmstatedit.h"

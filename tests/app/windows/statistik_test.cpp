@@ -6,8 +6,8 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 
-#include "app/data/calendaryear.h"
-#include "app/data/stationsettings.h"
+#include "data/calendaryear.h"
+#include "data/stationsettings.h"
 #include "app/texts/sprachen.h"
 #include "app/windows/tfrmstatistik.h"
 #include "common/pump.h"
