@@ -17,7 +17,7 @@
 #include <QVBoxLayout>
 
 #include "data/stationsettings.h"
-#include "app/graph/graphevents.h"
+#include "app/graphevents.h"
 #include "app/graph/graphgeometry.h"
 #include "app/texts/texts_windows.h"
 #include "platform/eventwait.h"

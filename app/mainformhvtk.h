@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "app/graph/canvas.h"
-#include "app/daymodel.h"
+#include "data/daymodel.h"
 
 #include "data/tdatetime.h"
 #include "device/programstate.h"  // ServiceMode, ProjectToolRunning

@@ -10,7 +10,7 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "app/daymodel.h"
+#include "data/daymodel.h"
 #include "data/stationsettings.h"
 #include "data/timerules.h"
 #include "app/graph/graphcurves.h"

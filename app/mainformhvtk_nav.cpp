@@ -9,7 +9,7 @@
 #include <QTimeEdit>
 #include <QToolButton>
 
-#include "app/daymodel.h"
+#include "data/daymodel.h"
 #include "data/timerules.h"
 #include "app/graph/graphcursors.h"
 #include "app/mainformhvtk.h"

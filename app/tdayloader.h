@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/daymodel.h"
+#include "data/daymodel.h"
 #include "data/tdatetime.h"
 
 class QFile;

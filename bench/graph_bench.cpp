@@ -2,7 +2,7 @@
 #include <QLabel>
 #include <memory>
 
-#include "app/daymodel.h"
+#include "data/daymodel.h"
 #include "app/graph/graphcurves.h"
 #include "app/graph/graphgeometry.h"
 #include "app/graph/graphgrid.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/daymodel.h"
+#include "data/daymodel.h"
 #include "data/tdatetime.h"
 #include "app/graph/graphtypes.h"
 

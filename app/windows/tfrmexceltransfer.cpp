@@ -20,7 +20,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "app/daymodel.h"
+#include "data/daymodel.h"
 #include "data/datatree.h"
 #include "data/daycsv.h"
 #include "data/dbbnames.h"

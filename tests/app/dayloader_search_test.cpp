@@ -13,7 +13,7 @@
 #include "data/localpath.h"
 #include "data/stationsettings.h"
 #include "data/timerules.h"
-#include "app/daymodel.h"
+#include "data/daymodel.h"
 #include "app/tdayloader.h"
 #include "app/tdayloaderhost.h"
 #include "peers/dbbwriter.h"

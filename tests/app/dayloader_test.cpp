@@ -9,7 +9,7 @@
 
 #include "data/stationsettings.h"
 #include "data/timerules.h"
-#include "app/daymodel.h"
+#include "data/daymodel.h"
 #include "app/tdayloader.h"
 #include "app/tdayloaderhost.h"
 #include "app/texts/sprachen.h"

@@ -8,7 +8,7 @@
 #include <QTimeEdit>
 #include <QToolButton>
 
-#include "app/graph/graphwindow.h"
+#include "app/graphwindow.h"
 #include "app/windows/tfrmnumview.h"
 #include "platform/tradiogroup.h"
 

@@ -4,7 +4,7 @@
 #include <QSignalBlocker>
 #include <QScrollBar>
 
-#include "app/daymodel.h"
+#include "data/daymodel.h"
 #include "data/tdatetime.h"
 #include "data/timerules.h"
 #include "app/mainformhvtk.h"

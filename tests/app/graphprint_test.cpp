@@ -2,7 +2,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-#include "app/graph/graphwindow.h"
+#include "app/graphwindow.h"
 #include "app/printerseam.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/graph/graphevents.h"
+#include "app/graphevents.h"
 
 #include <QAction>
 #include <QChildEvent>

@@ -1,4 +1,4 @@
-#include "app/daymodel.h"
+#include "data/daymodel.h"
 
 #include <algorithm>
 #include <bit>
