@@ -19,7 +19,6 @@
 #include "data/stationsettings.h"
 #include "app/graphevents.h"
 #include "app/graph/graphgeometry.h"
-#include "app/texts/texts_windows.h"
 #include "platform/eventwait.h"
 #include "platform/exceptionguard.h"
 #include "platform/tradiogroup.h"

@@ -267,3 +267,7 @@ private:
 };
 
 extern TMainFormHvtk* MainFormHvtk;
+// The texts of the menu, then of the window itself (and the dialogs' captions), in a
+// language (0 German, 1 English).
+void ApplyTextsMainMenu(int lang);
+void ApplyTextsMain(int lang);

@@ -7,7 +7,7 @@
 #include "app/graph/graphgeometry.h"
 #include "app/graph/graphgrid.h"
 #include "app/graph/readout.h"
-#include "app/texts/sprachen.h"
+#include "app/setlanguage.h"
 #include "bench.h"
 #include "peers/dbbwriter.h"
 

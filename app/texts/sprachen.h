@@ -13,10 +13,6 @@ void FreeLanguageTexts();
 // The application title for a language: "Lärmwart" or "Noisewart".
 QString ApplicationTitle(int language);
 
-// Fills the text globals and the name arrays for language 0 (German) or 1 (English) and
-// assigns the texts of every window that exists. Any other value changes nothing: false.
-bool SetLanguage(int language);
-
 // The program's own version (major, minor, release, build); outputs stay as set by the
 // caller when no version is known.
 void GetFileVersion(uint16_t& major, uint16_t& minor, uint16_t& release, uint16_t& build);

@@ -9,8 +9,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "data/runtimetexts.h"
 #include "data/stationsettings.h"
-#include "app/texts/sprachen.h"
+#include "app/setlanguage.h"
 #include "app/texts/tfrmselsprache.h"
 #include "data/econverterror.h"
 #include "app/windows/tfrmstation.h"

@@ -81,3 +81,5 @@ private:
 };
 
 extern TfrmStation* frmStation;
+// Gives the window its texts in a language (0 German, 1 English); nothing while it does not exist.
+void ApplyTextsStation(int lang);

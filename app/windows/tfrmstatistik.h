@@ -95,3 +95,5 @@ private:
 };
 
 extern TfrmStatistik* frmStatistik;
+// Gives the window its texts in a language (0 German, 1 English); nothing while it does not exist.
+void ApplyTextsStatistik(int lang);

@@ -11,6 +11,7 @@
 #include "app/graphwindow.h"
 #include "app/windows/tfrmnumview.h"
 #include "platform/tradiogroup.h"
+#include "app/setlanguage.h"
 
 namespace {
 const QColor Night(136, 248, 248), Edge(200, 248, 248), White(255, 255, 255), Blue(0, 0, 255);

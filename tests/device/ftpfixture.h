@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "data/stationsettings.h"
-#include "app/texts/sprachen.h"
-#include "app/texts/texts_windows.h"
+#include "app/setlanguage.h"
+#include "data/runtimetexts.h"
 #include "comms/tapdftplog.h"
 #include "comms/tapdftpclient.h"
 #include "device/tdatamodftp.h"

@@ -16,11 +16,13 @@
 #include <unistd.h>
 
 #include "data/dbbnames.h"
+#include "data/runtimetexts.h"
 #include "data/tdatetime.h"
 #include "common/pump.h"
 #include "common/userinput.h"
 #include "device/programstate.h"
 #include "ftpfixture.h"
+#include "app/setlanguage.h"
 
 using dbbtest::UtcSeconds;
 using platform::DialogScript;

@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 
 #include "data/stationsettings.h"
-#include "app/texts/sprachen.h"
+#include "app/setlanguage.h"
 #include "app/windows/tfrmdirselect.h"
 #include "app/windows/tfrmimport.h"
 #include "common/pump.h"

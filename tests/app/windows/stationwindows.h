@@ -6,7 +6,8 @@
 #include <memory>
 
 #include "data/stationsettings.h"
-#include "app/texts/sprachen.h"
+#include "app/setlanguage.h"
+#include "data/runtimetexts.h"
 #include "app/texts/tfrmselsprache.h"
 #include "app/windows/tfrmstatedit.h"
 #include "app/windows/tfrmstation.h"

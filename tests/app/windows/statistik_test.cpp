@@ -8,7 +8,7 @@
 
 #include "data/calendaryear.h"
 #include "data/stationsettings.h"
-#include "app/texts/sprachen.h"
+#include "app/setlanguage.h"
 #include "app/windows/tfrmstatistik.h"
 #include "common/pump.h"
 #include "peers/dbbwriter.h"

@@ -2,7 +2,6 @@
 #include <QComboBox>
 #include <QPushButton>
 
-#include "app/texts/texts_windows.h"
 #include "app/windows/tfrmtimezone.h"
 
 void ApplyTextsTimezone(int lang)

@@ -11,7 +11,6 @@
 #include "data/stationsettings.h"
 #include "app/mainformhvtk.h"
 #include "app/texts/sprachen.h"
-#include "app/texts/texts_windows.h"
 #include "platform/dialogs.h"
 #include "platform/tradiogroup.h"
 

@@ -1,6 +1,5 @@
 #include <QPushButton>
 
-#include "app/texts/texts_windows.h"
 #include "app/texts/tfrmselsprache.h"
 #include "platform/tradiogroup.h"
 

@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "app/texts/texts_windows.h"
 #include "device/tfrmrsconfig.h"
 #include "platform/tradiogroup.h"
 

@@ -1,7 +1,6 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/texts/texts_windows.h"
 #include "app/windows/tfrmstatedit.h"
 
 void ApplyTextsStatEdit(int lang)

@@ -2,7 +2,6 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/texts/texts_windows.h"
 #include "app/windows/tfrmstation.h"
 #include "app/windows/tstringgrid.h"
 

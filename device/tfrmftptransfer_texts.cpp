@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/texts/texts_windows.h"
 #include "device/tfrmftptransfer.h"
 
 void ApplyTextsFtpTransfer(int lang)

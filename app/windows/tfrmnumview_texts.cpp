@@ -1,6 +1,5 @@
 #include <QTableWidget>
 
-#include "app/texts/texts_windows.h"
 #include "app/windows/tfrmnumview.h"
 
 void ApplyTextsNumView(int lang)

@@ -1,7 +1,6 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/texts/texts_windows.h"
 #include "platform/tstringgrid.h"
 #include "device/tfrmconnect.h"
 
