@@ -32,6 +32,9 @@
 #include "app/windows/tfrmdirselect.h"
 #include "platform/dialogs.h"
 #include "platform/exceptionguard.h"
+#include "platform/named.h"
+
+using platform::Named;
 
 TfrmExcelTransfer* frmExcelTransfer = nullptr;
 
@@ -59,13 +62,6 @@ QFrame* Frame(QWidget* parent, const char* name, QFrame::Shape shape)
     f->setFrameShape(shape);
     f->setFrameShadow(QFrame::Sunken);
     return f;
-}
-
-template <class W>
-W* Named(W* w, const char* name)
-{
-    w->setObjectName(QLatin1String(name));
-    return w;
 }
 
 }  // namespace

@@ -20,20 +20,12 @@
 #include "app/windows/tfrmdirselect.h"
 #include "app/windows/tfrmstation.h"
 #include "platform/exceptionguard.h"
+#include "platform/named.h"
 #include "platform/waitcursor.h"
 
+using platform::Named;
+
 TfrmImport* frmImport = nullptr;
-
-namespace {
-
-template <class W>
-W* Named(W* w, const char* name)
-{
-    w->setObjectName(QLatin1String(name));
-    return w;
-}
-
-}  // namespace
 
 TfrmImport::TfrmImport(QWidget* owner) : QDialog(owner)
 {
