@@ -16,13 +16,15 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/data/stationsettings.h"
-#include "app/graph/graphevents.h"
+#include "data/stationsettings.h"
+#include "app/graphevents.h"
 #include "app/graph/graphgeometry.h"
-#include "app/texts/texts_windows.h"
 #include "platform/eventwait.h"
 #include "platform/exceptionguard.h"
+#include "platform/named.h"
 #include "platform/tradiogroup.h"
+
+using platform::Named;
 
 TMainFormHvtk* MainFormHvtk = nullptr;
 
@@ -120,13 +122,9 @@ void TMainFormHvtk::BuildComponents()
 {
     auto* client = new QWidget(this);
     setCentralWidget(client);
-    auto named = [](QWidget* w, const char* name) {
-        w->setObjectName(QLatin1String(name));
-        return w;
-    };
 
     lblHeader = new QLabel(client);
-    named(lblHeader, "lblHeader");
+    Named(lblHeader, "lblHeader");
     lblHeader->setFont(arial(30, false));
     lblHeader->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     {
@@ -135,33 +133,33 @@ void TMainFormHvtk::BuildComponents()
         lblHeader->setPalette(p);
     }
     ImageLogo = new QLabel(client);
-    named(ImageLogo, "ImageLogo");
+    Named(ImageLogo, "ImageLogo");
     lblDatum = new QLabel(client);
-    named(lblDatum, "lblDatum");
+    Named(lblDatum, "lblDatum");
     lblDatum->setFont(arial(16, true));
     lblStation = new QLabel(client);
-    named(lblStation, "lblStation");
+    Named(lblStation, "lblStation");
     lblStation->setFont(arial(17, true));
     cbxStations = new QComboBox(client);
-    named(cbxStations, "cbxStations");
+    Named(cbxStations, "cbxStations");
     cbxStations->setFont(arial(15, true));
     cbxStations->setSizeAdjustPolicy(QComboBox::AdjustToContents);
 
     pnlGraph = new QFrame(client);
-    named(pnlGraph, "pnlGraph");
+    Named(pnlGraph, "pnlGraph");
     pnlGraph->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pnlGraph->setLineWidth(2);
     setBackground(pnlGraph, rgb(0, 128, 128));
     imgGraph = new QWidget(pnlGraph);
-    named(imgGraph, "imgGraph");
+    Named(imgGraph, "imgGraph");
     imgGraph->setCursor(Qt::CrossCursor);
     ScrollBar = new QScrollBar(Qt::Horizontal, client);
-    named(ScrollBar, "ScrollBar");
+    Named(ScrollBar, "ScrollBar");
     ScrollBar->setSingleStep(graph::ScrollSmallChange);
     ScrollBar->setPageStep(20);
 
     pnlButtons = new QFrame(client);
-    named(pnlButtons, "pnlButtons");
+    Named(pnlButtons, "pnlButtons");
     setBackground(pnlButtons, rgb(197, 223, 254));
     auto* row = new QHBoxLayout(pnlButtons);
     row->setContentsMargins(6, 2, 6, 2);
@@ -180,7 +178,7 @@ void TMainFormHvtk::BuildComponents()
     auto* zoomBox = new QVBoxLayout(m_zoomGroup);
     zoomBox->setContentsMargins(0, 0, 0, 0);
     lblZoomNav = new QLabel(pnlButtons);
-    named(lblZoomNav, "lblZoomNav");
+    Named(lblZoomNav, "lblZoomNav");
     zoomBox->addWidget(lblZoomNav);
     auto* zoomRow = new QHBoxLayout;
     zoomRow->setSpacing(2);
@@ -190,11 +188,11 @@ void TMainFormHvtk::BuildComponents()
     spbZoomMinVor = speed("spbZoomMinVor", QStringLiteral(">"));
     spbZoomHrVor = speed("spbZoomHrVor", QStringLiteral(">>"));
     TimePicker = new QTimeEdit(pnlButtons);
-    named(TimePicker, "TimePicker");
+    Named(TimePicker, "TimePicker");
     TimePicker->setDisplayFormat(QStringLiteral("HH:mm"));
     TimePicker->setMinimumWidth(TimePicker->sizeHint().width());
     lblClick = new QLabel(pnlButtons);
-    named(lblClick, "lblClick");
+    Named(lblClick, "lblClick");
     for (QWidget* w : {static_cast<QWidget*>(spbZoomHrZurck), static_cast<QWidget*>(spbZoomMinZurck),
              static_cast<QWidget*>(TimePicker), static_cast<QWidget*>(spbZoomAus),
              static_cast<QWidget*>(spbZoomMinVor), static_cast<QWidget*>(spbZoomHrVor),
@@ -212,13 +210,13 @@ void TMainFormHvtk::BuildComponents()
 
     auto* dateBox = new QVBoxLayout;
     lblDatNav = new QLabel(pnlButtons);
-    named(lblDatNav, "lblDatNav");
+    Named(lblDatNav, "lblDatNav");
     dateBox->addWidget(lblDatNav);
     auto* dateRow = new QHBoxLayout;
     dateRow->setSpacing(2);
     spbDatumZurck = speed("spbDatumZurck", QStringLiteral("<"));
     DatePicker = new QDateEdit(pnlButtons);
-    named(DatePicker, "DatePicker");
+    Named(DatePicker, "DatePicker");
     DatePicker->setCalendarPopup(true);
     spbDatumVor = speed("spbDatumVor", QStringLiteral(">"));
     dateRow->addWidget(spbDatumZurck);
@@ -233,31 +231,31 @@ void TMainFormHvtk::BuildComponents()
     row->addWidget(spbStatistik);
     auto* checks = new QVBoxLayout;
     cbxAverage = new QCheckBox(pnlButtons);
-    named(cbxAverage, "cbxAverage");
+    Named(cbxAverage, "cbxAverage");
     cbxNumView = new QCheckBox(pnlButtons);
-    named(cbxNumView, "cbxNumView");
+    Named(cbxNumView, "cbxNumView");
     checks->addWidget(cbxAverage);
     checks->addWidget(cbxNumView);
     row->addLayout(checks);
     rdgOnline = new TRadioGroup(pnlButtons);
-    named(rdgOnline, "rdgOnline");
+    Named(rdgOnline, "rdgOnline");
     rdgOnline->SetItems({QString(), QString()});
     rdgOnline->SetItemIndex(0);
     row->addWidget(rdgOnline);
 
     pnlPos = new QFrame(pnlButtons);
-    named(pnlPos, "pnlPos");
+    Named(pnlPos, "pnlPos");
     pnlPos->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     auto* posLay = new QHBoxLayout(pnlPos);
     posLay->setContentsMargins(3, 2, 3, 2);
     lblPos = new QLabel(pnlPos);
-    named(lblPos, "lblPos");
+    Named(lblPos, "lblPos");
     posLay->addWidget(lblPos);
     row->addWidget(pnlPos);
     row->addStretch(1);
 
     lblDevice = new QLabel(client);
-    named(lblDevice, "lblDevice");
+    Named(lblDevice, "lblDevice");
 
     FitButtonRow();
     ArrangeComponents();

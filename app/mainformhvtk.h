@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "app/graph/canvas.h"
-#include "app/daymodel.h"
+#include "data/daymodel.h"
 
-#include "app/data/tdatetime.h"
+#include "data/tdatetime.h"
 #include "device/programstate.h"  // ServiceMode, ProjectToolRunning
 #include "platform/tstringlist.h"
 
@@ -267,3 +267,7 @@ private:
 };
 
 extern TMainFormHvtk* MainFormHvtk;
+// The texts of the menu, then of the window itself (and the dialogs' captions), in a
+// language (0 German, 1 English).
+void ApplyTextsMainMenu(int lang);
+void ApplyTextsMain(int lang);

@@ -10,9 +10,9 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "app/daymodel.h"
-#include "app/data/stationsettings.h"
-#include "app/data/timerules.h"
+#include "data/daymodel.h"
+#include "data/stationsettings.h"
+#include "data/timerules.h"
 #include "app/graph/graphcurves.h"
 #include "app/graph/graphgrid.h"
 #include "app/mainformhvtk.h"

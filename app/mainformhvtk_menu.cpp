@@ -13,11 +13,12 @@
 #include <QTime>
 #include <QToolButton>
 
-#include "app/data/dbbnames.h"
-#include "app/data/localpath.h"
-#include "app/data/stationsettings.h"
+#include "data/dbbnames.h"
+#include "data/localpath.h"
+#include "data/runtimetexts.h"
+#include "data/stationsettings.h"
 #include "app/mainformhvtk.h"
-#include "app/texts/sprachen.h"
+#include "app/setlanguage.h"
 #include "app/texts/tfrmselsprache.h"
 #include "app/windows/tfrmdirselect.h"
 #include "app/windows/tfrmexceltransfer.h"

@@ -9,8 +9,8 @@
 #include <QTimeEdit>
 #include <QToolButton>
 
-#include "app/daymodel.h"
-#include "app/data/timerules.h"
+#include "data/daymodel.h"
+#include "data/timerules.h"
 #include "app/graph/graphcursors.h"
 #include "app/mainformhvtk.h"
 #include "app/graph/readout.h"

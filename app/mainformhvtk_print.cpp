@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QPrinter>
 
-#include "app/data/stationsettings.h"
+#include "data/stationsettings.h"
 #include "app/graph/graphgeometry.h"
 #include "app/mainformhvtk.h"
 #include "app/printerseam.h"

@@ -15,12 +15,13 @@
 #include <QScreen>
 #include <QTimeEdit>
 
-#include "app/data/localpath.h"
-#include "app/data/stationsettings.h"
-#include "app/data/tdatetime.h"
+#include "data/localpath.h"
+#include "data/runtimetexts.h"
+#include "data/stationsettings.h"
+#include "data/tdatetime.h"
 #include "app/startup.h"
 #include "app/stationlistfile.h"
-#include "app/texts/sprachen.h"
+#include "app/setlanguage.h"
 #include "app/texts/tfrmselsprache.h"
 #include "app/windows/tfrmstation.h"
 #include "app/windows/tfrmtimezone.h"

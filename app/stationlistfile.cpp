@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/data/scramblepassword.h"
-#include "app/data/stationsettings.h"
+#include "data/scramblepassword.h"
+#include "data/stationsettings.h"
 #include "platform/inifile.h"
 
 namespace stationlistfile {

@@ -8,20 +8,17 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include "app/data/datatree.h"
-#include "app/data/dbbfile.h"
-#include "app/data/dbbnames.h"
-#include "app/data/localpath.h"
-#include "app/data/stationsettings.h"
-#include "app/data/timerules.h"
+#include "data/datatree.h"
+#include "data/dbbfile.h"
+#include "data/dbbnames.h"
+#include "data/localpath.h"
+#include "data/stationsettings.h"
+#include "data/timerules.h"
 #include "app/tdayloaderhost.h"
 #include "app/texts/sprachen.h"
 #include "platform/dialogs.h"
+#include "platform/folder.h"
 #include "platform/regularfile.h"
 #include "platform/waitcursor.h"
 
@@ -92,8 +89,7 @@ TDayLoader::~TDayLoader()
 
 void TDayLoader::CloseMonthFolder()
 {
-    if (m_month.Fd >= 0)
-        ::close(m_month.Fd);
+    platform::CloseFolder(m_month.Fd);
     m_month = TMonthFolder();
 }
 
@@ -130,33 +126,22 @@ void TDayLoader::ListMonthFolder(const char* probeName)
         m_month.Listed = false;
         return;
     }
-    const int fd = ::dup(m_month.Fd);
-    DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
-    if (!dir) {
-        if (fd >= 0)
-            ::close(fd);
-        m_month.Listed = false;
-        return;
-    }
     const auto twoDigits = [](const char* p) {
         return p[0] >= '0' && p[0] <= '9' && p[1] >= '0' && p[1] <= '9' ? (p[0] - '0') * 10 + (p[1] - '0') : -1;
     };
-    errno = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        const char* name = entry->d_name;
+    const bool complete = platform::ListFolder(m_month.Fd, [&](const char* name) {
         if (std::strlen(name) != length || std::memcmp(name, probeName, DayAt) != 0 || name[DashAt] != '-'
             || std::memcmp(name + TailAt, probeName + TailAt, length - TailAt) != 0)
-            continue;
+            return;
         const int day = twoDigits(name + DayAt), hour = twoDigits(name + HourAt), minute = twoDigits(name + HourAt + 2);
         if (day < 1 || day > 31 || hour < 0 || hour > 23 || minute < 0 || minute > 59)
-            continue;
+            return;
         const int i = (day - 1) * 1440 + hour * 60 + minute;
         m_month.Present[size_t(i / 64)] |= uint64_t(1) << (i % 64);
-    }
+    });
     // A listing cut short is no proof that a file is missing.
-    if (errno != 0)
+    if (!complete)
         m_month.Listed = false;
-    ::closedir(dir);
 }
 
 std::unique_ptr<QFile> TDayLoader::OpenLocalHourFile(int h, int& m, int mMax, TDateTime date)
@@ -186,11 +171,8 @@ std::unique_ptr<QFile> TDayLoader::OpenLocalHourFile(int h, int& m, int mMax, TD
         if (f.Year != m_month.Year || f.Month != m_month.Month) {
             CloseMonthFolder();
             *slash = '\0';
-            m_month.Fd = ::open(path.data(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            m_month.Readable = m_month.Fd >= 0;
             // A folder that may be searched but not read: probe every minute.
-            if (m_month.Fd < 0 && errno == EACCES)
-                m_month.Fd = ::open(path.data(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            m_month.Fd = platform::OpenFolder(path.data(), m_month.Readable);
             m_month.Error = m_month.Fd < 0 ? errno : 0;
             *slash = '/';
             m_month.Year = f.Year;

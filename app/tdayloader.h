@@ -3,8 +3,8 @@
 #include <memory>
 #include <vector>
 
-#include "app/daymodel.h"
-#include "app/data/tdatetime.h"
+#include "data/daymodel.h"
+#include "data/tdatetime.h"
 
 class QFile;
 class TDayLoaderHost;

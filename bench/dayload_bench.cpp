@@ -3,8 +3,8 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "app/data/stationsettings.h"
-#include "app/data/tdatetime.h"
+#include "data/stationsettings.h"
+#include "data/tdatetime.h"
 #include "app/tdayloader.h"
 #include "app/tdayloaderhost.h"
 #include "bench.h"

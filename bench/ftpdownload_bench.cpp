@@ -15,8 +15,8 @@
 #include <sys/resource.h>
 #include <vector>
 
-#include "app/data/stationsettings.h"
-#include "app/data/tdatetime.h"
+#include "data/stationsettings.h"
+#include "data/tdatetime.h"
 #include "bench.h"
 #include "comms/tapdftplog.h"
 #include "comms/tapdftpclient.h"

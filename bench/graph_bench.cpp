@@ -2,12 +2,12 @@
 #include <QLabel>
 #include <memory>
 
-#include "app/daymodel.h"
+#include "data/daymodel.h"
 #include "app/graph/graphcurves.h"
 #include "app/graph/graphgeometry.h"
 #include "app/graph/graphgrid.h"
 #include "app/graph/readout.h"
-#include "app/texts/sprachen.h"
+#include "app/setlanguage.h"
 #include "bench.h"
 #include "peers/dbbwriter.h"
 

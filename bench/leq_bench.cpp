@@ -2,7 +2,7 @@
 #include <QPainter>
 #include <memory>
 
-#include "app/daymodel.h"
+#include "data/daymodel.h"
 #include "bench.h"
 #include "peers/dbbwriter.h"
 

@@ -10,10 +10,10 @@
 #include <QTemporaryDir>
 #include <vector>
 
-#include "app/data/calendaryear.h"
-#include "app/data/daycsv.h"
-#include "app/data/dbbimport.h"
-#include "app/data/stationsettings.h"
+#include "data/calendaryear.h"
+#include "data/daycsv.h"
+#include "data/dbbimport.h"
+#include "data/stationsettings.h"
 #include "app/windows/tfrmdirselect.h"
 #include "app/windows/tfrmimport.h"
 #include "bench.h"

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/data/dbbfile.h"
+#include "data/dbbfile.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <QSet>
 #include <cmath>
 
-#include "app/data/datatree.h"
-#include "app/data/dbbnames.h"
-#include "app/data/localpath.h"
-#include "app/data/numbertext.h"
-#include "app/data/timerules.h"
+#include "data/datatree.h"
+#include "data/dbbnames.h"
+#include "data/localpath.h"
+#include "data/numbertext.h"
+#include "data/timerules.h"
 
 namespace {
 

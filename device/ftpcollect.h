@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "app/data/tdatetime.h"
+#include "data/tdatetime.h"
 
 // The device's FTP tree read through listings: parsing a names-only listing and choosing
 // the files of a time window. No connection here; the caller hands in the lister.

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/data/stationsettings.h"  // CurrentStation, the station the device windows work on
+#include "data/stationsettings.h"  // CurrentStation, the station the device windows work on
 #include "platform/pczone.h"
 
 // What the device windows need of the program around them, without reaching into its windows.

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "app/data/numbertext.h"
+#include "data/numbertext.h"
 
 namespace rsconfig {
 

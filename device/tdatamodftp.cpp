@@ -11,7 +11,7 @@
 #include <exception>
 #include <utility>
 
-#include "app/data/runtimetexts.h"
+#include "data/runtimetexts.h"
 #include "comms/tapdftplog.h"
 #include "comms/tapdftpclient.h"
 #include "device/ftpcollect.h"

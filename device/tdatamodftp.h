@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "app/data/tdatetime.h"
+#include "data/tdatetime.h"
 #include "comms/ftpprotocol.h"
 
 class QWidget;

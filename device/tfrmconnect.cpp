@@ -9,9 +9,9 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-#include "app/data/numbertext.h"
-#include "app/data/runtimetexts.h"
-#include "app/data/stationsettings.h"
+#include "data/numbertext.h"
+#include "data/runtimetexts.h"
+#include "data/stationsettings.h"
 #include "device/programstate.h"
 #include "device/tdatamodudp.h"
 #include "device/ttagtimer.h"
@@ -19,9 +19,11 @@
 #include "platform/eventwait.h"
 #include "platform/exceptionguard.h"
 #include "platform/inetaddr.h"
+#include "platform/named.h"
 #include "platform/tstringgrid.h"
 
 using platform::Guard;
+using platform::Named;
 using namespace searchreply;
 
 TfrmConnect* frmConnect = nullptr;
@@ -32,20 +34,14 @@ constexpr int FirstEvaluationMs = 1000;
 constexpr int PauseMs = 2500;
 constexpr int CollectionMs = 1500;
 
-template <class W>
-W* named(W* w, const char* name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 }  // namespace
 
 TfrmConnect::TfrmConnect(QWidget* owner) : QDialog(owner)
 {
     setObjectName(QStringLiteral("frmConnect"));
-    lblNetFound = named(new QLabel(this), "lblNetFound");
-    lblScanning = named(new QLabel(this), "lblScanning");
-    sgrDevices = named(new TStringGrid(5, this), "sgrDevices");
+    lblNetFound = Named(new QLabel(this), "lblNetFound");
+    lblScanning = Named(new QLabel(this), "lblScanning");
+    sgrDevices = Named(new TStringGrid(5, this), "sgrDevices");
     for (int c = 0; c < 5; ++c)
         sgrDevices->setColumnWidth(c, ColumnWidths[c]);
     sgrDevices->horizontalHeader()->setStretchLastSection(true);
@@ -54,10 +50,10 @@ TfrmConnect::TfrmConnect(QWidget* owner) : QDialog(owner)
     sgrDevices->setSelectionMode(QAbstractItemView::SingleSelection);
     sgrDevices->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sgrDevices->SetRowCount(2);
-    lbxMsgs = named(new QListWidget(this), "lbxMsgs");
+    lbxMsgs = Named(new QListWidget(this), "lbxMsgs");
     lbxMsgs->hide();
-    bbtOK = named(new QPushButton(this), "bbtOK");
-    bbtQuit = named(new QPushButton(this), "bbtQuit");
+    bbtOK = Named(new QPushButton(this), "bbtOK");
+    bbtQuit = Named(new QPushButton(this), "bbtQuit");
     bbtOK->setDefault(true);
     Timer = new TTagTimer(this);
     Timer->setInterval(CollectionMs);

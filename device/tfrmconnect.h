@@ -66,3 +66,5 @@ private:
 };
 
 extern TfrmConnect* frmConnect;
+// Gives the window its texts in a language (0 German, 1 English); nothing while it does not exist.
+void ApplyTextsConnect(int lang);

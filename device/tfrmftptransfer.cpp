@@ -20,8 +20,8 @@
 #include <QVBoxLayout>
 #include <vector>
 
-#include "app/data/numbertext.h"
-#include "app/data/stationsettings.h"
+#include "data/numbertext.h"
+#include "data/stationsettings.h"
 #include "device/programstate.h"
 #include "device/tdatamodftp.h"
 #include "device/tfrmconnect.h"
@@ -29,33 +29,29 @@
 #include "platform/eventwait.h"
 #include "platform/exceptionguard.h"
 #include "platform/inetaddr.h"
+#include "platform/named.h"
 #include "platform/paintthrottle.h"
 #include "platform/steadywidgets.h"
+
+using platform::Named;
 
 TfrmFtpTransfer* frmFtpTransfer = nullptr;
 
 namespace {
 
-template <class W>
-W* named(W* w, const char* name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
 QLabel* label(QWidget* parent, const char* name)
 {
-    return named(new QLabel(parent), name);
+    return Named(new QLabel(parent), name);
 }
 
 QPushButton* button(QWidget* parent, const char* name)
 {
-    return named(new QPushButton(parent), name);
+    return Named(new QPushButton(parent), name);
 }
 
 QDateTimeEdit* picker(QWidget* parent, const char* name)
 {
-    auto* p = named(new QDateTimeEdit(parent), name);
+    auto* p = Named(new QDateTimeEdit(parent), name);
     p->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     p->setCalendarPopup(true);
     p->setButtonSymbols(QAbstractSpinBox::NoButtons);
@@ -122,7 +118,7 @@ void TfrmFtpTransfer::BuildComponents()
 
     auto* station = new QHBoxLayout;
     lblStatName = label(this, "lblStatName");
-    edStatName = named(new QLineEdit(this), "edStatName");
+    edStatName = Named(new QLineEdit(this), "edStatName");
     edStatName->setReadOnly(true);
     bbtSearch = button(this, "bbtSearch");
     station->addWidget(lblStatName);
@@ -132,9 +128,9 @@ void TfrmFtpTransfer::BuildComponents()
 
     auto* conn = new QGridLayout;
     lblUser = label(this, "lblUser");
-    edUser = named(new QLineEdit(this), "edUser");
+    edUser = Named(new QLineEdit(this), "edUser");
     lblPassw = label(this, "lblPassw");
-    edPassw = named(new QLineEdit(this), "edPassw");
+    edPassw = Named(new QLineEdit(this), "edPassw");
     edPassw->setEchoMode(QLineEdit::Password);
     edUser->setMaxLength(MaxStationTextChars);
     edPassw->setMaxLength(MaxStationTextChars);
@@ -167,7 +163,7 @@ void TfrmFtpTransfer::BuildComponents()
     conn->addWidget(edPassw, 2, 1);
     top->addLayout(conn);
 
-    lbxFtp = named(new QListWidget(this), "lbxFtp");
+    lbxFtp = Named(new QListWidget(this), "lbxFtp");
     lbxFtp->setSelectionMode(QAbstractItemView::ExtendedSelection);
     QPalette grey = lbxFtp->palette();
     grey.setColor(QPalette::Base, QColor(0xC0, 0xC0, 0xC0));
@@ -178,10 +174,10 @@ void TfrmFtpTransfer::BuildComponents()
     lbxFtp->setAccessibleName(QStringLiteral("FTP log"));
     top->addWidget(lbxFtp);
 
-    pnlTransfer = named(new QWidget(this), "pnlTransfer");
+    pnlTransfer = Named(new QWidget(this), "pnlTransfer");
     auto* lower = new QVBoxLayout(pnlTransfer);
     lower->setContentsMargins(0, 0, 0, 0);
-    pnlDateRange = named(new QFrame(pnlTransfer), "pnlDateRange");
+    pnlDateRange = Named(new QFrame(pnlTransfer), "pnlDateRange");
     pnlDateRange->setFrameShape(QFrame::StyledPanel);
     auto* dates = new QGridLayout(pnlDateRange);
     lblDateRange = label(pnlDateRange, "lblDateRange");
@@ -205,7 +201,7 @@ void TfrmFtpTransfer::BuildComponents()
 
     lblLoading = label(pnlTransfer, "lblLoading");
     lower->addWidget(lblLoading);
-    lbxDir = named(new QListWidget(pnlTransfer), "lbxDir");
+    lbxDir = Named(new QListWidget(pnlTransfer), "lbxDir");
     lbxDir->setSelectionMode(QAbstractItemView::MultiSelection);
     QPalette cream = lbxDir->palette();
     cream.setColor(QPalette::Base, QColor(0xFF, 0xFB, 0xF0));
@@ -220,19 +216,19 @@ void TfrmFtpTransfer::BuildComponents()
     lower->addWidget(lbxDir, 1);
 
     auto* progress = new QHBoxLayout;
-    pgbCopy = named(new QProgressBar(pnlTransfer), "pgbCopy");
+    pgbCopy = Named(new QProgressBar(pnlTransfer), "pgbCopy");
     pgbCopy->setRange(0, 100);
     pgbCopy->setTextVisible(false);
     // Both change with every file: their texts must not lay the window out again each time.
-    lblPercent = named(new platform::SteadyLabel(pnlTransfer), "lblPercent");
+    lblPercent = Named(new platform::SteadyLabel(pnlTransfer), "lblPercent");
     lblPercent->setMinimumWidth(50);
     progress->addWidget(pgbCopy, 1);
     progress->addWidget(lblPercent);
     lower->addLayout(progress);
-    lblLoadFile = named(new platform::SteadyLabel(pnlTransfer), "lblLoadFile");
+    lblLoadFile = Named(new platform::SteadyLabel(pnlTransfer), "lblLoadFile");
     lower->addWidget(lblLoadFile);
-    cbxOverwrite = named(new QCheckBox(pnlTransfer), "cbxOverwrite");
-    cbxCopyWww = named(new QCheckBox(pnlTransfer), "cbxCopyWww");
+    cbxOverwrite = Named(new QCheckBox(pnlTransfer), "cbxOverwrite");
+    cbxCopyWww = Named(new QCheckBox(pnlTransfer), "cbxCopyWww");
     lower->addWidget(cbxOverwrite);
     lower->addWidget(cbxCopyWww);
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/data/tdatetime.h"
+#include "data/tdatetime.h"
 
 class QCheckBox;
 class QDateTimeEdit;
@@ -169,3 +169,5 @@ private:
 };
 
 extern TfrmFtpTransfer* frmFtpTransfer;
+// Gives the window its texts in a language (0 German, 1 English); nothing while it does not exist.
+void ApplyTextsFtpTransfer(int lang);

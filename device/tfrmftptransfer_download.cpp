@@ -15,11 +15,11 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/data/dbbfile.h"
-#include "app/data/dbbnames.h"
-#include "app/data/localpath.h"
-#include "app/data/runtimetexts.h"
-#include "app/data/stationsettings.h"
+#include "data/dbbfile.h"
+#include "data/dbbnames.h"
+#include "data/localpath.h"
+#include "data/runtimetexts.h"
+#include "data/stationsettings.h"
 #include "device/downloadstore.h"
 #include "device/ftpcollect.h"
 #include "device/tdatamodftp.h"

@@ -8,10 +8,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "app/data/datatree.h"
-#include "app/data/localpath.h"
-#include "app/data/runtimetexts.h"
-#include "app/data/stationsettings.h"
+#include "data/datatree.h"
+#include "data/localpath.h"
+#include "data/runtimetexts.h"
+#include "data/stationsettings.h"
 #include "device/programstate.h"
 #include "device/tdatamodftp.h"
 #include "device/tfrmconnect.h"

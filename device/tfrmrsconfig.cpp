@@ -20,8 +20,8 @@
 #include <QTimeEdit>
 #include <QTimer>
 
-#include "app/data/numbertext.h"
-#include "app/data/runtimetexts.h"
+#include "data/numbertext.h"
+#include "data/runtimetexts.h"
 #include "device/programstate.h"
 #include "platform/dialogs.h"
 #include "platform/eventwait.h"

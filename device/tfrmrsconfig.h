@@ -285,3 +285,5 @@ private:
 };
 
 extern TfrmRSConfig* frmRSConfig;
+// Gives the window its texts in a language (0 German, 1 English); nothing while it does not exist.
+void ApplyTextsRSConfig(int lang);

@@ -20,23 +20,19 @@
 #include <QVBoxLayout>
 
 #include "device/tfrmrsconfig.h"
+#include "platform/named.h"
 #include "platform/steadywidgets.h"
 #include "platform/tradiogroup.h"
 
+using platform::Named;
+
 namespace {
 
-template <class W>
-W* named(W* w, const char* name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
-QLabel* label(QWidget* parent, const char* name) { return named(new QLabel(parent), name); }
+QLabel* label(QWidget* parent, const char* name) { return Named(new QLabel(parent), name); }
 
 QLineEdit* edit(QWidget* parent, const char* name, bool password = false)
 {
-    auto* e = named(new QLineEdit(parent), name);
+    auto* e = Named(new QLineEdit(parent), name);
     if (password)
         e->setEchoMode(QLineEdit::Password);
     e->setMinimumWidth(180);
@@ -52,14 +48,14 @@ void limitTyping(QLineEdit* e, int max)
 
 QComboBox* combo(QWidget* parent, const char* name)
 {
-    auto* c = named(new QComboBox(parent), name);
+    auto* c = Named(new QComboBox(parent), name);
     platform::AdjustToContentsWhenPolished(c);
     return c;
 }
 
 QPlainTextEdit* memo(QWidget* parent, const char* name)
 {
-    auto* m = named(new QPlainTextEdit(parent), name);
+    auto* m = Named(new QPlainTextEdit(parent), name);
     m->setReadOnly(true);
     m->setFrameShape(QFrame::NoFrame);
     m->viewport()->setAutoFillBackground(false);
@@ -69,7 +65,7 @@ QPlainTextEdit* memo(QWidget* parent, const char* name)
 
 QFrame* panel(QWidget* parent, const char* name)
 {
-    auto* f = named(new QFrame(parent), name);
+    auto* f = Named(new QFrame(parent), name);
     // Button-face colour, as the panels of the original layout.
     f->setBackgroundRole(QPalette::Button);
     f->setAutoFillBackground(true);
@@ -110,7 +106,7 @@ void TfrmRSConfig::BuildComponents()
     lblInfo->setFont(bold);
     top->addWidget(lblInfo);
 
-    pnlCOM = named(new QFrame(this), "pnlCOM");
+    pnlCOM = Named(new QFrame(this), "pnlCOM");
     auto* com = new QHBoxLayout(pnlCOM);
     lblPort = label(pnlCOM, "lblPort");
     cbxPorts = combo(pnlCOM, "cbxPorts");
@@ -120,7 +116,7 @@ void TfrmRSConfig::BuildComponents()
     com->addStretch(1);
     top->addWidget(pnlCOM, 0, Qt::AlignTop | Qt::AlignLeft);
 
-    PageControl = named(new QTabWidget(this), "PageControl");
+    PageControl = Named(new QTabWidget(this), "PageControl");
     top->addWidget(PageControl, 1);
     BuildStationPage();
     BuildInternetPage();
@@ -136,7 +132,7 @@ void TfrmRSConfig::BuildComponents()
     auto* status = new QHBoxLayout;
     lblStatus = label(this, "lblStatus");
     lblAction = label(this, "lblAction");
-    ProgressBar = named(new QProgressBar(this), "ProgressBar");
+    ProgressBar = Named(new QProgressBar(this), "ProgressBar");
     ProgressBar->setRange(0, 26);
     ProgressBar->setValue(0);
     ProgressBar->setTextVisible(false);
@@ -146,8 +142,8 @@ void TfrmRSConfig::BuildComponents()
     top->addLayout(status);
 
     auto* buttons = new QHBoxLayout;
-    bbtExit = named(new QPushButton(this), "bbtExit");
-    bbtContinue = named(new QPushButton(this), "bbtContinue");
+    bbtExit = Named(new QPushButton(this), "bbtExit");
+    bbtContinue = Named(new QPushButton(this), "bbtContinue");
     bbtContinue->setDefault(true);
     buttons->addStretch(1);
     buttons->addWidget(bbtExit);
@@ -159,7 +155,7 @@ void TfrmRSConfig::BuildComponents()
 
 void TfrmRSConfig::BuildStationPage()
 {
-    tabStation = named(new QWidget, "tabStation");
+    tabStation = Named(new QWidget, "tabStation");
     auto* g = grid(tabStation);
     lblRegionsnr = label(tabStation, "lblRegionsnr");
     edRegionsnr = edit(tabStation, "edRegionsnr");
@@ -191,7 +187,7 @@ void TfrmRSConfig::BuildStationPage()
 
 void TfrmRSConfig::BuildInternetPage()
 {
-    tabInternet = named(new QWidget, "tabInternet");
+    tabInternet = Named(new QWidget, "tabInternet");
     auto* g = grid(tabInternet);
     lblDHCP = label(tabInternet, "lblDHCP");
     cbxDHCP = combo(tabInternet, "cbxDHCP");
@@ -269,7 +265,7 @@ void TfrmRSConfig::BuildInternetPage()
 
 void TfrmRSConfig::BuildTransferPage()
 {
-    tabTransfer = named(new QWidget, "tabTransfer");
+    tabTransfer = Named(new QWidget, "tabTransfer");
     auto* g = grid(tabTransfer);
     lblWahlArt = label(tabTransfer, "lblWahlArt");
     cbxWahlArt = combo(tabTransfer, "cbxWahlArt");
@@ -283,7 +279,7 @@ void TfrmRSConfig::BuildTransferPage()
     row(g, lblWahlZt1, edWahlZt1);
     row(g, lblWahlZt2, edWahlZt2);
     row(g, lblWahlZt3, edWahlZt3);
-    bbtTest = named(new QPushButton(tabTransfer), "bbtTest");
+    bbtTest = Named(new QPushButton(tabTransfer), "bbtTest");
     memoTest = memo(tabTransfer, "memoTest");
     const int r = g->rowCount();
     g->setRowMinimumHeight(r, 16);
@@ -295,9 +291,9 @@ void TfrmRSConfig::BuildTransferPage()
 
 void TfrmRSConfig::BuildWebPage()
 {
-    tabWeb = named(new QWidget, "tabWeb");
+    tabWeb = Named(new QWidget, "tabWeb");
     auto* v = new QVBoxLayout(tabWeb);
-    gbxFtp = named(new QGroupBox(tabWeb), "gbxFtp");
+    gbxFtp = Named(new QGroupBox(tabWeb), "gbxFtp");
     auto* ftp = grid(gbxFtp);
     lblUser0 = label(gbxFtp, "lblUser0");
     edUser0 = edit(gbxFtp, "edUser0");
@@ -305,7 +301,7 @@ void TfrmRSConfig::BuildWebPage()
     edPassw0 = edit(gbxFtp, "edPassw0", true);
     row(ftp, lblUser0, edUser0);
     row(ftp, lblPassw0, edPassw0);
-    gbxWeb = named(new QGroupBox(tabWeb), "gbxWeb");
+    gbxWeb = Named(new QGroupBox(tabWeb), "gbxWeb");
     auto* web = grid(gbxWeb);
     lblWebUser = label(gbxWeb, "lblWebUser");
     edWebUser = edit(gbxWeb, "edWebUser");
@@ -321,10 +317,10 @@ void TfrmRSConfig::BuildWebPage()
 
 void TfrmRSConfig::BuildTimePage()
 {
-    tabTime = named(new QWidget, "tabTime");
+    tabTime = Named(new QWidget, "tabTime");
     auto* v = new QVBoxLayout(tabTime);
 
-    gbxTimeServer = named(new QGroupBox(tabTime), "gbxTimeServer");
+    gbxTimeServer = Named(new QGroupBox(tabTime), "gbxTimeServer");
     auto* servers = grid(gbxTimeServer);
     lblTimeServ1 = label(gbxTimeServer, "lblTimeServ1");
     edTimeServ1 = edit(gbxTimeServer, "edTimeServ1");
@@ -343,20 +339,20 @@ void TfrmRSConfig::BuildTimePage()
     edTimezone->hide();
     edDaylight = edit(tabTime, "edDaylight");
     edDaylight->hide();
-    bbtSelTimezone = named(new QPushButton(tabTime), "bbtSelTimezone");
+    bbtSelTimezone = Named(new QPushButton(tabTime), "bbtSelTimezone");
     zone->addWidget(lblTimezone);
     zone->addWidget(edTimezoneStr, 1);
     zone->addWidget(bbtSelTimezone);
     v->addLayout(zone);
 
-    gbxSetTime = named(new QGroupBox(tabTime), "gbxSetTime");
+    gbxSetTime = Named(new QGroupBox(tabTime), "gbxSetTime");
     auto* set = new QGridLayout(gbxSetTime);
-    dtpDate = named(new QDateEdit(gbxSetTime), "dtpDate");
+    dtpDate = Named(new QDateEdit(gbxSetTime), "dtpDate");
     dtpDate->setCalendarPopup(true);
     dtpDate->setDisplayFormat("dd.MM.yyyy");
-    dtpTime = named(new QTimeEdit(gbxSetTime), "dtpTime");
+    dtpTime = Named(new QTimeEdit(gbxSetTime), "dtpTime");
     dtpTime->setDisplayFormat("HH:mm:ss");
-    bbtSetTime = named(new QPushButton(gbxSetTime), "bbtSetTime");
+    bbtSetTime = Named(new QPushButton(gbxSetTime), "bbtSetTime");
     lblInfoTime = label(gbxSetTime, "lblInfoTime");
     memoTime = memo(gbxSetTime, "memoTime");
     set->addWidget(lblInfoTime, 0, 0, 1, 4);
@@ -372,7 +368,7 @@ void TfrmRSConfig::BuildTimePage()
 
 void TfrmRSConfig::BuildServicePage()
 {
-    tabService = named(new QWidget, "tabService");
+    tabService = Named(new QWidget, "tabService");
     auto* g = grid(tabService);
     lblUpdtDo = label(tabService, "lblUpdtDo");
     cbxUpdtDo = combo(tabService, "cbxUpdtDo");
@@ -395,9 +391,9 @@ void TfrmRSConfig::BuildServicePage()
 
 void TfrmRSConfig::BuildDisplayPage()
 {
-    tabDisplay = named(new QWidget, "tabDisplay");
+    tabDisplay = Named(new QWidget, "tabDisplay");
     auto* v = new QVBoxLayout(tabDisplay);
-    chbLight = named(new QCheckBox(tabDisplay), "chbLight");
+    chbLight = Named(new QCheckBox(tabDisplay), "chbLight");
     v->addWidget(chbLight);
     v->addSpacing(8);
 
@@ -405,7 +401,7 @@ void TfrmRSConfig::BuildDisplayPage()
     v->addWidget(lblContrast);
     auto* bar = new QHBoxLayout;
     lblLight = label(tabDisplay, "lblLight");
-    tbContrast = named(new QSlider(Qt::Horizontal, tabDisplay), "tbContrast");
+    tbContrast = Named(new QSlider(Qt::Horizontal, tabDisplay), "tbContrast");
     tbContrast->setRange(1, 199);
     tbContrast->setTickInterval(10);
     tbContrast->setTickPosition(QSlider::TicksBelow);
@@ -422,7 +418,7 @@ void TfrmRSConfig::BuildDisplayPage()
     v->addLayout(bar);
     v->addSpacing(8);
 
-    rgpLanguage = named(new TRadioGroup(tabDisplay), "rgpLanguage");
+    rgpLanguage = Named(new TRadioGroup(tabDisplay), "rgpLanguage");
     v->addWidget(rgpLanguage, 0, Qt::AlignLeft);
     v->addStretch(1);
     PageControl->addTab(tabDisplay, QString());
@@ -430,7 +426,7 @@ void TfrmRSConfig::BuildDisplayPage()
 
 void TfrmRSConfig::BuildInfoPage()
 {
-    tabInfo = named(new QWidget, "tabInfo");
+    tabInfo = Named(new QWidget, "tabInfo");
     auto* v = new QVBoxLayout(tabInfo);
     auto* g = new QGridLayout;
     g->setColumnStretch(2, 1);
@@ -446,7 +442,7 @@ void TfrmRSConfig::BuildInfoPage()
     row(g, lblSWVersion, edSWVersion);
     row(g, lblSerial, edSerial);
     v->addLayout(g);
-    gbxSWChecksum = named(new QGroupBox(tabInfo), "gbxSWChecksum");
+    gbxSWChecksum = Named(new QGroupBox(tabInfo), "gbxSWChecksum");
     auto* crc = new QHBoxLayout(gbxSWChecksum);
     edSWChecksum = edit(gbxSWChecksum, "edSWChecksum");
     edSWChecksum->setReadOnly(true);

@@ -3,7 +3,7 @@
 // five-second limit while the user interface stays alive.
 #include "device/tfrmrsconfig.h"
 
-#include "app/data/runtimetexts.h"
+#include "data/runtimetexts.h"
 #include "comms/tapdcomport.h"
 #include "comms/tapddatapacket.h"
 #include "device/programstate.h"

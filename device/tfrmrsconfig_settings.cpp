@@ -10,10 +10,10 @@
 #include <QTabWidget>
 #include <QTimeEdit>
 
-#include "app/data/econverterror.h"
-#include "app/data/runtimetexts.h"
-#include "app/data/tdatetime.h"
-#include "app/data/timerules.h"
+#include "data/econverterror.h"
+#include "data/runtimetexts.h"
+#include "data/tdatetime.h"
+#include "data/timerules.h"
 #include "device/programstate.h"
 #include "device/tfrmrsconfig.h"
 #include "platform/dialogs.h"

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "app/graph/graphgrid.h"
-#include "app/texts/sprachen.h"
+#include "data/runtimetexts.h"
 
 using namespace graph;
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/texts/sprachen.h"
+#include "data/runtimetexts.h"
 
 namespace graph {
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/daymodel.h"
-#include "app/data/tdatetime.h"
+#include "data/daymodel.h"
+#include "data/tdatetime.h"
 #include "app/graph/graphtypes.h"
 
 // Layout, bands and labels of the day graph, apart from any window.

@@ -1,6 +1,6 @@
 #include "app/graph/graphgrid.h"
 
-#include "app/texts/sprachen.h"
+#include "data/runtimetexts.h"
 
 using namespace graph;
 

@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "app/daymodel.h"
+#include "data/daymodel.h"
 #include "app/graph/graphtypes.h"
 
 // Where levels and samples land on the plot, and the curves built from them.

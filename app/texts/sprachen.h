@@ -2,7 +2,7 @@
 #include <QString>
 #include <cstdint>
 
-#include "app/data/runtimetexts.h"  // the text globals
+#include "data/runtimetexts.h"  // the text globals
 
 // Makes every text global and both name arrays empty, and the texts of CurrentStation (its
 // LastUpdate 0); at program start, before any window exists.
@@ -12,10 +12,6 @@ void FreeLanguageTexts();
 
 // The application title for a language: "Lärmwart" or "Noisewart".
 QString ApplicationTitle(int language);
-
-// Fills the text globals and the name arrays for language 0 (German) or 1 (English) and
-// assigns the texts of every window that exists. Any other value changes nothing: false.
-bool SetLanguage(int language);
 
 // The program's own version (major, minor, release, build); outputs stay as set by the
 // caller when no version is known.

@@ -23,3 +23,5 @@ public:
 };
 
 extern TfrmSelSprache* frmSelSprache;
+// Gives the window its texts in a language (0 German, 1 English); nothing while it does not exist.
+void ApplyTextsSelSprache(int lang);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/data/econverterror.h"
+#include "data/econverterror.h"
 
 HourBounds HourBoundsOf(const QString texts[6])
 {

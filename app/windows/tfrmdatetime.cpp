@@ -10,7 +10,7 @@
 #include <QTimeEdit>
 #include <QTimer>
 
-#include "app/data/stationsettings.h"
+#include "data/stationsettings.h"
 #include "app/texts/sprachen.h"
 #include "platform/exceptionguard.h"
 

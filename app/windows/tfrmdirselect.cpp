@@ -13,7 +13,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/data/localpath.h"
+#include "data/localpath.h"
 #include "app/texts/sprachen.h"
 #include "app/windows/tfrmstatname.h"
 #include "platform/dialogs.h"

@@ -62,3 +62,5 @@ private:
 };
 
 extern TfrmDirSelect* frmDirSelect;
+// Gives the window its texts in a language (0 German, 1 English); nothing while it does not exist.
+void ApplyTextsDirSelect(int lang);

@@ -20,18 +20,21 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "app/daymodel.h"
-#include "app/data/datatree.h"
-#include "app/data/daycsv.h"
-#include "app/data/dbbnames.h"
-#include "app/data/localpath.h"
-#include "app/data/stationsettings.h"
+#include "data/daymodel.h"
+#include "data/datatree.h"
+#include "data/daycsv.h"
+#include "data/dbbnames.h"
+#include "data/localpath.h"
+#include "data/stationsettings.h"
 #include "app/tdayloader.h"
 #include "app/tdayloaderhost.h"
 #include "app/texts/sprachen.h"
 #include "app/windows/tfrmdirselect.h"
 #include "platform/dialogs.h"
 #include "platform/exceptionguard.h"
+#include "platform/named.h"
+
+using platform::Named;
 
 TfrmExcelTransfer* frmExcelTransfer = nullptr;
 
@@ -59,13 +62,6 @@ QFrame* Frame(QWidget* parent, const char* name, QFrame::Shape shape)
     f->setFrameShape(shape);
     f->setFrameShadow(QFrame::Sunken);
     return f;
-}
-
-template <class W>
-W* Named(W* w, const char* name)
-{
-    w->setObjectName(QLatin1String(name));
-    return w;
 }
 
 }  // namespace

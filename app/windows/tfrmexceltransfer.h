@@ -2,7 +2,7 @@
 #include <QDialog>
 #include <memory>
 
-#include "app/data/tdatetime.h"
+#include "data/tdatetime.h"
 
 class QDateTimeEdit;
 class QFileDialog;
@@ -78,3 +78,5 @@ private:
 };
 
 extern TfrmExcelTransfer* frmExcelTransfer;
+// Gives the window its texts in a language (0 German, 1 English); nothing while it does not exist.
+void ApplyTextsExcelTransfer(int lang);

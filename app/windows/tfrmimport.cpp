@@ -12,28 +12,20 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/data/dbbimport.h"
-#include "app/data/dbbnames.h"
-#include "app/data/localpath.h"
-#include "app/data/stationsettings.h"
+#include "data/dbbimport.h"
+#include "data/dbbnames.h"
+#include "data/localpath.h"
+#include "data/stationsettings.h"
 #include "app/texts/sprachen.h"
 #include "app/windows/tfrmdirselect.h"
 #include "app/windows/tfrmstation.h"
 #include "platform/exceptionguard.h"
+#include "platform/named.h"
 #include "platform/waitcursor.h"
 
+using platform::Named;
+
 TfrmImport* frmImport = nullptr;
-
-namespace {
-
-template <class W>
-W* Named(W* w, const char* name)
-{
-    w->setObjectName(QLatin1String(name));
-    return w;
-}
-
-}  // namespace
 
 TfrmImport::TfrmImport(QWidget* owner) : QDialog(owner)
 {

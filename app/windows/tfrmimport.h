@@ -51,3 +51,5 @@ private:
 };
 
 extern TfrmImport* frmImport;
+// Gives the window its texts in a language (0 German, 1 English); nothing while it does not exist.
+void ApplyTextsImport(int lang);

@@ -37,3 +37,5 @@ protected:
 };
 
 extern TfrmInfo* frmInfo;
+// Gives the window its texts in a language (0 German, 1 English); nothing while it does not exist.
+void ApplyTextsInfo(int lang);

@@ -17,9 +17,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/data/dbbnames.h"
-#include "app/data/localpath.h"
-#include "app/data/stationsettings.h"
+#include "data/dbbnames.h"
+#include "data/localpath.h"
+#include "data/stationsettings.h"
 #include "app/mainformhvtk.h"
 #include "app/texts/sprachen.h"
 #include "app/windows/tfrminfo.h"
@@ -27,7 +27,10 @@
 #include "device/tdatamodftp.h"
 #include "device/tfrmftptransfer.h"
 #include "platform/exceptionguard.h"
+#include "platform/named.h"
 #include "platform/shellopen.h"
+
+using platform::Named;
 
 TfrmLogView* frmLogView = nullptr;
 
@@ -98,12 +101,8 @@ bool IsLogName(const QString& name)
 TfrmLogView::TfrmLogView(QWidget* owner) : QDialog(owner)
 {
     setObjectName(QStringLiteral("frmLogView"));
-    auto named = [](QWidget* w, const char* name) {
-        w->setObjectName(QString::fromLatin1(name));
-        return w;
-    };
     redLog = new QPlainTextEdit(this);
-    named(redLog, "redLog");
+    Named(redLog, "redLog");
     redLog->setReadOnly(true);
     redLog->setUndoRedoEnabled(false);
     redLog->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -117,26 +116,26 @@ TfrmLogView::TfrmLogView(QWidget* owner) : QDialog(owner)
     redLog->setPalette(pal);
 
     FileListBox = new QListWidget(this);
-    named(FileListBox, "FileListBox");
+    Named(FileListBox, "FileListBox");
     FileListBox->setSelectionMode(QAbstractItemView::SingleSelection);
     lblStation = new QLabel(this);
-    named(lblStation, "lblStation");
+    Named(lblStation, "lblStation");
     bbtStation = new QPushButton(this);
-    named(bbtStation, "bbtStation");
+    Named(bbtStation, "bbtStation");
     bbtLoad = new QPushButton(this);
-    named(bbtLoad, "bbtLoad");
+    Named(bbtLoad, "bbtLoad");
     bbtExit = new QPushButton(this);
-    named(bbtExit, "bbtExit");
+    Named(bbtExit, "bbtExit");
     lblSearch = new QLabel(this);
-    named(lblSearch, "lblSearch");
+    Named(lblSearch, "lblSearch");
     edSearch = new QLineEdit(this);
-    named(edSearch, "edSearch");
+    Named(edSearch, "edSearch");
     bbtSearch = new QPushButton(this);
-    named(bbtSearch, "bbtSearch");
+    Named(bbtSearch, "bbtSearch");
     for (QPushButton* b : {bbtStation, bbtLoad, bbtExit, bbtSearch})
         b->setAutoDefault(false);
     StatusBar = new QStatusBar(this);
-    named(StatusBar, "StatusBar");
+    Named(StatusBar, "StatusBar");
     StatusBar->setSizeGripEnabled(false);
     StatusPanel0 = new QLabel(StatusBar);
     StatusPanel0->setMinimumWidth(100);

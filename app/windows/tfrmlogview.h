@@ -62,3 +62,5 @@ private:
 };
 
 extern TfrmLogView* frmLogView;
+// Gives the window its texts in a language (0 German, 1 English); nothing while it does not exist.
+void ApplyTextsLogView(int lang);

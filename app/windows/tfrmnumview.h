@@ -44,3 +44,5 @@ public Q_SLOTS:
 };
 
 extern TfrmNumView* frmNumView;
+// Gives the window its texts in a language (0 German, 1 English); nothing while it does not exist.
+void ApplyTextsNumView(int lang);

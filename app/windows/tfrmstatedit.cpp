@@ -9,10 +9,11 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/data/stationsettings.h"
-#include "app/texts/sprachen.h"
+#include "data/runtimetexts.h"
+#include "data/stationsettings.h"
+#include "app/setlanguage.h"
 #include "app/texts/tfrmselsprache.h"
-#include "app/data/econverterror.h"
+#include "data/econverterror.h"
 #include "app/windows/tfrmstation.h"
 #include "app/windows/tfrmtimezone.h"
 #include "platform/dialogs.h"

@@ -72,3 +72,5 @@ private:
 };
 
 extern TfrmStatEdit* frmStatEdit;
+// Gives the window its texts in a language (0 German, 1 English); nothing while it does not exist.
+void ApplyTextsStatEdit(int lang);

@@ -14,7 +14,7 @@
 #include <cmath>
 
 #include "app/mainformhvtk.h"
-#include "app/data/econverterror.h"
+#include "data/econverterror.h"
 #include "app/windows/hourranges.h"
 #include "app/windows/tfrmstatedit.h"
 #include "app/windows/tfrmtimezone.h"

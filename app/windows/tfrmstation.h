@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <map>
 
-#include "app/data/stationsettings.h"
+#include "data/stationsettings.h"
 
 class QLabel;
 class QPushButton;
@@ -81,3 +81,5 @@ private:
 };
 
 extern TfrmStation* frmStation;
+// Gives the window its texts in a language (0 German, 1 English); nothing while it does not exist.
+void ApplyTextsStation(int lang);

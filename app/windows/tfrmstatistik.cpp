@@ -13,13 +13,16 @@
 #include <algorithm>
 
 #include "app/graph/canvas.h"
-#include "app/data/calendaryear.h"
-#include "app/data/stationsettings.h"
+#include "data/calendaryear.h"
+#include "data/stationsettings.h"
 #include "app/mainformhvtk.h"
 #include "app/texts/sprachen.h"
 #include "device/tdatamodftp.h"
 #include "platform/exceptionguard.h"
+#include "platform/named.h"
 #include "platform/waitcursor.h"
+
+using platform::Named;
 
 TfrmStatistik* frmStatistik = nullptr;
 
@@ -62,13 +65,6 @@ QFrame* Square(QWidget* parent, const char* name, const QColor& colour)
     f->setPalette(p);
     f->setFrameShape(QFrame::Box);
     return f;
-}
-
-template <class W>
-W* Named(W* w, const char* name)
-{
-    w->setObjectName(QLatin1String(name));
-    return w;
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/data/tdatetime.h"
+#include "data/tdatetime.h"
 
 class QFrame;
 class QLabel;
@@ -95,3 +95,5 @@ private:
 };
 
 extern TfrmStatistik* frmStatistik;
+// Gives the window its texts in a language (0 German, 1 English); nothing while it does not exist.
+void ApplyTextsStatistik(int lang);

@@ -24,3 +24,5 @@ private:
 };
 
 extern TfrmStatName* frmStatName;
+// Gives the window its texts in a language (0 German, 1 English); nothing while it does not exist.
+void ApplyTextsStatName(int lang);

@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "app/mainformhvtk.h"
-#include "app/data/econverterror.h"
+#include "data/econverterror.h"
 #include "platform/steadywidgets.h"
 
 TfrmTimezone* frmTimezone = nullptr;

@@ -42,3 +42,5 @@ protected:
 };
 
 extern TfrmTimezone* frmTimezone;
+// Gives the window its texts in a language (0 German, 1 English); nothing while it does not exist.
+void ApplyTextsTimezone(int lang);

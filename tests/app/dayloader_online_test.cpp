@@ -5,8 +5,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "app/data/stationsettings.h"
-#include "app/data/tdatetime.h"
+#include "data/stationsettings.h"
+#include "data/tdatetime.h"
 #include "app/tdayloader.h"
 #include "app/tdayloaderhost.h"
 #include "peers/dbbwriter.h"

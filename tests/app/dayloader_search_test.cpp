@@ -9,11 +9,11 @@
 #include <memory>
 #include <random>
 
-#include "app/data/dbbnames.h"
-#include "app/data/localpath.h"
-#include "app/data/stationsettings.h"
-#include "app/data/timerules.h"
-#include "app/daymodel.h"
+#include "data/dbbnames.h"
+#include "data/localpath.h"
+#include "data/stationsettings.h"
+#include "data/timerules.h"
+#include "data/daymodel.h"
 #include "app/tdayloader.h"
 #include "app/tdayloaderhost.h"
 #include "peers/dbbwriter.h"

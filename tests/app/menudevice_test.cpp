@@ -10,7 +10,7 @@
 #include <QToolButton>
 #include <csignal>
 
-#include "app/data/tdatetime.h"
+#include "data/tdatetime.h"
 #include "common/pump.h"
 #include "common/userinput.h"
 #include "comms/tapdftpclient.h"

@@ -1,6 +1,6 @@
 #include <QTabWidget>
 
-#include "app/data/calendaryear.h"
+#include "data/calendaryear.h"
 #include "app/windows/tfrmstatistik.h"
 #include "common/pump.h"
 #include "ftpfixture.h"

@@ -8,6 +8,7 @@
 
 #include "app/appstate.h"
 #include "app/windows/stationwindows.h"
+#include "data/runtimetexts.h"
 #include "platform/tstringgrid.h"
 #include "common/netns.h"
 #include "common/pump.h"
@@ -15,6 +16,7 @@
 #include "device/tdatamodudp.h"
 #include "device/tfrmconnect.h"
 #include "peers/udpresponder.h"
+#include "app/setlanguage.h"
 
 using platform::DialogScript;
 

@@ -4,8 +4,8 @@
 #include <QMap>
 #include <QTimeZone>
 
-#include "../app/data/stationzone.h"
-#include "app/data/tdatetime.h"
+#include "../data/stationzone.h"
+#include "data/tdatetime.h"
 #include "device/ftpcollect.h"
 #include "peers/dbbwriter.h"
 

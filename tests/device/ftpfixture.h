@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-#include "app/data/stationsettings.h"
-#include "app/texts/sprachen.h"
-#include "app/texts/texts_windows.h"
+#include "data/stationsettings.h"
+#include "app/setlanguage.h"
+#include "data/runtimetexts.h"
 #include "comms/tapdftplog.h"
 #include "comms/tapdftpclient.h"
 #include "device/tdatamodftp.h"

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/appstate.h"
-#include "app/data/dbbnames.h"
+#include "data/dbbnames.h"
 #include "app/windows/stationwindows.h"
 #include "app/windows/tfrmdirselect.h"
 #include "app/windows/tfrmstatname.h"

@@ -15,12 +15,14 @@
 #include <cstring>
 #include <unistd.h>
 
-#include "app/data/dbbnames.h"
-#include "app/data/tdatetime.h"
+#include "data/dbbnames.h"
+#include "data/runtimetexts.h"
+#include "data/tdatetime.h"
 #include "common/pump.h"
 #include "common/userinput.h"
 #include "device/programstate.h"
 #include "ftpfixture.h"
+#include "app/setlanguage.h"
 
 using dbbtest::UtcSeconds;
 using platform::DialogScript;

@@ -17,10 +17,9 @@
 #include <vector>
 
 #include "app/appstate.h"
-#include "app/data/stationsettings.h"
+#include "data/stationsettings.h"
 #include "app/mainformhvtk.h"
-#include "app/texts/sprachen.h"
-#include "app/texts/texts_windows.h"
+#include "app/setlanguage.h"
 #include "app/windows/tfrmtimezone.h"
 #include "common/pump.h"
 #include "common/userinput.h"

@@ -1,6 +1,7 @@
 // The RS-232 request protocol against the simulated device on a pseudo-terminal.
-#include "app/data/stationsettings.h"
-#include "app/texts/sprachen.h"
+#include "data/runtimetexts.h"
+#include "data/stationsettings.h"
+#include "app/setlanguage.h"
 #include "comms/tapdcomport.h"
 #include "comms/tapddatapacket.h"
 #include "common/pump.h"

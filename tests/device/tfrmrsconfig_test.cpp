@@ -17,8 +17,7 @@
 #include <memory>
 
 #include "app/mainformhvtk.h"
-#include "app/texts/sprachen.h"
-#include "app/texts/texts_windows.h"
+#include "app/setlanguage.h"
 #include "common/pump.h"
 #include "device/tfrmrsconfig.h"
 #include "platform/dialogs.h"

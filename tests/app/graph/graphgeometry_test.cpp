@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/graph/graphgeometry.h"
-#include "app/texts/sprachen.h"
+#include "data/runtimetexts.h"
 
 using namespace graph;
 

@@ -5,7 +5,7 @@
 
 #include "app/graph/graphcurves.h"
 #include "app/graph/graphgrid.h"
-#include "app/texts/sprachen.h"
+#include "data/runtimetexts.h"
 
 using namespace graph;
 

@@ -9,7 +9,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-#include "app/data/stationsettings.h"
+#include "data/stationsettings.h"
 #include "app/mainformhvtk.h"
 #include "app/startup.h"
 #include "app/texts/sprachen.h"

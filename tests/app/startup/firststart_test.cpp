@@ -1,7 +1,7 @@
 #include <QComboBox>
 #include <QLabel>
 
-#include "app/data/scramblepassword.h"
+#include "data/scramblepassword.h"
 #include "app/graph/graphgeometry.h"
 #include "app/windows/tstringgrid.h"
 #include "appfixture.h"

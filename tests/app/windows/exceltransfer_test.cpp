@@ -10,8 +10,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
-#include "app/data/stationsettings.h"
-#include "app/texts/sprachen.h"
+#include "data/runtimetexts.h"
+#include "data/stationsettings.h"
+#include "app/setlanguage.h"
 #include "app/windows/tfrmexceltransfer.h"
 #include "peers/dbbwriter.h"
 #include "platform/dialogs.h"

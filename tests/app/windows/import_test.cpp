@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
-#include "app/data/stationsettings.h"
-#include "app/texts/sprachen.h"
+#include "data/stationsettings.h"
+#include "app/setlanguage.h"
 #include "app/windows/tfrmdirselect.h"
 #include "app/windows/tfrmimport.h"
 #include "common/pump.h"

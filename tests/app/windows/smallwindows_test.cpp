@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "app/setlanguage.h"
 #include "app/texts/sprachen.h"
 #include "app/windows/tfrmdatetime.h"
 #include "app/windows/tfrmdirselect.h"

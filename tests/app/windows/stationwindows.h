@@ -5,8 +5,9 @@
 #include <functional>
 #include <memory>
 
-#include "app/data/stationsettings.h"
-#include "app/texts/sprachen.h"
+#include "data/stationsettings.h"
+#include "app/setlanguage.h"
+#include "data/runtimetexts.h"
 #include "app/texts/tfrmselsprache.h"
 #include "app/windows/tfrmstatedit.h"
 #include "app/windows/tfrmstation.h"

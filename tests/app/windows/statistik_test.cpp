@@ -6,9 +6,9 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 
-#include "app/data/calendaryear.h"
-#include "app/data/stationsettings.h"
-#include "app/texts/sprachen.h"
+#include "data/calendaryear.h"
+#include "data/stationsettings.h"
+#include "app/setlanguage.h"
 #include "app/windows/tfrmstatistik.h"
 #include "common/pump.h"
 #include "peers/dbbwriter.h"

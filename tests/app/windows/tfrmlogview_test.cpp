@@ -10,7 +10,9 @@
 #include <QTextCursor>
 
 #include "app/windows/tfrmlogview.h"
+#include "data/runtimetexts.h"
 #include "stationwindows.h"
+#include "app/setlanguage.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QTest>
 
 #include "app/mainformhvtk.h"
-#include "app/data/econverterror.h"
+#include "data/econverterror.h"
 #include "app/windows/tstringgrid.h"
 #include "stationwindows.h"
 

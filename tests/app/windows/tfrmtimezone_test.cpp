@@ -6,6 +6,7 @@
 
 #include "app/mainformhvtk.h"
 #include "stationwindows.h"
+#include "app/setlanguage.h"
 
 namespace {
 

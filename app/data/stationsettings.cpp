@@ -1,3 +1,0 @@
-#include "app/data/stationsettings.h"
-
-TStationSettings CurrentStation;

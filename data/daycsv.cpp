@@ -1,0 +1,138 @@
+#include "data/daycsv.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <cstdio>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr char PartLetters[daycsv::Parts] = {'A', 'B', 'C'};
+// "hh:mm:ss,t, ddd.t\r\n" at most.
+constexpr int LongestSampleLine = 19;
+
+char* Two(char* p, int v)
+{
+    p[0] = char('0' + v / 10);
+    p[1] = char('0' + v % 10);
+    return p + 2;
+}
+
+char* Decimal(char* p, int v)
+{
+    if (v >= 100)
+        *p++ = char('0' + v / 100);
+    if (v >= 10)
+        *p++ = char('0' + v / 10 % 10);
+    *p++ = char('0' + v % 10);
+    return p;
+}
+
+// With a precision, C's %d pads with zeros ("%+.2d" of 1 is "+01"); the '0' flag adds nothing.
+QByteArray Printf(const char* format, auto... args)
+{
+    char line[160];
+    const int n = std::snprintf(line, sizeof line, format, args...);
+    return QByteArray(line, n < 0 ? 0 : std::min<int>(n, sizeof line - 1));
+}
+
+// Writes bytes under a name of our own beside path and renames it over path when complete.
+// An export is no data store: unlike the data tree it is not synced to disk file by file.
+bool ReplaceFile(const QString& path, const QByteArray& bytes)
+{
+    const QString temp = path + QStringLiteral(".%1~").arg(QCoreApplication::applicationPid());
+    QFile file(temp);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        QFile::remove(temp);  // left by an earlier run of this process id
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return false;
+    }
+    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    file.close();
+    if (!written || file.error() != QFileDevice::NoError
+        || ::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
+        QFile::remove(temp);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+QString DayCsvPath(const QString& prefix, TDateTime date, int part)
+{
+    const qsizetype slash = prefix.lastIndexOf(u'/');
+    const qsizetype dot = prefix.lastIndexOf(u'.');
+    const QString base = dot > slash ? prefix.left(dot) : prefix;
+    int y, m, d;
+    DecodeDate(date, y, m, d);
+    return base + QString::asprintf("%.4d-%.2d-%.2d%c.csv", y, m, d, PartLetters[part]);
+}
+
+void SampleWordTenths(uint16_t word, int& db, int& tenth)
+{
+    db = word >> 8;
+    tenth = (((word >> 2) & 63) * 10 + 31) >> 6;
+    if (tenth >= 10) {
+        tenth = 0;
+        ++db;
+    }
+}
+
+QByteArray DayCsvPart(const uint16_t* samples, const TCsvStation& station, TDateTime date, int part)
+{
+    int y, m, d;
+    DecodeDate(date, y, m, d);
+    QString name = station.StationName;
+    // A line break in the name would split the header line.
+    for (QChar& c : name)
+        if (c.unicode() < 0x20)
+            c = u' ';
+    const int bias = station.ZoneBias;
+    QByteArray out;
+    out.reserve(256 + daycsv::SamplesPerPart * LongestSampleLine);
+    out += ",,," + name.toUtf8() + Printf(", %.3d/%.3d\r\n", station.RegionNumber, station.StationNumber);
+    out += Printf(",,,%.4d.%.2d.%.2d %.2d:00 - %.2d:00\r\n", y, m, d, 8 * part, 8 * part + 8);
+    out += Printf("UTC %+.2d:%.2d, 1/10 Sek., dB(A)\r\n", -bias / 3600, (std::abs(bias) / 60) % 60);
+
+    const qsizetype header = out.size();
+    out.resize(header + qsizetype(daycsv::SamplesPerPart) * LongestSampleLine);
+    char* p = out.data() + header;
+    const uint16_t* words = samples + daycsv::SamplesPerPart * part;
+    for (int i = 0; i < daycsv::SamplesPerPart; ++i) {
+        const int t = 6 * i;
+        p = Two(p, t / 36000 + 8 * part);
+        *p++ = ':';
+        p = Two(p, t / 600 % 60);
+        *p++ = ':';
+        p = Two(p, t / 10 % 60);
+        *p++ = ',';
+        *p++ = char('0' + t % 10);
+        *p++ = ',';
+        *p++ = ' ';
+        int db, tenth;
+        SampleWordTenths(words[i], db, tenth);
+        p = Decimal(p, db);
+        *p++ = '.';
+        *p++ = char('0' + tenth);
+        *p++ = '\r';
+        *p++ = '\n';
+    }
+    out.resize(p - out.constData());
+    return out;
+}
+
+bool WriteDayCsvFiles(const QString& prefix, TDateTime date, const uint16_t* samples,
+                      const TCsvStation& station, QString* failedPath)
+{
+    for (int part = 0; part < daycsv::Parts; ++part) {
+        const QString path = DayCsvPath(prefix, date, part);
+        if (!ReplaceFile(path, DayCsvPart(samples, station, date, part))) {
+            if (failedPath)
+                *failedPath = path;
+            return false;
+        }
+    }
+    return true;
+}

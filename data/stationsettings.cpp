@@ -1,0 +1,3 @@
+#include "data/stationsettings.h"
+
+TStationSettings CurrentStation;
