@@ -15,7 +15,7 @@
 #include "device/tdatamodudp.h"
 #include "device/tfrmconnect.h"
 #include "peers/udpresponder.h"
-#include "stationrow.h"
+#include "samples.h"
 
 using platform::DialogScript;
 

@@ -14,7 +14,7 @@
 #include "ftpfixture.h"
 #include "peers/udpresponder.h"
 #include "platform/tstringgrid.h"
-#include "stationrow.h"
+#include "samples.h"
 
 namespace {
 

@@ -21,16 +21,12 @@
 #include "common/userinput.h"
 #include "device/programstate.h"
 #include "ftpfixture.h"
+#include "samples.h"
 
 using dbbtest::UtcSeconds;
 using platform::DialogScript;
 
 namespace {
-
-TDateTime Local(int y, int mo, int d, int h = 0, int mi = 0)
-{
-    return EncodeDate(y, mo, d) + EncodeTime(h, mi, 0, 0);
-}
 
 QStringList Texts(QListWidget* l)
 {

@@ -1,9 +1,12 @@
 #pragma once
-// A station list row with the editor's defaults but for region, number, name and address.
+// Values the device tests share.
 
+#include "app/data/tdatetime.h"
 #include "app/windows/tfrmstation.h"
 
 #include <QStringList>
+
+// A station list row with the editor's defaults but for region, number, name and address.
 
 inline QStringList stationRow(const QString& region, const QString& number, const QString& name, const QString& ip)
 {
@@ -13,4 +16,10 @@ inline QStringList stationRow(const QString& region, const QString& number, cons
     row[2] = name;
     row[3] = ip;
     return row;
+}
+
+// A local date and time as the pickers give it.
+inline TDateTime Local(int y, int mo, int d, int h = 0, int mi = 0)
+{
+    return EncodeDate(y, mo, d) + EncodeTime(h, mi, 0, 0);
 }
