@@ -21,6 +21,8 @@ double MedianMicros(int repeats, F&& f);
 // of repeats calls of each, and each function's figure is the median of its round medians.
 // Ratios of figures from one call hold under a changing load.
 std::vector<double> AlternatingMedians(int rounds, int repeats, const std::vector<std::function<void()>>& fns);
+// The middle value; -1 when there is none.
+double Median(std::vector<double> v);
 
 }  // namespace bench
 
@@ -43,6 +45,12 @@ double bench::MedianMicros(int repeats, F&& f)
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
+}
+
+inline double bench::Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? -1.0 : v[v.size() / 2];
 }
 
 inline std::vector<double> bench::AlternatingMedians(int rounds, int repeats,

@@ -132,12 +132,6 @@ double LftpOnce(const FtpDevicePeer& peer, double& cpuMs)
     return ok && CountFiles(mirror.path()) == 720 ? ms : -1.0;
 }
 
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 // A month of hourly files (720 of 12 KB) from the simulated device into the data tree by the
 // download window, against lftp's mirror of the same folder from the same server; the two
 // alternate for three rounds and each figure is the median.
@@ -170,7 +164,7 @@ void DownloadMonth()
         if (qEnvironmentVariableIsSet("QWL_BENCH_ROUNDS"))
             std::printf("  round %d: ours %.0f ms, lftp %.0f ms\n", round, ours.back(), l);
     }
-    const double a = Median(ours);
+    const double a = bench::Median(ours);
     if (Accessible && !AccessibilitySeen) {
         std::printf("download_month_a11y_vs_lftp: skipped (the accessibility bridge did not come up)\n");
         return;
@@ -178,10 +172,10 @@ void DownloadMonth()
     if (!lftpOk) {
         std::printf("%s: skipped (lftp failed)\n", Name("download_month", "_vs_lftp").c_str());
     } else {
-        const double b = Median(theirs);
+        const double b = bench::Median(theirs);
         bench::Figure(Name("download_month", "_vs_lftp").c_str(), a / b, "ratio");
         bench::Figure(Name("download_month", "_lftp_ms").c_str(), b, "ms");
-        bench::Figure(Name("download_month", "_cpu_vs_lftp").c_str(), Median(oursCpu) / Median(theirCpu), "ratio");
+        bench::Figure(Name("download_month", "_cpu_vs_lftp").c_str(), bench::Median(oursCpu) / bench::Median(theirCpu), "ratio");
     }
     bench::Figure(Name("download_month", "_ms").c_str(), a, "ms");
     if (Accessible)

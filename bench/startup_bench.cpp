@@ -138,12 +138,6 @@ StartResult TimeStart(QProcess& p, bool watchIdle)
     return r;
 }
 
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? -1.0 : v[v.size() / 2];
-}
-
 void StartUp()
 {
     InstalledProgram program;
@@ -180,7 +174,7 @@ void StartUp()
     prepare(watched, false);
     const StartResult idle = TimeStart(watched, true);
 
-    const double a = Median(ours), b = Median(minimal);
+    const double a = bench::Median(ours), b = bench::Median(minimal);
     bench::Figure("startup_first_paint_ms", a, "ms");
     bench::Figure("startup_minimal_qt_ms", b, "ms");
     bench::Figure("startup_vs_minimal_qt", b > 0 && a > 0 ? a / b : 0.0, "x");

@@ -26,7 +26,7 @@ TApdWinsockDispatcher* dispatcherOf(TSocket Socket)
     return Socket == INVALID_SOCKET ? nullptr : TApdBaseDispatcher::GetTComRecPtr<TApdWinsockDispatcher>(Socket);
 }
 
-bool endsConnection(int Code)
+bool resetsConnection(int Code)
 {
     return Code == wsaENetReset || Code == wsaEConnAborted || Code == wsaEConnReset;
 }
@@ -205,7 +205,7 @@ void TApdDeviceSocket::DoError(TSocket Socket, int ErrCode)
     const TSocket own = c ? c->OwnSocket : INVALID_SOCKET;
     if (own != INVALID_SOCKET) {
         const uint64_t serial = c->Serial;
-        const bool acceptedEnded = Socket != own && Socket == c->DataSocket && endsConnection(ErrCode);
+        const bool acceptedEnded = Socket != own && Socket == c->DataSocket && resetsConnection(ErrCode);
         DoWsMessage(own, uint32_t(ErrCode), 0);
         // A server's client that was reset is gone: free its socket so the next can come in.
         if (acceptedEnded) {

@@ -7,14 +7,6 @@ namespace {
 
 constexpr int64_t MsecsPerDay = 86400000;
 
-int64_t FloorDiv(int64_t a, int64_t b)
-{
-    int64_t q = a / b;
-    if ((a % b != 0) && ((a < 0) != (b < 0)))
-        --q;
-    return q;
-}
-
 // Splits a value into whole days since 1899-12-30 and milliseconds of the day. The time of
 // day of a negative value counts forward from its date, as the class library had it.
 void SplitValue(TDateTime dt, int64_t& days, int64_t& msecs)

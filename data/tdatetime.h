@@ -7,6 +7,15 @@ using TDateTime = double;
 // 1 January 1970 as a TDateTime.
 inline constexpr double UnixEpochDays = 25569.0;
 
+// Division rounding towards minus infinity, for day counts before 1970.
+inline int64_t FloorDiv(int64_t a, int64_t b)
+{
+    int64_t q = a / b;
+    if ((a % b != 0) && ((a < 0) != (b < 0)))
+        --q;
+    return q;
+}
+
 // Calendar encoding and decoding of TDateTime values (proleptic Gregorian, no zone).
 // Decoding rounds to the millisecond first, so 23:59:59.9999 is the next day's midnight.
 

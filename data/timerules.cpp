@@ -6,14 +6,6 @@ namespace {
 
 constexpr int64_t SecsPerDay = 86400;
 
-int64_t FloorDiv(int64_t a, int64_t b)
-{
-    int64_t q = a / b;
-    if ((a % b != 0) && ((a < 0) != (b < 0)))
-        --q;
-    return q;
-}
-
 TDateTime FieldsToDateTime(const TBrokenDownTime& f)
 {
     return EncodeDate(f.Year, f.Month + 1, f.Day) + EncodeTime(f.Hour, f.Minute, f.Second, 0);

@@ -12,9 +12,10 @@
 #include "app/windows/tfrmnumview.h"
 #include "platform/tradiogroup.h"
 #include "app/setlanguage.h"
+#include "app/graph/graphsamples.h"
 
 namespace {
-const QColor Night(136, 248, 248), Edge(200, 248, 248), White(255, 255, 255), Blue(0, 0, 255);
+const QColor Blue(0, 0, 255);
 
 void Key(QWidget* w, int key, const QString& text = QString())
 {

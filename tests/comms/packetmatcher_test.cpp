@@ -1,4 +1,5 @@
 #include "comms/packetmatcher.h"
+#include "common/bytes.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -89,8 +90,6 @@ void expectPieces(const PacketSetup& s, const std::string& input, const std::vec
             << "split at " << cut << ": " << input;
 }
 
-const std::string STX = "\x02";
-const std::string ETX = "\x03";
 
 TEST(PacketPattern, WildcardMaskTable)
 {

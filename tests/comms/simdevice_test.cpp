@@ -1,5 +1,6 @@
 // The simulated device itself: the protocol tests rely on what it answers.
 #include "peers/simdevice.h"
+#include "common/bytes.h"
 
 #include <chrono>
 #include <fcntl.h>
@@ -47,8 +48,6 @@ void send(int fd, const std::string& s) { ASSERT_EQ(write(fd, s.data(), s.size()
 
 const std::string ESC = "\x1b";
 const std::string CR = "\r";
-const std::string STX = "\x02";
-const std::string ETX = "\x03";
 
 TEST(SimDevice, AnswersQueriesWritesAndRecordsCommands)
 {

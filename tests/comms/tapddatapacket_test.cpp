@@ -4,6 +4,7 @@
 #include "comms/tapddatapacket.h"
 #include "comms/tapddatapacketmanagerlist.h"
 #include "fakepacketfeed.h"
+#include "common/bytes.h"
 
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -14,8 +15,6 @@
 
 namespace {
 
-const std::string STX = "\x02";
-const std::string ETX = "\x03";
 
 struct Received {
     std::vector<std::string> pieces;

@@ -4,6 +4,7 @@
 #include "common/procstats.h"
 #include "common/pump.h"
 #include "peers/tcppeer.h"
+#include "common/bytes.h"
 
 #include <QStringList>
 #include <arpa/inet.h>
@@ -281,13 +282,6 @@ struct ScriptedProxy {
     }
 };
 
-QByteArray B(std::initializer_list<int> bytes)
-{
-    QByteArray b;
-    for (int x : bytes)
-        b.append(char(x));
-    return b;
-}
 
 }  // namespace
 

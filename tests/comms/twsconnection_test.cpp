@@ -1,4 +1,5 @@
 #include "comms/tapdwinsockdispatcher.h"
+#include "common/bytes.h"
 
 #include <QByteArray>
 #include <gtest/gtest.h>
@@ -52,13 +53,6 @@ struct PairedConnection {
     }
 };
 
-QByteArray B(std::initializer_list<int> bytes)
-{
-    QByteArray b;
-    for (int x : bytes)
-        b.append(char(x));
-    return b;
-}
 
 constexpr int IAC = 255, DONT = 254, DO = 253, WONT = 252, WILL = 251, SB = 250, SE = 240, NOP = 241;
 

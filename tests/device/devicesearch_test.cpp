@@ -17,6 +17,7 @@
 #include "device/tfrmconnect.h"
 #include "peers/udpresponder.h"
 #include "app/setlanguage.h"
+#include "samples.h"
 
 using platform::DialogScript;
 
@@ -24,15 +25,6 @@ namespace {
 
 constexpr uint32_t Loopback = 0x7F000001;
 
-QStringList stationRow(const QString& region, const QString& number, const QString& name, const QString& ip)
-{
-    QStringList row = TfrmStation::DefaultRow();
-    row[0] = region;
-    row[1] = number;
-    row[2] = name;
-    row[3] = ip;
-    return row;
-}
 
 // The search window and its datagram module behind their global pointers, against a station
 // list of two stations, with the responder's devices on a free port (or the fixed ports).

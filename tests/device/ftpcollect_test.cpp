@@ -8,6 +8,7 @@
 #include "data/tdatetime.h"
 #include "device/ftpcollect.h"
 #include "peers/dbbwriter.h"
+#include "samples.h"
 
 using dbbtest::HexName;
 using dbbtest::UtcSeconds;
@@ -53,11 +54,6 @@ QString MonthPath(int64_t utc)
 {
     return QStringLiteral("DBB\\")
         + QDateTime::fromSecsSinceEpoch(utc, QTimeZone::utc()).toString(QStringLiteral("yyyy\\MM\\")) + HexName(utc);
-}
-
-TDateTime Local(int y, int mo, int d, int h = 0, int mi = 0)
-{
-    return EncodeDate(y, mo, d) + EncodeTime(h, mi, 0, 0);
 }
 
 }  // namespace

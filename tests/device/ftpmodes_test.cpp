@@ -14,18 +14,10 @@
 #include "ftpfixture.h"
 #include "peers/udpresponder.h"
 #include "platform/tstringgrid.h"
+#include "samples.h"
 
 namespace {
 
-QStringList stationRow(const QString& region, const QString& number, const QString& name, const QString& ip)
-{
-    QStringList row = TfrmStation::DefaultRow();
-    row[0] = region;
-    row[1] = number;
-    row[2] = name;
-    row[3] = ip;
-    return row;
-}
 
 // The identification, upload and log modes against the simulated device: FTP and the search
 // responder on 127.0.0.1, the station list of the program behind the program state.

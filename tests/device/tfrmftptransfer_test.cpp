@@ -23,16 +23,12 @@
 #include "device/programstate.h"
 #include "ftpfixture.h"
 #include "app/setlanguage.h"
+#include "samples.h"
 
 using dbbtest::UtcSeconds;
 using platform::DialogScript;
 
 namespace {
-
-TDateTime Local(int y, int mo, int d, int h = 0, int mi = 0)
-{
-    return EncodeDate(y, mo, d) + EncodeTime(h, mi, 0, 0);
-}
 
 QStringList Texts(QListWidget* l)
 {

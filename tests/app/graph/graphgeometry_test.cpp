@@ -3,6 +3,7 @@
 
 #include "app/graph/graphgeometry.h"
 #include "data/runtimetexts.h"
+#include "app/graph/graphsamples.h"
 
 using namespace graph;
 
@@ -67,9 +68,6 @@ TEST(GraphLayout, PrintScaleAndOrigin)
     EXPECT_DOUBLE_EQ(PrintScale(13200, 3300, ComputeFrame(0, 0, 1, 1)), 10.0);
 }
 
-namespace {
-const int32_t Ranges22[10] = {22, 24, 0, 6, 6, 7, 20, 22, -1, -1};
-}
 
 TEST(GraphBands, WholeDayBandsFromHourPairs)
 {

@@ -6,6 +6,7 @@
 #include "app/graph/graphcurves.h"
 #include "app/graph/graphgrid.h"
 #include "data/runtimetexts.h"
+#include "app/graph/graphsamples.h"
 
 using namespace graph;
 
@@ -25,9 +26,8 @@ double TestLeq(const uint16_t* samples, int n)
     return c > 0 ? 10.0 * std::log10(sum / c) : 0.0;
 }
 
-const int32_t Ranges22[10] = {22, 24, 0, 6, 6, 7, 20, 22, -1, -1};
 
-const QColor Night(136, 248, 248), Edge(200, 248, 248), White(255, 255, 255), Teal(0, 128, 128);
+const QColor Teal(0, 128, 128);
 
 class GraphRender : public ::testing::Test {
 protected:

@@ -3,15 +3,10 @@
 #include "app/graph/canvas.h"
 #include "app/graph/graphgeometry.h"
 #include "app/graph/levelscale.h"
+#include "app/graph/graphsamples.h"
 
 using namespace graph;
 
-namespace {
-uint16_t Word(int db, int sixtyFourths, uint16_t flags = 0)
-{
-    return uint16_t((db << 8) | (sixtyFourths << 2) | flags);
-}
-}  // namespace
 
 TEST(LevelScale, YOfLevelsWithOffsetsAndClamps)
 {

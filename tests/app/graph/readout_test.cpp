@@ -4,14 +4,11 @@
 #include "app/graph/graphgeometry.h"
 #include "app/graph/levelscale.h"
 #include "app/graph/readout.h"
+#include "app/graph/graphsamples.h"
 
 using namespace graph;
 
 namespace {
-uint16_t Word(int db, int sixtyFourths, uint16_t flags = 0)
-{
-    return uint16_t((db << 8) | (sixtyFourths << 2) | flags);
-}
 
 QStringList Times(const std::vector<TNumRow>& rows)
 {
