@@ -40,6 +40,7 @@ protected:
     {
         frmConnect = &conn;
         DataModUDP = &udp;
+        conn.ReportFrom(udp);
         RegisterProgramState();
         SetLanguage(1);
         TStringGrid* list = w.st->stgList;
@@ -195,14 +196,14 @@ TEST_F(DeviceSearch, LateDeviceGivesNoRowAndNoQueryAnswer)
     ASSERT_TRUE(pumpUntil([&] { return conn.lbxMsgs->count() == 1; }, 5000));
 
     EXPECT_EQ(udp.QueryDevice("127.0.0.9", "10008 6 STATION.REGION?"), "");
-    EXPECT_EQ(udp.Timer->Tag, TDataModUDP::TagTimedOut);
+    EXPECT_EQ(udp.QueryState(), UdpQueryState::TimedOut);
 }
 
 TEST_F(DeviceSearch, QueriesEndWithTheReplyAndCheckTheDeviceId)
 {
     startDevices({"10001,127.0.0.2,001,005", "10006,127.0.0.7,001,005,wrongid", "10007,127.0.0.8,001,005,silent"});
     EXPECT_EQ(udp.QueryDevice("127.0.0.2", "10001 6 STATION.STATION?"), "10001 6 STATION.STATION=005");
-    EXPECT_EQ(udp.Timer->Tag, TDataModUDP::TagWaiting);  // ended by the reply, not the time-out
+    EXPECT_EQ(udp.QueryState(), UdpQueryState::Waiting);  // ended by the reply, not the time-out
     EXPECT_FALSE(udp.Timer->isActive());
     EXPECT_EQ(udp.QueryDevice("not an address", "0 1"), "");
 
