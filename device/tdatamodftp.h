@@ -2,7 +2,6 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <array>
 #include <cstdint>
 #include <functional>
 
@@ -40,10 +39,7 @@ inline constexpr int FtpMaxListingEntries = 50000;
 
 // What an operation of the command layer waits for, named after the event that answers it.
 // The answer sets Nothing; Close is our own log-out, whose closing is no lost connection.
-enum class FtpAwaiting : uint8_t { Nothing, Login, Complete, DataAvail, TransferOk, Close, Count };
-inline constexpr std::array<const char*, size_t(FtpAwaiting::Count)> FtpAwaitingNames{
-    "Nothing", "Login", "Complete", "DataAvail", "TransferOk", "Close"};
-static_assert(FtpAwaitingNames.size() == size_t(FtpAwaiting::Count));
+enum class FtpAwaiting : uint8_t { Nothing, Login, Complete, DataAvail, TransferOk, Close };
 
 // The synchronous FTP command layer over the event-driven FTP client. Each operation sends one
 // request and runs the event loop until a handler reports the answer or the watchdog its code;
