@@ -247,6 +247,23 @@ TEST_F(DeviceSearch, ReceiveRuleCutsRepliesAndDropsOurOwnEcho)
     }
 }
 
+// The search module alone: a reply reaches whoever set the callback, no window needed.
+TEST(SearchModule, RepliesReachTheCallbackWithoutAWindow)
+{
+    TDataModUDP udp;
+    udp.LocalUdpPort = 0;
+    udp.DevicePort = 9;  // discard
+    udp.AddressTable = [] { return std::vector<platform::IpAddrRow>{{Loopback, 0xFF000000}}; };
+    QStringList replies;
+    udp.OnSearchReply = [&](const QString& text) { replies << text; };
+    ASSERT_TRUE(udp.SearchDevices());
+    QUdpSocket device;
+    ASSERT_TRUE(device.bind(QHostAddress(QStringLiteral("127.0.0.2")), 0));
+    device.writeDatagram("10001 1 QWL", QHostAddress(Loopback), quint16(udp.NMUDP->BoundPort()));
+    ASSERT_TRUE(pumpUntil([&] { return !replies.isEmpty(); }, 3000));
+    EXPECT_EQ(replies, QStringList{QStringLiteral("10001 1 QWL")});
+}
+
 TEST_F(DeviceSearch, OkTakesTheDeviceIntoItsStationOrAsksAsTheRowRequires)
 {
     struct Case {
