@@ -71,7 +71,6 @@ public:
 
     int FtpResult() const;
     bool UserAborted() const { return m_userAborted; }
-    FtpAwaiting Awaiting() const { return m_awaiting; }
     // After frLocalFolder: the local path and the system's reason.
     QString LocalFailure() const { return m_localFailure; }
     // What the last failure was, as the messages of a visible transfer window say it; empty
