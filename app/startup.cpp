@@ -48,15 +48,16 @@ void CreateForms()
     platform::KeepWindowsOnScreen();
     create(MainFormHvtk, nullptr);
     QWidget* owner = MainFormHvtk;
-    create(frmFtpTransfer, owner);
+    // Each model before its window, which takes the model's reports when it is created.
     create(DataModFtp, owner);
+    create(frmFtpTransfer, owner);
     create(frmRSConfig, owner);
     create(frmDirSelect, owner);
     create(frmStatName, owner);
     create(frmLogView, owner);
     create(frmInfo, owner);
-    create(frmConnect, owner);
     create(DataModUDP, owner);
+    create(frmConnect, owner);
     create(frmNumView, owner);
     create(frmExcelTransfer, owner);
     create(frmTimezone, owner);

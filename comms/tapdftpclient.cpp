@@ -60,14 +60,14 @@ TApdCustomFtpClient::TApdCustomFtpClient(QObject* Owner) : TApdCustomWinsockPort
     FDataSocket->OnWsRead = [this](QObject* s, TSocket k) { WsDataRead(s, k); };
     FDataSocket->OnWsWrite = [this](QObject* s, TSocket k) { WsDataWrite(s, k); };
 
-    FConnectTimer = new QTimer(this);
-    FConnectTimer->setSingleShot(true);
-    connect(FConnectTimer, &QTimer::timeout, this, [this] { ConnectTimedOut(); });
+    connectTimer_ = new QTimer(this);
+    connectTimer_->setSingleShot(true);
+    connect(connectTimer_, &QTimer::timeout, this, [this] { ConnectTimedOut(); });
 
-    FAbortTimer = new QTimer(this);
-    FAbortTimer->setSingleShot(true);
-    connect(FAbortTimer, &QTimer::timeout, this, [this] {
-        if (FAborting)
+    abortTimer_ = new QTimer(this);
+    abortTimer_->setSingleShot(true);
+    connect(abortTimer_, &QTimer::timeout, this, [this] {
+        if (aborting_)
             FinishAbort();
     });
 }
@@ -76,8 +76,8 @@ TApdCustomFtpClient::~TApdCustomFtpClient()
 {
     // Close while every member is alive; nothing is reported any more.
     FDestroying = true;
-    FConnectTimer->stop();
-    FAbortTimer->stop();
+    connectTimer_->stop();
+    abortTimer_->stop();
     DataShutDown();
     if (Open() && !ShuttingDown())
         SetOpen(false);
@@ -86,7 +86,7 @@ TApdCustomFtpClient::~TApdCustomFtpClient()
     delete FReplyPacket;
     FReplyPacket = nullptr;
     FEventWindow.reset();
-    FPostedTexts.clear();
+    postedTexts_.clear();
 }
 
 void TApdCustomFtpClient::SetFtpLog(TApdFtpLog* Log)
@@ -109,17 +109,17 @@ bool TApdCustomFtpClient::Login()
         return true;
     }
     if (FConnectTimeout > 0)
-        FConnectTimer->start(int(std::min<int64_t>(int64_t(FConnectTimeout) * MsPerTick, INT32_MAX)));
+        connectTimer_->start(int(std::min<int64_t>(int64_t(FConnectTimeout) * MsPerTick, INT32_MAX)));
     bool opened = false;
     try {
         SetOpen(true);
         opened = Open();
     } catch (const Exception&) {
-        FConnectTimer->stop();
+        connectTimer_->stop();
         throw;
     }
     if (!opened) {
-        FConnectTimer->stop();
+        connectTimer_->stop();
         return false;
     }
     // Commands go out as whole lines: held back for an acknowledgement (Nagle), one could wait
@@ -152,22 +152,22 @@ bool TApdCustomFtpClient::Logout()
 
 bool TApdCustomFtpClient::Abort()
 {
-    if (FProcessState <= S::psIdle || FAborting)
+    if (FProcessState <= S::psIdle || aborting_)
         return false;
-    FTransferAborted = true;
+    transfer_.Aborted = true;
     FCommandCount = 0;
     // A type asked for may or may not be in effect once the abort is through.
-    FTypeInEffect.clear();
-    FTypeAsked.clear();
+    typeInEffect_.clear();
+    typeAsked_.clear();
     StopTimer();
     if (IsTransferState(FProcessState))
         ResetDataConnection();
-    FAborting = true;
-    FAbortError = 0;
-    FAbortErrorText.clear();
-    ++FRepliesDue;
+    aborting_ = true;
+    abortError_ = 0;
+    abortErrorText_.clear();
+    ++repliesDue_;
     PutString(QByteArrayLiteral("ABOR\r\n"));
-    FAbortTimer->start(AbortReplyMs);
+    abortTimer_->start(AbortReplyMs);
     PostLog(lcUserAbort);
     return true;
 }
@@ -176,26 +176,26 @@ void TApdCustomFtpClient::AbortReply(int Code, const QByteArray& Text)
 {
     if (Code < 200)
         return;
-    if (FRepliesDue > 0)
-        --FRepliesDue;
-    if (Code >= 400 && FAbortError == 0) {
-        FAbortError = Code;
-        FAbortErrorText = Text;
+    if (repliesDue_ > 0)
+        --repliesDue_;
+    if (Code >= 400 && abortError_ == 0) {
+        abortError_ = Code;
+        abortErrorText_ = Text;
     }
-    if (FRepliesDue == 0)
+    if (repliesDue_ == 0)
         FinishAbort();
 }
 
 void TApdCustomFtpClient::FinishAbort()
 {
     // Replies still due after the limit are skipped when they come.
-    FAborting = false;
-    FAbortTimer->stop();
-    const int32_t code = FAbortError != 0 ? FAbortError : FTransferFailed ? FFailCode : 0;
-    const QByteArray text = std::exchange(FAbortErrorText, QByteArray());
+    aborting_ = false;
+    abortTimer_->stop();
+    const int32_t code = abortError_ != 0 ? abortError_ : transfer_.Failed ? transfer_.FailCode : 0;
+    const QByteArray text = std::exchange(abortErrorText_, QByteArray());
     ChangeState(S::psIdle);
     if (code != 0)
-        PostError(code, FAbortError != 0 ? &text : nullptr);
+        PostError(code, abortError_ != 0 ? &text : nullptr);
     else
         PostStatus(scClose, nullptr);
 }
@@ -208,9 +208,9 @@ uint16_t TApdCustomFtpClient::ResolvePort()
 
 void TApdCustomFtpClient::DoConnect()
 {
-    FConnectTimer->stop();
-    FReply.Reset();
-    FRepliesDue = 0;
+    connectTimer_->stop();
+    reply_.Reset();
+    repliesDue_ = 0;
     FReplyPacket->SetEnabled(true);
     if (TApdBaseDispatcher* d = Dispatcher())
         d->RegisterEventTriggerHandler(this, [this](uint32_t Msg, uint32_t wParam, int32_t lParam) {
@@ -224,7 +224,7 @@ void TApdCustomFtpClient::DoConnect()
 
 void TApdCustomFtpClient::DoDisconnect()
 {
-    FConnectTimer->stop();
+    connectTimer_->stop();
     StopTimer();
     if (TApdBaseDispatcher* d = Dispatcher())
         d->DeregisterEventTriggerHandler(this);
@@ -330,7 +330,7 @@ bool TApdCustomFtpClient::SendFtpCommand(const QString& Cmd)
         return false;
     ChangeState(S::psCmd);
     // A command of the caller's own (TYPE, REIN, ...) may change the type in effect.
-    FTypeInEffect.clear();
+    typeInEffect_.clear();
     SendCommand(Wire(Cmd));
     return true;
 }
@@ -348,8 +348,8 @@ bool TApdCustomFtpClient::Status(const QString& Arg)
 
 void TApdCustomFtpClient::SendCommand(const QByteArray& Cmd)
 {
-    FTypeAsked = Cmd.startsWith("TYPE ") ? Cmd.mid(5) : QByteArray();
-    ++FRepliesDue;
+    typeAsked_ = Cmd.startsWith("TYPE ") ? Cmd.mid(5) : QByteArray();
+    ++repliesDue_;
     StartTimer();
     PutString(Cmd + "\r\n");
 }
@@ -371,9 +371,9 @@ void TApdCustomFtpClient::PopCommand()
     // The transfer command lies at the bottom of the stack: once it is out, the server's
     // 1xx and final replies belong to this transfer.
     if (FCommandCount == 0 && IsTransferState(FProcessState))
-        FTransferCommandSent = true;
+        transfer_.CommandSent = true;
     SendCommand(cmd);
-    if (FTransferCommandSent && FProcessState == S::psPut && FDataWritable)
+    if (transfer_.CommandSent && FProcessState == S::psPut && transfer_.DataWritable)
         PutData();
 }
 
@@ -395,7 +395,7 @@ void TApdCustomFtpClient::ResetTimer()
 {
     if (FTransferTimer != 0 && FTransferTimeout >= 1)
         if (TApdBaseDispatcher* d = Open() ? Dispatcher() : nullptr) {
-            ++FTimerGeneration;
+            ++timerGeneration_;
             d->SetTimerTrigger(FTransferTimer, FTransferTimeout, true);
         }
 }
@@ -405,7 +405,7 @@ void TApdCustomFtpClient::StopTimer()
     if (FTransferTimer == 0)
         return;
     // Trigger handles are reused: a time-out posted for this timer must not hit the next one.
-    ++FTimerGeneration;
+    ++timerGeneration_;
     if (TApdBaseDispatcher* d = Open() ? Dispatcher() : nullptr) {
         d->SetTimerTrigger(FTransferTimer, 0, false);
         d->RemoveTrigger(FTransferTimer);
@@ -417,7 +417,7 @@ void TApdCustomFtpClient::TimerTrigger(uint32_t Msg, uint32_t wParam, int32_t lP
 {
     // Runs inside the dispatcher's trigger walk: only note it; the window handles it next.
     if (Msg == wmTriggerTimer && FTransferTimer != 0 && int32_t(wParam) == FTransferTimer)
-        Post(wmFtpTimeout, FTimerGeneration, nullptr);
+        Post(wmFtpTimeout, timerGeneration_, nullptr);
 }
 
 // ---- State and events ----
@@ -425,16 +425,19 @@ void TApdCustomFtpClient::TimerTrigger(uint32_t Msg, uint32_t wParam, int32_t lP
 void TApdCustomFtpClient::ChangeState(TFtpProcessState NewState)
 {
     const TFtpProcessState old = FProcessState;
+    // A close that closes the port comes back here through DoDisconnect: once is enough.
+    if (NewState == S::psClosed && closing_)
+        return;
+    if (NewState != old)
+        if (TApdWinsockDispatcher* wd = WinsockDispatcher())
+            wd->AddStringToLog(QByteArray("FTP ") + FtpStateName(old) + " -> " + FtpStateName(NewState));
     if (NewState == S::psClosed) {
-        // A close that closes the port comes back here through DoDisconnect: once is enough.
-        if (FClosing)
-            return;
-        FClosing = true;
+        closing_ = true;
         StopTimer();
-        FConnectTimer->stop();
-        FAbortTimer->stop();
-        FAborting = false;
-        FRepliesDue = 0;
+        connectTimer_->stop();
+        abortTimer_->stop();
+        aborting_ = false;
+        repliesDue_ = 0;
         if (FReplyPacket)
             FReplyPacket->SetEnabled(false);
         DataShutDown();
@@ -443,15 +446,15 @@ void TApdCustomFtpClient::ChangeState(TFtpProcessState NewState)
             SetOpen(false);
         FLoggedIn = false;
         FCommandCount = 0;
-        FReply.Reset();
-        FTypeInEffect.clear();
+        reply_.Reset();
+        typeInEffect_.clear();
         if (old >= S::psIdle) {
             PostStatus(scLogout, nullptr);
             PostLog(lcLogout);
         } else if (old != S::psClosed) {
             PostStatus(scClose, nullptr);
         }
-        FClosing = false;
+        closing_ = false;
         return;
     }
     if (NewState == S::psIdle) {
@@ -462,18 +465,29 @@ void TApdCustomFtpClient::ChangeState(TFtpProcessState NewState)
     FProcessState = NewState;
 }
 
+void TApdCustomFtpClient::EndWithStatus(TFtpStatusCode Code, const QByteArray* Text)
+{
+    // A reply handled after the connection closed ends nothing more.
+    if (FProcessState != S::psClosed)
+        ChangeState(S::psIdle);
+    PostStatus(Code, Text);
+}
+
+void TApdCustomFtpClient::EndWithError(int32_t Code, const QByteArray* Text)
+{
+    if (FProcessState > S::psIdle)
+        ChangeState(S::psIdle);
+    PostError(Code, Text);
+}
+
 void TApdCustomFtpClient::PostStatus(TFtpStatusCode Code, const QByteArray* Text)
 {
-    if (Code >= scComplete && Code != scProgress && FProcessState != S::psClosed)
-        ChangeState(S::psIdle);
     if (!FDestroying)
         Post(wmFtpStatus, uint32_t(Code), Text);
 }
 
 void TApdCustomFtpClient::PostError(int32_t Code, const QByteArray* Text)
 {
-    if (FProcessState > S::psIdle)
-        ChangeState(S::psIdle);
     // Positive replies other than 202 are no errors; the library's own codes are negative.
     if (!FDestroying && (Code < 0 || Code == 202 || Code >= 300))
         Post(wmFtpError, uint32_t(Code), Text);
@@ -490,13 +504,13 @@ void TApdCustomFtpClient::Post(uint32_t Msg, uint32_t wParam, const QByteArray* 
         return;
     int32_t id = 0;
     if (Text) {
-        if (++FNextTextId <= 0)
-            FNextTextId = 1;
-        id = FNextTextId;
-        FPostedTexts[id] = *Text;
+        if (++nextTextId_ <= 0)
+            nextTextId_ = 1;
+        id = nextTextId_;
+        postedTexts_[id] = *Text;
     }
     if (!PostMessage(FEventWindow->Handle(), Msg, wParam, id) && id)
-        FPostedTexts.erase(id);
+        postedTexts_.erase(id);
 }
 
 void TApdCustomFtpClient::ReplyPacketHandler(QObject*, const QString& Data)
@@ -510,11 +524,11 @@ int32_t TApdCustomFtpClient::FtpEventHandler(uint32_t Msg, uint32_t wParam, int3
     QByteArray text;
     bool hasText = false;
     if (lParam != 0) {
-        auto it = FPostedTexts.find(lParam);
-        if (it != FPostedTexts.end()) {
+        auto it = postedTexts_.find(lParam);
+        if (it != postedTexts_.end()) {
             text = std::move(it->second);
             hasText = true;
-            FPostedTexts.erase(it);
+            postedTexts_.erase(it);
         }
     }
     const char* p = hasText ? text.constData() : nullptr;
@@ -541,23 +555,23 @@ int32_t TApdCustomFtpClient::FtpEventHandler(uint32_t Msg, uint32_t wParam, int3
             break;
         case wmFtpTimeout:
             // A time-out of a command that has been answered meanwhile is stale.
-            if (FTransferTimer == 0 || wParam != FTimerGeneration)
+            if (FTransferTimer == 0 || wParam != timerGeneration_)
                 break;
             StopTimer();
             if (FProcessState == S::psIdle || FProcessState == S::psClosed)
                 break;
-            FTransferAborted = true;
+            transfer_.Aborted = true;
             if (FProcessState < S::psIdle) {
                 ChangeState(S::psClosed);  // which reports scClose itself
                 break;
             }
             // A server silent for all that time is not waited for any more (some answer the
             // next command while a stalled transfer never ends).
-            FRepliesDue = 0;
+            repliesDue_ = 0;
             ChangeState(S::psIdle);
-            if (FTransferFailed) {
+            if (transfer_.Failed) {
                 if (OnFtpError)
-                    OnFtpError(this, FFailCode, nullptr);
+                    OnFtpError(this, transfer_.FailCode, nullptr);
             } else if (OnFtpStatus) {
                 OnFtpStatus(this, scClose, nullptr);
             }
@@ -582,44 +596,44 @@ void TApdCustomFtpClient::DefaultReply(int Code, const QByteArray& Text)
     // after a data connection failed): reporting it would fail the next command.
     if (FProcessState <= S::psIdle && FProcessState != S::psLogin)
         return;
-    PostError(Code, &Text);
+    EndWithError(Code, &Text);
 }
 
 void TApdCustomFtpClient::FtpReplyHandler(int, const std::string& Line)
 {
-    if (!FReply.Add(Line))
+    if (!reply_.Add(Line))
         return;
-    const int code = FReply.Code();
-    const QByteArray text = QByteArray::fromStdString(FReply.Text());
+    const int code = reply_.Code();
+    const QByteArray text = QByteArray::fromStdString(reply_.Text());
     const bool closing = code == 221 || code == 421;
-    if (FAborting && !closing) {
+    if (aborting_ && !closing) {
         AbortReply(code, text);
         return;
     }
     // A reply to a command the client no longer waits for (its 1xx too) answers nothing now.
-    if (FRepliesDue > 1 && !closing && code != 0) {
+    if (repliesDue_ > 1 && !closing && code != 0) {
         if (code >= 200)
-            --FRepliesDue;
+            --repliesDue_;
         return;
     }
-    if (code >= 200 && FRepliesDue > 0)
-        --FRepliesDue;
+    if (code >= 200 && repliesDue_ > 0)
+        --repliesDue_;
     // A transfer that failed on our side reports its cause once the server has answered.
-    if (FTransferFailed && IsTransferState(FProcessState) && code >= 200 && !closing) {
-        PostError(FFailCode, nullptr);
+    if (transfer_.Failed && IsTransferState(FProcessState) && code >= 200 && !closing) {
+        EndWithError(transfer_.FailCode, nullptr);
         return;
     }
     // Only a plain 200 to our own TYPE is taken as the type in effect; any doubt sends it again.
-    const QByteArray typeAsked = std::exchange(FTypeAsked, QByteArray());
+    const QByteArray typeAsked = std::exchange(typeAsked_, QByteArray());
     if (code == 200 && !typeAsked.isEmpty())
-        FTypeInEffect = typeAsked;
+        typeInEffect_ = typeAsked;
     else if (code >= 400)
-        FTypeInEffect.clear();
+        typeInEffect_.clear();
     switch (FtpReplyAction(FProcessState, code)) {
     case TFtpReplyAction::None:
-        if (IsTransferState(FProcessState) && code >= 100 && code < 200 && FTransferCommandSent) {
-            FPreliminarySeen = true;
-            if (FProcessState == S::psPut && FDataWritable)
+        if (IsTransferState(FProcessState) && code >= 100 && code < 200 && transfer_.CommandSent) {
+            transfer_.PreliminarySeen = true;
+            if (FProcessState == S::psPut && transfer_.DataWritable)
                 PutData();
         }
         break;
@@ -627,7 +641,7 @@ void TApdCustomFtpClient::FtpReplyHandler(int, const std::string& Line)
         DataDisconnect(true);
         break;
     case TFtpReplyAction::Greeting: {
-        const QByteArray after = QByteArray::fromStdString(FReply.TextAfterCode());
+        const QByteArray after = QByteArray::fromStdString(reply_.TextAfterCode());
         PostStatus(scOpen, &after);
         SendCommand("USER " + Wire(FUserName));
         break;
@@ -639,7 +653,7 @@ void TApdCustomFtpClient::FtpReplyHandler(int, const std::string& Line)
         SendCommand("ACCT " + Wire(FAccount));
         break;
     case TFtpReplyAction::LoggedIn:
-        FConnectTimer->stop();
+        connectTimer_->stop();
         StopTimer();
         ChangeState(S::psIdle);
         FLoggedIn = true;
@@ -649,7 +663,7 @@ void TApdCustomFtpClient::FtpReplyHandler(int, const std::string& Line)
         PopCommand();
         break;
     case TFtpReplyAction::PasvConnect:
-        if (!DataConnectPASV(FReply.Text())) {
+        if (!DataConnectPASV(reply_.Text())) {
             FCommandCount = 0;
             FailTransfer(ecFtpBadPasvReply);
             break;
@@ -659,25 +673,25 @@ void TApdCustomFtpClient::FtpReplyHandler(int, const std::string& Line)
     case TFtpReplyAction::TransferReply:
         // The server's side is done, with or without a 1xx before; the time-out runs on until
         // the data connection has closed too.
-        if (!FTransferCommandSent)
+        if (!transfer_.CommandSent)
             break;
-        FFinalReplyOK = true;
+        transfer_.FinalReplyOK = true;
         FinishTransferIfDone();
         break;
     case TFtpReplyAction::ToIdle:
         ChangeState(S::psIdle);
         break;
     case TFtpReplyAction::ToIdleComplete:
-        PostStatus(scComplete, nullptr);
+        EndWithStatus(scComplete, nullptr);
         break;
     case TFtpReplyAction::CmdDataAvail: {
-        const QByteArray after = QByteArray::fromStdString(FReply.TextAfterCode());
-        PostStatus(scDataAvail, &after);
+        const QByteArray after = QByteArray::fromStdString(reply_.TextAfterCode());
+        EndWithStatus(scDataAvail, &after);
         break;
     }
     case TFtpReplyAction::CurrentDir: {
-        const QByteArray dir = QByteArray::fromStdString(FtpQuotedDirectory(FReply.Text()));
-        PostStatus(scCurrentDir, &dir);
+        const QByteArray dir = QByteArray::fromStdString(FtpQuotedDirectory(reply_.Text()));
+        EndWithStatus(scCurrentDir, &dir);
         break;
     }
     case TFtpReplyAction::Default:

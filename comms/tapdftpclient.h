@@ -106,11 +106,11 @@ public:
     void SetUserName(const QString& V) { FUserName = V; }
     int64_t RestartAt() const { return FRestartAt; }
     void SetRestartAt(int64_t V) { FRestartAt = V; }
-    int64_t BytesTransferred() const { return FBytesTransferred; }
+    int64_t BytesTransferred() const { return transfer_.BytesTransferred; }
     int64_t LocalFileSize() const { return FLocalFileSize; }
     QString LocalFile() const { return FLocalFile; }
     QString RemoteFile() const { return FRemoteFile; }
-    bool TransferAborted() const { return FTransferAborted; }
+    bool TransferAborted() const { return transfer_.Aborted; }
     // Listings longer than this are reported with ecFtpListingTooLong, not cut silently.
     static constexpr int MaxListing = 16 * 1024 * 1024;
 
@@ -138,6 +138,7 @@ private:
     }
 
     // ---- Control side ----
+    // The only writer of FProcessState; notes old -> new in the dispatch log.
     void ChangeState(TFtpProcessState NewState);
     void SendCommand(const QByteArray& Cmd);
     void PushCommand(const QByteArray& Cmd);
@@ -146,6 +147,10 @@ private:
     void ResetTimer();
     void StopTimer();
     void TimerTrigger(uint32_t Msg, uint32_t wParam, int32_t lParam);
+    // The running operation ends: back to idle, then its status or error is reported.
+    void EndWithStatus(TFtpStatusCode Code, const QByteArray* Text);
+    void EndWithError(int32_t Code, const QByteArray* Text);
+    // Reports only; the state stays as it is.
     void PostStatus(TFtpStatusCode Code, const QByteArray* Text);
     void PostError(int32_t Code, const QByteArray* Text);
     void PostLog(TFtpLogCode Code);
@@ -183,7 +188,23 @@ private:
     void FailTransfer(int32_t Code);
     bool StartTransfer(TFtpProcessState State, const QByteArray& Command, const QByteArray* Rest);
 
-    bool FTransferAborted = false;
+    // What one listing or transfer has seen so far: reset whole when it starts, and only there.
+    struct TransferRecord {
+        bool Aborted = false;          // stopped by an abort, a failure or the time-out
+        bool CommandSent = false;      // the transfer command itself has gone out
+        bool PreliminarySeen = false;  // and its 1xx reply has come
+        bool DataClosed = false;       // the data connection has ended
+        bool FinalReplyOK = false;     // the 226/250 has arrived
+        bool DataWritable = false;     // a write notification waits for the file data
+        bool SendShutDown = false;     // the whole file is written and the sending side shut
+        bool Failed = false;
+        int32_t FailCode = 0;          // the first failure
+        bool ListingTooLong = false;
+        QByteArray Listing;            // a listing grows here, up to MaxListing
+        int64_t BytesTransferred = 0;
+    };
+
+    TransferRecord transfer_;
     std::array<QByteArray, 32> FCommandStack;
     uint8_t FCommandCount = 0;
     TSockAddrIn FAcceptAddress;
@@ -191,43 +212,32 @@ private:
     std::unique_ptr<THiddenWindow> FEventWindow;
     TApdDataPacket* FReplyPacket = nullptr;
     std::unique_ptr<char[]> FDataBuffer;
-    QByteArray FListing;  // a listing grows here, up to MaxListing
-    TFtpReplyCollector FReply;
+    TFtpReplyCollector reply_;
     TSocket FListenSocketHandle = INVALID_SOCKET;
     TSockAddrIn FListenAddress;
     std::unique_ptr<QFile> FLocalStream;
     bool FDestroying = false;
-    TFtpProcessState FProcessState = TFtpProcessState::psClosed;
+    TFtpProcessState FProcessState = TFtpProcessState::psClosed;  // written by ChangeState only
     TApdSocket* FDataSocket = nullptr;
     int32_t FTransferTimer = 0;
-    uint32_t FTimerGeneration = 0;
-    QTimer* FConnectTimer = nullptr;
-    bool FDataClosed = false;    // the data connection of the running transfer has ended
-    bool FFinalReplyOK = false;  // its 226/250 has arrived
-    bool FTransferFailed = false;
-    bool FTransferCommandSent = false;  // the transfer command itself has gone out
+    uint32_t timerGeneration_ = 0;
+    QTimer* connectTimer_ = nullptr;
     // The representation type the server has confirmed on this connection ("A" or "I"; empty
     // when unknown), and the one asked for by the command awaiting its reply.
-    QByteArray FTypeInEffect;
-    QByteArray FTypeAsked;
-    bool FPreliminarySeen = false;      // and its 1xx reply has come
-    bool FDataWritable = false;         // a write notification waits for the file data
-    bool FSendShutDown = false;
-    int32_t FFailCode = 0;              // the first failure of the running transfer
-    bool FDataQuiet = false;            // closing: socket errors are no transfer errors
-    bool FListingTooLong = false;
-    bool FClosing = false;       // inside ChangeState(psClosed)
-    int FRepliesDue = 0;         // final replies owed for the commands sent
-    bool FAborting = false;
-    int32_t FAbortError = 0;     // the first error reply during the abort
-    QByteArray FAbortErrorText;
-    QTimer* FAbortTimer = nullptr;
+    QByteArray typeInEffect_;
+    QByteArray typeAsked_;
+    bool dataQuiet_ = false;     // closing the data socket: its errors are no transfer errors
+    bool closing_ = false;       // inside ChangeState(psClosed)
+    int repliesDue_ = 0;         // final replies owed for the commands sent
+    bool aborting_ = false;
+    int32_t abortError_ = 0;     // the first error reply during the abort
+    QByteArray abortErrorText_;
+    QTimer* abortTimer_ = nullptr;
 
-    std::map<int32_t, QByteArray> FPostedTexts;
-    int32_t FNextTextId = 0;
+    std::map<int32_t, QByteArray> postedTexts_;
+    int32_t nextTextId_ = 0;
 
     QString FAccount;
-    int64_t FBytesTransferred = 0;
     int32_t FConnectTimeout = 0;
     int64_t FLocalFileSize = 0;
     TFtpFileType FFileType = ftBinary;

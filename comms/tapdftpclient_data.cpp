@@ -87,30 +87,19 @@ bool TApdCustomFtpClient::Store(const QString& RemoteName, const QString& LocalN
 
 bool TApdCustomFtpClient::StartTransfer(TFtpProcessState State, const QByteArray& Command, const QByteArray* Rest)
 {
+    transfer_ = TransferRecord{};
     ChangeState(State);
     FCommandCount = 0;
     PushCommand(Command);
     if (Rest)
         PushCommand(*Rest);
-    FBytesTransferred = 0;
-    FTransferAborted = false;
-    FTransferFailed = false;
-    FTransferCommandSent = false;
-    FPreliminarySeen = false;
-    FDataClosed = false;
-    FFinalReplyOK = false;
-    FDataWritable = false;
-    FSendShutDown = false;
-    FFailCode = 0;
-    FListing.clear();
-    FListingTooLong = false;
     if (FPassiveMode)
         PushCommand(QByteArrayLiteral("PASV"));
     // Listings are always ASCII. The type holds on the connection until changed (RFC 959), so
     // one the server has confirmed is not asked for again: a month of files costs a round trip
     // less each.
     const QByteArray type = State == S::psDir ? QByteArrayLiteral("A") : QByteArray(FtpTypeLetter(FFileType));
-    if (type != FTypeInEffect)
+    if (type != typeInEffect_)
         PushCommand("TYPE " + type);
     if (DataConnect())
         return true;
@@ -221,8 +210,8 @@ void TApdCustomFtpClient::WsDataWrite(QObject*, TSocket Socket)
 {
     if (Socket != FDataSocketHandle || FProcessState != S::psPut)
         return;
-    FDataWritable = true;
-    if (FTransferCommandSent)
+    transfer_.DataWritable = true;
+    if (transfer_.CommandSent)
         PutData();
 }
 
@@ -234,17 +223,17 @@ void TApdCustomFtpClient::WsDataDisconnect(QObject*, TSocket Socket)
         DataShutDown();
         return;
     }
-    if (FProcessState != S::psPut && !FTransferAborted)
+    if (FProcessState != S::psPut && !transfer_.Aborted)
         for (int i = 0; i < 1024 && GetData() > 0; ++i) {
         }
     if (FDataSocketHandle == INVALID_SOCKET)
         return;
-    FDataQuiet = true;
+    dataQuiet_ = true;
     FDataSocket->SetAsyncStyles(FDataSocketHandle, 0);
     FDataSocket->CloseSocket(FDataSocketHandle);
     FDataSocketHandle = INVALID_SOCKET;
-    FDataQuiet = false;
-    FDataClosed = true;
+    dataQuiet_ = false;
+    transfer_.DataClosed = true;
     FinishTransferIfDone();
 }
 
@@ -252,7 +241,7 @@ void TApdCustomFtpClient::WsDataError(QObject*, TSocket Socket, int ErrCode)
 {
     if (Socket == INVALID_SOCKET || (Socket != FDataSocketHandle && Socket != FListenSocketHandle))
         return;
-    if (!IsTransferState(FProcessState) || FTransferAborted || FDataQuiet)
+    if (!IsTransferState(FProcessState) || transfer_.Aborted || dataQuiet_)
         return;
     FailTransfer(ErrCode);
 }
@@ -262,7 +251,7 @@ int TApdCustomFtpClient::GetData()
     if (FDataSocketHandle == INVALID_SOCKET)
         return 0;
     if (FProcessState == S::psGet) {
-        if (!FLocalStream || FTransferAborted)
+        if (!FLocalStream || transfer_.Aborted)
             return 0;
         ResetTimer();
         const int n = FDataSocket->ReadSocket(FDataSocketHandle, FDataBuffer.get(), DataBufferSize, 0);
@@ -271,7 +260,7 @@ int TApdCustomFtpClient::GetData()
                 FailTransfer(ecFtpLocalFile);
                 return 0;
             }
-            FBytesTransferred += n;
+            transfer_.BytesTransferred += n;
             PostStatus(scProgress, nullptr);
         }
         return n;
@@ -280,11 +269,11 @@ int TApdCustomFtpClient::GetData()
     ResetTimer();
     const int n = FDataSocket->ReadSocket(FDataSocketHandle, FDataBuffer.get(), DataBufferSize, 0);
     if (n > 0) {
-        const int room = MaxListing - int(FListing.size());
+        const int room = MaxListing - int(transfer_.Listing.size());
         if (n > room)
-            FListingTooLong = true;
-        FListing.append(FDataBuffer.get(), std::min(n, std::max(room, 0)));
-        FBytesTransferred += n;
+            transfer_.ListingTooLong = true;
+        transfer_.Listing.append(FDataBuffer.get(), std::min(n, std::max(room, 0)));
+        transfer_.BytesTransferred += n;
     }
     return n;
 }
@@ -296,8 +285,8 @@ void TApdCustomFtpClient::PutData()
             ChangeState(S::psIdle);
         return;
     }
-    FDataWritable = false;
-    while (FLocalStream->pos() < FLocalFileSize && !FTransferAborted) {
+    transfer_.DataWritable = false;
+    while (FLocalStream->pos() < FLocalFileSize && !transfer_.Aborted) {
         ResetTimer();
         const int n = int(std::min<int64_t>(FLocalFileSize - FLocalStream->pos(), DataBufferSize));
         const qint64 at = FLocalStream->pos();
@@ -314,13 +303,13 @@ void TApdCustomFtpClient::PutData()
         }
         if (w < n)
             FLocalStream->seek(at + w);
-        FBytesTransferred += w;
+        transfer_.BytesTransferred += w;
         PostStatus(scProgress, nullptr);
         if (FDataSocketHandle == INVALID_SOCKET || !FLocalStream)
             return;
     }
-    if (!FSendShutDown) {
-        FSendShutDown = true;
+    if (!transfer_.SendShutDown) {
+        transfer_.SendShutDown = true;
         // Tells the server that the file is complete.
         FDataSocket->ShutdownSocket(FDataSocketHandle, SD_SEND);
     }
@@ -333,23 +322,23 @@ void TApdCustomFtpClient::DataDisconnect(bool DrainFirst)
         FDataSocket->SetAsyncStyles(h, 0);
         // The transfer has ended already: a failing read, or a socket that never connected and
         // cannot be shut down, is no error of it.
-        FDataQuiet = true;
-        if (DrainFirst && (FProcessState == S::psDir || FProcessState == S::psGet) && !FTransferAborted)
+        dataQuiet_ = true;
+        if (DrainFirst && (FProcessState == S::psDir || FProcessState == S::psGet) && !transfer_.Aborted)
             for (int i = 0; i < 1024 && GetData() > 0; ++i) {
             }
         if (FDataSocketHandle == h) {
             FDataSocket->ShutdownSocket(h, SD_SEND);
             FDataSocket->ShutdownSocket(h, SD_BOTH);
         }
-        FDataQuiet = false;
+        dataQuiet_ = false;
     }
     DataShutDown();
 }
 
 void TApdCustomFtpClient::DataShutDown()
 {
-    const bool quiet = FDataQuiet;
-    FDataQuiet = true;
+    const bool quiet = dataQuiet_;
+    dataQuiet_ = true;
     if (FDataSocketHandle != INVALID_SOCKET) {
         FDataSocket->SetAsyncStyles(FDataSocketHandle, 0);
         FDataSocket->CloseSocket(FDataSocketHandle);
@@ -360,7 +349,7 @@ void TApdCustomFtpClient::DataShutDown()
         FDataSocket->CloseSocket(FListenSocketHandle);
         FListenSocketHandle = INVALID_SOCKET;
     }
-    FDataQuiet = quiet;
+    dataQuiet_ = quiet;
     FLocalStream.reset();
     FLocalFileSize = 0;
 }
@@ -369,30 +358,30 @@ void TApdCustomFtpClient::ResetDataConnection()
 {
     if (FDataSocketHandle != INVALID_SOCKET) {
         const uint16_t hard[2] = {1, 0};  // linger on, 0 s
-        FDataQuiet = true;
+        dataQuiet_ = true;
         FDataSocket->SetAsyncStyles(FDataSocketHandle, 0);
         FDataSocket->SetSocketOptions(FDataSocketHandle, SOL_SOCKET_WS, SO_LINGER_WS, hard, sizeof hard);
-        FDataQuiet = false;
+        dataQuiet_ = false;
     }
     DataShutDown();
 }
 
 void TApdCustomFtpClient::FinishTransferIfDone()
 {
-    if (!FDataClosed || !FFinalReplyOK || FTransferFailed || !IsTransferState(FProcessState))
+    if (!transfer_.DataClosed || !transfer_.FinalReplyOK || transfer_.Failed || !IsTransferState(FProcessState))
         return;
     switch (FProcessState) {
     case S::psDir:
-        if (FListingTooLong) {
+        if (transfer_.ListingTooLong) {
             FailTransfer(ecFtpListingTooLong);
             return;
         }
         {
             // The text is handed on zero-ended: a line holding a NUL goes, not the rest.
             const QByteArray listing = QByteArray::fromStdString(
-                FtpDropNulLines(std::string_view(FListing.constData(), size_t(FListing.size()))));
-            FListing.clear();
-            PostStatus(scDataAvail, &listing);
+                FtpDropNulLines(std::string_view(transfer_.Listing.constData(), size_t(transfer_.Listing.size()))));
+            transfer_.Listing.clear();
+            EndWithStatus(scDataAvail, &listing);
         }
         return;
     case S::psGet: {
@@ -406,16 +395,16 @@ void TApdCustomFtpClient::FinishTransferIfDone()
             FailTransfer(ecFtpLocalFile);
             return;
         }
-        PostStatus(scTransferOK, nullptr);
+        EndWithStatus(scTransferOK, nullptr);
         return;
     }
     case S::psPut:
         // A server that closed before it had the whole file has not got it.
-        if (!FSendShutDown) {
+        if (!transfer_.SendShutDown) {
             FailTransfer(ecFtpDataConnection);
             return;
         }
-        PostStatus(scTransferOK, nullptr);
+        EndWithStatus(scTransferOK, nullptr);
         return;
     default:
         return;
@@ -425,17 +414,17 @@ void TApdCustomFtpClient::FinishTransferIfDone()
 void TApdCustomFtpClient::FailTransfer(int32_t Code)
 {
     // Once; and not while the end of the transfer drains what is left.
-    if (FTransferFailed || FDataQuiet)
+    if (transfer_.Failed || dataQuiet_)
         return;
-    FTransferFailed = true;
-    FTransferAborted = true;
-    FFailCode = Code;
+    transfer_.Failed = true;
+    transfer_.Aborted = true;
+    transfer_.FailCode = Code;
     FCommandCount = 0;
     // The file is closed and nothing more is read or written from here on.
     DataShutDown();
     // A command on its way owns the server's next final reply: wait for it (the transfer
     // time-out bounds the wait), so that it does not answer the next command.
-    if (FRepliesDue > 0)
+    if (repliesDue_ > 0)
         return;
-    PostError(Code, nullptr);
+    EndWithError(Code, nullptr);
 }

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QWidget>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -15,7 +16,6 @@
 #include "comms/tapdftplog.h"
 #include "comms/tapdftpclient.h"
 #include "device/ftpcollect.h"
-#include "device/tfrmftptransfer.h"
 #include "device/ttagtimer.h"
 #include "platform/dialogs.h"
 #include "platform/eventwait.h"
@@ -100,6 +100,17 @@ void TDataModFtp::SetFtpResult(int code)
     Timer->Tag = code;
 }
 
+void TDataModFtp::SetAwaiting(FtpAwaiting awaiting)
+{
+    m_awaiting = awaiting;
+}
+
+void TDataModFtp::Answer(FtpAwaiting event)
+{
+    if (m_awaiting == event)
+        SetAwaiting(FtpAwaiting::Nothing);
+}
+
 bool TDataModFtp::LoggedIn() const
 {
     return ApdFtpClient->LoggedIn();
@@ -140,7 +151,7 @@ void TDataModFtp::Wait(const std::function<bool()>& done)
     // A closed connection answers nothing more.
     platform::WaitUntil([&] { return done() || FtpResult() != frNone || !ApdFtpClient->Connected(); });
     Timer->stop();
-    if (!done() && FtpResult() == frNone && !ApdFtpClient->Connected() && !m_logoutRequested)
+    if (!done() && FtpResult() == frNone && !ApdFtpClient->Connected() && m_awaiting != FtpAwaiting::Close)
         ConnectionLost();
 }
 
@@ -166,7 +177,7 @@ void TDataModFtp::ConnectionLost()
 {
     SetFtpResult(frConnectionLost);
     Log(QStringLiteral("Error: Connection closed"));
-    if (TransferWindowVisible())
+    if (FailuresShown())
         platform::ShowMessage(FailureText());
 }
 
@@ -176,7 +187,7 @@ void TDataModFtp::FileTooLarge()
     Log(QStringLiteral("Error: File too large"));
     // Stops reading at once; the device's answer to the abort changes nothing.
     ApdFtpClient->Abort();
-    if (TransferWindowVisible())
+    if (FailuresShown())
         platform::ShowMessage(FailureText());
 }
 
@@ -188,13 +199,13 @@ void TDataModFtp::NoteLocalFailure(const QString& path, const QString& reason)
 
 void TDataModFtp::Log(const QString& line)
 {
-    if (frmFtpTransfer)
-        frmFtpTransfer->LogFtpLine(line);
+    if (OnLogLine)
+        OnLogLine(line);
 }
 
-bool TDataModFtp::TransferWindowVisible() const
+bool TDataModFtp::FailuresShown() const
 {
-    return frmFtpTransfer && frmFtpTransfer->isVisible();
+    return ShowsFailures && ShowsFailures();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -217,8 +228,7 @@ bool TDataModFtp::FtpLogin()
 {
     if (Refused())
         return false;
-    m_logoutRequested = false;
-    m_loginInProgress = true;
+    SetAwaiting(FtpAwaiting::Login);
     m_userAborted = false;
     m_closingReply.clear();
     m_errorText.clear();
@@ -237,7 +247,7 @@ bool TDataModFtp::FtpLogin()
         // A port that cannot open counts as a refused log-in.
         started = false;
     }
-    m_loginInProgress = false;
+    SetAwaiting(FtpAwaiting::Nothing);
     if (FtpResult() != frNone || !started || !ApdFtpClient->LoggedIn()) {
         platform::ShowMessage(MsgFtpLoginFailed);
         return false;
@@ -251,7 +261,7 @@ void TDataModFtp::FtpLogout(bool wait)
         return;
     if (ApdFtpClient->InProgress())
         ApdFtpClient->Abort();
-    m_logoutRequested = true;
+    SetAwaiting(FtpAwaiting::Close);
     Log(QStringLiteral("LOGOUT"));
     {
         // The client waits for the closed connection in a loop of its own.
@@ -266,26 +276,26 @@ bool TDataModFtp::FtpChangeDir(const QString& dir)
 {
     if (Refused() || !ApdFtpClient->LoggedIn() || StickyFailure())
         return false;
-    m_commandComplete = false;
+    SetAwaiting(FtpAwaiting::Complete);
     Log(QStringLiteral("CHDIR ") + dir);
     if (ApdFtpClient->ChangeDir(dir))
-        Wait([this] { return m_commandComplete; });
-    return m_commandComplete;
+        Wait([this] { return Answered(); });
+    return Answered();
 }
 
 int TDataModFtp::FtpListDir(QStringList& list, const QString& mask)
 {
     if (Refused() || !ApdFtpClient->LoggedIn())
         return 0;
-    m_dataAvailable = false;
+    SetAwaiting(FtpAwaiting::DataAvail);
     FtpSetTimeouts(30);
     Log(QStringLiteral("DIR ") + mask);
     if (ApdFtpClient->ListDir(mask, false))
-        Wait([this] { return m_dataAvailable; });
+        Wait([this] { return Answered(); });
     // A failed listing leaves no code behind.
     FtpSetTimeouts(10);
     const QString text = std::exchange(m_listingText, QString());
-    if (!m_dataAvailable || m_userAborted)
+    if (!Answered() || m_userAborted)
         return 0;
     if (ListingLines(text) > FtpMaxListingEntries) {
         Log(QStringLiteral("Error: Listing too long"));
@@ -317,15 +327,16 @@ bool TDataModFtp::FtpMakeDir(const QString& dir)
     if (StickyFailure())
         return false;
     Log(QStringLiteral("MKDIR ") + dir);
-    m_commandComplete = false;
+    SetAwaiting(FtpAwaiting::Complete);
+    bool made = false;
     if (ApdFtpClient->MakeDir(dir)) {
         FtpStartWait();
         Wait([this] { return !ApdFtpClient->InProgress(); });
-        m_commandComplete = FtpResult() == frNone;
-        if (m_commandComplete)
+        made = FtpResult() == frNone;
+        if (made)
             Log(QStringLiteral("Mkdir Ok!"));
     }
-    return m_commandComplete;
+    return made;
 }
 
 bool TDataModFtp::FtpRetrieve(const QString& remoteName, const QString& localName, qint64 maxBytes)
@@ -340,7 +351,7 @@ bool TDataModFtp::FtpRetrieve(const QString& remoteName, const QString& localNam
     if (StickyFailure())
         return false;
     const QString part = TempNameOf(localName);
-    m_transferOk = false;
+    SetAwaiting(FtpAwaiting::TransferOk);
     m_retrieving = remoteName;
     m_maxBytes = m_retrieveBound = maxBytes;
     Log(QStringLiteral("RETRIEVE ") + remoteName);
@@ -355,7 +366,7 @@ bool TDataModFtp::FtpRetrieve(const QString& remoteName, const QString& localNam
             NoteLocalFailure(folder, QString::fromLocal8Bit(std::strerror(errno)));
     }
     if (started) {
-        Wait([this] { return m_transferOk; });
+        Wait([this] { return Answered(); });
     } else if (FtpResult() == frNone) {
         // The client gives no reason when it cannot open the file: ask for it.
         QFile probe(part);
@@ -364,7 +375,7 @@ bool TDataModFtp::FtpRetrieve(const QString& remoteName, const QString& localNam
     }
     m_maxBytes = -1;
     // An aborted transfer is a failure, and neither it nor a failed one leaves a file.
-    bool ok = m_transferOk && !m_userAborted && FtpResult() != frTooLarge;
+    bool ok = Answered() && !m_userAborted && FtpResult() != frTooLarge;
     if (ok && ApdFtpClient->BytesTransferred() > maxBytes) {
         FileTooLarge();
         ok = false;
@@ -382,11 +393,11 @@ bool TDataModFtp::FtpStore(const QString& remoteName, const QString& localName)
 {
     if (Refused() || !ApdFtpClient->LoggedIn() || StickyFailure())
         return false;
-    m_transferOk = false;
+    SetAwaiting(FtpAwaiting::TransferOk);
     Log(QStringLiteral("STORE ") + remoteName);
     if (ApdFtpClient->Store(remoteName, localName, smReplace))
-        Wait([this] { return m_transferOk; });
-    return m_transferOk && !m_userAborted;
+        Wait([this] { return Answered(); });
+    return Answered() && !m_userAborted;
 }
 
 bool TDataModFtp::FtpAbort()
@@ -421,23 +432,23 @@ void TDataModFtp::ApdFtpClientFtpStatus(TFtpStatusCode code, const char* text)
     switch (code) {
     case scClose:
         Log(QStringLiteral("Status: Connection closed."));
-        if (m_logoutRequested)
+        if (m_awaiting == FtpAwaiting::Close)
             Log(QStringLiteral("Status: Close Ok!"));
         break;
     case scOpen:
         Log(QStringLiteral("Status: Open Ok!"));
         break;
     case scLogout:
-        Log(m_logoutRequested ? QStringLiteral("Status: Logout Ok!")
+        Log(m_awaiting == FtpAwaiting::Close ? QStringLiteral("Status: Logout Ok!")
                               : QStringLiteral("Status: Logout! Connection Terminated by Server"));
         break;
     case scLogin:
         Log(QStringLiteral("Status: Login Ok!"));
-        m_logoutRequested = false;
+        Answer(FtpAwaiting::Close);
         break;
     case scComplete:
         Log(QStringLiteral("Status: Complete"));
-        m_commandComplete = true;
+        Answer(FtpAwaiting::Complete);
         Timer->stop();
         break;
     case scCurrentDir:
@@ -447,12 +458,11 @@ void TDataModFtp::ApdFtpClientFtpStatus(TFtpStatusCode code, const char* text)
         Log(QStringLiteral("Status: Data Avail=") + info.left(ListingLogChars));
         m_listingText = info;
         Timer->stop();
-        m_dataAvailable = true;
+        Answer(FtpAwaiting::DataAvail);
         break;
     case scProgress:
-        if (frmFtpTransfer)
-            frmFtpTransfer->SetFtpProgressLine(QStringLiteral("Loading data, %1 bytes transferred")
-                                                   .arg(ApdFtpClient->BytesTransferred()));
+        if (OnProgressLine)
+            OnProgressLine(QStringLiteral("Loading data, %1 bytes transferred").arg(ApdFtpClient->BytesTransferred()));
         // Data keeps the wait alive, up to the file's bound.
         Timer->start();
         if (m_maxBytes >= 0 && ApdFtpClient->BytesTransferred() > m_maxBytes && FtpResult() == frNone)
@@ -460,7 +470,7 @@ void TDataModFtp::ApdFtpClientFtpStatus(TFtpStatusCode code, const char* text)
         break;
     case scTransferOK:
         Log(QStringLiteral("Status: Transfer Ok!"));
-        m_transferOk = true;
+        Answer(FtpAwaiting::TransferOk);
         Timer->stop();
         break;
     case scTimeout:
@@ -485,7 +495,7 @@ void TDataModFtp::ApdFtpClientFtpError(int32_t code, const char* text)
         m_errorText = t;
     }
     Log(QStringLiteral("FtpError: %1").arg(code));
-    if (ownAbort || m_userAborted || !TransferWindowVisible())
+    if (ownAbort || m_userAborted || !FailuresShown())
         return;
     platform::ShowMessage(MsgFtpError + (t.isEmpty() ? QString::number(code) : t));
 }
@@ -503,6 +513,6 @@ void TDataModFtp::TimerTimer()
         SetFtpResult(frTimeout);
     Timer->stop();
     Log(QStringLiteral("Error: Timeout"));
-    if (TransferWindowVisible())
+    if (FailuresShown())
         platform::ShowMessage(MsgFtpTimeout);
 }

@@ -2,6 +2,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 
 #include "data/tdatetime.h"
@@ -36,6 +37,10 @@ inline constexpr qint64 FtpMaxLogFileBytes = 16 * 1024 * 1024;
 // years of hourly files is no device's and is refused whole.
 inline constexpr int FtpMaxListingEntries = 50000;
 
+// What an operation of the command layer waits for, named after the event that answers it.
+// The answer sets Nothing; Close is our own log-out, whose closing is no lost connection.
+enum class FtpAwaiting : uint8_t { Nothing, Login, Complete, DataAvail, TransferOk, Close };
+
 // The synchronous FTP command layer over the event-driven FTP client. Each operation sends one
 // request and runs the event loop until a handler reports the answer or the watchdog its code;
 // paint, timers and the abort run inside these waits, other user input is refused
@@ -47,6 +52,8 @@ inline constexpr int FtpMaxListingEntries = 50000;
 // operation fails at once without touching the connection or the result code; only FtpAbort
 // and FtpLogout, which end what runs, go ahead.
 // Remote paths use '\' as the devices do, local paths '/'.
+// It reports through the callbacks below, which the transfer window sets when it is created;
+// unset, nothing is logged and no failure is told by a message.
 // GUI thread only.
 class TDataModFtp : public QObject {
     Q_OBJECT
@@ -57,6 +64,10 @@ public:
     TApdFtpClient* ApdFtpClient = nullptr;
     TApdFtpLog* ApdFtpLog = nullptr;
     TTagTimer* Timer = nullptr;  // the watchdog; its Tag is FtpResult
+
+    std::function<void(const QString&)> OnLogLine;       // a line of the FTP log
+    std::function<void(const QString&)> OnProgressLine;  // replaces the last line while data flows
+    std::function<bool()> ShowsFailures;  // failures are told by a message (the window is shown)
 
     int FtpResult() const;
     bool UserAborted() const { return m_userAborted; }
@@ -90,6 +101,10 @@ public:
 
 private:
     void SetFtpResult(int code);
+    void SetAwaiting(FtpAwaiting awaiting);
+    // The awaited event has come: the operation's answer is there.
+    bool Answered() const { return m_awaiting == FtpAwaiting::Nothing; }
+    void Answer(FtpAwaiting event);
     // Another wait runs or the program is closing: the operation must not start.
     static bool Refused();
     // A failure code is still set (cleared only by a log-in or a listing).
@@ -101,18 +116,16 @@ private:
     void FileTooLarge();
     void NoteLocalFailure(const QString& path, const QString& reason);
     void Log(const QString& line);
-    bool TransferWindowVisible() const;
+    bool FailuresShown() const;
 
     void ApdFtpClientFtpStatus(TFtpStatusCode code, const char* text);
     void ApdFtpClientFtpError(int32_t code, const char* text);
     void ApdFtpClientFtpReply(int32_t code, const char* text);
     void TimerTimer();
 
-    bool m_commandComplete = false;
-    bool m_dataAvailable = false;
-    bool m_transferOk = false;
-    bool m_logoutRequested = false;
-    bool m_loginInProgress = false;
+    FtpAwaiting m_awaiting = FtpAwaiting::Nothing;
+    // The user stopped the session's work; unlike a wait it holds until the next log-in, so a
+    // collection of listings stops too.
     bool m_userAborted = false;
     QString m_listingText;
     QString m_closingReply;  // a 421 of the device, naming why it closes

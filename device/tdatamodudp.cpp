@@ -2,7 +2,6 @@
 
 #include <exception>
 
-#include "device/tfrmconnect.h"
 #include "platform/eventwait.h"
 
 TDataModUDP* DataModUDP = nullptr;
@@ -25,6 +24,11 @@ TDataModUDP::TDataModUDP(QWidget* owner) : QObject(owner)
     Timer->setTimerType(Qt::PreciseTimer);
     Timer->setInterval(5000);
     connect(Timer, &QTimer::timeout, this, [this] { TimerTimer(); });
+}
+
+void TDataModUDP::SetQueryState(UdpQueryState state)
+{
+    Timer->Tag = int(state);
 }
 
 void TDataModUDP::PreparePorts()
@@ -56,7 +60,7 @@ QString TDataModUDP::QueryDevice(const QString& address, const QString& command)
 {
     if (platform::Waiting() || platform::Closing())
         return QString();
-    Timer->Tag = TagWaiting;
+    SetQueryState(UdpQueryState::Waiting);
     Timer->setInterval(QueryTimeoutMs);
     ReplyText.clear();
     Timer->start();
@@ -70,8 +74,9 @@ QString TDataModUDP::QueryDevice(const QString& address, const QString& command)
     }
     // The deadline is the query's own as well: a nested query that stops the shared timer
     // must not leave this one waiting for good.
-    if (!platform::WaitUntil([this] { return Timer->Tag != TagWaiting || !ReplyText.isEmpty(); }, QueryTimeoutMs))
-        Timer->Tag = TagTimedOut;  // the deadline came first
+    if (!platform::WaitUntil([this] { return QueryState() != UdpQueryState::Waiting || !ReplyText.isEmpty(); },
+                             QueryTimeoutMs))
+        SetQueryState(UdpQueryState::TimedOut);  // the deadline came first
     Timer->stop();
     return ReplyText;
 }
@@ -82,8 +87,8 @@ void TDataModUDP::NMUDPDataReceived(TNMUDP* Sender, int NumberBytes, const QStri
     const int n = Sender->ReadBuffer(buffer, std::min(NumberBytes, MaxReplyBytes));
     buffer[n] = '\0';
     ReplyText = QString::fromLatin1(buffer);  // up to the first NUL
-    if (!Timer->isActive() && FromIP != LocalAddress && frmConnect)
-        frmConnect->AddReply(ReplyText);
+    if (!Timer->isActive() && FromIP != LocalAddress && OnSearchReply)
+        OnSearchReply(ReplyText);
 }
 
 void TDataModUDP::AbortQuery()
@@ -94,6 +99,6 @@ void TDataModUDP::AbortQuery()
 
 void TDataModUDP::TimerTimer()
 {
-    Timer->Tag = TagTimedOut;
+    SetQueryState(UdpQueryState::TimedOut);
     Timer->stop();
 }

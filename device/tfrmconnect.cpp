@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QShowEvent>
@@ -79,6 +80,17 @@ TfrmConnect::TfrmConnect(QWidget* owner) : QDialog(owner)
     connect(bbtQuit, &QPushButton::clicked, this, Guard([this] { bbtQuitClick(); }));
     connect(sgrDevices, &QTableWidget::cellClicked, this, Guard([this] { sgrDevicesClick(); }));
     connect(sgrDevices, &QTableWidget::cellDoubleClicked, this, Guard([this] { sgrDevicesDblClick(); }));
+    if (DataModUDP)
+        ReportFrom(*DataModUDP);
+}
+
+void TfrmConnect::ReportFrom(TDataModUDP& model)
+{
+    // The module may outlive this window.
+    model.OnSearchReply = [w = QPointer<TfrmConnect>(this)](const QString& text) {
+        if (w)
+            w->AddReply(text);
+    };
 }
 
 void TfrmConnect::showEvent(QShowEvent* e)

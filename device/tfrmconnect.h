@@ -9,6 +9,7 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 class TStringGrid;
+class TDataModUDP;
 class TTagTimer;
 
 // The device search window: broadcasts the search, lists the devices of the expected model
@@ -26,6 +27,8 @@ public:
     void FormClose();
 
     void AddReply(const QString& text);
+    // Takes the search replies of model; the constructor does it for DataModUDP when that exists.
+    void ReportFrom(TDataModUDP& model);
     void SplitReply(const QString& text);
     void EvaluateReplies();
 

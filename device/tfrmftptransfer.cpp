@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
@@ -101,6 +102,8 @@ TfrmFtpTransfer::TfrmFtpTransfer(QWidget* owner) : QDialog(owner)
     ConnectHandlers();
     // A transfer changes the window on every reply; 25 pictures a second are enough to follow it.
     m_paintThrottle = new platform::PaintThrottle(this, 40);
+    if (DataModFtp)
+        ReportFrom(*DataModFtp);
     // While a transfer waits, the abort button, Escape and the close box abort it (and only
     // while the button is enabled: not during a log-in).
     platform::SetAbortButton(this, bbtAbort);
@@ -506,6 +509,21 @@ void TfrmFtpTransfer::SetFtpProgressLine(const QString& line)
     if (!isVisible() || lbxFtp->isHidden() || lbxFtp->count() == 0)
         return;
     lbxFtp->item(lbxFtp->count() - 1)->setText(line);
+}
+
+void TfrmFtpTransfer::ReportFrom(TDataModFtp& model)
+{
+    // The module may outlive this window.
+    const QPointer<TfrmFtpTransfer> w(this);
+    model.OnLogLine = [w](const QString& line) {
+        if (w)
+            w->LogFtpLine(line);
+    };
+    model.OnProgressLine = [w](const QString& line) {
+        if (w)
+            w->SetFtpProgressLine(line);
+    };
+    model.ShowsFailures = [w] { return w && w->isVisible(); };
 }
 
 void TfrmFtpTransfer::bbtSearchClick()

@@ -19,6 +19,7 @@ class QListWidgetItem;
 class QProgressBar;
 class QPushButton;
 class QTimer;
+class TDataModFtp;
 namespace platform {
 class PaintThrottle;
 }
@@ -82,6 +83,9 @@ public:
     // The FTP log list, while it is shown (in the service mode).
     void LogFtpLine(const QString& line);
     void SetFtpProgressLine(const QString& line);
+    // Takes the command layer's reports: its log lines, and its failures as messages while
+    // this window is shown. The constructor does it for DataModFtp when that exists.
+    void ReportFrom(TDataModFtp& model);
 
     // A dotted address into the octet edits, canonical, and back as the edits joined with
     // "."; any other text leaves the edits empty and comes back unchanged.

@@ -88,7 +88,7 @@ TEST_F(FtpClientTest, ATransferEndsOnDataCloseAndFinalReply)
 }
 
 // Only the port of a 227 reply is used: the data connection goes to the server we talk to,
-// and the dispatch log names the address the reply gave. In a namespace of its own, so that
+// and the dispatch log names the address the reply gave, as it notes each change of state. In a namespace of its own, so that
 // nothing can reach the hosts named.
 TEST_F(FtpClientTest, A227NamingAnotherHostConnectsToTheServer)
 {
@@ -113,6 +113,8 @@ TEST_F(FtpClientTest, A227NamingAnotherHostConnectsToTheServer)
         const QByteArray dump = ReadFile(client.LogName()).replace("\n" + QByteArray(44, ' '), "").replace("[20]", " ");
         EXPECT_TRUE(dump.contains("PASV reply names " + QByteArray(host).replace(',', '.') +
                                   ", data connection to 127.0.0.1"));
+        // Every change of the state is noted there, old -> new.
+        EXPECT_TRUE(dump.contains("FTP psIdle -> psGet") && dump.contains("FTP psGet -> psIdle"));
         client.SetOpen(false);
     }
 }

@@ -34,6 +34,7 @@ protected:
     {
         frmConnect = &conn;
         DataModUDP = &udp;
+        conn.ReportFrom(udp);
         RegisterProgramState();
         SetLanguage(1);
         TStringGrid* list = w.st->stgList;
@@ -189,14 +190,14 @@ TEST_F(DeviceSearch, LateDeviceGivesNoRowAndNoQueryAnswer)
     ASSERT_TRUE(pumpUntil([&] { return conn.lbxMsgs->count() == 1; }, 5000));
 
     EXPECT_EQ(udp.QueryDevice("127.0.0.9", "10008 6 STATION.REGION?"), "");
-    EXPECT_EQ(udp.Timer->Tag, TDataModUDP::TagTimedOut);
+    EXPECT_EQ(udp.QueryState(), UdpQueryState::TimedOut);
 }
 
 TEST_F(DeviceSearch, QueriesEndWithTheReplyAndCheckTheDeviceId)
 {
     startDevices({"10001,127.0.0.2,001,005", "10006,127.0.0.7,001,005,wrongid", "10007,127.0.0.8,001,005,silent"});
     EXPECT_EQ(udp.QueryDevice("127.0.0.2", "10001 6 STATION.STATION?"), "10001 6 STATION.STATION=005");
-    EXPECT_EQ(udp.Timer->Tag, TDataModUDP::TagWaiting);  // ended by the reply, not the time-out
+    EXPECT_EQ(udp.QueryState(), UdpQueryState::Waiting);  // ended by the reply, not the time-out
     EXPECT_FALSE(udp.Timer->isActive());
     EXPECT_EQ(udp.QueryDevice("not an address", "0 1"), "");
 
@@ -238,6 +239,23 @@ TEST_F(DeviceSearch, ReceiveRuleCutsRepliesAndDropsOurOwnEcho)
         if (!c.listed.isNull())
             EXPECT_EQ(conn.lbxMsgs->item(0)->text(), c.listed);
     }
+}
+
+// The search module alone: a reply reaches whoever set the callback, no window needed.
+TEST(SearchModule, RepliesReachTheCallbackWithoutAWindow)
+{
+    TDataModUDP udp;
+    udp.LocalUdpPort = 0;
+    udp.DevicePort = 9;  // discard
+    udp.AddressTable = [] { return std::vector<platform::IpAddrRow>{{Loopback, 0xFF000000}}; };
+    QStringList replies;
+    udp.OnSearchReply = [&](const QString& text) { replies << text; };
+    ASSERT_TRUE(udp.SearchDevices());
+    QUdpSocket device;
+    ASSERT_TRUE(device.bind(QHostAddress(QStringLiteral("127.0.0.2")), 0));
+    device.writeDatagram("10001 1 QWL", QHostAddress(Loopback), quint16(udp.NMUDP->BoundPort()));
+    ASSERT_TRUE(pumpUntil([&] { return !replies.isEmpty(); }, 3000));
+    EXPECT_EQ(replies, QStringList{QStringLiteral("10001 1 QWL")});
 }
 
 TEST_F(DeviceSearch, OkTakesTheDeviceIntoItsStationOrAsksAsTheRowRequires)

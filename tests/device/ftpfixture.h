@@ -37,12 +37,15 @@ protected:
         CurrentStation.LoginPass = QStringLiteral("kqv");
         CurrentStation.IPAddress = QStringLiteral("127.0.0.1");
         DataModFtp = new TDataModFtp;
-        frmFtpTransfer = new TfrmFtpTransfer;
-        ApplyTextsFtpTransfer(0);
+        if (withWindow) {
+            frmFtpTransfer = new TfrmFtpTransfer;
+            ApplyTextsFtpTransfer(0);
+        }
     }
     void TearDown() override
     {
-        frmFtpTransfer->hide();
+        if (frmFtpTransfer)
+            frmFtpTransfer->hide();
         DataModFtp->FtpLogout(true);
         delete frmFtpTransfer;
         frmFtpTransfer = nullptr;
@@ -105,6 +108,7 @@ protected:
         return out;
     }
 
+    bool withWindow = true;  // the transfer window exists beside the command layer
     QTemporaryDir outer, device;
     QString dataDir;
     std::unique_ptr<FtpDevicePeer> peer;

@@ -31,6 +31,7 @@ protected:
         frmStatName = statName.get();
         frmConnect = &conn;
         DataModUDP = &udp;
+        conn.ReportFrom(udp);
         RegisterProgramState();
         TStringGrid* list = stations->stgList;
         list->SetRowCount(3);

@@ -4,8 +4,24 @@
 
 using dbbtest::UtcSeconds;
 
+namespace {
+
+// The command layer alone, without the transfer window; its log comes through the callback.
+class FtpCommandLayer : public FtpFixture {
+protected:
+    FtpCommandLayer() { withWindow = false; }
+    void SetUp() override
+    {
+        FtpFixture::SetUp();
+        DataModFtp->OnLogLine = [this](const QString& line) { ftpLog << line; };
+    }
+    QStringList ftpLog;
+};
+
+}  // namespace
+
 // One conversation with the device through the command layer, step by step.
-TEST_F(FtpFixture, CommandLayerConversation)
+TEST_F(FtpCommandLayer, CommandLayerConversation)
 {
     const QByteArray log = "device started\r\n";
     dbbtest::WriteFile(device.path(), QStringLiteral("LOG/current.log"), log);
@@ -62,9 +78,12 @@ TEST_F(FtpFixture, CommandLayerConversation)
     EXPECT_EQ(ftp.FtpResult(), frNone);
     ftp.FtpLogout(true);
     EXPECT_FALSE(ftp.ApdFtpClient->Connected());
+    for (const char* line : {"User: KQV", "Status: Login Ok!", "DIR LOG\\OLD\\*.*", "Status: Transfer Ok!",
+                             "FtpError: 550", "Mkdir Ok!", "STORE sys.bin", "LOGOUT"})
+        EXPECT_TRUE(ftpLog.contains(QString::fromLatin1(line))) << line;
 }
 
-TEST_F(FtpFixture, RefusedLoginAndADeviceThatIsNotThere)
+TEST_F(FtpCommandLayer, RefusedLoginAndADeviceThatIsNotThere)
 {
     startDevice();
     ASSERT_TRUE(peer->command(QStringLiteral("login 530")));
@@ -84,7 +103,7 @@ TEST_F(FtpFixture, RefusedLoginAndADeviceThatIsNotThere)
 }
 
 // No data at all for longer than the wait: the time-out code, and no file left behind.
-TEST_F(FtpFixture, AStalledTransferEndsWithTheTimeOutCode)
+TEST_F(FtpCommandLayer, AStalledTransferEndsWithTheTimeOutCode)
 {
     deviceHour(UtcSeconds(2007, 11, 20, 10));
     startDevice();
