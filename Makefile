@@ -20,10 +20,10 @@ build: configure
 run: build
 	$(BUILD)/qwlview
 
-# The communications tests under ThreadSanitizer, and the communications, data and window tests
-# (offscreen) under AddressSanitizer+UBSan, each in a build directory of its own.
+# The communications tests under ThreadSanitizer, and the communications, data, graph and window
+# tests (offscreen) under AddressSanitizer+UBSan, each in a build directory of its own.
 SAN_thread_TARGETS = comms_tests
-SAN_address_TARGETS = comms_tests data_tests app_tests
+SAN_address_TARGETS = comms_tests data_tests graph_tests app_tests
 
 .PHONY: build-plain build-thread build-address configure-sanitize
 configure-sanitize: setup

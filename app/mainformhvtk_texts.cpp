@@ -14,8 +14,9 @@
 #include "platform/dialogs.h"
 #include "platform/tradiogroup.h"
 
+using texts::u;
+
 namespace {
-QString u(const char* s) { return QString::fromUtf8(s); }
 void setText(QAction* a, const char* de, const char* en, int lang)
 {
     if (a) a->setText(u(lang == 0 ? de : en));

@@ -28,7 +28,7 @@ using platform::Named;
 
 namespace {
 
-QLabel* label(QWidget* parent, const char* name) { return Named(new QLabel(parent), name); }
+QLabel* namedLabel(QWidget* parent, const char* name) { return Named(new QLabel(parent), name); }
 
 QLineEdit* edit(QWidget* parent, const char* name, bool password = false)
 {
@@ -100,7 +100,7 @@ void TfrmRSConfig::BuildComponents()
     setObjectName("frmRSConfig");
     auto* top = new QVBoxLayout(this);
 
-    lblInfo = label(this, "lblInfo");
+    lblInfo = namedLabel(this, "lblInfo");
     QFont bold = lblInfo->font();
     bold.setBold(true);
     lblInfo->setFont(bold);
@@ -108,7 +108,7 @@ void TfrmRSConfig::BuildComponents()
 
     pnlCOM = Named(new QFrame(this), "pnlCOM");
     auto* com = new QHBoxLayout(pnlCOM);
-    lblPort = label(pnlCOM, "lblPort");
+    lblPort = namedLabel(pnlCOM, "lblPort");
     cbxPorts = combo(pnlCOM, "cbxPorts");
     cbxPorts->setMinimumWidth(120);
     com->addWidget(lblPort);
@@ -130,8 +130,8 @@ void TfrmRSConfig::BuildComponents()
     top->addItem(new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Expanding));
 
     auto* status = new QHBoxLayout;
-    lblStatus = label(this, "lblStatus");
-    lblAction = label(this, "lblAction");
+    lblStatus = namedLabel(this, "lblStatus");
+    lblAction = namedLabel(this, "lblAction");
     ProgressBar = Named(new QProgressBar(this), "ProgressBar");
     ProgressBar->setRange(0, 26);
     ProgressBar->setValue(0);
@@ -157,22 +157,22 @@ void TfrmRSConfig::BuildStationPage()
 {
     tabStation = Named(new QWidget, "tabStation");
     auto* g = grid(tabStation);
-    lblRegionsnr = label(tabStation, "lblRegionsnr");
+    lblRegionsnr = namedLabel(tabStation, "lblRegionsnr");
     edRegionsnr = edit(tabStation, "edRegionsnr");
     limitTyping(edRegionsnr, 3);
-    lblStationsnr = label(tabStation, "lblStationsnr");
+    lblStationsnr = namedLabel(tabStation, "lblStationsnr");
     edStationsnr = edit(tabStation, "edStationsnr");
     limitTyping(edStationsnr, 3);
-    lblChecksum = label(tabStation, "lblChecksum");
+    lblChecksum = namedLabel(tabStation, "lblChecksum");
     edChecksum = edit(tabStation, "edChecksum");
     limitTyping(edChecksum, 5);
-    lblServer = label(tabStation, "lblServer");
+    lblServer = namedLabel(tabStation, "lblServer");
     edServer = edit(tabStation, "edServer");
-    lblPath = label(tabStation, "lblPath");
+    lblPath = namedLabel(tabStation, "lblPath");
     edPath = edit(tabStation, "edPath");
-    lblUser = label(tabStation, "lblUser");
+    lblUser = namedLabel(tabStation, "lblUser");
     edUser = edit(tabStation, "edUser");
-    lblPassword = label(tabStation, "lblPassword");
+    lblPassword = namedLabel(tabStation, "lblPassword");
     edPassword = edit(tabStation, "edPassword", true);
     row(g, lblRegionsnr, edRegionsnr);
     row(g, lblStationsnr, edStationsnr);
@@ -189,17 +189,17 @@ void TfrmRSConfig::BuildInternetPage()
 {
     tabInternet = Named(new QWidget, "tabInternet");
     auto* g = grid(tabInternet);
-    lblDHCP = label(tabInternet, "lblDHCP");
+    lblDHCP = namedLabel(tabInternet, "lblDHCP");
     cbxDHCP = combo(tabInternet, "cbxDHCP");
-    lblIPAddress = label(tabInternet, "lblIPAddress");
+    lblIPAddress = namedLabel(tabInternet, "lblIPAddress");
     edIPAddress = edit(tabInternet, "edIPAddress");
-    lblSubnet = label(tabInternet, "lblSubnet");
+    lblSubnet = namedLabel(tabInternet, "lblSubnet");
     edSubnet = edit(tabInternet, "edSubnet");
-    lblGateway = label(tabInternet, "lblGateway");
+    lblGateway = namedLabel(tabInternet, "lblGateway");
     edGateway = edit(tabInternet, "edGateway");
-    lblDNS1 = label(tabInternet, "lblDNS1");
+    lblDNS1 = namedLabel(tabInternet, "lblDNS1");
     edDNS1 = edit(tabInternet, "edDNS1");
-    lblDNS2 = label(tabInternet, "lblDNS2");
+    lblDNS2 = namedLabel(tabInternet, "lblDNS2");
     edDNS2 = edit(tabInternet, "edDNS2");
     row(g, lblDHCP, cbxDHCP);
     row(g, lblIPAddress, edIPAddress);
@@ -208,9 +208,9 @@ void TfrmRSConfig::BuildInternetPage()
     row(g, lblDNS1, edDNS1);
     row(g, lblDNS2, edDNS2);
 
-    lblModem = label(tabInternet, "lblModem");
+    lblModem = namedLabel(tabInternet, "lblModem");
     cbxModem = combo(tabInternet, "cbxModem");
-    lblModemNotInstalled = label(tabInternet, "lblModemNotInstalled");
+    lblModemNotInstalled = namedLabel(tabInternet, "lblModemNotInstalled");
     auto* modem = new QHBoxLayout;
     modem->addWidget(cbxModem);
     modem->addWidget(lblModemNotInstalled);
@@ -224,10 +224,10 @@ void TfrmRSConfig::BuildInternetPage()
     auto* isdn = new QGridLayout(pnlISDN);
     isdn->setContentsMargins(0, 2, 0, 2);
     isdn->setColumnMinimumWidth(0, LabelColumnWidth);
-    lblISDNModem = label(pnlISDN, "lblISDNModem");
-    lblProtokoll = label(pnlISDN, "lblProtokoll");
+    lblISDNModem = namedLabel(pnlISDN, "lblISDNModem");
+    lblProtokoll = namedLabel(pnlISDN, "lblProtokoll");
     cbxProtokoll = combo(pnlISDN, "cbxProtokoll");
-    lblEigNr = label(pnlISDN, "lblEigNr");
+    lblEigNr = namedLabel(pnlISDN, "lblEigNr");
     edEigNr = edit(pnlISDN, "edEigNr");
     isdn->addWidget(lblISDNModem, 0, 0, 1, 2);
     row(isdn, lblProtokoll, cbxProtokoll);
@@ -238,9 +238,9 @@ void TfrmRSConfig::BuildInternetPage()
     auto* analog = new QGridLayout(pnlAnalog);
     analog->setContentsMargins(0, 2, 0, 2);
     analog->setColumnMinimumWidth(0, LabelColumnWidth);
-    lblWahl = label(pnlAnalog, "lblWahl");
+    lblWahl = namedLabel(pnlAnalog, "lblWahl");
     cbxWahl = combo(pnlAnalog, "cbxWahl");
-    lblAmt = label(pnlAnalog, "lblAmt");
+    lblAmt = namedLabel(pnlAnalog, "lblAmt");
     edAmt = edit(pnlAnalog, "edAmt");
     row(analog, lblWahl, cbxWahl);
     row(analog, lblAmt, edAmt);
@@ -250,11 +250,11 @@ void TfrmRSConfig::BuildInternetPage()
     g->addWidget(pnlISDN, panelRow, 0, 1, 3);
     g->addWidget(pnlAnalog, panelRow + 1, 0, 1, 3);
 
-    lblTelProv = label(tabInternet, "lblTelProv");
+    lblTelProv = namedLabel(tabInternet, "lblTelProv");
     edTelProv = edit(tabInternet, "edTelProv");
-    lblUserProv = label(tabInternet, "lblUserProv");
+    lblUserProv = namedLabel(tabInternet, "lblUserProv");
     edUserProv = edit(tabInternet, "edUserProv");
-    lblPassProv = label(tabInternet, "lblPassProv");
+    lblPassProv = namedLabel(tabInternet, "lblPassProv");
     edPassProv = edit(tabInternet, "edPassProv", true);
     row(g, lblTelProv, edTelProv);
     row(g, lblUserProv, edUserProv);
@@ -267,13 +267,13 @@ void TfrmRSConfig::BuildTransferPage()
 {
     tabTransfer = Named(new QWidget, "tabTransfer");
     auto* g = grid(tabTransfer);
-    lblWahlArt = label(tabTransfer, "lblWahlArt");
+    lblWahlArt = namedLabel(tabTransfer, "lblWahlArt");
     cbxWahlArt = combo(tabTransfer, "cbxWahlArt");
-    lblWahlZt1 = label(tabTransfer, "lblWahlZt1");
+    lblWahlZt1 = namedLabel(tabTransfer, "lblWahlZt1");
     edWahlZt1 = edit(tabTransfer, "edWahlZt1");
-    lblWahlZt2 = label(tabTransfer, "lblWahlZt2");
+    lblWahlZt2 = namedLabel(tabTransfer, "lblWahlZt2");
     edWahlZt2 = edit(tabTransfer, "edWahlZt2");
-    lblWahlZt3 = label(tabTransfer, "lblWahlZt3");
+    lblWahlZt3 = namedLabel(tabTransfer, "lblWahlZt3");
     edWahlZt3 = edit(tabTransfer, "edWahlZt3");
     row(g, lblWahlArt, cbxWahlArt);
     row(g, lblWahlZt1, edWahlZt1);
@@ -295,17 +295,17 @@ void TfrmRSConfig::BuildWebPage()
     auto* v = new QVBoxLayout(tabWeb);
     gbxFtp = Named(new QGroupBox(tabWeb), "gbxFtp");
     auto* ftp = grid(gbxFtp);
-    lblUser0 = label(gbxFtp, "lblUser0");
+    lblUser0 = namedLabel(gbxFtp, "lblUser0");
     edUser0 = edit(gbxFtp, "edUser0");
-    lblPassw0 = label(gbxFtp, "lblPassw0");
+    lblPassw0 = namedLabel(gbxFtp, "lblPassw0");
     edPassw0 = edit(gbxFtp, "edPassw0", true);
     row(ftp, lblUser0, edUser0);
     row(ftp, lblPassw0, edPassw0);
     gbxWeb = Named(new QGroupBox(tabWeb), "gbxWeb");
     auto* web = grid(gbxWeb);
-    lblWebUser = label(gbxWeb, "lblWebUser");
+    lblWebUser = namedLabel(gbxWeb, "lblWebUser");
     edWebUser = edit(gbxWeb, "edWebUser");
-    lblWebPassw = label(gbxWeb, "lblWebPassw");
+    lblWebPassw = namedLabel(gbxWeb, "lblWebPassw");
     edWebPassw = edit(gbxWeb, "edWebPassw", true);
     row(web, lblWebUser, edWebUser);
     row(web, lblWebPassw, edWebPassw);
@@ -322,16 +322,16 @@ void TfrmRSConfig::BuildTimePage()
 
     gbxTimeServer = Named(new QGroupBox(tabTime), "gbxTimeServer");
     auto* servers = grid(gbxTimeServer);
-    lblTimeServ1 = label(gbxTimeServer, "lblTimeServ1");
+    lblTimeServ1 = namedLabel(gbxTimeServer, "lblTimeServ1");
     edTimeServ1 = edit(gbxTimeServer, "edTimeServ1");
-    lblTimeServ2 = label(gbxTimeServer, "lblTimeServ2");
+    lblTimeServ2 = namedLabel(gbxTimeServer, "lblTimeServ2");
     edTimeServ2 = edit(gbxTimeServer, "edTimeServ2");
     row(servers, lblTimeServ1, edTimeServ1);
     row(servers, lblTimeServ2, edTimeServ2);
     v->addWidget(gbxTimeServer);
 
     auto* zone = new QHBoxLayout;
-    lblTimezone = label(tabTime, "lblTimezone");
+    lblTimezone = namedLabel(tabTime, "lblTimezone");
     edTimezoneStr = edit(tabTime, "edTimezoneStr");
     edTimezoneStr->setReadOnly(true);
     edTimezoneStr->setMinimumWidth(420);
@@ -353,7 +353,7 @@ void TfrmRSConfig::BuildTimePage()
     dtpTime = Named(new QTimeEdit(gbxSetTime), "dtpTime");
     dtpTime->setDisplayFormat("HH:mm:ss");
     bbtSetTime = Named(new QPushButton(gbxSetTime), "bbtSetTime");
-    lblInfoTime = label(gbxSetTime, "lblInfoTime");
+    lblInfoTime = namedLabel(gbxSetTime, "lblInfoTime");
     memoTime = memo(gbxSetTime, "memoTime");
     set->addWidget(lblInfoTime, 0, 0, 1, 4);
     set->addWidget(dtpDate, 1, 0);
@@ -370,15 +370,15 @@ void TfrmRSConfig::BuildServicePage()
 {
     tabService = Named(new QWidget, "tabService");
     auto* g = grid(tabService);
-    lblUpdtDo = label(tabService, "lblUpdtDo");
+    lblUpdtDo = namedLabel(tabService, "lblUpdtDo");
     cbxUpdtDo = combo(tabService, "cbxUpdtDo");
-    lblUpdtHost = label(tabService, "lblUpdtHost");
+    lblUpdtHost = namedLabel(tabService, "lblUpdtHost");
     edUpdtHost = edit(tabService, "edUpdtHost");
-    lblUpdtUser = label(tabService, "lblUpdtUser");
+    lblUpdtUser = namedLabel(tabService, "lblUpdtUser");
     edUpdtUser = edit(tabService, "edUpdtUser");
-    lblUpdtPassw = label(tabService, "lblUpdtPassw");
+    lblUpdtPassw = namedLabel(tabService, "lblUpdtPassw");
     edUpdtPassw = edit(tabService, "edUpdtPassw", true);
-    lblUpdtDir = label(tabService, "lblUpdtDir");
+    lblUpdtDir = namedLabel(tabService, "lblUpdtDir");
     edUpdtDir = edit(tabService, "edUpdtDir");
     row(g, lblUpdtDo, cbxUpdtDo);
     row(g, lblUpdtHost, edUpdtHost);
@@ -397,16 +397,16 @@ void TfrmRSConfig::BuildDisplayPage()
     v->addWidget(chbLight);
     v->addSpacing(8);
 
-    lblContrast = label(tabDisplay, "lblContrast");
+    lblContrast = namedLabel(tabDisplay, "lblContrast");
     v->addWidget(lblContrast);
     auto* bar = new QHBoxLayout;
-    lblLight = label(tabDisplay, "lblLight");
+    lblLight = namedLabel(tabDisplay, "lblLight");
     tbContrast = Named(new QSlider(Qt::Horizontal, tabDisplay), "tbContrast");
     tbContrast->setRange(1, 199);
     tbContrast->setTickInterval(10);
     tbContrast->setTickPosition(QSlider::TicksBelow);
     tbContrast->setMinimumWidth(240);
-    lblDim = label(tabDisplay, "lblDim");
+    lblDim = namedLabel(tabDisplay, "lblDim");
     edContrast = edit(tabDisplay, "edContrast");
     edContrast->setMinimumWidth(50);
     edContrast->setMaximumWidth(60);
@@ -430,11 +430,11 @@ void TfrmRSConfig::BuildInfoPage()
     auto* v = new QVBoxLayout(tabInfo);
     auto* g = new QGridLayout;
     g->setColumnStretch(2, 1);
-    lblHWVersion = label(tabInfo, "lblHWVersion");
+    lblHWVersion = namedLabel(tabInfo, "lblHWVersion");
     edHWVersion = edit(tabInfo, "edHWVersion");
-    lblSWVersion = label(tabInfo, "lblSWVersion");
+    lblSWVersion = namedLabel(tabInfo, "lblSWVersion");
     edSWVersion = edit(tabInfo, "edSWVersion");
-    lblSerial = label(tabInfo, "lblSerial");
+    lblSerial = namedLabel(tabInfo, "lblSerial");
     edSerial = edit(tabInfo, "edSerial");
     for (QLineEdit* e : {edHWVersion, edSWVersion, edSerial})
         e->setReadOnly(true);

@@ -4,6 +4,11 @@
 
 #include "data/runtimetexts.h"  // the text globals
 
+namespace texts {
+// A text as written in the sources, which are UTF-8.
+inline QString u(const char* s) { return QString::fromUtf8(s); }
+}  // namespace texts
+
 // Makes every text global and both name arrays empty, and the texts of CurrentStation (its
 // LastUpdate 0); at program start, before any window exists.
 void InitLanguageTexts();

@@ -4,12 +4,7 @@
 #include "app/texts/sprachen.h"
 #include "app/windows/tfrminfo.h"
 
-namespace {
-QString u(const char* s)
-{
-    return QString::fromUtf8(s);
-}
-}  // namespace
+using texts::u;
 
 void ApplyTextsInfo(int lang)
 {

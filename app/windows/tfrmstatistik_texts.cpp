@@ -2,13 +2,9 @@
 #include <QPushButton>
 
 #include "app/windows/tfrmstatistik.h"
+#include "app/texts/sprachen.h"
 
-namespace {
-QString u(const char* s)
-{
-    return QString::fromUtf8(s);
-}
-}  // namespace
+using texts::u;
 
 void ApplyTextsStatistik(int lang)
 {

@@ -1,13 +1,9 @@
 #include <QPushButton>
 
 #include "app/windows/tfrmstatname.h"
+#include "app/texts/sprachen.h"
 
-namespace {
-QString u(const char* s)
-{
-    return QString::fromUtf8(s);
-}
-}  // namespace
+using texts::u;
 
 void ApplyTextsStatName(int lang)
 {
