@@ -1,8 +1,5 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
-# Each tree's build may start new jobs only while the machine's load is below this, so the three
-# trees built side by side share the processors instead of tripling their load.
-LOAD ?= $(JOBS)
 
 .PHONY: all setup configure build run test bench clean sanitize
 
@@ -31,28 +28,31 @@ configure-sanitize: setup
 	  cmake -S . -B build-$$s -G Ninja -DQWL_SANITIZE=$$s -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1; \
 	done
 
+# The trees build side by side, each with the machine's parallelism: one tree alone leaves
+# processors idle while it links, and a batch of eight files needs under half a gigabyte.
 build-plain:
-	@cmake --build $(BUILD) -j $(JOBS) -- -l $(LOAD)
+	@cmake --build $(BUILD) -j $(JOBS)
 build-thread build-address: build-%:
-	@cmake --build build-$* -j $(JOBS) --target $(SAN_$*_TARGETS) -- -l $(LOAD)
+	@cmake --build build-$* -j $(JOBS) --target $(SAN_$*_TARGETS)
 
-define run_sanitized
-cd build-$(1) && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS=suppressions=$(CURDIR)/tests/tsan.supp \
-  ctest -E '_NOT_BUILT$$' -j $(JOBS) --output-on-failure --timeout 300
-endef
+# The two sanitizer suites run side by side, as most of their time is spent waiting on sockets
+# and timers, each one's output printed whole when it ends; then the whole suite alone, whose
+# window tests wait on timers that a machine loaded by all three stretches too far.
+.PHONY: suite-plain suite-thread suite-address
+suite-plain:
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
+suite-thread suite-address: suite-%:
+	@cd build-$* && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS=suppressions=$(CURDIR)/tests/tsan.supp \
+	  ctest -E '_NOT_BUILT$$' -j $(JOBS) --output-on-failure --timeout 300
 
 sanitize: configure-sanitize
 	@$(MAKE) --no-print-directory -j 2 build-thread build-address
-	@$(call run_sanitized,thread)
-	@$(call run_sanitized,address)
+	@$(MAKE) --no-print-directory -j 2 --output-sync=target suite-thread suite-address
 
-# The three trees build side by side; the sanitizer runs come first so that the whole suite's
-# summary closes the output.
 test: configure configure-sanitize
 	@$(MAKE) --no-print-directory -j 3 build-plain build-thread build-address
-	@$(call run_sanitized,thread)
-	@$(call run_sanitized,address)
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
+	@$(MAKE) --no-print-directory -j 2 --output-sync=target suite-thread suite-address
+	@$(MAKE) --no-print-directory suite-plain
 
 bench: build
 	cmake --build $(BUILD) --target bench -j $(JOBS)
