@@ -265,6 +265,7 @@ bool TfrmFtpTransfer::DownloadEntry(QListWidgetItem* item, bool& transferred)
                 return false;
             if (code == frFileNotAvailable) {
                 // Gone since the scan: no retry brings it back, and the later files still come.
+                // Setting the time-outs clears the sticky 550, as the online day loader does.
                 DataModFtp->FtpSetTimeouts(10);
                 mark(TxtNotOnDevice);
                 return true;
