@@ -32,7 +32,7 @@ public:
     void SetRows(const std::vector<graph::TNumRow>& rows);
     // The rows from column p on, made by rows() only when they are not the ones shown.
     void ShowRowsFrom(int p, const std::function<std::vector<graph::TNumRow>()>& rows);
-    // Hides the view; the rows it showed are not kept.
+    // Hides the view and forgets which column its rows start from.
     void HideRows();
     int RowCount() const;
     QString RowTime(int row) const;
