@@ -19,6 +19,8 @@
 #include "data/stationsettings.h"
 #include "app/graphevents.h"
 #include "app/graph/graphgeometry.h"
+#include "app/setlanguage.h"
+#include "app/windows/mainwindowstate.h"
 #include "platform/eventwait.h"
 #include "platform/exceptionguard.h"
 #include "platform/named.h"
@@ -29,6 +31,53 @@ using platform::Named;
 TMainFormHvtk* MainFormHvtk = nullptr;
 
 namespace {
+// The main window's answers to the other windows, which do not include it. Each falls back to
+// the base class while the window does not exist.
+class TMainWindowAnswers : public TMainWindowState {
+public:
+    std::optional<QString> StationShown() const override
+    {
+        if (!MainFormHvtk)
+            return std::nullopt;
+        return MainFormHvtk->lblStation->text();
+    }
+
+    QString SourceLine() const override { return MainFormHvtk ? MainFormHvtk->lblDevice->text() : QString(); }
+
+    bool OnlineMode() const override { return MainFormHvtk && MainFormHvtk->OnlineMode; }
+
+    platform::PcZone SavedPcZone() const override
+    {
+        if (!MainFormHvtk)
+            return {};
+        return {MainFormHvtk->SavedTimezone, MainFormHvtk->SavedDaylight};
+    }
+
+    void StationListChanged(const QStringList& labels, int current) override
+    {
+        if (!MainFormHvtk)
+            return;
+        QComboBox* box = MainFormHvtk->cbxStations;
+        box->clear();
+        box->addItems(labels);
+        box->setCurrentIndex(current);
+    }
+
+    // Unchecking the box hides the view.
+    void NumViewClosed() override
+    {
+        if (MainFormHvtk)
+            MainFormHvtk->cbxNumView->setChecked(false);
+    }
+
+    void LanguageChosen(int language) override { SetLanguage(language); }
+};
+
+// Registered at load rather than by the window: a language chosen in the station editor is
+// taken also while no main window exists.
+TMainWindowAnswers MainWindowAnswers;
+[[maybe_unused]] const bool MainWindowAnswersRegistered = (SetMainWindowState(&MainWindowAnswers), true);
+
 // Designed bounds of the window; the settings file overrides them.
 constexpr int DesignLeft = 40;
 constexpr int DesignTop = 20;

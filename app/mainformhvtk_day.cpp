@@ -3,8 +3,8 @@
 #include <QLabel>
 
 #include "app/mainformhvtk.h"
-#include "app/tdayloader.h"
-#include "app/tdayloaderhost.h"
+#include "app/windows/tdayloader.h"
+#include "app/windows/tdayloaderhost.h"
 #include "app/texts/sprachen.h"
 #include "device/tdatamodftp.h"
 #include "platform/dialogs.h"

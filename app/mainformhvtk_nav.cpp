@@ -259,8 +259,7 @@ void TMainFormHvtk::cbxNumViewClick()
     if (!frmNumView)
         return;
     if (!cbxNumView->isChecked()) {
-        frmNumView->ListViewTag = -1;
-        frmNumView->hide();
+        frmNumView->HideRows();
         return;
     }
     const QRect frame = frameGeometry();
@@ -272,24 +271,21 @@ void TMainFormHvtk::cbxNumViewClick()
 
 void TMainFormHvtk::FillNumViewDay(int p, int hh, int mm)
 {
-    if (!NumViewVisible() || frmNumView->ListViewTag == p)
-        return;
-    frmNumView->ListViewTag = p;
-    frmNumView->SetRows(NumViewDayRows(p, hh, mm, MinuteLevels));
+    if (NumViewVisible())
+        frmNumView->ShowRowsFrom(p, [&] { return NumViewDayRows(p, hh, mm, MinuteLevels); });
 }
 
 void TMainFormHvtk::FillNumViewHour(int p, int hh, int mm, int ss)
 {
-    if (!NumViewVisible() || frmNumView->ListViewTag == p)
-        return;
-    frmNumView->ListViewTag = p;
-    frmNumView->SetRows(NumViewHourRows(p, hh, mm, ss, HourLevels));
+    if (NumViewVisible())
+        frmNumView->ShowRowsFrom(p, [&] { return NumViewHourRows(p, hh, mm, ss, HourLevels); });
 }
 
 void TMainFormHvtk::FillNumViewMinute(int p, int hh, int mm, int ss, int t)
 {
-    if (!NumViewVisible() || frmNumView->ListViewTag == p)
+    if (!NumViewVisible())
         return;
-    frmNumView->ListViewTag = p;
-    frmNumView->SetRows(NumViewMinuteRows(MinuteViewSample(ViewHour, ViewMinute, p), hh, mm, ss, t, SampleBuffer));
+    frmNumView->ShowRowsFrom(p, [&] {
+        return NumViewMinuteRows(MinuteViewSample(ViewHour, ViewMinute, p), hh, mm, ss, t, SampleBuffer);
+    });
 }

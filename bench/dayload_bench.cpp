@@ -5,8 +5,8 @@
 
 #include "data/stationsettings.h"
 #include "data/tdatetime.h"
-#include "app/tdayloader.h"
-#include "app/tdayloaderhost.h"
+#include "app/windows/tdayloader.h"
+#include "app/windows/tdayloaderhost.h"
 #include "bench.h"
 #include "peers/dbbwriter.h"
 

@@ -20,8 +20,8 @@
 #include "data/dbbnames.h"
 #include "data/localpath.h"
 #include "data/stationsettings.h"
-#include "app/mainformhvtk.h"
 #include "app/texts/sprachen.h"
+#include "app/windows/mainwindowstate.h"
 #include "app/windows/tfrminfo.h"
 #include "app/windows/tfrmstation.h"
 #include "device/tdatamodftp.h"
@@ -194,8 +194,8 @@ void TfrmLogView::done(int r)
 
 void TfrmLogView::FormShow()
 {
-    if (MainFormHvtk && MainFormHvtk->lblStation)
-        lblStation->setText(MainFormHvtk->lblStation->text());
+    if (const auto station = MainWindowState().StationShown())
+        lblStation->setText(*station);
     ShowStationLogs();
 }
 

@@ -1,14 +1,13 @@
 #include "app/windows/tfrmnumview.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QFrame>
 #include <QHeaderView>
 #include <QStyle>
 #include <QTableWidget>
 #include <algorithm>
 
-#include "app/mainformhvtk.h"
+#include "app/windows/mainwindowstate.h"
 
 TfrmNumView* frmNumView = nullptr;
 
@@ -76,8 +75,7 @@ void TfrmNumView::FormShow()
 
 void TfrmNumView::FormClose()
 {
-    if (MainFormHvtk && MainFormHvtk->cbxNumView)
-        MainFormHvtk->cbxNumView->setChecked(false);
+    MainWindowState().NumViewClosed();
 }
 
 void TfrmNumView::reject()
@@ -97,6 +95,20 @@ void TfrmNumView::SetRows(const std::vector<graph::TNumRow>& rows)
             ListView->setItem(i, 1, new QTableWidgetItem(*rows[i].Level));
     }
     ListView->setUpdatesEnabled(true);
+}
+
+void TfrmNumView::ShowRowsFrom(int p, const std::function<std::vector<graph::TNumRow>()>& rows)
+{
+    if (ListViewTag == p)
+        return;
+    ListViewTag = p;
+    SetRows(rows());
+}
+
+void TfrmNumView::HideRows()
+{
+    ListViewTag = -1;
+    hide();
 }
 
 int TfrmNumView::RowCount() const

@@ -1,5 +1,6 @@
 #pragma once
 #include <QDialog>
+#include <functional>
 #include <vector>
 
 #include "app/graph/readout.h"
@@ -29,6 +30,10 @@ public:
     void FitToRows();
     // Replaces all rows at once (the list repaints once).
     void SetRows(const std::vector<graph::TNumRow>& rows);
+    // The rows from column p on, made by rows() only when they are not the ones shown.
+    void ShowRowsFrom(int p, const std::function<std::vector<graph::TNumRow>()>& rows);
+    // Hides the view and forgets which column its rows start from.
+    void HideRows();
     int RowCount() const;
     QString RowTime(int row) const;
     // The row's level text; empty for a row without one.

@@ -11,9 +11,9 @@
 
 #include "data/runtimetexts.h"
 #include "data/stationsettings.h"
-#include "app/setlanguage.h"
 #include "app/texts/tfrmselsprache.h"
 #include "data/econverterror.h"
+#include "app/windows/mainwindowstate.h"
 #include "app/windows/tfrmstation.h"
 #include "app/windows/tfrmtimezone.h"
 #include "platform/dialogs.h"
@@ -294,6 +294,6 @@ void TfrmStatEdit::bbtLanguageClick()
     if (frmSelSprache->exec() != 1)
         return;
     CurrentStation.CurrentLanguage = frmSelSprache->GetItemIndex();
-    SetLanguage(CurrentStation.CurrentLanguage);
+    MainWindowState().LanguageChosen(CurrentStation.CurrentLanguage);
     update();
 }

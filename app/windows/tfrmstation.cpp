@@ -1,6 +1,5 @@
 #include "app/windows/tfrmstation.h"
 
-#include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -13,9 +12,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/mainformhvtk.h"
 #include "data/econverterror.h"
 #include "app/windows/hourranges.h"
+#include "app/windows/mainwindowstate.h"
 #include "app/windows/tfrmstatedit.h"
 #include "app/windows/tfrmtimezone.h"
 #include "app/windows/tstringgrid.h"
@@ -236,13 +235,10 @@ QString TfrmStation::RowLabel(int row) const
 
 void TfrmStation::FillStationBox()
 {
-    if (!MainFormHvtk || !MainFormHvtk->cbxStations)
-        return;
-    QComboBox* box = MainFormHvtk->cbxStations;
-    box->clear();
+    QStringList labels;
     for (int r = 1; r < stgList->RowCount(); ++r)
-        box->addItem(RowLabel(r));
-    box->setCurrentIndex(ActiveRow >= 1 && ActiveRow <= box->count() ? ActiveRow - 1 : -1);
+        labels << RowLabel(r);
+    MainWindowState().StationListChanged(labels, ActiveRow >= 1 && ActiveRow <= labels.size() ? ActiveRow - 1 : -1);
 }
 
 QStringList TfrmStation::DefaultRow()

@@ -15,8 +15,8 @@
 #include "app/graph/canvas.h"
 #include "data/calendaryear.h"
 #include "data/stationsettings.h"
-#include "app/mainformhvtk.h"
 #include "app/texts/sprachen.h"
+#include "app/windows/mainwindowstate.h"
 #include "device/tdatamodftp.h"
 #include "platform/exceptionguard.h"
 #include "platform/named.h"
@@ -47,11 +47,6 @@ std::unique_ptr<TCalendarSource> DeviceSource()
     return std::make_unique<TDeviceCalendarSource>(
         [](const QString& dir) { return DataModFtp && DataModFtp->FtpChangeDir(dir); },
         [](QStringList& list, const QString& mask) { return DataModFtp ? DataModFtp->FtpListDir(list, mask) : 0; });
-}
-
-bool MainWindowOnline()
-{
-    return MainFormHvtk && MainFormHvtk->OnlineMode;
 }
 
 QFrame* Square(QWidget* parent, const char* name, const QColor& colour)
@@ -171,11 +166,10 @@ void TfrmStatistik::FormShow()
     StopDrawing = 0;
     YearCount = 0;
     PageCtrl->hide();
-    lblStation->setText(MainFormHvtk && MainFormHvtk->lblStation ? MainFormHvtk->lblStation->text()
-                                                                 : CurrentStation.StationName);
+    lblStation->setText(MainWindowState().StationShown().value_or(CurrentStation.StationName));
     lblLoading->clear();
     const TStationSettings& st = CurrentStation;
-    m_source = (IsOnline ? IsOnline() : MainWindowOnline()) ? DeviceSource() : nullptr;
+    m_source = (IsOnline ? IsOnline() : MainWindowState().OnlineMode()) ? DeviceSource() : nullptr;
     const bool online = m_source != nullptr;
     if (!m_source)
         m_source = std::make_unique<TLocalCalendarSource>(st.InitialDir, st.RegionNumber, st.StationNumber);
@@ -312,7 +306,7 @@ bool TfrmStatistik::DrawYear(QImage& image, int year)
         return StopDrawing == 0;
     };
     const bool complete = m_source && ScanCalendarYear(*m_source, year, CurrentStation.StationNumber, monthStarted, cell);
-    lblLoading->setText(MainFormHvtk && MainFormHvtk->lblDevice ? MainFormHvtk->lblDevice->text() : QString());
+    lblLoading->setText(MainWindowState().SourceLine());
     return complete;
 }
 

@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
-#include "app/mainformhvtk.h"
+#include "app/windows/mainwindowstate.h"
 #include "data/econverterror.h"
 #include "platform/steadywidgets.h"
 
@@ -117,7 +117,8 @@ void TfrmTimezone::bbtOkClick()
 
 void TfrmTimezone::bbtDefaultClick()
 {
-    ZoneBias = MainFormHvtk ? MainFormHvtk->SavedTimezone : 0;
-    Daylight = MainFormHvtk ? MainFormHvtk->SavedDaylight != 0 : false;
+    const platform::PcZone saved = MainWindowState().SavedPcZone();
+    ZoneBias = saved.secondsWest;
+    Daylight = saved.daylight != 0;
     SelectZone();
 }

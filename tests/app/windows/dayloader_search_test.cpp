@@ -14,8 +14,8 @@
 #include "data/stationsettings.h"
 #include "data/timerules.h"
 #include "data/daymodel.h"
-#include "app/tdayloader.h"
-#include "app/tdayloaderhost.h"
+#include "app/windows/tdayloader.h"
+#include "app/windows/tdayloaderhost.h"
 #include "peers/dbbwriter.h"
 
 // The day loader's file search and minute levels against the plain routines they replace,

@@ -1,4 +1,4 @@
-#include "app/tdayloader.h"
+#include "app/windows/tdayloader.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -15,7 +15,7 @@
 #include "data/localpath.h"
 #include "data/stationsettings.h"
 #include "data/timerules.h"
-#include "app/tdayloaderhost.h"
+#include "app/windows/tdayloaderhost.h"
 #include "app/texts/sprachen.h"
 #include "platform/dialogs.h"
 #include "platform/folder.h"
