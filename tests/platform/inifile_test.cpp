@@ -159,26 +159,22 @@ TEST(IniFile, SaveIntoAFolderWithoutWriteAccessWritesInPlace)
 TEST(IniFile, SaveOntoAFullDiskKeepsTheOldBytes)
 {
     QWL_RUN_ON_OWN_TMPFS(256);
-    const QString dir = testing_support::OwnTmpfsDir();
-    const QString path = dir + QStringLiteral("/qwlview.INI");
+    const QString dir = testing_support::OwnTmpfsDir(), path = dir + "/t.INI";
     {
         QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(HandWritten) == HandWritten.size());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(HandWritten) > 0);
     }
     for (const qint64 room : {0, 4096}) {
+        const QByteArray before = readFile(path);
         ASSERT_TRUE(testing_support::FillDiskLeaving(dir, room)) << room;
         IniFile ini(path);
         for (int i = 1; i <= 20; ++i)
-            ini.WriteString(QStringLiteral("Station%1").arg(i), QStringLiteral("Name"), QString(400, u'x'));
+            ini.WriteString(QStringLiteral("Station%1").arg(i), "Name", QString(400 + room, u'x'));
         QString reason;
-        EXPECT_FALSE(ini.UpdateFile(&reason)) << room;
-        EXPECT_EQ(reason, QString::fromLocal8Bit(std::strerror(ENOSPC))) << room;
-        EXPECT_EQ(readFile(path), HandWritten) << room;
-        EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList({"filler", "qwlview.INI"})) << room;
-        QFile::remove(dir + QStringLiteral("/filler"));
-        if (room > 0) {
-            EXPECT_TRUE(ini.UpdateFile());  // with room again
-        }
+        EXPECT_TRUE(!ini.UpdateFile(&reason) && reason == QString::fromLocal8Bit(std::strerror(ENOSPC))) << room;
+        EXPECT_EQ(readFile(path), before) << room;
+        EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList({"filler", "t.INI"})) << room;
+        EXPECT_TRUE(QFile::remove(dir + "/filler") && ini.UpdateFile());  // with room again
     }
 }
 

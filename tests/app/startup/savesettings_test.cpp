@@ -6,12 +6,10 @@
 #include <QLabel>
 #include <QProcess>
 #include <QScreen>
-#include <cstring>
 #include <unistd.h>
 
 #include "app/stationlistfile.h"
 #include "appfixture.h"
-#include "common/tmpfs.h"
 
 namespace {
 QByteArray stationIni(const QString& dataDir, const QByteArray& extra = {})
@@ -139,26 +137,6 @@ TEST_F(AppFixture, AFileThatCannotBeWrittenIsReportedAndLeftUnchanged)
     EXPECT_EQ(d.text, MsgFileWriteProtected + iniPath);
     EXPECT_TRUE(MsgFileWriteProtected.startsWith("Fehler beim Schreiben") ||
                 MsgFileWriteProtected.startsWith("Error writing file"));
-}
-
-// The program's folder on a full disk: the close reports the write error with the path and
-// leaves the file as it was.
-TEST_F(AppFixture, AFullDiskAtTheCloseIsReportedAndLeavesTheFile)
-{
-    QWL_RUN_ON_OWN_TMPFS(256);
-    iniPath = testing_support::OwnTmpfsDir() + "/qwlview.INI";
-    platform::SetSettingsFilePath(iniPath);
-    writeIni(stationIni(dir.path()));
-    driveModals([](QWidget* w) { w->close(); });
-    start();
-    const QByteArray before = iniBytes();
-    ASSERT_TRUE(testing_support::FillDiskLeaving(testing_support::OwnTmpfsDir(), 0));
-    MainFormHvtk->cbxNumView->setChecked(true);
-    closeMain();
-    EXPECT_EQ(iniBytes(), before);
-    ASSERT_EQ(platform::DialogScript::shown().size(), 1u);
-    EXPECT_EQ(platform::DialogScript::shown()[0].text,
-              MsgFileWriteProtected + iniPath + " (" + QString::fromLocal8Bit(std::strerror(ENOSPC)) + ")");
 }
 
 TEST(ServiceMode, ExecutableNameOrParameterInAnyCase)
