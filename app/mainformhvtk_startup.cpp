@@ -194,8 +194,10 @@ bool TMainFormHvtk::SaveSettings()
 {
     const QString path = platform::SettingsFilePath();
     const QFileInfo info(path);
-    auto refuse = [&path] {
-        platform::MessageDlg(MsgFileWriteProtected + path, platform::MsgDlgType::Warning, platform::mbOK);
+    // Once the program is closing the box becomes a line on the error output.
+    auto refuse = [&path](const QString& reason = QString()) {
+        const QString why = reason.isEmpty() ? QString() : QStringLiteral(" (") + reason + u')';
+        platform::MessageDlg(MsgFileWriteProtected + path + why, platform::MsgDlgType::Warning, platform::mbOK);
         return false;
     };
     if (info.exists()) {
@@ -233,7 +235,8 @@ bool TMainFormHvtk::SaveSettings()
     ini.WriteInteger("Stations", "Activ", frmStation->ActiveRow);
     for (int i = 1; i < grid->RowCount(); ++i)
         stationlistfile::WriteNewerRow(ini, i, grid->RowTexts(i));
-    if (!ini.UpdateFile())
-        return refuse();
+    QString reason;
+    if (!ini.UpdateFile(&reason))
+        return refuse(reason);
     return true;
 }

@@ -1,10 +1,9 @@
 #include "data/daycsv.h"
 
-#include <QCoreApplication>
-#include <QFile>
-#include <cstdio>
 #include <cstdio>
 #include <cstdlib>
+
+#include "platform/savefile.h"
 
 namespace {
 
@@ -35,27 +34,6 @@ QByteArray Printf(const char* format, auto... args)
     char line[160];
     const int n = std::snprintf(line, sizeof line, format, args...);
     return QByteArray(line, n < 0 ? 0 : std::min<int>(n, sizeof line - 1));
-}
-
-// Writes bytes under a name of our own beside path and renames it over path when complete.
-// An export is no data store: unlike the data tree it is not synced to disk file by file.
-bool ReplaceFile(const QString& path, const QByteArray& bytes)
-{
-    const QString temp = path + QStringLiteral(".%1~").arg(QCoreApplication::applicationPid());
-    QFile file(temp);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        QFile::remove(temp);  // left by an earlier run of this process id
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            return false;
-    }
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
-    file.close();
-    if (!written || file.error() != QFileDevice::NoError
-        || ::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
-        QFile::remove(temp);
-        return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -128,7 +106,9 @@ bool WriteDayCsvFiles(const QString& prefix, TDateTime date, const uint16_t* sam
 {
     for (int part = 0; part < daycsv::Parts; ++part) {
         const QString path = DayCsvPath(prefix, date, part);
-        if (!ReplaceFile(path, DayCsvPart(samples, station, date, part))) {
+        // What an export that was killed midway left of this part.
+        platform::RemoveStaleSaveFiles(path);
+        if (!platform::SaveWholeFile(path, DayCsvPart(samples, station, date, part))) {
             if (failedPath)
                 *failedPath = path;
             return false;

@@ -31,7 +31,8 @@ void SampleWordTenths(uint16_t word, int& db, int& tenth);
 // samples must hold at least 3 x 48000 words.
 QByteArray DayCsvPart(const uint16_t* samples, const TCsvStation& station, TDateTime date, int part);
 
-// Writes the three parts of a day. Each file is replaced only when it was written completely.
-// Stops at the first file that cannot be written: false, failedPath naming it.
+// Writes the three parts of a day. Each file is replaced only when it was written completely;
+// what a killed export left beside it is removed. Stops at the first file that cannot be
+// written: false, failedPath naming it.
 bool WriteDayCsvFiles(const QString& prefix, TDateTime date, const uint16_t* samples,
                       const TCsvStation& station, QString* failedPath = nullptr);

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "platform/eventwait.h"
+#include "platform/inetaddr.h"
 
 TDataModUDP* DataModUDP = nullptr;
 
@@ -63,6 +64,7 @@ QString TDataModUDP::QueryDevice(const QString& address, const QString& command)
     SetQueryState(UdpQueryState::Waiting);
     Timer->setInterval(QueryTimeoutMs);
     ReplyText.clear();
+    m_queriedAddress = platform::CanonicalIPv4(address);
     Timer->start();
     try {
         PreparePorts();
@@ -86,6 +88,11 @@ void TDataModUDP::NMUDPDataReceived(TNMUDP* Sender, int NumberBytes, const QStri
     char buffer[MaxReplyBytes + 1] = {};
     const int n = Sender->ReadBuffer(buffer, std::min(NumberBytes, MaxReplyBytes));
     buffer[n] = '\0';
+    // Another device speaking while one is asked must not answer for it.
+    if (Timer->isActive() && FromIP != m_queriedAddress) {
+        qInfo("UDP: datagram from %s ignored, the query waits for %s", qPrintable(FromIP), qPrintable(m_queriedAddress));
+        return;
+    }
     ReplyText = QString::fromLatin1(buffer);  // up to the first NUL
     if (!Timer->isActive() && FromIP != LocalAddress && OnSearchReply)
         OnSearchReply(ReplyText);

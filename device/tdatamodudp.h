@@ -25,9 +25,10 @@ public:
     // Sends "0 1" to the broadcast address of every row of the address table. False when the
     // table cannot be read or a send fails; an empty table sends nothing and gives true.
     bool SearchDevices();
-    // Sends command to one device and waits up to 1000 ms for a datagram; its text, or ""
-    // when none came. Any datagram counts: callers check the device id. While another wait
-    // runs, or once the program is closing, "" at once and nothing is sent.
+    // Sends command to one device and waits up to 1000 ms for a datagram from its address;
+    // its text, or "" when none came. Datagrams of other hosts meanwhile are ignored (and
+    // logged); callers still check the device id. While another wait runs, or once the
+    // program is closing, "" at once and nothing is sent.
     QString QueryDevice(const QString& address, const QString& command);
     // Ends a waiting query now, as a time-out would.
     void AbortQuery();
@@ -51,6 +52,8 @@ public:
 private:
     void PreparePorts();
     void SetQueryState(UdpQueryState state);
+
+    QString m_queriedAddress;  // canonical; only its replies end the waiting query
 };
 
 extern TDataModUDP* DataModUDP;

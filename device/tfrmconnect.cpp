@@ -254,10 +254,8 @@ bool TfrmConnect::QueryRegionStation(const QString& address, int& region, int& s
     if (!DataModUDP)
         return false;
     SplitReply(DataModUDP->QueryDevice(address, QStringLiteral("0 1")));
+    // Without an id the station queries still go out; no reply can then match.
     const QString id = ReplyFields[FieldId];
-    // A device that did not answer has no id to ask with.
-    if (id.isEmpty())
-        return false;
     QString text = DataModUDP->QueryDevice(address, id + QStringLiteral(" 6 STATION.REGION?"));
     const QString regionText = text.left(5) == id ? QueryValue(text, id) : QStringLiteral("-1");
     text = DataModUDP->QueryDevice(address, id + QStringLiteral(" 6 STATION.STATION?"));

@@ -26,6 +26,7 @@
 #include "platform/dialogs.h"
 #include "platform/eventwait.h"
 #include "platform/exceptionguard.h"
+#include "platform/pressgate.h"
 #include "platform/tradiogroup.h"
 
 using namespace rsconfig;
@@ -69,6 +70,7 @@ TfrmRSConfig::TfrmRSConfig(QWidget* owner) : QDialog(owner)
     pnlAnalog->show();
     lblModemNotInstalled->hide();
 
+    m_finishGate = new PressGate(bbtContinue);
     ConnectHandlers();
     TimeTimer->start();
     platform::SetAbortButton(this, bbtExit);
@@ -452,6 +454,7 @@ void TfrmRSConfig::FormShow()
     PrepareRequests();
 
     bbtContinue->setText(TxtContinue);
+    m_finishGate->Reset();
     lblStatus->setText(TxtNotConnected);
     lblAction->clear();
     lblInfo->setText(TxtSelectPort);
@@ -466,6 +469,7 @@ void TfrmRSConfig::FormShow()
 void TfrmRSConfig::FormClose()
 {
     TimeTimer->stop();
+    m_finishGate->Reset();
     EndWaitingRequest();
     ClosePortOnExit();
     RestoreDefaultCursor();

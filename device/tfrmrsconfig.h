@@ -24,6 +24,7 @@ class TRadioGroup;
 class TApdComPort;
 class TApdDataPacket;
 class TTagTimer;
+class PressGate;
 
 // Reads a measuring device's configuration over RS-232, lets the operator edit it and
 // writes it back. Two stages: the port page (choose the port, connect), then the tab pages
@@ -282,6 +283,10 @@ private:
     // The settings are being read: what changes meanwhile is the read's, not the operator's.
     bool m_reading = false;
     bool m_inExitCheck = false;
+    // The waiting request was ended by the window's closing, not by a time-out.
+    bool m_endedQuietly = false;
+    // Finish writes the device: never from the rest of the press that started the read.
+    PressGate* m_finishGate = nullptr;
 };
 
 extern TfrmRSConfig* frmRSConfig;

@@ -151,9 +151,11 @@ bool TfrmRSConfig::WriteValue(const QString& Key, const QString& Value)
     Send(rs232::SetFrame(Key, Value));
     WaitForReply();
     IOTimer->stop();
-    if (CurrentRequestState() == RequestState::TimedOut)
-        return false;  // not written; the time-out has said so already
-    if (!ReplyError && ReplyText == Value)
+    // Left by the operator: no box on a window that is gone. After a time-out its box says
+    // which key was not written.
+    if (m_endedQuietly)
+        return false;
+    if (CurrentRequestState() != RequestState::TimedOut && !ReplyError && ReplyText == Value)
         return true;
     platform::ShowMessage(QStringLiteral("'") + Key + QStringLiteral("':") + MsgRs232ValueNotWritten);
     return false;
@@ -268,6 +270,7 @@ void TfrmRSConfig::PrepareRequests()
     ApdDataPacket->SetEnabled(true);
     IOTimer->stop();
     SetRequestState(RequestState::Waiting);
+    m_endedQuietly = false;
 }
 
 void TfrmRSConfig::EndWaitingRequest()
@@ -278,6 +281,7 @@ void TfrmRSConfig::EndWaitingRequest()
         return;
     IOTimer->stop();
     SetRequestState(RequestState::TimedOut);
+    m_endedQuietly = true;
 }
 
 void TfrmRSConfig::ClosePortOnExit()

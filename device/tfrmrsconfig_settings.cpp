@@ -18,6 +18,7 @@
 #include "device/tfrmrsconfig.h"
 #include "platform/dialogs.h"
 #include "platform/exceptionguard.h"
+#include "platform/pressgate.h"
 #include "platform/waitcursor.h"
 
 using namespace rsconfig;
@@ -46,6 +47,7 @@ void TfrmRSConfig::bbtContinueClick()
         PageControl->show();
         PageControl->setCurrentIndex(0);
         bbtContinue->setText(TxtFinish);
+        m_finishGate->MeaningChanged();
         lblInfo->setText(TxtSetConfiguration);
         return;
     }

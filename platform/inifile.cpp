@@ -1,10 +1,12 @@
 #include "platform/inifile.h"
 
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <cerrno>
+#include <cstring>
 
 #include "platform/regularfile.h"
+#include "platform/savefile.h"
 
 namespace {
 // Names compare as the Windows profile functions compare them: without letter case.
@@ -251,24 +253,22 @@ QByteArray IniFile::Serialize() const
     return Encode(out);
 }
 
-bool IniFile::UpdateFile()
+bool IniFile::UpdateFile(QString* reason)
 {
     // A file that was not read would lose what we did not see.
-    if (!m_readOk)
-        return false;
-    const QByteArray bytes = Serialize();
-    // A file the next start would refuse to read is not written.
-    if (bytes.size() > MaxFileBytes)
-        return false;
-    QSaveFile f(m_path);
-    // A shared installation may let us write the file but not its folder: the file is then
-    // written in place, since no temporary file can be made beside it.
-    f.setDirectWriteFallback(true);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    if (f.write(bytes) != bytes.size()) {
-        f.cancelWriting();
+    if (!m_readOk) {
+        if (reason)
+            *reason = QStringLiteral("not read");
         return false;
     }
-    return f.commit();
+    const QByteArray bytes = Serialize();
+    // A file the next start would refuse to read is not written.
+    if (bytes.size() > MaxFileBytes) {
+        if (reason)
+            *reason = QString::fromLocal8Bit(std::strerror(EFBIG));
+        return false;
+    }
+    platform::RemoveStaleSaveFiles(m_path);
+    // A shared installation may let us write the file but not its folder.
+    return platform::SaveWholeFile(m_path, bytes, reason, platform::SaveFallback::InPlace);
 }

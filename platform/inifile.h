@@ -9,7 +9,7 @@
 // is written back exactly as read. Integers are decimal, booleans 0/1.
 //
 // The file is read once when the object is made; writes change the copy in memory and
-// UpdateFile() replaces the file in one atomic step. Line breaks and NUL in written values
+// UpdateFile() replaces the file in one step. Line breaks and NUL in written values
 // become blanks, so a value can never add lines to the file. A file is written back in the
 // encoding it came in (UTF-8, the 8-bit code page, or UTF-16 with its byte-order mark), and
 // a file nothing was changed in keeps its bytes. Look-ups take constant time, so a save is
@@ -39,10 +39,10 @@ public:
 
     // The whole file as it would be written.
     QByteArray Serialize() const;
-    // Writes the file atomically (temporary file renamed over it), or in place where no
-    // temporary file can be made in its folder; false on any failure (the old file then stays
-    // as it was, unless a write in place failed half-way).
-    bool UpdateFile();
+    // Writes the file atomically (platform/savefile.h), or in place where no temporary file
+    // can be made in its folder; false on any failure, with reason set (the old file then
+    // keeps its bytes).
+    bool UpdateFile(QString* reason = nullptr);
 
 private:
     enum class Encoding { Utf8, Latin1, Utf16LE, Utf16BE };

@@ -272,21 +272,22 @@ bool TfrmExcelTransfer::Convert(const QString& prefix)
     const TStationSettings& st = CurrentStation;
     const TCsvStation station{st.StationName, st.RegionNumber, st.StationNumber, st.ZoneBias};
     const QLocale locale;
+    bool allWritten = true;
     for (int i = 0; i < days; ++i, d += 1.0) {
         lblDate->setText(locale.toString(ToQDateTime(d).date(), QLocale::ShortFormat));
         if (m_day->loader.LoadDay(d)) {
             QString failed;
+            // The rest of that day is skipped; the next day is exported.
             if (!WriteDayCsvFiles(prefix, d, m_day->samples.data(), station, &failed)) {
-                // A day that could not be written completely is not reported as done.
                 platform::AppMessageBox(MsgFileOpenError + u'\'' + failed + u'\'', QStringLiteral("Error"));
-                return false;
+                allWritten = false;
             }
         }
         pgbCopy->setValue(i + 1);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
     lblDate->setText(TxtExportDone);
-    return true;
+    return allWritten;
 }
 
 void TfrmExcelTransfer::bbtQuitClick()

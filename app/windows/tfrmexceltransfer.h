@@ -33,8 +33,9 @@ public:
     void dtpCloseUp();
     void lbxFilesClick();
     void btnChangeClick();
-    // The export to a chosen prefix, day by day over the pickers' range. Stops at the first
-    // file that cannot be written (reported); true when every day with data was written.
+    // The export to a chosen prefix, day by day over the pickers' range. A file that cannot be
+    // written is reported, and the export goes on with the next day; true when every day with
+    // data was written.
     bool Convert(const QString& prefix);
 
     // The pickers' values (date and time).

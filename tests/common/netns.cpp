@@ -39,16 +39,22 @@ NetnsRun RunInOwnNetns()
     const QString option = UnshareOption();
     if (option.isEmpty())
         return NetnsRun::Unavailable;
+    RerunCurrentTest({option}, QString::fromLatin1(SetUpScript), InsideVariable, QStringLiteral("1"));
+    return NetnsRun::Done;
+}
+
+void RerunCurrentTest(const QStringList& unshareOptions, const QString& script, const char* variable,
+                      const QString& value)
+{
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
     const QString filter = QStringLiteral("--gtest_filter=%1.%2").arg(info->test_suite_name(), info->name());
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QString::fromLatin1(InsideVariable), QStringLiteral("1"));
+    env.insert(QString::fromLatin1(variable), value);
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QStringLiteral("unshare"), {option, QStringLiteral("sh"), QStringLiteral("-c"),
-                                            QString::fromLatin1(SetUpScript),
-                                            QCoreApplication::applicationFilePath(), filter});
+    child.start(QStringLiteral("unshare"), unshareOptions + QStringList{QStringLiteral("sh"), QStringLiteral("-c"),
+                                            script, QCoreApplication::applicationFilePath(), filter});
     const bool finished = child.waitForFinished(240000);
     if (!finished) {
         child.kill();
@@ -58,7 +64,6 @@ NetnsRun RunInOwnNetns()
     EXPECT_TRUE(finished) << "the test in its own namespace did not end";
     EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
     EXPECT_TRUE(output.contains(QStringLiteral("[       OK ]"))) << output.toStdString();
-    return NetnsRun::Done;
 }
 
 }  // namespace testing_support

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 
 namespace testing_support {
 
@@ -10,6 +11,11 @@ enum class NetnsRun { Inside, Done, Unavailable };
 // 10.8.0.1/24 on it as a second network), reports the child's failures and gives Done, or
 // Unavailable when no namespace can be made; inside it gives Inside.
 NetnsRun RunInOwnNetns();
+
+// Runs the current test of this binary again as "unshare <options> sh -c <script> <binary>
+// <filter>" with variable=value in its environment, and reports the child's failures.
+void RerunCurrentTest(const QStringList& unshareOptions, const QString& script, const char* variable,
+                      const QString& value);
 
 }  // namespace testing_support
 

@@ -211,6 +211,8 @@ TEST_F(DeviceSearch, QueriesEndWithTheReplyAndCheckTheDeviceId)
         EXPECT_EQ(region, c.found ? 1 : -7) << c.address;
         EXPECT_EQ(station, c.found ? 5 : -7) << c.address;
     }
+    // A device that gives no id to the probe is still asked both station queries.
+    EXPECT_EQ(responder->Received().filter("127.0.0.8 ").filter("b' 6 STATION.").size(), 2);
 }
 
 TEST_F(DeviceSearch, ReceiveRuleCutsRepliesAndDropsOurOwnEcho)

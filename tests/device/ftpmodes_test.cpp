@@ -54,9 +54,10 @@ protected:
         FtpFixture::TearDown();
     }
 
-    void startUdp(const QString& fault)
+    // The station's own device on 127.0.0.1, and any others given.
+    void startUdp(const QString& fault, const QStringList& others = {})
     {
-        responder = std::make_unique<peers::UdpResponder>(QStringList{"10001,127.0.0.1,001,005," + fault});
+        responder = std::make_unique<peers::UdpResponder>(QStringList{"10001,127.0.0.1,001,005," + fault} + others);
         ASSERT_TRUE(responder->ok());
         udp.DevicePort = responder->Port();
     }
@@ -80,14 +81,18 @@ TEST_F(FtpModes, IdentificationTakesTheDevicesStationOrAsks)
         int chooseRow;  // row picked by hand in the station list, 0 none shown
         int region, station;
         int activeRow;  // the row that takes the address and login
+        QStringList others = {};  // more devices on the network
     } cases[] = {
         {"none", {}, 0, 1, 5, 1},
         {"silent", {platform::mrNo}, 0, 0, 0, 2},
         {"wrongid", {platform::mrYes}, 2, 2, 7, 2},
+        // Markt's device answers every query first, also with the id asked for.
+        {"none", {}, 0, 1, 5, 1, {"10002,127.0.0.2,002,007,foreign"}},
+        {"silent", {platform::mrNo}, 0, 0, 0, 2, {"10002,127.0.0.2,002,007,foreign"}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.fault);
-        startUdp(c.fault);
+        SCOPED_TRACE((QString(c.fault) + c.others.join(u' ')).toStdString());
+        startUdp(c.fault, c.others);
         startDevice();
         stations->ActiveRow = 2;
         ASSERT_TRUE(stations->ReadStationRow(CurrentStation));
@@ -114,6 +119,7 @@ TEST_F(FtpModes, IdentificationTakesTheDevicesStationOrAsks)
         EXPECT_EQ(stations->stgList->Cells(3, c.activeRow), "127.0.0.1");
         EXPECT_EQ(stations->stgList->Cells(9, c.activeRow), "KQV");
         EXPECT_EQ(shownTexts(), c.answers.empty() ? QStringList() : QStringList{MsgRegionStationUnknown});
+        EXPECT_EQ(stations->stgList->Cells(3, 3 - c.activeRow), c.activeRow == 1 ? "10.0.0.2" : "10.0.0.1");
         DataModFtp->FtpLogout(true);
         stations->stgList->SetRowTexts(1, stationRow("001", "005", "Hafen", "10.0.0.1"));
         stations->stgList->SetRowTexts(2, stationRow("002", "007", "Markt", "10.0.0.2"));

@@ -357,3 +357,42 @@ TEST_F(RsConfigDevice, OnlyTheExitReachesAReadThatWaits)
     EXPECT_TRUE(leave.ran && !w->isVisible() && !w->IOTimer->isActive());
     EXPECT_TRUE(DialogScript::shown().empty());
 }
+
+// The rest of the press that read the device, a double-click's second press 150 ms later or
+// Enter held down, finds the button become Finish: it writes nothing and the window waits with
+// the values read, in both languages. A deliberate press after the interval writes.
+TEST_F(RsConfigDevice, TheRestOfThePressThatReadWritesNothing)
+{
+    peers::SimDevice& d = deviceAt({1});
+    CurrentStation.PortNumber = 1;
+    const int interval = QApplication::doubleClickInterval();
+    QApplication::setDoubleClickInterval(60000);  // the test's own pace never counts as deliberate
+    for (const bool held : {false, true}) {
+        SetLanguage(held ? 0 : 1);
+        w->show();
+        if (held)
+            QTest::keyPress(w.get(), Qt::Key_Return);
+        else
+            QTest::mouseClick(w->bbtContinue, Qt::LeftButton);
+        for (int i = 0; i < 3; ++i) {
+            QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r", true);
+            if (held)
+                QApplication::sendEvent(QApplication::focusWidget() ? QApplication::focusWidget() : w.get(), &repeat);
+            else if (i == 0)
+                QTest::mouseClick(w->bbtContinue, Qt::LeftButton, {}, QPoint(), 150);
+        }
+        pumpFor(100);
+        EXPECT_EQ(d.requests().size(), expectedReads(false, true).size()) << held;  // no write, no reload
+        EXPECT_TRUE(w->isVisible() && !w->PageControl->isHidden()) << held;
+        EXPECT_EQ(w->bbtContinue->text(), held ? "Fertigstellen" : "Finish");
+        w->done(2);
+        d.clearRecord();
+    }
+    w->show();
+    QTest::mouseClick(w->bbtContinue, Qt::LeftButton);
+    QApplication::setDoubleClickInterval(1);
+    pumpFor(10);
+    QTest::mouseClick(w->bbtContinue, Qt::LeftButton);
+    EXPECT_TRUE(pumpUntil([&] { return d.commands() == std::vector<std::string>{"reload"}; }, 5000));
+    QApplication::setDoubleClickInterval(interval);
+}

@@ -12,7 +12,8 @@ Faults: none, silent (answers nothing), late (every reply 1600 ms late), wrongid
 replies carry another id), model (another model in the search reply), junk (a short junk
 datagram instead of the search reply), long (a search reply of more than 255 bytes),
 badaddr (a search reply whose address field is no dotted IPv4 address), zeros (the address
-field with three digits a part, "127.000.000.010").
+field with three digits a part, "127.000.000.010"), foreign (answers, first, every query sent
+to another device, with its own search reply or the asked id and its own region and station).
 
 Prints "ready <port>" once bound, then one line per datagram received:
   recv <to-address> <from-address>:<from-port> <text as a Python literal>
@@ -27,8 +28,9 @@ import sys
 import time
 
 IP_PKTINFO = getattr(socket, "IP_PKTINFO", 8)
-FAULTS = ("none", "silent", "late", "wrongid", "model", "junk", "long", "badaddr", "zeros")
+FAULTS = ("none", "silent", "late", "wrongid", "model", "junk", "long", "badaddr", "zeros", "foreign")
 LATE_S = 1.6
+FOREIGN_LEAD_S = 0.05  # how long the asked device answers after a foreign one
 
 
 class Device:
@@ -56,11 +58,11 @@ class Device:
             text += " " + "X" * 300
         return text.encode("latin-1")
 
-    def query_reply(self, text):
+    def query_reply(self, text, as_id=None):
         if text == "0 1":
             return self.search_reply()
         device_id, _, rest = text.partition(" ")
-        if device_id != self.id:
+        if device_id != (as_id or self.id):
             return None
         key = rest.rstrip("?")
         if key.startswith("6 "):
@@ -68,7 +70,7 @@ class Device:
         values = {"STATION.REGION": self.region, "STATION.STATION": self.station}
         if key not in values:
             return None
-        reply_id = "99999" if self.fault == "wrongid" else self.id
+        reply_id = "99999" if self.fault == "wrongid" else (as_id or self.id)
         return ("%s 6 %s=%s" % (reply_id, key, values[key])).encode("latin-1")
 
 
@@ -102,11 +104,11 @@ def main():
     sequence = 0
     print("ready %d" % port, flush=True)
 
-    def answer(device, data, target):
+    def answer(device, data, target, lag=0.0):
         nonlocal sequence
         if data is None or device.fault == "silent":
             return
-        due = time.monotonic() + (LATE_S if device.fault == "late" else 0)
+        due = time.monotonic() + (LATE_S if device.fault == "late" else lag)
         sequence += 1
         heapq.heappush(pending, (due, sequence, device.sock, data, target))
 
@@ -139,7 +141,10 @@ def main():
                         answer(d, d.search_reply(), sender)
             else:
                 d = by_socket[s]
-                answer(d, d.query_reply(text), sender)
+                foreign = [f for f in devices if f.fault == "foreign" and f is not d]
+                for f in foreign:
+                    answer(f, f.query_reply(text, text.partition(" ")[0]), sender)
+                answer(d, d.query_reply(text), sender, FOREIGN_LEAD_S if foreign else 0.0)
         now = time.monotonic()
         while pending and pending[0][0] <= now:
             _, _, sock, data, target = heapq.heappop(pending)

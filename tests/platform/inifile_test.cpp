@@ -5,10 +5,12 @@
 #include <QFileInfo>
 #include <QStringEncoder>
 #include <QTemporaryDir>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/tmpfs.h"
 #include "platform/inifile.h"
 
 namespace {
@@ -150,6 +152,30 @@ TEST(IniFile, SaveIntoAFolderWithoutWriteAccessWritesInPlace)
         QFile::remove(path);
     }
     EXPECT_TRUE(QDir(dir.path()).isEmpty());  // no temporary file left
+}
+
+// A full disk, with no room and with room for the first page of the new file: the save fails
+// with the system's reason and the old file keeps its bytes; no temporary file stays.
+TEST(IniFile, SaveOntoAFullDiskKeepsTheOldBytes)
+{
+    QWL_RUN_ON_OWN_TMPFS(256);
+    const QString dir = testing_support::OwnTmpfsDir(), path = dir + "/t.INI";
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(HandWritten) > 0);
+    }
+    for (const qint64 room : {0, 4096}) {
+        const QByteArray before = readFile(path);
+        ASSERT_TRUE(testing_support::FillDiskLeaving(dir, room)) << room;
+        IniFile ini(path);
+        for (int i = 1; i <= 20; ++i)
+            ini.WriteString(QStringLiteral("Station%1").arg(i), "Name", QString(400 + room, u'x'));
+        QString reason;
+        EXPECT_TRUE(!ini.UpdateFile(&reason) && reason == QString::fromLocal8Bit(std::strerror(ENOSPC))) << room;
+        EXPECT_EQ(readFile(path), before) << room;
+        EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList({"filler", "t.INI"})) << room;
+        EXPECT_TRUE(QFile::remove(dir + "/filler") && ini.UpdateFile());  // with room again
+    }
 }
 
 TEST(IniFile, MissingFileGivesDefaultsAndIsCreatedOnSave)

@@ -107,17 +107,28 @@ TEST_F(CsvExport, DaysWithoutDataAndReversedRangeWriteNothing)
     EXPECT_TRUE(written().isEmpty());
 }
 
-TEST_F(CsvExport, UnwritableFolderIsReportedAndNoDayIsDone)
+// A part that cannot be written is reported, the rest of its day skipped, and the export goes
+// on with the next day to its end; what a killed export left of a part is removed.
+TEST_F(CsvExport, ADayThatCannotBeWrittenIsReportedAndTheNextDayExported)
 {
-    QFile blocker(tmp.filePath("out"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    for (int h = 0; h < 24; ++h) {
+        dbbtest::HourFile f;
+        f.utcStart = dbbtest::UtcSeconds(2007, 11, 23, 23) + 3600 * h;
+        dbbtest::WriteLocalHour(CurrentStation.InitialDir, f);
+    }
+    w->SetRange(day, day + 1.99);
+    QDir().mkpath(tmp.filePath("out/QWL2007-11-23A.csv"));
+    QFile stale(tmp.filePath("out/QWL2007-11-24A.csv.99999999~"));
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.close();
     EXPECT_FALSE(w->Convert(tmp.filePath("out/QWL")));
     const auto& shown = platform::DialogScript::shown();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].caption, QStringLiteral("Error"));
     EXPECT_EQ(shown[0].text, MsgFileOpenError + u'\'' + tmp.filePath("out/QWL2007-11-23A.csv") + u'\'');
-    EXPECT_NE(w->lblDate->text(), TxtExportDone);
+    EXPECT_EQ(written(), (QStringList{"QWL2007-11-24A.csv", "QWL2007-11-24B.csv", "QWL2007-11-24C.csv"}));
+    EXPECT_EQ(w->lblDate->text(), TxtExportDone);
+    EXPECT_EQ(w->pgbCopy->value(), w->pgbCopy->maximum());
 }
 
 TEST_F(CsvExport, ConvertAsksForThePrefixAndCancelDoesNothing)
