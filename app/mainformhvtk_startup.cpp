@@ -31,6 +31,7 @@
 #include "platform/exceptionguard.h"
 #include "platform/inifile.h"
 #include "platform/pczone.h"
+#include "platform/screenfit.h"
 #include "platform/settingsfile.h"
 #include "platform/x11probe.h"
 
@@ -60,6 +61,7 @@ void TMainFormHvtk::FormCreate()
         w = scr.width();
     if (h < 694)
         h = 694;
+    m_wantedSize = QSize(w, h);
     if (top < 0)
         top = 0;
     if (top + h > scr.height())
@@ -215,8 +217,9 @@ bool TMainFormHvtk::SaveSettings()
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
         ini.WriteInteger("Form", "Top", y());
         ini.WriteInteger("Form", "Left", x());
-        ini.WriteInteger("Form", "Width", width());
-        ini.WriteInteger("Form", "Height", height());
+        const QSize own = platform::OwnSize(size(), m_wantedSize, platform::ScreenRoom(this));
+        ini.WriteInteger("Form", "Width", own.width());
+        ini.WriteInteger("Form", "Height", own.height());
     }
     ini.WriteBool("View", "Average", cbxAverage->isChecked());
     ini.WriteBool("View", "ViewNum", cbxNumView->isChecked());
