@@ -14,6 +14,7 @@
 #include <QLocale>
 #include <QScreen>
 #include <QTimeEdit>
+#include <algorithm>
 
 #include "data/localpath.h"
 #include "data/runtimetexts.h"
@@ -55,13 +56,13 @@ void TMainFormHvtk::FormCreate()
     int left = ini.ReadInteger("Form", "Left", x());
     int w = ini.ReadInteger("Form", "Width", width());
     int h = ini.ReadInteger("Form", "Height", height());
+    m_wantedSize = QSize(w, std::max(h, 694));
     QScreen* screen = QGuiApplication::primaryScreen();
     const QSize scr = screen ? screen->geometry().size() : QSize(w, h);
     if (scr.width() < w)
         w = scr.width();
     if (h < 694)
         h = 694;
-    m_wantedSize = QSize(w, h);
     if (top < 0)
         top = 0;
     if (top + h > scr.height())

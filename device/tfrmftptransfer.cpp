@@ -151,7 +151,7 @@ void TfrmFtpTransfer::BuildComponents()
         // Only digits reach an octet edit, typed or pasted.
         (*ed)->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), *ed));
         (*ed)->installEventFilter(this);
-        connect(*ed, &QLineEdit::textEdited, this, [this] { ShowAddressLine(false); });
+        connect(*ed, &QLineEdit::textEdited, this, [this] { ShowAddressLine(); });
         if (i > 1)
             addr->addWidget(new QLabel(QStringLiteral("."), this));
         addr->addWidget(*ed);
@@ -322,7 +322,7 @@ void TfrmFtpTransfer::FormShow()
     lbxFtp->setVisible(ServiceMode);
     lblPercent->clear();
     bbtConnect->setEnabled(true);
-    ShowAddressLine(false);
+    ShowAddressLine();
     bbtDownLoad->setEnabled(false);
     bbtUpLoad->setEnabled(false);
     bbtAbort->setEnabled(false);
@@ -448,13 +448,11 @@ QString TfrmFtpTransfer::OctetAddress() const
 
 bool TfrmFtpTransfer::edAddrExit(QLineEdit* ed)
 {
-    // The focus goes where the operator puts it; the line says what is wrong.
-    const bool octet = IsByteString(ed->text());
-    ShowAddressLine(!octet);
-    return octet;
+    // The focus goes where the operator puts it; Connect says what is missing.
+    return IsByteString(ed->text());
 }
 
-void TfrmFtpTransfer::ShowAddressLine(bool left)
+void TfrmFtpTransfer::ShowAddressLine()
 {
     if (!bbtConnect->isEnabled())
         return;  // connected: the line tells of the transfer
@@ -468,7 +466,7 @@ void TfrmFtpTransfer::ShowAddressLine(bool left)
         bool outOfRange = false;
         for (const QLineEdit* ed : {edAddr1, edAddr2, edAddr3, edAddr4})
             outOfRange |= !ed->text().isEmpty() && !IsByteString(ed->text());
-        if (left || outOfRange)
+        if (outOfRange)
             line = NotIPv4Text(typed);
     }
     lblLoadFile->setText(line);

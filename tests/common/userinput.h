@@ -1,6 +1,8 @@
 #pragma once
+#include <QApplication>
 #include <QTest>
 #include <QTimer>
+#include <QWidget>
 
 #include "platform/eventwait.h"
 
@@ -19,3 +21,17 @@ struct DuringWait {
     QTimer timer;
     bool ran = false;
 };
+
+// Shows window active and walks Tab from its focus on: the controls Tab reaches, each once.
+inline QList<QWidget*> TabChain(QWidget* window)
+{
+    window->show();
+    window->activateWindow();
+    QTest::qWaitForWindowActive(window);
+    QList<QWidget*> chain;
+    for (int i = 0; i < 60 && QApplication::focusWidget() && !chain.contains(QApplication::focusWidget()); ++i) {
+        chain << QApplication::focusWidget();
+        QTest::keyClick(chain.back(), Qt::Key_Tab);
+    }
+    return chain;
+}

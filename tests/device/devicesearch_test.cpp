@@ -12,6 +12,7 @@
 #include "platform/tstringgrid.h"
 #include "common/netns.h"
 #include "common/pump.h"
+#include "common/userinput.h"
 #include "device/searchreplies.h"
 #include "device/tdatamodudp.h"
 #include "device/tfrmconnect.h"
@@ -371,4 +372,18 @@ TEST_F(DeviceSearch, FixedPortsBroadcastToEveryNetwork)
         pumpFor(50);
         conn.grab().save(QDir(shots).filePath("search_de.png"));
     }
+}
+
+// Tab leaves the grid of devices for both buttons; Escape in the grid cancels.
+TEST_F(DeviceSearch, TabReachesEveryButtonAndEscapeCancels)
+{
+    conn.show();
+    conn.sgrDevices->SetRowTexts(1, {"QWL620", "001", "005", "10.0.0.1", "255.0.0.0"});
+    conn.bbtOK->setEnabled(true);
+    const QList<QWidget*> chain = TabChain(&conn);
+    for (QWidget* c : {static_cast<QWidget*>(conn.sgrDevices), static_cast<QWidget*>(conn.bbtOK),
+                       static_cast<QWidget*>(conn.bbtQuit)})
+        EXPECT_TRUE(chain.contains(c)) << c->objectName().toStdString();
+    QTest::keyClick(conn.sgrDevices, Qt::Key_Escape);
+    EXPECT_TRUE(conn.isHidden() && conn.result() == 2);
 }

@@ -1,10 +1,15 @@
 // The download window's address is decimal; a stored one that is no dotted quad is left alone.
+#include <QApplication>
+#include <QDateTimeEdit>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 
+#include "common/userinput.h"
 #include "ftpfixture.h"
+#include "platform/shortdate.h"
 
 TEST_F(FtpFixture, AddressLeadingZerosAreDecimalAndAStoredNameIsLeftAlone)
 {
@@ -30,4 +35,45 @@ TEST_F(FtpFixture, AddressLeadingZerosAreDecimalAndAStoredNameIsLeftAlone)
     w.bbtConnect->click();
     EXPECT_FALSE(w.bbtConnect->isEnabled()) << shownTexts().join(u'|').toStdString();
     EXPECT_TRUE(CurrentStation.IPAddress == "127.0.0.10" && w.OctetAddress() == "127.0.0.10");
+}
+
+// Enter presses the focused button, and connects from an edit (refused here: nothing typed);
+// a held Enter presses once. The address line follows the typing; the focus stays where it
+// is put. The pickers show the system's short date in both languages.
+TEST_F(FtpFixture, EnterConnectsTheAddressLineFollowsTheTypingAndDatesAreShort)
+{
+    TfrmFtpTransfer& w = *frmFtpTransfer;
+    CurrentStation.IPAddress.clear();
+    w.DownloadMode = true;
+    TabChain(&w);
+    EXPECT_EQ(w.lblLoadFile->text(), "");
+    const struct { QWidget* target; Qt::Key key; bool held; } presses[] = {
+        {w.bbtConnect, Qt::Key_Return, false}, {w.bbtConnect, Qt::Key_Enter, false},
+        {w.edPassw, Qt::Key_Return, false},   {w.edAddr2, Qt::Key_Enter, false}, {w.bbtConnect, Qt::Key_Return, true}};
+    for (const auto& p : presses) {
+        QKeyEvent press(QEvent::KeyPress, p.key, p.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier, "\r", p.held);
+        QCoreApplication::sendEvent(p.target, &press);
+    }
+    EXPECT_EQ(shownTexts().filter("IPv4").size(), 4) << shownTexts().join(u'|').toStdString();
+
+    const auto type = [](const QString& keys) {
+        for (const QChar c : keys)
+            c == u'\t' ? QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab)
+                       : QTest::keyClicks(QApplication::focusWidget(), QString(c));
+        QCoreApplication::processEvents();
+    };
+    w.edAddr1->setFocus();
+    type("999");
+    EXPECT_TRUE(w.lblLoadFile->text().contains("999...")) << w.lblLoadFile->text().toStdString();
+    w.edAddr1->clear();
+    type("127\t0\t7\t7");
+    EXPECT_EQ(w.lblLoadFile->text(), "");
+    w.edAddr2->setFocus();
+    w.edAddr2->clear();
+    type("\t5");
+    EXPECT_TRUE(QApplication::focusWidget() == w.edAddr3 && w.OctetAddress() == "127..5.7") << w.OctetAddress().toStdString();
+    for (int lang : {0, 1}) {
+        ApplyTextsFtpTransfer(lang);
+        EXPECT_EQ(w.dtpEnd->text(), platform::ShortDateText(QDate::currentDate()));
+    }
 }
