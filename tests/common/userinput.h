@@ -29,9 +29,7 @@ inline QList<QWidget*> TabChain(QWidget* window)
     window->activateWindow();
     QTest::qWaitForWindowActive(window);
     QList<QWidget*> chain;
-    for (int i = 0; i < 60 && QApplication::focusWidget() && !chain.contains(QApplication::focusWidget()); ++i) {
-        chain << QApplication::focusWidget();
-        QTest::keyClick(chain.back(), Qt::Key_Tab);
-    }
+    for (QWidget* f; chain.size() < 60 && (f = QApplication::focusWidget()) && !chain.contains(f);)
+        QTest::keyClick(chain.emplace_back(f), Qt::Key_Tab);
     return chain;
 }

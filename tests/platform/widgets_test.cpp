@@ -38,8 +38,6 @@ TEST(TRadioGroup, SettingTheIndexInCodeRaisesClickAgain)
 
 TEST(ShortDate, TheLocalesShortFormatWithTheYearInFull)
 {
-    const struct { const char* locale; const char* format; } cases[] = {
-        {"C", "d MMM yyyy"}, {"de_DE", "dd.MM.yyyy"}, {"en_US", "M/d/yyyy"}, {"en_GB", "dd/MM/yyyy"}, {"ja_JP", "yyyy/MM/dd"}};
-    for (const auto& c : cases)
-        EXPECT_EQ(platform::ShortDateFormatOf(QLocale(QString::fromLatin1(c.locale))), QString::fromLatin1(c.format)) << c.locale;
+    for (auto [locale, format] : {std::pair{"C", "d MMM yyyy"}, {"de_DE", "dd.MM.yyyy"}, {"en_US", "M/d/yyyy"}, {"ja_JP", "yyyy/MM/dd"}})
+        EXPECT_EQ(platform::ShortDateFormatOf(QLocale(QString::fromLatin1(locale))), QString::fromLatin1(format));
 }

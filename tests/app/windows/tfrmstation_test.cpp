@@ -362,11 +362,7 @@ TEST_F(StationList, TabLeavesTheGridForEveryButton)
     threeStations();
     st->ActiveRow = 1;
     const QList<QWidget*> chain = TabChain(st);
-    for (QWidget* c : {static_cast<QWidget*>(grid), static_cast<QWidget*>(st->bbtNew), static_cast<QWidget*>(st->bbtEdit),
-                       static_cast<QWidget*>(st->bbtDelete), static_cast<QWidget*>(st->bbtExit)})
-        EXPECT_TRUE(chain.contains(c)) << c->objectName().toStdString();
-    grid->setFocus();
+    EXPECT_EQ(QList<QWidget*>({grid, st->bbtNew, st->bbtEdit, st->bbtDelete, st->bbtExit}), chain);
     QTest::keyClick(grid, Qt::Key_Down);
     EXPECT_EQ(grid->Row(), 2);
-    st->reject();
 }
