@@ -27,7 +27,8 @@ inline QList<QWidget*> TabChain(QWidget* window)
 {
     window->show();
     window->activateWindow();
-    QTest::qWaitForWindowActive(window);
+    if (!QTest::qWaitForWindowActive(window))
+        return {};
     QList<QWidget*> chain;
     for (QWidget* f; chain.size() < 60 && (f = QApplication::focusWidget()) && !chain.contains(f);)
         QTest::keyClick(chain.emplace_back(f), Qt::Key_Tab);
