@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <clocale>
 #include <cstdio>
+#include <memory>
 
 #include "app/mainformhvtk.h"
 #include "app/startup.h"
@@ -15,6 +16,7 @@
 #include "platform/dialogs.h"
 #include "platform/exceptionguard.h"
 #include "platform/firstpaint.h"
+#include "platform/nodisplay.h"
 #include "platform/signalclose.h"
 #include "platform/singleinstance.h"
 
@@ -56,7 +58,12 @@ int main(int argc, char** argv)
         for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat})
             QSettings::setPath(format, QSettings::UserScope, qtSettings.path());
 
+    auto noDisplay = std::make_unique<platform::NoDisplayExit>(
+        QStringLiteral("qwlview: no display could be opened (DISPLAY=\"%1\"); nothing was changed.")
+            .arg(qEnvironmentVariable("DISPLAY")),
+        [&qtSettings] { qtSettings.remove(); });
     platform::GuardedApplication app(argc, argv);
+    noDisplay.reset();
     platform::Guarded([&] {
         std::setlocale(LC_NUMERIC, "C");
         QApplication::setApplicationName(QStringLiteral("QWLView"));

@@ -24,6 +24,7 @@
 #include "platform/eventwait.h"
 #include "platform/exceptionguard.h"
 #include "platform/named.h"
+#include "platform/shortdate.h"
 #include "platform/tradiogroup.h"
 
 using platform::Named;
@@ -267,6 +268,7 @@ void TMainFormHvtk::BuildComponents()
     DatePicker = new QDateEdit(pnlButtons);
     Named(DatePicker, "DatePicker");
     DatePicker->setCalendarPopup(true);
+    DatePicker->setDisplayFormat(platform::ShortDateFormat());
     spbDatumVor = speed("spbDatumVor", QStringLiteral(">"));
     dateRow->addWidget(spbDatumZurck);
     dateRow->addWidget(DatePicker);

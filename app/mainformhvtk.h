@@ -264,6 +264,8 @@ private:
     // stand-in is never saved in its place.
     QString m_storedInitialDir;
     QString m_initialDirStandIn;
+    // The size the settings file asked for: kept there while a small screen cuts the window.
+    QSize m_wantedSize;
 };
 
 extern TMainFormHvtk* MainFormHvtk;

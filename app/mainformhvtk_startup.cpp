@@ -14,6 +14,7 @@
 #include <QLocale>
 #include <QScreen>
 #include <QTimeEdit>
+#include <algorithm>
 
 #include "data/localpath.h"
 #include "data/runtimetexts.h"
@@ -31,6 +32,7 @@
 #include "platform/exceptionguard.h"
 #include "platform/inifile.h"
 #include "platform/pczone.h"
+#include "platform/screenfit.h"
 #include "platform/settingsfile.h"
 #include "platform/x11probe.h"
 
@@ -54,6 +56,7 @@ void TMainFormHvtk::FormCreate()
     int left = ini.ReadInteger("Form", "Left", x());
     int w = ini.ReadInteger("Form", "Width", width());
     int h = ini.ReadInteger("Form", "Height", height());
+    m_wantedSize = QSize(w, std::max(h, 694));
     QScreen* screen = QGuiApplication::primaryScreen();
     const QSize scr = screen ? screen->geometry().size() : QSize(w, h);
     if (scr.width() < w)
@@ -217,8 +220,9 @@ bool TMainFormHvtk::SaveSettings()
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
         ini.WriteInteger("Form", "Top", y());
         ini.WriteInteger("Form", "Left", x());
-        ini.WriteInteger("Form", "Width", width());
-        ini.WriteInteger("Form", "Height", height());
+        const QSize own = platform::OwnSize(size(), m_wantedSize, platform::ScreenRoom(this));
+        ini.WriteInteger("Form", "Width", own.width());
+        ini.WriteInteger("Form", "Height", own.height());
     }
     ini.WriteBool("View", "Average", cbxAverage->isChecked());
     ini.WriteBool("View", "ViewNum", cbxNumView->isChecked());

@@ -32,7 +32,9 @@
 #include "platform/inetaddr.h"
 #include "platform/named.h"
 #include "platform/paintthrottle.h"
+#include "platform/shortdate.h"
 #include "platform/steadywidgets.h"
+#include "platform/windowkeys.h"
 
 using platform::Named;
 
@@ -53,10 +55,10 @@ QPushButton* button(QWidget* parent, const char* name)
 QDateTimeEdit* picker(QWidget* parent, const char* name)
 {
     auto* p = Named(new QDateTimeEdit(parent), name);
-    p->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    p->setDisplayFormat(platform::ShortDateFormat());
     p->setCalendarPopup(true);
     p->setButtonSymbols(QAbstractSpinBox::NoButtons);
-    p->setMinimumWidth(p->fontMetrics().horizontalAdvance(QStringLiteral("00.00.00000")) + 40);
+    p->setMinimumWidth(p->fontMetrics().horizontalAdvance(platform::ShortDateText(QDate(2000, 12, 28)) + u'0') + 40);
     return p;
 }
 
@@ -149,6 +151,7 @@ void TfrmFtpTransfer::BuildComponents()
         // Only digits reach an octet edit, typed or pasted.
         (*ed)->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), *ed));
         (*ed)->installEventFilter(this);
+        connect(*ed, &QLineEdit::textEdited, this, [this] { ShowAddressLine(); });
         if (i > 1)
             addr->addWidget(new QLabel(QStringLiteral("."), this));
         addr->addWidget(*ed);
@@ -248,8 +251,10 @@ void TfrmFtpTransfer::BuildComponents()
     lower->addLayout(buttons);
     top->addWidget(pnlTransfer, 1);
 
+    // Enter presses the focused button; in the edits it connects.
+    bbtConnect->setDefault(true);
     for (QPushButton* b : {bbtSearch, bbtConnect, bbtQuit, bbtExit, bbtAbort, bbtDownLoad, bbtUpLoad})
-        b->setAutoDefault(false);
+        b->installEventFilter(this);
 }
 
 void TfrmFtpTransfer::ConnectHandlers()
@@ -315,11 +320,9 @@ void TfrmFtpTransfer::FormShow()
     edStatName->setText(CurrentStation.StationName);
     CurrentStation.IPAddress = SetIpAddressEdits(CurrentStation.IPAddress);
     lbxFtp->setVisible(ServiceMode);
-    lblLoadFile->clear();
-    if (!platform::ParseDottedIPv4(CurrentStation.IPAddress))
-        lblLoadFile->setText(NotIPv4Text(CurrentStation.IPAddress));
     lblPercent->clear();
     bbtConnect->setEnabled(true);
+    ShowAddressLine();
     bbtDownLoad->setEnabled(false);
     bbtUpLoad->setEnabled(false);
     bbtAbort->setEnabled(false);
@@ -384,9 +387,12 @@ bool TfrmFtpTransfer::eventFilter(QObject* watched, QEvent* event)
     const bool isPicker = watched == dtpStart || watched == dtpEnd;
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        // Keys that move the focus on still work; typing into the lists and pickers does not.
-        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+        // Keys of the window still work; typing into the lists and pickers does not. A held
+        // Enter presses a button once.
+        if (platform::IsWindowKey(key))
             return false;
+        if (key->isAutoRepeat() && qobject_cast<QPushButton*>(watched))
+            return true;
         if (watched == lbxFtp || isPicker)
             return true;
         if (watched == lbxDir) {
@@ -442,11 +448,28 @@ QString TfrmFtpTransfer::OctetAddress() const
 
 bool TfrmFtpTransfer::edAddrExit(QLineEdit* ed)
 {
-    if (IsByteString(ed->text()))
-        return true;
-    ed->selectAll();
-    QTimer::singleShot(0, ed, [ed] { ed->setFocus(); });
-    return false;
+    // The focus goes where the operator puts it; Connect says what is missing.
+    return IsByteString(ed->text());
+}
+
+void TfrmFtpTransfer::ShowAddressLine()
+{
+    if (!bbtConnect->isEnabled())
+        return;  // connected: the line tells of the transfer
+    const QString typed = OctetAddress();
+    QString line;
+    if (typed == QStringLiteral("...")) {
+        // Nothing typed: a stored address that is no dotted one (a host name) is said.
+        if (!CurrentStation.IPAddress.isEmpty() && !platform::ParseDottedIPv4(CurrentStation.IPAddress))
+            line = NotIPv4Text(CurrentStation.IPAddress);
+    } else if (platform::CanonicalIPv4(typed).isEmpty()) {
+        bool outOfRange = false;
+        for (const QLineEdit* ed : {edAddr1, edAddr2, edAddr3, edAddr4})
+            outOfRange |= !ed->text().isEmpty() && !IsByteString(ed->text());
+        if (outOfRange)
+            line = NotIPv4Text(typed);
+    }
+    lblLoadFile->setText(line);
 }
 
 // ---------------------------------------------------------------------------------------

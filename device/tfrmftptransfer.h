@@ -105,7 +105,7 @@ public:
     void bbtSearchClick();
     void dtpCloseUp();
     void cbxCopyWwwClick();
-    // Leaving an octet edit; false when its text was refused (the edit keeps the focus).
+    // Leaving an octet edit; false when its text is no octet (the focus goes on all the same).
     bool edAddrExit(QLineEdit* ed);
 
     // Identification, upload and log modes.
@@ -138,6 +138,9 @@ private:
     void BuildComponents();
     void ConnectHandlers();
     void SetUpperCaseText(QLineEdit* ed, const QString& text);
+    // The address line follows the octet edits while not connected: it names a stored address
+    // that is no dotted one while nothing is typed, and a typed one with an octet over 255.
+    void ShowAddressLine();
     // One entry of a download; false when the run stops.
     bool DownloadEntry(QListWidgetItem* item, bool& transferred);
     // A fetched hour file that holds together into its place in the tree.

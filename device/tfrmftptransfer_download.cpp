@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLocale>
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QItemSelectionModel>
@@ -26,6 +25,7 @@
 #include "device/tfrmftptransfer.h"
 #include "platform/dialogs.h"
 #include "platform/paintthrottle.h"
+#include "platform/shortdate.h"
 #include "platform/waitcursor.h"
 
 namespace {
@@ -39,8 +39,7 @@ QString EntryText(const QString& remote, TDateTime time)
     int y, mo, d, h, mi, s, ms;
     DecodeDate(time, y, mo, d);
     DecodeTime(time, h, mi, s, ms);
-    const QLocale locale = QLocale::system();
-    return remote + QStringLiteral(" (") + locale.toString(QDate(y, mo, d), QLocale::ShortFormat) + u' '
+    return remote + QStringLiteral(" (") + platform::ShortDateText(QDate(y, mo, d)) + u' '
         + QTime(h, mi, s).toString(QStringLiteral("HH:mm:ss")) + u')';
 }
 

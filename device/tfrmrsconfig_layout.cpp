@@ -21,6 +21,7 @@
 
 #include "device/tfrmrsconfig.h"
 #include "platform/named.h"
+#include "platform/shortdate.h"
 #include "platform/steadywidgets.h"
 #include "platform/tradiogroup.h"
 
@@ -349,7 +350,7 @@ void TfrmRSConfig::BuildTimePage()
     auto* set = new QGridLayout(gbxSetTime);
     dtpDate = Named(new QDateEdit(gbxSetTime), "dtpDate");
     dtpDate->setCalendarPopup(true);
-    dtpDate->setDisplayFormat("dd.MM.yyyy");
+    dtpDate->setDisplayFormat(platform::ShortDateFormat());
     dtpTime = Named(new QTimeEdit(gbxSetTime), "dtpTime");
     dtpTime->setDisplayFormat("HH:mm:ss");
     bbtSetTime = Named(new QPushButton(gbxSetTime), "bbtSetTime");

@@ -27,22 +27,47 @@ protected:
 };
 }  // namespace
 
-void FitOnScreen(QWidget* window)
+namespace {
+// The frame is known once the window manager has framed the window; before that, allow for a
+// title bar of the style's height.
+QMargins FrameOf(const QWidget* window)
 {
-    QScreen* screen = window->screen();
-    if (!screen || window->isMaximized() || window->isFullScreen())
-        return;
-    const QRect free = screen->availableGeometry();
-    // The frame is known once the window manager has framed the window; before that, allow for
-    // a title bar of the style's height.
     QMargins frame(window->geometry().left() - window->frameGeometry().left(),
                    window->geometry().top() - window->frameGeometry().top(),
                    window->frameGeometry().right() - window->geometry().right(),
                    window->frameGeometry().bottom() - window->geometry().bottom());
     if (frame.isNull())
         frame.setTop(window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window));
-    const int maxWidth = free.width() - frame.left() - frame.right();
-    const int maxHeight = free.height() - frame.top() - frame.bottom();
+    return frame;
+}
+}  // namespace
+
+QSize ScreenRoom(const QWidget* window)
+{
+    const QScreen* screen = window->screen();
+    if (!screen)
+        return {QWIDGETSIZE_MAX, QWIDGETSIZE_MAX};
+    const QRect free = screen->availableGeometry();
+    const QMargins frame = FrameOf(window);
+    return {free.width() - frame.left() - frame.right(), free.height() - frame.top() - frame.bottom()};
+}
+
+QSize OwnSize(QSize now, QSize wanted, QSize room)
+{
+    // Filling the room, the window may have been cut to it: the size wanted stays.
+    return {now.width() >= room.width() ? std::max(now.width(), wanted.width()) : now.width(),
+            now.height() >= room.height() ? std::max(now.height(), wanted.height()) : now.height()};
+}
+
+void FitOnScreen(QWidget* window)
+{
+    QScreen* screen = window->screen();
+    if (!screen || window->isMaximized() || window->isFullScreen())
+        return;
+    const QRect free = screen->availableGeometry();
+    const QMargins frame = FrameOf(window);
+    const int maxWidth = ScreenRoom(window).width();
+    const int maxHeight = ScreenRoom(window).height();
     if (window->minimumWidth() > maxWidth || window->minimumHeight() > maxHeight)
         window->setMinimumSize(std::min(window->minimumWidth(), maxWidth), std::min(window->minimumHeight(), maxHeight));
     if (window->width() > maxWidth || window->height() > maxHeight)

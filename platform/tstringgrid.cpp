@@ -10,6 +10,8 @@ constexpr int RowIdRole = Qt::UserRole + 1;
 
 TStringGrid::TStringGrid(int colCount, QWidget* parent) : QTableWidget(0, colCount, parent)
 {
+    // Tab goes on to the next control of the window; the arrows move within the grid.
+    setTabKeyNavigation(false);
     for (int c = 0; c < colCount; ++c)
         setHorizontalHeaderItem(c, new QTableWidgetItem(QString()));
     verticalHeader()->hide();

@@ -13,6 +13,7 @@
 #include "data/stationsettings.h"
 #include "app/texts/sprachen.h"
 #include "platform/exceptionguard.h"
+#include "platform/shortdate.h"
 
 TfrmDateTime* frmDateTime = nullptr;
 
@@ -24,6 +25,7 @@ TfrmDateTime::TfrmDateTime(QWidget* owner) : QDialog(owner)
     dtpDate = new QDateEdit(this);
     dtpDate->setObjectName(QStringLiteral("dtpDate"));
     dtpDate->setCalendarPopup(true);
+    dtpDate->setDisplayFormat(platform::ShortDateFormat());
     dtpDate->setDate(QDate::currentDate());  // a picker starts at the day it is made
     dtpTime = new QTimeEdit(this);
     dtpTime->setObjectName(QStringLiteral("dtpTime"));

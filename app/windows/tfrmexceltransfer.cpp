@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -33,6 +34,8 @@
 #include "platform/dialogs.h"
 #include "platform/exceptionguard.h"
 #include "platform/named.h"
+#include "platform/shortdate.h"
+#include "platform/windowkeys.h"
 
 using platform::Named;
 
@@ -102,7 +105,7 @@ TfrmExcelTransfer::TfrmExcelTransfer(QWidget* owner) : QDialog(owner)
     lblDateRange = Named(new QLabel(Panel2), "lblDateRange");
     lblFrom = Named(new QLabel(Panel2), "lblFrom");
     lblTo = Named(new QLabel(Panel2), "lblTo");
-    const QString shortDate = QLocale().dateFormat(QLocale::ShortFormat);
+    const QString shortDate = platform::ShortDateFormat();
     for (QDateTimeEdit** p : {&dtpStart, &dtpEnd}) {
         *p = new QDateTimeEdit(Panel2);
         (*p)->setCalendarPopup(true);
@@ -181,11 +184,13 @@ void TfrmExcelTransfer::showEvent(QShowEvent* e)
 
 bool TfrmExcelTransfer::eventFilter(QObject* watched, QEvent* event)
 {
-    // The pickers take no typing and no wheel; the list takes no typing.
+    // The pickers take no typing and no wheel; the list takes no typing. Escape, Tab and the
+    // short-cuts still reach the window.
     const QEvent::Type t = event->type();
-    if ((watched == dtpStart || watched == dtpEnd) && (t == QEvent::KeyPress || t == QEvent::Wheel))
+    const bool typing = t == QEvent::KeyPress && !platform::IsWindowKey(static_cast<QKeyEvent*>(event));
+    if ((watched == dtpStart || watched == dtpEnd) && (typing || t == QEvent::Wheel))
         return true;
-    if (watched == lbxFiles && t == QEvent::KeyPress)
+    if (watched == lbxFiles && typing)
         return true;
     return QDialog::eventFilter(watched, event);
 }
@@ -234,13 +239,14 @@ void TfrmExcelTransfer::FillFileList()
     const QString root = st.InitialDir;
     CollectLocalDbbFiles(files, JoinLocalPath({root, StationDir(st.RegionNumber, st.StationNumber)}),
                          st.StationNumber, StartDateTime(), EndDateTime());
-    const QLocale locale;
+    const QLocale locale = QLocale::system();
+    const QString shortDate = platform::ShortDateFormat();
     QStringList entries;
     entries.reserve(files.size());
     for (const QString& path : files) {
         const QString rel = path.startsWith(root + u'/') ? path.mid(root.size() + 1) : path;
         const QDateTime start = ToQDateTime(DatedNameToDateTime(FileNamePart(path)));
-        entries << rel + QStringLiteral(" ( ") + locale.toString(start.date(), QLocale::ShortFormat)
+        entries << rel + QStringLiteral(" ( ") + locale.toString(start.date(), shortDate)
                        + u' ' + start.time().toString(QStringLiteral("HH:mm:ss")) + QStringLiteral(" )");
     }
     std::sort(entries.begin(), entries.end());
@@ -271,10 +277,9 @@ bool TfrmExcelTransfer::Convert(const QString& prefix)
         m_day = std::make_unique<DayBuffers>();
     const TStationSettings& st = CurrentStation;
     const TCsvStation station{st.StationName, st.RegionNumber, st.StationNumber, st.ZoneBias};
-    const QLocale locale;
     bool allWritten = true;
     for (int i = 0; i < days; ++i, d += 1.0) {
-        lblDate->setText(locale.toString(ToQDateTime(d).date(), QLocale::ShortFormat));
+        lblDate->setText(platform::ShortDateText(ToQDateTime(d).date()));
         if (m_day->loader.LoadDay(d)) {
             QString failed;
             // The rest of that day is skipped; the next day is exported.

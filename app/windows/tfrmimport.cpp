@@ -21,6 +21,7 @@
 #include "app/windows/tfrmstation.h"
 #include "platform/exceptionguard.h"
 #include "platform/named.h"
+#include "platform/steadywidgets.h"
 #include "platform/waitcursor.h"
 
 using platform::Named;
@@ -33,8 +34,11 @@ TfrmImport::TfrmImport(QWidget* owner) : QDialog(owner)
     pnlFileList = Named(new QFrame(this), "pnlFileList");
     lbxFiles = Named(new QListWidget(pnlFileList), "lbxFiles");
     lbxFiles->setMinimumSize(560, 260);
-    // One line each: the list need not measure every entry again whenever one changes.
+    // One line each: the list need not measure every entry again whenever one changes. An
+    // entry longer than the list scrolls, and its tool tip shows it whole.
     lbxFiles->setUniformItemSizes(true);
+    lbxFiles->setItemDelegate(new platform::UniformRowDelegate(lbxFiles));
+    lbxFiles->setTextElideMode(Qt::ElideNone);
     pnlDir = Named(new QFrame(pnlFileList), "pnlDir");
     pnlDir->setFrameShape(QFrame::Panel);
     pnlDir->setFrameShadow(QFrame::Sunken);
@@ -140,6 +144,8 @@ void TfrmImport::ShowTarget()
 void TfrmImport::ScanDbbFiles(const QString& folder)
 {
     lbxFiles->addItems(::ScanDbbFiles(folder));
+    for (int i = 0; i < lbxFiles->count(); ++i)
+        lbxFiles->item(i)->setToolTip(lbxFiles->item(i)->text());
 }
 
 void TfrmImport::bbtImportClick()
@@ -171,6 +177,7 @@ void TfrmImport::bbtImportClick()
             item->setText(e + QStringLiteral(" -> ") + target);
             ++m_copied;
         }
+        item->setToolTip(item->text());
         if (shown.hasExpired(100) || i + 1 == lbxFiles->count()) {
             show(i);
             shown.restart();

@@ -189,7 +189,7 @@ void TfrmLogView::showEvent(QShowEvent* e)
 void TfrmLogView::done(int r)
 {
     platform::Guard([this] { FormClose(); })();
-    QDialog::done(r);
+    QDialog::done(r == 1 ? 1 : 2);
 }
 
 void TfrmLogView::FormShow()
@@ -253,8 +253,8 @@ void TfrmLogView::FileListBoxClick()
         file.readLine(LogBlockBytes);
         from = file.pos();
         StatusPanel1->setText(MsgLogTailShown.arg(ShownLogBytes / (1024 * 1024)));
-    } else {
-        StatusPanel1->clear();
+    } else if (StatusPanel1->text() == MsgLogTailShown.arg(ShownLogBytes / (1024 * 1024))) {
+        StatusPanel1->clear();  // said of the file shown before; other messages stay
     }
     StatusPanel0->setText(QString::number(ShowLogFile(redLog, file, from)) + QLatin1Char(' ') + TxtLines);
 }

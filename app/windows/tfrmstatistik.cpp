@@ -49,6 +49,25 @@ std::unique_ptr<TCalendarSource> DeviceSource()
         [](QStringList& list, const QString& mask) { return DataModFtp ? DataModFtp->FtpListDir(list, mask) : 0; });
 }
 
+// The day numbers at the rows' font height, narrowed until the widest stands inside its
+// column with blank pixels on both sides: at their natural width "10" to "31" run together.
+QFont CalendarDayFont(QFont font)
+{
+    const auto widest = [&font] {
+        int w = 0;
+        for (int d = 10; d <= 31; ++d)
+            w = std::max(w, QFontMetrics(font).tightBoundingRect(QString::number(d)).width());
+        return w;
+    };
+    constexpr int room = calendar::CellSize - 1;
+    for (int stretch = 100; stretch > 40 && widest() > room; stretch -= 5)
+        font.setStretch(stretch - 5);
+    // Where the font cannot be narrowed, it is made smaller.
+    while (widest() > room && font.pixelSize() > 6)
+        font.setPixelSize(font.pixelSize() - 1);
+    return font;
+}
+
 QFrame* Square(QWidget* parent, const char* name, const QColor& colour)
 {
     auto* f = new QFrame(parent);
@@ -281,9 +300,10 @@ bool TfrmStatistik::DrawYear(QImage& image, int year)
         // Texts are anchored at their top-left corner, 20 pixels high.
         for (int i = 0; i < 12; ++i)
             p.drawText(QRect(0, 26 + 20 * i, 92, 20), Qt::AlignRight | Qt::AlignVCenter, MonthNames[i + 1]);
+        // Each number centred over its cell.
+        p.setFont(CalendarDayFont(font));
         for (int d = 1; d <= 31; ++d)
-            p.drawText(QRect(CalendarCellLeft(d), 4, 20, 20), Qt::AlignLeft | Qt::AlignVCenter,
-                       QString::asprintf("%2d", d));
+            p.drawText(QRect(CalendarCellLeft(d) - 1, 4, calendar::Pitch, 20), Qt::AlignCenter, QString::number(d));
     }
     TYearImage* shown = nullptr;
     for (int i = 0; i < YearCount; ++i)

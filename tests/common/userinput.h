@@ -1,6 +1,8 @@
 #pragma once
+#include <QApplication>
 #include <QTest>
 #include <QTimer>
+#include <QWidget>
 
 #include "platform/eventwait.h"
 
@@ -19,3 +21,16 @@ struct DuringWait {
     QTimer timer;
     bool ran = false;
 };
+
+// Shows window active and walks Tab from its focus on: the controls Tab reaches, each once.
+inline QList<QWidget*> TabChain(QWidget* window)
+{
+    window->show();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window))
+        return {};
+    QList<QWidget*> chain;
+    for (QWidget* f; chain.size() < 60 && (f = QApplication::focusWidget()) && !chain.contains(f);)
+        QTest::keyClick(chain.emplace_back(f), Qt::Key_Tab);
+    return chain;
+}

@@ -12,6 +12,7 @@
 #include "platform/tstringgrid.h"
 #include "common/netns.h"
 #include "common/pump.h"
+#include "common/userinput.h"
 #include "device/searchreplies.h"
 #include "device/tdatamodudp.h"
 #include "device/tfrmconnect.h"
@@ -373,4 +374,14 @@ TEST_F(DeviceSearch, FixedPortsBroadcastToEveryNetwork)
         pumpFor(50);
         conn.grab().save(QDir(shots).filePath("search_de.png"));
     }
+}
+
+// Tab leaves the grid of devices for both buttons; Escape in the grid cancels.
+TEST_F(DeviceSearch, TabReachesEveryButtonAndEscapeCancels)
+{
+    conn.show();
+    conn.bbtOK->setEnabled(true);
+    EXPECT_EQ(QList<QWidget*>({conn.sgrDevices, conn.bbtOK, conn.bbtQuit}), TabChain(&conn));
+    QTest::keyClick(conn.sgrDevices, Qt::Key_Escape);
+    EXPECT_TRUE(conn.isHidden() && conn.result() == 2);
 }

@@ -1,10 +1,16 @@
 // The download window's address is decimal; a stored one that is no dotted quad is left alone.
+#include <QApplication>
+#include <QDateTimeEdit>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <tuple>
 
+#include "common/userinput.h"
 #include "ftpfixture.h"
+#include "platform/shortdate.h"
 
 TEST_F(FtpFixture, AddressLeadingZerosAreDecimalAndAStoredNameIsLeftAlone)
 {
@@ -30,4 +36,42 @@ TEST_F(FtpFixture, AddressLeadingZerosAreDecimalAndAStoredNameIsLeftAlone)
     w.bbtConnect->click();
     EXPECT_FALSE(w.bbtConnect->isEnabled()) << shownTexts().join(u'|').toStdString();
     EXPECT_TRUE(CurrentStation.IPAddress == "127.0.0.10" && w.OctetAddress() == "127.0.0.10");
+}
+
+// Enter presses the focused button and connects from an edit (refused: nothing typed), a held
+// one once; the address line follows the typing, the focus stays put; the dates are short.
+TEST_F(FtpFixture, EnterConnectsTheAddressLineFollowsTheTypingAndDatesAreShort)
+{
+    TfrmFtpTransfer& w = *frmFtpTransfer;
+    CurrentStation.IPAddress.clear();
+    w.DownloadMode = true;
+    TabChain(&w);
+    EXPECT_EQ(w.lblLoadFile->text(), "");
+    for (auto [target, key, held] : {std::tuple<QWidget*, Qt::Key, bool>{w.bbtConnect, Qt::Key_Return, false},
+             {w.bbtConnect, Qt::Key_Enter, false}, {w.edPassw, Qt::Key_Return, false}, {w.edAddr2, Qt::Key_Enter, false},
+             {w.bbtConnect, Qt::Key_Return, true}}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, "\r", held);
+        QCoreApplication::sendEvent(target, &press);
+    }
+    EXPECT_EQ(shownTexts().filter("IPv4").size(), 4);
+    const auto type = [](const char* keys) {
+        for (const char* c = keys; *c; ++c)
+            QTest::keyClick(QApplication::focusWidget(), *c == '\t' ? Qt::Key_Tab : Qt::Key(*c));
+    };
+    w.edAddr1->setFocus();
+    type("999");
+    EXPECT_TRUE(w.lblLoadFile->text().contains("999..."));
+    w.edAddr1->clear();
+    type("127\t0\t7\t7");
+    EXPECT_EQ(w.lblLoadFile->text(), "");
+    w.edAddr2->setFocus();
+    w.edAddr2->clear();
+    type("\t5");
+    QCoreApplication::processEvents();
+    type("6");
+    EXPECT_EQ(w.OctetAddress(), "127..56.7");
+    for (int lang : {0, 1}) {
+        ApplyTextsFtpTransfer(lang);
+        EXPECT_EQ(w.dtpEnd->text(), platform::ShortDateText(QDate::currentDate()));
+    }
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/shortdate.h"
 #include "platform/tradiogroup.h"
 #include "platform/tstringlist.h"
 
@@ -33,4 +34,10 @@ TEST(TRadioGroup, SettingTheIndexInCodeRaisesClickAgain)
     g.SetItemIndex(-1);
     EXPECT_EQ(g.ItemIndex(), -1);
     EXPECT_EQ(clicks, (std::vector<int>{1, -1}));
+}
+
+TEST(ShortDate, TheLocalesShortFormatWithTheYearInFull)
+{
+    for (auto [locale, format] : {std::pair{"C", "d MMM yyyy"}, {"de_DE", "dd.MM.yyyy"}, {"en_US", "M/d/yyyy"}, {"ja_JP", "yyyy/MM/dd"}})
+        EXPECT_EQ(platform::ShortDateFormatOf(QLocale(QString::fromLatin1(locale))), QString::fromLatin1(format));
 }

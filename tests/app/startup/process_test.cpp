@@ -118,3 +118,23 @@ TEST(Process, WithoutALockTheProgramSaysSoAndStartsAnyway)
     EXPECT_EQ(p.exitCode(), 0);
     EXPECT_TRUE(p.readAllStandardError().contains("no single-instance lock")) << "not told";
 }
+
+// Without a display: one line of our own, status 1, no abort, the settings file as it was.
+TEST(Process, NoDisplaySaysSoAndEndsWithoutTouchingTheSettings)
+{
+    Installed app("qwlview");
+    const auto ini = [&app] { QFile f(app.ini); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(); };
+    const QByteArray before = ini();
+    QProcess p;
+    app.prepare(p);
+    QProcessEnvironment env = p.processEnvironment();
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    p.setProcessEnvironment(env);
+    p.start();
+    ASSERT_TRUE(p.waitForStarted(5000) && waitForFinished(p, 20000));
+    const QByteArray err = p.readAllStandardError();
+    EXPECT_TRUE(p.exitStatus() == QProcess::NormalExit && p.exitCode() == 1 && ini() == before);
+    EXPECT_TRUE(err.startsWith("qwlview: no display could be opened") && err.count('\n') == 1) << err.constData();
+}

@@ -195,4 +195,6 @@ TEST_F(AppFixture, WindowsOpenOnASmallScreen)
     });
     MainFormHvtk->mnuStationsdatenClick();
     stopDriving();
+    closeMain();  // the size the screen forced is not the operator's
+    EXPECT_EQ(iniValue("Form", "Width") + 'x' + iniValue("Form", "Height"), "1024x900");
 }

@@ -15,7 +15,9 @@
 #include "app/setlanguage.h"
 #include "app/windows/tfrmexceltransfer.h"
 #include "peers/dbbwriter.h"
+#include "common/userinput.h"
 #include "platform/dialogs.h"
+#include "platform/shortdate.h"
 #include "stationwindows.h"
 
 namespace {
@@ -149,6 +151,25 @@ TEST_F(CsvExport, ConvertAsksForThePrefixAndCancelDoesNothing)
     w->bbtConvertClick();
     EXPECT_EQ(written().size(), 3);
     EXPECT_TRUE(written().contains(QStringLiteral("Day2007-11-23A.csv"))) << written().join(u' ').toStdString();
+}
+
+// Escape cancels from every control Tab reaches, typed into first; dates in the system's format.
+TEST_F(CsvExport, EscapeCancelsFromEveryControlAndDatesAreTheSystemsShortOnes)
+{
+    const QList<QWidget*> chain = TabChain(w.get());
+    EXPECT_TRUE(chain.contains(w->lbxFiles) && chain.contains(w->dtpStart) && chain.contains(w->bbtQuit));
+    for (QWidget* control : chain) {
+        w->show();
+        QTest::keyClicks(control, QStringLiteral("12"));
+        QTest::keyClick(control, Qt::Key_Escape);
+        EXPECT_TRUE(w->isHidden() && w->result() == 2) << control->objectName().toStdString();
+    }
+    const QString date = platform::ShortDateText(QDate(2007, 11, 23));
+    for (int lang : {0, 1}) {
+        SetLanguage(lang);
+        w->show();
+        EXPECT_TRUE(w->dtpStart->text() == date && w->lbxFiles->item(0)->text().contains("( " + date + ' '));
+    }
 }
 
 }  // namespace

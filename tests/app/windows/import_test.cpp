@@ -88,6 +88,13 @@ TEST_F(ImportWindow, ListsCopiesByFileChunkAndMarksForeignFiles)
         EXPECT_EQ(w->lblStat2->text(), QStringLiteral("2 Files copied."));
         EXPECT_FALSE(w->bbtImport->isEnabled());
         EXPECT_FALSE(w->bbtDestDir->isEnabled());
+        // Each entry whole: the list scrolls to its end, and its tool tip holds it.
+        w->lbxFiles->doItemsLayout();
+        for (int i = 0; i < 3; ++i) {
+            const QListWidgetItem* item = w->lbxFiles->item(i);
+            EXPECT_EQ(item->toolTip(), item->text());
+            EXPECT_GE(w->lbxFiles->visualItemRect(item).width(), w->lbxFiles->fontMetrics().horizontalAdvance(item->text()));
+        }
         w->bbtExit->click();
     });
     EXPECT_EQ(r, 2);

@@ -84,6 +84,15 @@ TEST_F(Calendar, DrawsTheYearAndAClickOnADaySelectsIt)
         tallest = std::max(tallest, bottom - top + 1);
     }
     EXPECT_TRUE(tallest >= 16 && tallest <= 20) << tallest;
+    // Each day number stands apart, centred over its cell: nothing in the gap after the cell.
+    for (int d = 1, left = CalendarCellLeft(1); d <= 31; left = CalendarCellLeft(++d)) {
+        int first = 999, last = -1;
+        for (int x = left - 1; x < left + 19; ++x)
+            for (int y = 4; y < 24; ++y)
+                if (qRed(w->YearImages[0]->Image.pixel(x, y)) > 160)
+                    first = std::min(first, x), last = x;
+        EXPECT_TRUE(first >= left && last < left + 18 && std::abs(first + last - 2 * left - 17) <= 2) << d;
+    }
     if (qEnvironmentVariableIsSet("QWL_SCREENSHOTS")) {
         for (int lang : {0, 1}) {
             SetLanguage(lang);

@@ -98,6 +98,8 @@ TEST_F(LogView, SearchContinuesBehindTheHitWrapsAndBeepsWhenAbsent)
     view.edSearch->setText("absent");
     view.bbtSearchClick();
     EXPECT_EQ(view.StatusPanel1->text(), "Text nicht gefunden!");
+    view.FileListBoxClick();  // loading a file leaves the message
+    EXPECT_EQ(view.StatusPanel1->text(), "Text nicht gefunden!");
 
     // Without a selection the search starts at the top, wherever the caret is.
     QTextCursor c = view.redLog->textCursor();

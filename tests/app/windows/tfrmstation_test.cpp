@@ -8,6 +8,7 @@
 #include "app/mainformhvtk.h"
 #include "data/econverterror.h"
 #include "app/windows/tstringgrid.h"
+#include "common/userinput.h"
 #include "stationwindows.h"
 
 namespace {
@@ -353,4 +354,15 @@ TEST_F(StationList, NewStationTakesTypingInItsFirstFieldAndNamesOneLine)
     });
     st->bbtNewClick();
     EXPECT_EQ(grid->RowTexts(grid->RowCount() - 1).mid(0, 3), (QStringList{"007", "001", "Marktplatz S\u00fcd"}));
+}
+
+// A keyboard-only operator reaches every button from the grid; the arrows move within it.
+TEST_F(StationList, TabLeavesTheGridForEveryButton)
+{
+    threeStations();
+    st->ActiveRow = 1;
+    const QList<QWidget*> chain = TabChain(st);
+    EXPECT_EQ(QList<QWidget*>({grid, st->bbtNew, st->bbtEdit, st->bbtDelete, st->bbtExit}), chain);
+    QTest::keyClick(grid, Qt::Key_Down);
+    EXPECT_EQ(grid->Row(), 2);
 }
