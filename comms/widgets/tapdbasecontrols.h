@@ -6,9 +6,19 @@
 #include <QWidget>
 
 // Bases of the library's visual components: each has the published Version, which always reads
-// "v4.06" and ignores writes. A window control, a control drawn on its parent's area and a
-// scrolling window control; GUI thread only.
+// "v4.06" and ignores writes. A window control, a window control that stands where an embedded
+// (OLE) control would (there is no OLE here: it is a plain window control), a control drawn on
+// its parent's area and a scrolling window control; GUI thread only.
 class TApdBaseWinControl : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(QString Version READ Version WRITE SetVersion)
+public:
+    using QWidget::QWidget;
+    QString Version() const { return QString::fromLatin1(ApdComponentVersion); }
+    void SetVersion(const QString&) {}
+};
+
+class TApdBaseOleControl : public QWidget {
     Q_OBJECT
     Q_PROPERTY(QString Version READ Version WRITE SetVersion)
 public:

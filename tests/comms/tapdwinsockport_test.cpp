@@ -5,6 +5,7 @@
 #include "common/pump.h"
 #include "peers/tcppeer.h"
 #include "common/bytes.h"
+#include "offlineresolver.h"
 
 #include <QStringList>
 #include <arpa/inet.h>
@@ -137,6 +138,8 @@ TEST(TApdWinsockPortTest, OpenFailsCleanlyOnBadParameters)
         {"127.0.0.1", "no-such-service", ecADWSINVPORT}, {"", "21", wsaEDestAddrReq},
         {"no-such-host.invalid", "21", ecADWSCANTRESOLVE},
     };
+    OfflineResolver offline;
+    const int asked = OfflineResolver::asked;
     for (const Case& k : cases) {
         SCOPED_TRACE(testing::Message() << k.address << ":" << k.port);
         LoggedPort c(wsClient, 1);
@@ -159,6 +162,7 @@ TEST(TApdWinsockPortTest, OpenFailsCleanlyOnBadParameters)
     EXPECT_ANY_THROW(c.port.SetOpen(true));
     EXPECT_EQ(c.log, QStringList({QStringLiteral("error %1").arg(ecADWSCANTRESOLVE)}));
     EXPECT_EQ(c.port.PortState(), psClosed);
+    EXPECT_EQ(OfflineResolver::asked, asked + 2);
 }
 
 // A port closed from inside its own events is not touched afterwards (the sanitizers watch),
