@@ -9,38 +9,34 @@
 // "v4.06" and ignores writes. A window control, a window control that stands where an embedded
 // (OLE) control would (there is no OLE here: it is a plain window control), a control drawn on
 // its parent's area and a scrolling window control; GUI thread only.
-class TApdBaseWinControl : public QWidget {
-    Q_OBJECT
-    Q_PROPERTY(QString Version READ Version WRITE SetVersion)
+template <class Base>
+class TApdVersioned : public Base {
 public:
-    using QWidget::QWidget;
+    using Base::Base;
     QString Version() const { return QString::fromLatin1(ApdComponentVersion); }
     void SetVersion(const QString&) {}
 };
 
-class TApdBaseOleControl : public QWidget {
+class TApdBaseWinControl : public TApdVersioned<QWidget> {
     Q_OBJECT
     Q_PROPERTY(QString Version READ Version WRITE SetVersion)
-public:
-    using QWidget::QWidget;
-    QString Version() const { return QString::fromLatin1(ApdComponentVersion); }
-    void SetVersion(const QString&) {}
+    using TApdVersioned::TApdVersioned;
 };
 
-class TApdBaseGraphicControl : public QWidget {
+class TApdBaseOleControl : public TApdVersioned<QWidget> {
     Q_OBJECT
     Q_PROPERTY(QString Version READ Version WRITE SetVersion)
-public:
-    using QWidget::QWidget;
-    QString Version() const { return QString::fromLatin1(ApdComponentVersion); }
-    void SetVersion(const QString&) {}
+    using TApdVersioned::TApdVersioned;
 };
 
-class TApdBaseScrollingWinControl : public QScrollArea {
+class TApdBaseGraphicControl : public TApdVersioned<QWidget> {
     Q_OBJECT
     Q_PROPERTY(QString Version READ Version WRITE SetVersion)
-public:
-    using QScrollArea::QScrollArea;
-    QString Version() const { return QString::fromLatin1(ApdComponentVersion); }
-    void SetVersion(const QString&) {}
+    using TApdVersioned::TApdVersioned;
+};
+
+class TApdBaseScrollingWinControl : public TApdVersioned<QScrollArea> {
+    Q_OBJECT
+    Q_PROPERTY(QString Version READ Version WRITE SetVersion)
+    using TApdVersioned::TApdVersioned;
 };
