@@ -17,26 +17,27 @@ public:
     void SetVersion(const QString&) {}
 };
 
-class TApdBaseWinControl : public TApdVersioned<QWidget> {
-    Q_OBJECT
+// The published property of each base (moc expands it).
+#define QWL_APD_PUBLISHED_VERSION \
+    Q_OBJECT \
     Q_PROPERTY(QString Version READ Version WRITE SetVersion)
+
+class TApdBaseWinControl : public TApdVersioned<QWidget> {
+    QWL_APD_PUBLISHED_VERSION
     using TApdVersioned::TApdVersioned;
 };
 
 class TApdBaseOleControl : public TApdVersioned<QWidget> {
-    Q_OBJECT
-    Q_PROPERTY(QString Version READ Version WRITE SetVersion)
+    QWL_APD_PUBLISHED_VERSION
     using TApdVersioned::TApdVersioned;
 };
 
 class TApdBaseGraphicControl : public TApdVersioned<QWidget> {
-    Q_OBJECT
-    Q_PROPERTY(QString Version READ Version WRITE SetVersion)
+    QWL_APD_PUBLISHED_VERSION
     using TApdVersioned::TApdVersioned;
 };
 
 class TApdBaseScrollingWinControl : public TApdVersioned<QScrollArea> {
-    Q_OBJECT
-    Q_PROPERTY(QString Version READ Version WRITE SetVersion)
+    QWL_APD_PUBLISHED_VERSION
     using TApdVersioned::TApdVersioned;
 };
