@@ -13,6 +13,7 @@
 #include "bench.h"
 #include "comms/tapdftpclient.h"
 #include "peers/ftppeer.h"
+#include "peers/tcppeer.h"
 
 #include <sys/stat.h>
 
@@ -226,5 +227,73 @@ void ftp_abort_ms()
         measure("ftp_abort_pyftpdlib_ms", pyftpdlib.Port(), QStringLiteral("kqv"));
 }
 QWL_BENCH(ftp_abort_ms);
+
+// Servers that fall silent: the log-out while the server never greets, and the abort of a
+// RETR whose ABOR the server never answers. Both end by the client's own limits.
+void ftp_silent_server_ms()
+{
+    const auto point = [](TApdFtpClient& C, uint16_t Port) {
+        C.SetServerAddress(QStringLiteral("127.0.0.1"));
+        C.SetWsPort(QString::number(Port));
+        C.SetUserName(QStringLiteral("kqv"));
+        C.SetPassword(QStringLiteral("kqv"));
+        C.SetPassiveMode(true);
+    };
+    {
+        TcpPeer silent;
+        TApdFtpClient c;
+        point(c, silent.port());
+        c.SetTransferTimeout(0);
+        if (c.Login()) {
+            RunEventLoop(100);
+            QElapsedTimer t;
+            t.start();
+            c.Logout();
+            bench::Figure("ftp_logout_silent_server_ms", double(t.elapsed()), "ms");
+        }
+    }
+    TcpPeer ctl, data;
+    TApdFtpClient c;
+    point(c, ctl.port());
+    // Answers the client's commands until Done or a minute passed; ABOR gets no answer.
+    const auto serve = [&](const std::function<bool()>& Done) {
+        QElapsedTimer t;
+        t.start();
+        while (!Done() && t.elapsed() < 60000) {
+            RunEventLoop(2);
+            if (!ctl.connected() && ctl.tryAccept())
+                ctl.send("220 silent later\r\n");
+            ctl.poll();
+            QByteArray& in = ctl.received();
+            for (qsizetype end; (end = in.indexOf("\r\n")) >= 0; in.remove(0, end + 2)) {
+                const QByteArray line = in.left(end);
+                const QByteArray pasv = "227 Passive (127,0,0,1," + QByteArray::number(data.port() >> 8) + ',' +
+                                        QByteArray::number(data.port() & 0xFF) + ")\r\n";
+                if (line.startsWith("RETR")) {
+                    ctl.send("150 go\r\n");
+                    for (int i = 0; i < 5000 && !data.tryAccept(); ++i)
+                        RunEventLoop(1);
+                    data.send(QByteArray(65536, 'x'));
+                } else if (!line.startsWith("ABOR")) {
+                    ctl.send(line.startsWith("USER")   ? "331 password\r\n"
+                             : line.startsWith("PASS") ? "230 in\r\n"
+                             : line.startsWith("PASV") ? pasv
+                                                       : "200 ok\r\n");
+                }
+            }
+        }
+        return Done();
+    };
+    if (!c.Login() || !serve([&] { return c.LoggedIn(); }) ||
+        !c.Retrieve(QStringLiteral("f"), QDir::tempPath() + "/qwlbench-silent.bin", rmReplace) ||
+        !serve([&] { return c.BytesTransferred() >= 65536; }))
+        return std::printf("ftp_abort_silent_server_ms: skipped (no transfer)\n"), void();
+    QElapsedTimer t;
+    t.start();
+    if (c.Abort() && serve([&] { return !c.InProgress(); }))
+        bench::Figure("ftp_abort_silent_server_ms", double(t.elapsed()), "ms");
+    QFile::remove(QDir::tempPath() + "/qwlbench-silent.bin");
+}
+QWL_BENCH(ftp_silent_server_ms);
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -38,10 +39,21 @@ bool onGuiThread()
     return app && QThread::currentThread() == app->thread();
 }
 
-// Runs the calling thread's event loop until waitMs passed or a quit was requested; true on
-// quit. A nested loop ends early on QCoreApplication::exit() and refuses to start once it ran.
-bool runLoopFor(int waitMs)
+// The pass of the event loop that runs on this thread: the first window message it delivered.
+// Passes nest (a handler may yield again); each notes its own.
+struct YieldPass {
+    bool seen = false;
+    int message = 0;
+};
+thread_local YieldPass* t_pass = nullptr;
+
+// Runs the calling thread's event loop until waitMs passed or a quit was requested; 18 on
+// quit, else the first window message delivered (as SafeYield gives it) or 0. A nested loop
+// ends early on QCoreApplication::exit() and refuses to start once it ran.
+int runLoopFor(int waitMs)
 {
+    YieldPass pass;
+    YieldPass* const outer = std::exchange(t_pass, &pass);
     QEventLoop loop;
     bool ours = false;
     QTimer timer;
@@ -52,7 +64,8 @@ bool runLoopFor(int waitMs)
     });
     timer.start(std::max(0, waitMs));
     loop.exec();
-    return !ours;
+    t_pass = outer;
+    return ours ? pass.message : wmQuit;
 }
 
 }  // namespace
@@ -133,7 +146,15 @@ int SafeYield()
         std::this_thread::yield();
         return 0;
     }
-    return runLoopFor(0) ? wmQuit : 0;
+    return runLoopFor(0);
+}
+
+void NoteWindowMessage(uint32_t Msg, uint32_t Wnd)
+{
+    if (t_pass && !t_pass->seen) {
+        t_pass->seen = true;
+        t_pass->message = int((Msg & 0xFFFFu) | (Wnd & 0xFFFFu) << 16);
+    }
 }
 
 int DelayTicks(int32_t Ticks, bool Yield)
@@ -145,19 +166,20 @@ int DelayTicks(int32_t Ticks, bool Yield)
     EventTimer et;
     NewTimer(et, Ticks);
     const bool yielding = Yield && onGuiThread();
+    int result = 0;
     while (!TimerExpired(et)) {
         // Wait until the tick after the last one of the timer, in pieces, so that a clock
         // source that is not the real one is read again.
         const int64_t leftMs = (et.ExpireTicks + 1) * int64_t(MsPerTick) - int64_t(AdTimeGetTime64());
         const int waitMs = int(std::clamp<int64_t>(leftMs, 1, 55));
         if (yielding) {
-            if (runLoopFor(waitMs))
+            if ((result = runLoopFor(waitMs)) == wmQuit)
                 return wmQuit;
         } else {
             std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
         }
     }
-    return 0;
+    return result;
 }
 
 int32_t DelayMS(int32_t MSecs)

@@ -52,12 +52,17 @@ int32_t ElapsedTimeInSecs(const EventTimer& ET);
 int32_t RemainingTime(const EventTimer& ET);
 int32_t RemainingTimeInSecs(const EventTimer& ET);
 
-// Handles the pending events of the calling thread; 18 when the application has been told to
-// quit (the quit stays pending for the caller's own loop), else 0.
+// Handles the pending events of the calling thread. 18 when the application has been told to
+// quit (the quit stays pending for the caller's own loop); else the first library window
+// message it delivered: its number in the low 16 bits, the low 16 bits of its window's handle
+// in the high 16; 0 when it delivered none (Qt's own events carry no message number).
 int SafeYield();
 // Waits Ticks ticks; with Yield the event loop runs meanwhile (without spinning) and a quit
-// ends the wait early with 18. 0 otherwise, and at once for Ticks < 1.
+// ends the wait early with 18, else the result of the last pass as SafeYield gives it. 0
+// without Yield, and at once for Ticks < 1.
 int DelayTicks(int32_t Ticks, bool Yield);
+// A library window delivers message Msg on the calling thread: SafeYield's answer.
+void NoteWindowMessage(uint32_t Msg, uint32_t Wnd);
 // Waits MSecs milliseconds without handling events; returns MSecs.
 int32_t DelayMS(int32_t MSecs);
 
@@ -133,8 +138,9 @@ bool IsWin2000();
 int32_t ApWinExecAndWait32(const QString& FileName, const QString& CommandLine, int32_t Visibility);
 
 // Reads text lines from a stream in pages of 4096 bytes. A line ends at a carriage return
-// (13); one line feed (10) right behind it is skipped. A final page that ends without a
-// carriage return gets one; a final end-of-file character (26) is cut off.
+// (13); one line feed (10) right behind it is skipped. A page shorter than a full one that
+// ends without a carriage return gets one, also behind a CR LF or a lone LF (each gives a last
+// empty line); a final end-of-file character (26) is cut off.
 class TLineReader {
 public:
     static constexpr int PageSize = 4096;
@@ -214,3 +220,7 @@ private:
     uint32_t len_ = 0;
     uint32_t cur_ = 0;
 };
+
+// The cursor class that comes with TAdStr: a plain object with nothing of its own (TAdStr
+// keeps its cursor itself).
+class TAdStrCur {};

@@ -26,14 +26,12 @@ void TLineReader::ReadPage()
     pageLen_ = int32_t(std::max<qint64>(n, 0));
     total_ += pageLen_;
     eof_ = pageLen_ == 0;
-    // A page that already ends a line with CR LF gets no second end (no phantom empty line).
-    const bool endsLine = pageLen_ > 0
-        && (page_[pageLen_ - 1] == CR || page_[pageLen_ - 1] == EofChar
-            || (pageLen_ > 1 && page_[pageLen_ - 1] == LF && page_[pageLen_ - 2] == CR));
-    pos_ = pageLen_ > 0 && page_[0] == LF ? 1 : 0;
-    if (pageLen_ > pos_ && pageLen_ < PageSize && !endsLine)
-        page_[pageLen_++] = CR;
+    // A short page ends its last line, also after a CR LF: "abc\r\n" reads "abc" and "".
+    const bool endsLine = pageLen_ > 0 && (page_[pageLen_ - 1] == CR || page_[pageLen_ - 1] == EofChar);
     const bool last = pageLen_ < PageSize || (size_ > 0 && total_ >= size_);
+    if (pageLen_ > 0 && pageLen_ < PageSize && !endsLine)
+        page_[pageLen_++] = CR;
+    pos_ = pageLen_ > 0 && page_[0] == LF ? 1 : 0;
     if (last && pageLen_ > 0 && page_[pageLen_ - 1] == EofChar)
         --pageLen_;
     page_[pageLen_] = '\0';

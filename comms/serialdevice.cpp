@@ -249,6 +249,7 @@ int SerialDevice::WaitWritable(int extraFd, int timeoutMs)
     pollfd p[2] = {{fd_, POLLOUT, 0}, {extraFd, POLLIN, 0}};
     const int n = extraFd >= 0 ? 2 : 1;
     for (;;) {
+        waits_.fetch_add(1, std::memory_order_relaxed);
         int r = ::poll(p, n, timeoutMs);
         if (r < 0 && errno == EINTR)
             continue;
@@ -471,7 +472,8 @@ uint32_t SerialDevice::WaitEvent(uint32_t mask, bool wantInput, int timeoutMs)
     for (;;) {
         int wait = -1;
         if (timeoutMs >= 0) {
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            // Rounded up: the last part of a millisecond is slept, not polled for.
+            auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
             wait = left > 0 ? int(left) : 0;
         }
         if (watchLines && (wait < 0 || wait > kLinePollMs))
@@ -480,6 +482,7 @@ uint32_t SerialDevice::WaitEvent(uint32_t mask, bool wantInput, int timeoutMs)
             wait = kHangUpPollMs;
         const bool input = wantInput && (mask & EV_RXCHAR) && !hungUp_;
         pollfd p[2] = {{wakeFd_, POLLIN, 0}, {fd_, short(input ? POLLIN : 0), 0}};
+        waits_.fetch_add(1, std::memory_order_relaxed);
         int r = ::poll(p, hungUp_ ? 1 : 2, wait);
         if (r < 0 && errno != EINTR)
             return 0;

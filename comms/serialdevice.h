@@ -2,6 +2,7 @@
 #include "tcomstat.h"
 #include "tdcb.h"
 
+#include <atomic>
 #include <cstdint>
 #include <linux/serial.h>
 #include <mutex>
@@ -80,6 +81,9 @@ public:
     uint32_t WaitEvent(uint32_t mask, bool wantInput, int timeoutMs);
     // Completes a pending or the next WaitEvent at once.
     void StopWait();
+    // How often WaitEvent and WaitWritable have waited on the descriptors: a wait that sleeps
+    // adds one per wake-up, one that spins adds thousands a second.
+    uint64_t WaitCount() const { return waits_.load(std::memory_order_relaxed); }
 
 private:
     bool readModemLines(int& lines);
@@ -96,4 +100,5 @@ private:
     std::mutex errorLock_;  // GetErrors runs on the dispatch thread and on output paths
     serial_icounter_struct errorCounts_{};  // errorLock_
     bool hungUp_ = false;
+    std::atomic<uint64_t> waits_{0};
 };

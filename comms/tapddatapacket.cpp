@@ -64,12 +64,13 @@ void TApdDataPacket::Enable()
         enablePending_ = true;
         return;
     }
-    // Checked before anything changes, also while the port is closed, so a refused packet
-    // never holds a mode or the capture.
+    if (!manager_ || !manager_->Enabled()) {
+        m_.ResetMatch();  // checked and started when the port opens
+        return;
+    }
+    // Checked before anything changes, so a refused packet never holds a mode or the capture.
     if (const int code = m_.Prepare(); code != 0)
         throw EInvalidProperty(code, false);
-    if (!manager_ || !manager_->Enabled())
-        return;  // starts when the port opens
     if (manager_->InEvent()) {
         enablePending_ = true;
         return;

@@ -140,16 +140,20 @@ void TApdDataPacketManager::EnableIfPending()
     }
 }
 
-void TApdDataPacketManager::PortOpened()
+void TApdDataPacketManager::PortOpenCloseEx(QObject* Sender, TApdCallbackType CallbackType)
 {
-    SetEnabled(true);
-    EnablePackets();
+    PortOpenClose(Sender, CallbackType == ctOpen);  // closing and closed alike
 }
 
-void TApdDataPacketManager::PortClosing()
+void TApdDataPacketManager::PortOpenClose(QObject*, bool Opening)
 {
-    DisablePackets();
-    SetEnabled(false);
+    if (Opening) {
+        SetEnabled(true);
+        EnablePackets();
+    } else {
+        DisablePackets();
+        SetEnabled(false);
+    }
 }
 
 void TApdDataPacketManager::PortDestroyed()

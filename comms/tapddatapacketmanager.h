@@ -1,4 +1,5 @@
 #pragma once
+#include "comms/adporttypes.h"
 #include "comms/packetmatcher.h"
 
 #include <QByteArray>
@@ -35,9 +36,10 @@ public:
     void SetEnabled(bool Value);
     void EnableIfPending();
 
-    // Port events: opened, about to close, closed.
-    void PortOpened();
-    void PortClosing();
+    // The port's user callbacks: the extended form, which the manager registers (opened, about
+    // to close, closed), and the plain form (opened or closed), which does the same.
+    void PortOpenCloseEx(QObject* Sender, TApdCallbackType CallbackType);
+    void PortOpenClose(QObject* Sender, bool Opening);
     // The port object is going away: forget it without touching it.
     void PortDestroyed();
 

@@ -11,12 +11,8 @@ void TApdDataPacketManager::AttachPort()
 {
     if (!comPort_)
         return;
-    comPort_->RegisterUserCallbackEx(this, [this](QObject*, TApdCallbackType Type) {
-        if (Type == ctOpen)
-            PortOpened();
-        else
-            PortClosing();  // closing and closed alike
-    });
+    comPort_->RegisterUserCallbackEx(
+        this, [this](QObject* Sender, TApdCallbackType Type) { PortOpenCloseEx(Sender, Type); });
     // The window is the context: the connection goes with the manager.
     portGone_ = QObject::connect(comPort_, &QObject::destroyed, notifyWindow_, [this] { PortDestroyed(); });
     if (PortIsOpen() && !PortIsLoading())

@@ -1,5 +1,6 @@
 #include "comms/thiddenwindow.h"
 
+#include "comms/oomisc.h"
 #include "comms/tapdsyncqueue.h"
 
 #include <QCoreApplication>
@@ -76,6 +77,7 @@ bool THiddenWindow::event(QEvent* e)
 {
     if (e->type() == EventType()) {
         auto* m = static_cast<TWindowMessageEvent*>(e);
+        NoteWindowMessage(m->Msg, handle_);
         WndProc(m->Msg, m->wParam, m->lParam);
         return true;
     }

@@ -27,6 +27,7 @@ namespace {
 thread_local int t_lastError = 0;
 std::atomic<bool> g_missing{false};
 std::atomic<uint16_t> g_version{0};
+std::atomic<THostLookup> g_hostLookup{nullptr};
 std::atomic<uintptr_t> g_module{0};
 std::atomic<int> g_startups{0};
 
@@ -471,7 +472,8 @@ const THostEnt* wsGetHostByName(const char* Name)
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = AI_CANONNAME;
     addrinfo* list = nullptr;
-    const int rc = ::getaddrinfo(Name, nullptr, &hints, &list);
+    const THostLookup lookup = g_hostLookup.load();
+    const int rc = (lookup ? lookup : &::getaddrinfo)(Name, nullptr, &hints, &list);
     if (rc != 0) {
         t_lastError = WsaErrorFromGai(rc);
         return nullptr;
@@ -672,6 +674,7 @@ uintptr_t WinsockModule() { return g_module; }
 
 void SetWinsockMissingForTest(bool Missing) { g_missing = Missing; }
 void SetWinsockVersionForTest(uint16_t Version) { g_version = Version; }
+void SetHostLookupForTest(THostLookup Lookup) { g_hostLookup = Lookup; }
 
 int WsaErrorFromErrno(int Errno)
 {

@@ -188,3 +188,8 @@ int WsaErrorFromGai(int GaiError);
 // Test seams: make LoadWinsock fail, or WSAStartup report another version (0 = 1.1).
 void SetWinsockMissingForTest(bool Missing);
 void SetWinsockVersionForTest(uint16_t Version);
+// Test seam: the look-up of host names, in getaddrinfo's form (nullptr = the system's), so a
+// test can answer names without asking a name server.
+struct addrinfo;
+using THostLookup = int (*)(const char* Node, const char* Service, const addrinfo* Hints, addrinfo** Result);
+void SetHostLookupForTest(THostLookup Lookup);

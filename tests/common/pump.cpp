@@ -18,6 +18,17 @@ bool pumpUntil(const std::function<bool()>& pred, int timeoutMs)
     return true;
 }
 
+bool waitWithoutEvents(const std::function<bool()>& pred, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!pred()) {
+        if (deadline.hasExpired())
+            return pred();
+        QThread::msleep(1);
+    }
+    return true;
+}
+
 void pumpFor(int ms)
 {
     QDeadlineTimer deadline(ms);

@@ -126,8 +126,8 @@ TEST(DispatcherThreads, CloseWhileASyncHandlerIsPending)
         d->Round();
         done = true;
     });
-    while (TApdSyncQueue::PendingCount() == 0 && !done)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(waitWithoutEvents([&] { return TApdSyncQueue::PendingCount() > 0; }));
+    EXPECT_FALSE(done);
     TApdSyncQueue::Cancel(d.get());
     t.join();
     TApdSyncQueue::Resume(d.get());

@@ -9,8 +9,8 @@ public:
     ~DispatcherFeed() override { SetEnabled(false); }  // while PortDispatcher still answers
 
     // The dispatcher closes or opens again.
-    void Closing() { PortClosing(); }
-    void Opened() { PortOpened(); }
+    void Closing() { PortOpenCloseEx(nullptr, ctClosing); }
+    void Opened() { PortOpenCloseEx(nullptr, ctOpen); }
     void SetDispatcher(TApdBaseDispatcher* d) { d_ = d; }
 
 protected:

@@ -1,12 +1,24 @@
 #include "comms/oomisc.h"
+#include "comms/thiddenwindow.h"
 #include "fakeclock.h"
 
 #include <QCoreApplication>
 #include <QTimer>
 #include <gtest/gtest.h>
-#include <ctime>
+#include <atomic>
+#include <chrono>
+#include <vector>
 
 namespace {
+
+// The real clock, counting how often it is read: a waiting loop that spins reads it all the time.
+std::atomic<int> g_countedClockReads{0};
+uint64_t countedSteadyClock()
+{
+    ++g_countedClockReads;
+    return uint64_t(std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch()).count());
+}
 
 TEST(TickConversions, TableOfValues)
 {
@@ -111,13 +123,27 @@ TEST(Delays, YieldingWaitRunsEventsWithoutSpinning)
     QTimer t;
     QObject::connect(&t, &QTimer::timeout, [&] { ++fired; });
     t.start(50);
-    timespec a{}, b{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &a);
-    EXPECT_EQ(DelayTicks(Secs2Ticks(1), true), 0);
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &b);
-    const double cpu = double(b.tv_sec - a.tv_sec) + double(b.tv_nsec - a.tv_nsec) / 1e9;
+    g_countedClockReads = 0;
+    SetAdClockSource(&countedSteadyClock);
+    EXPECT_EQ(DelayTicks(Secs2Ticks(1), true), 0);  // timers are not window messages
+    SetAdClockSource(nullptr);
     EXPECT_GT(fired, 0);
-    EXPECT_LT(cpu, 0.3);
+    // A pass per tick of the wait reads the clock twice; a loop that spins, thousands of times.
+    EXPECT_LT(g_countedClockReads.load(), 200);
+    EXPECT_EQ(SafeYield(), 0);
+}
+
+// The answer names the first window message handled: its number, and its window in the high word.
+TEST(Delays, SafeYieldReportsTheWindowMessageItHandled)
+{
+    THiddenWindow first(QStringLiteral("awTest")), second(QStringLiteral("awTest"));
+    std::vector<uint32_t> handled;
+    for (THiddenWindow* w : {&first, &second})
+        w->SetWndProc([&](uint32_t Msg, uint32_t, int32_t) { return handled.push_back(Msg), 0; });
+    EXPECT_EQ(SafeYield(), 0);
+    ASSERT_TRUE(PostMessage(second.Handle(), 0x7E09, 0, 0) && PostMessage(first.Handle(), 0x7E01, 0, 0));
+    EXPECT_EQ(uint32_t(SafeYield()), (second.Handle() & 0xFFFF) << 16 | 0x7E09);
+    EXPECT_EQ(handled, (std::vector<uint32_t> {0x7E09, 0x7E01}));
     EXPECT_EQ(SafeYield(), 0);
 }
 

@@ -4,6 +4,7 @@
 #include <QBuffer>
 #include <gtest/gtest.h>
 #include <string>
+#include <type_traits>
 
 namespace {
 
@@ -56,9 +57,11 @@ TEST(OoMiscTexts, PathsNumbersFlagsAndPrograms)
 TEST(OoMiscLineReader, PagesAndLineEnds)
 {
     const QByteArray page(4095, 'p');
-    const std::pair<QByteArray, QList<QByteArray>> cases[] = {
-        {"", {}}, {"a\r\nb\rc", {"a", "b", "c"}}, {"a\r\n\r\nb\r\n", {"a", "", "b"}}, {"abc\x1A", {"abc"}},
-        {page + "\r\nx\r\n", {page, "x"}}, {page + "\r\n", {page}}, {page + "qq\r\n", {page + "qq"}}};
+    // A short page that does not end in CR gets one, also behind CR LF or a lone LF.
+    const std::pair<QByteArray, QList<QByteArray>> cases[] = {{"", {}}, {"a\r\nb\rc", {"a", "b", "c"}},
+        {"abc\r\n", {"abc", ""}}, {"\n", {""}}, {"abc\r", {"abc"}}, {"a\r\n\r\nb\r\n", {"a", "", "b", ""}},
+        {"abc\x1A", {"abc"}}, {page + "\r\nx\r\n", {page, "x", ""}}, {page + "\r\n", {page, ""}},
+        {page + "qq\r\n", {page + "qq", ""}}};
     for (const auto& [data, lines] : cases) {
         QBuffer buffer(const_cast<QByteArray*>(&data));
         buffer.open(QIODevice::ReadOnly);
@@ -100,6 +103,7 @@ TEST(OoMiscAdStr, OneBasedEditsClippingAndCapacity)
     EXPECT_STREQ(t.Data(), ">He");
     t.SetMaxLen(8);  // a new buffer, empty
     EXPECT_TRUE(t.Len() == 0 && t.BuffLen() == 9);
+    static_assert(std::is_empty_v<TAdStrCur> && std::is_trivially_copyable_v<TAdStrCur>);
 }
 
 }  // namespace

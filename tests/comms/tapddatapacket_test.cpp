@@ -118,10 +118,16 @@ TEST_F(DataPacket, InvalidPropertiesRaiseAndLeaveThePacketOff)
         EXPECT_EQ(p.PacketMode(), dpIdle);
         EXPECT_EQ(feed->CapturePacket(), nullptr);
     }
-    // Also without any port or manager.
+    // Without a manager, or while the port is closed, enabling only resets the match; the
+    // properties are checked when the port opens, and a packet they do not fit stays off.
     TApdDataPacket lone;
     lone.SetStartString("");
-    EXPECT_THROW(lone.SetEnabled(true), EInvalidProperty);
+    lone.SetEnabled(true);
+    EXPECT_TRUE(lone.Enabled());
+    auto* closed = new FakePacketFeed;
+    closed->PortOpenClose(nullptr, false);
+    closed->Insert(&lone);
+    closed->PortOpenClose(nullptr, true);
     EXPECT_FALSE(lone.Enabled());
     EXPECT_EQ(TApdDataPacket().TimeOut(), 2184);
     EXPECT_TRUE(TApdDataPacket().AutoEnable());
@@ -129,6 +135,24 @@ TEST_F(DataPacket, InvalidPropertiesRaiseAndLeaveThePacketOff)
     EXPECT_TRUE(TApdDataPacket().IncludeStrings());
     EXPECT_TRUE(TApdDataPacket().FlushOnTimeout());
     EXPECT_FALSE(TApdDataPacket().Enabled());
+}
+
+// The plain open/close callback: a packet enabled while the port is closed starts when it
+// opens, rests while it is closed and starts again at the next open.
+TEST_F(DataPacket, PlainOpenCloseCallbackStartsAndStopsThePackets)
+{
+    auto* feed = new FakePacketFeed;
+    feed->PortOpenClose(nullptr, false);
+    Received rx;
+    auto p = framedPacket(feed, rx);
+    EXPECT_EQ(p->PacketMode(), dpIdle);
+    for (const char* piece : {"a", "b"}) {
+        feed->PortOpenClose(nullptr, true);
+        feed->feed(STX + piece + ETX);
+        feed->PortOpenClose(nullptr, false);
+        EXPECT_TRUE(p->Enabled() && p->PacketMode() == dpIdle);
+    }
+    EXPECT_EQ(rx.pieces, (std::vector<std::string> {"a", "b"}));
 }
 
 // A framed packet first in the list and a start-only one after it: the framed one holds the

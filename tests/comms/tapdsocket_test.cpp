@@ -2,6 +2,7 @@
 #include "comms/appexceptionhook.h"
 #include "comms/tapdsocket.h"
 #include "common/pump.h"
+#include "offlineresolver.h"
 #include "peers/tcppeer.h"
 
 #include <QStringList>
@@ -213,8 +214,11 @@ TEST(TApdSocketTest, AddressConversionsParseTheWholeText)
     for (const char* other : {"10.1", "0x0a.0.0.1", "192.168.000.0012", "167772161"})
         EXPECT_EQ(s.LookupName(other), 0u) << other;
     EXPECT_EQ(s.NetAddr2String(htonl(0xC0A80001)), "192.168.0.1");
+    OfflineResolver offline;
+    const int asked = OfflineResolver::asked;
     EXPECT_EQ(s.LookupName("localhost"), htonl(INADDR_LOOPBACK));
     EXPECT_EQ(s.LookupName("no-such-host.invalid"), 0u);
+    EXPECT_EQ(OfflineResolver::asked, asked + 2) << "names go through the look-up";
     EXPECT_EQ(s.LookupService("no-such-service"), 0);
     if (s.LookupPort(21) == "ftp")  // where the system's services table lists it
         EXPECT_EQ(s.LookupService("ftp"), 21);

@@ -45,8 +45,7 @@ TEST(SyncQueue, JobNotStartedInTimeIsDroppedAndCancelWakesWaiters)
     int token = 0;
     std::atomic<int> cancelled{-1};
     std::thread u([&] { cancelled = TApdSyncQueue::Call([&] { ++ran; }, -1, &token); });
-    while (TApdSyncQueue::PendingCount() == 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(waitWithoutEvents([] { return TApdSyncQueue::PendingCount() > 0; }));
     TApdSyncQueue::Cancel(&token);
     u.join();
     EXPECT_EQ(cancelled, TApdSyncQueue::Cancelled);
@@ -64,9 +63,8 @@ TEST(SyncQueue, GuiSideWaitDrainsTheQueue)
 {
     std::atomic<int> result{-1};
     int ran = 0;
-    std::thread t([&] { result = TApdSyncQueue::Call([&] { ++ran; }); });
-    while (TApdSyncQueue::PendingCount() == 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::thread t([&] { result = TApdSyncQueue::Call([&] { ++ran; }, 30000); });
+    EXPECT_TRUE(waitWithoutEvents([] { return TApdSyncQueue::PendingCount() > 0; }));
     EXPECT_EQ(TApdSyncQueue::Drain(), 1);
     t.join();
     EXPECT_EQ(result, TApdSyncQueue::Done);

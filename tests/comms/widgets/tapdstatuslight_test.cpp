@@ -2,6 +2,7 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
+#include "comms/widgets/tapdbasecontrols.h"
 #include "comms/widgets/tapdstatuslight.h"
 
 namespace {
@@ -39,6 +40,19 @@ TEST(StatusLight, PlainLampShowsItsColoursWithABevel)
     EXPECT_EQ(pixelAt(lamp, 6, 6), 0xFFFF00u);
     lamp.SetVersion("x");
     EXPECT_EQ(lamp.Version(), "v4.06");
+}
+
+// Every visual base, as a stored form sets and reads it (through the property system).
+TEST(StatusLight, EveryControlBaseReadsItsFixedVersion)
+{
+    TApdBaseWinControl win;
+    TApdBaseOleControl ole;
+    TApdBaseGraphicControl graphic;
+    TApdBaseScrollingWinControl scrolling;
+    for (QWidget* w : std::initializer_list<QWidget*>{&win, &ole, &graphic, &scrolling}) {
+        EXPECT_TRUE(w->setProperty("Version", "v9.99")) << w->metaObject()->className();
+        EXPECT_EQ(w->property("Version").toString(), "v4.06") << w->metaObject()->className();
+    }
 }
 
 TEST(StatusLight, GlyphShowsItsHalvesAndLetsTheBackgroundThrough)
