@@ -216,8 +216,9 @@ TEST(TApdSocketTest, AddressConversionsParseTheWholeText)
     EXPECT_EQ(s.LookupName("localhost"), htonl(INADDR_LOOPBACK));
     EXPECT_EQ(s.LookupName("no-such-host.invalid"), 0u);
     EXPECT_EQ(s.LookupService("no-such-service"), 0);
-    if (s.LookupPort(21) == "ftp")  // where the system's services table lists it
+    if (s.LookupPort(21) == "ftp") {  // where the system's services table lists it
         EXPECT_EQ(s.LookupService("ftp"), 21);
+    }
 }
 
 TEST(TApdSocketTest, StartUpFailuresRaiseOnFirstUseWithTheirTexts)
