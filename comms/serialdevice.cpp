@@ -228,7 +228,7 @@ int transferOnce(int fd, int size, Io io)
     }
 }
 
-} // namespace
+}  // namespace
 
 int SerialDevice::Read(void* buf, int size)
 {
