@@ -1,5 +1,10 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
+# make test and make sanitize fail on any compiler warning. make run builds with warnings as
+# warnings: a newer compiler's new warning must not keep anyone from running the program.
+# Switching between the two recompiles the plain tree once, mostly from the compiler cache.
+WERROR ?= OFF
+test sanitize: WERROR = ON
 
 .PHONY: all setup configure build run test bench clean sanitize
 
@@ -9,7 +14,7 @@ setup:
 	@bash scripts/setup.sh
 
 configure: setup
-	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQWL_WERROR=$(WERROR) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
@@ -17,15 +22,16 @@ build: configure
 run: build
 	$(BUILD)/qwlview
 
-# The communications tests under ThreadSanitizer, and the communications, data, graph and window
-# tests (offscreen) under AddressSanitizer+UBSan, each in a build directory of its own.
+# The communications tests under ThreadSanitizer, and every test binary (the windows offscreen)
+# under AddressSanitizer+UBSan, each in a build directory of its own.
 SAN_thread_TARGETS = comms_tests
-SAN_address_TARGETS = comms_tests data_tests graph_tests app_tests
+SAN_address_TARGETS = comms_tests comms_widgets_tests data_tests graph_tests app_tests device_tests platform_tests
 
 .PHONY: build-plain build-thread build-address configure-sanitize
 configure-sanitize: setup
 	@for s in thread address; do \
-	  cmake -S . -B build-$$s -G Ninja -DQWL_SANITIZE=$$s -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1; \
+	  cmake -S . -B build-$$s -G Ninja -DQWL_SANITIZE=$$s -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DQWL_WERROR=$(WERROR) >/dev/null || exit 1; \
 	done
 
 # The trees build side by side, each with the machine's parallelism: one tree alone leaves

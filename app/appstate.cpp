@@ -4,7 +4,7 @@
 #include "app/windows/tfrmdirselect.h"
 #include "app/windows/tfrmstation.h"
 #include "app/windows/tfrmtimezone.h"
-#include "app/windows/tstringgrid.h"
+#include "platform/tstringgrid.h"
 #include "device/programstate.h"
 
 namespace {

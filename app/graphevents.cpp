@@ -17,20 +17,20 @@
 using platform::Guard;
 using platform::Guarded;
 
-TGraphEvents::TGraphEvents(TMainFormHvtk* form) : QObject(form), Form(form)
+TGraphEvents::TGraphEvents(TMainFormHvtk* form) : QObject(form), m_form(form)
 {
-    Form->imgGraph->setMouseTracking(true);
-    Form->imgGraph->installEventFilter(this);
+    m_form->imgGraph->setMouseTracking(true);
+    m_form->imgGraph->installEventFilter(this);
     // Also sees the drop-down calendar's window arrive, which the picker makes when first
     // opened: made here, it would cost the start its building and icons.
-    Form->DatePicker->installEventFilter(this);
-    Form->installEventFilter(this);
+    m_form->DatePicker->installEventFilter(this);
+    m_form->installEventFilter(this);
     Connect();
 }
 
 void TGraphEvents::Connect()
 {
-    TMainFormHvtk* f = Form;
+    TMainFormHvtk* f = m_form;
     connect(f->ScrollBar, &QScrollBar::valueChanged, f, Guard([f] { f->ScrollBarChange(); }));
     // Qt's page step is also the thumb's size: a click in the trough moves by the large change.
     connect(f->ScrollBar, &QScrollBar::actionTriggered, f, [f](int action) {
@@ -56,7 +56,7 @@ void TGraphEvents::Connect()
 
 bool TGraphEvents::eventFilter(QObject* watched, QEvent* event)
 {
-    TMainFormHvtk* f = Form;
+    TMainFormHvtk* f = m_form;
     if (watched == f->imgGraph) {
         switch (event->type()) {
         case QEvent::Paint: {

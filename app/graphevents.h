@@ -16,6 +16,6 @@ protected:
 
 private:
     void Connect();
-    TMainFormHvtk* Form;
+    TMainFormHvtk* m_form;
     QObject* m_calendarPopup = nullptr;
 };

@@ -27,7 +27,7 @@
 #include "app/windows/tfrmlogview.h"
 #include "app/windows/tfrmstation.h"
 #include "app/windows/tfrmstatistik.h"
-#include "app/windows/tstringgrid.h"
+#include "platform/tstringgrid.h"
 #include "device/tdatamodftp.h"
 #include "device/tfrmconnect.h"
 #include "device/tfrmftptransfer.h"

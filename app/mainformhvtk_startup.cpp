@@ -26,7 +26,7 @@
 #include "app/texts/tfrmselsprache.h"
 #include "app/windows/tfrmstation.h"
 #include "app/windows/tfrmtimezone.h"
-#include "app/windows/tstringgrid.h"
+#include "platform/tstringgrid.h"
 #include "device/tdatamodftp.h"
 #include "platform/dialogs.h"
 #include "platform/exceptionguard.h"

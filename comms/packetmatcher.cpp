@@ -89,6 +89,15 @@ TPacketMatcher::Result TPacketMatcher::Scan(const uint8_t* buf, int32_t len, int
     Result r;
     const int32_t startLen = int32_t(InternalStartString.size());
     const int32_t endLen = int32_t(InternalEndString.size());
+    // The packet ends at byte i, which is consumed.
+    const auto complete = [&](TPacketEndCond cond) {
+        r.step = Step::Complete;
+        r.cond = cond;
+        r.begin = BeginMatch;
+        r.size = i - BeginMatch + 1;
+        ++i;
+        return r;
+    };
     while (i < len && i >= 0) {
         const uint8_t b = buf[i];
         if (Mode == dpWaitStart) {
@@ -99,14 +108,8 @@ TPacketMatcher::Result TPacketMatcher::Scan(const uint8_t* buf, int32_t len, int
                     BeginMatch = i;
                 if (StartMatch >= startLen) {
                     // A size no longer than the start string ends the packet with it.
-                    if (EndCond.empty() || (EndCond.contains(ecPacketSize) && i - BeginMatch + 1 >= Limit)) {
-                        r.step = Step::Complete;
-                        r.cond = ecPacketSize;
-                        r.begin = BeginMatch;
-                        r.size = i - BeginMatch + 1;
-                        ++i;
-                        return r;
-                    }
+                    if (EndCond.empty() || (EndCond.contains(ecPacketSize) && i - BeginMatch + 1 >= Limit))
+                        return complete(ecPacketSize);
                     ++i;
                     r.step = Step::StartFound;
                     return r;
@@ -124,14 +127,8 @@ TPacketMatcher::Result TPacketMatcher::Scan(const uint8_t* buf, int32_t len, int
         } else if (Mode == dpCollecting) {
             if (BeginMatch == -1)
                 BeginMatch = i;
-            if (EndCond.contains(ecPacketSize) && i - BeginMatch + 1 >= Limit) {
-                r.step = Step::Complete;
-                r.cond = ecPacketSize;
-                r.begin = BeginMatch;
-                r.size = i - BeginMatch + 1;
-                ++i;
-                return r;
-            }
+            if (EndCond.contains(ecPacketSize) && i - BeginMatch + 1 >= Limit)
+                return complete(ecPacketSize);
             if (!EndCond.contains(ecString) || endLen == 0) {
                 ++i;
                 continue;
@@ -139,14 +136,8 @@ TPacketMatcher::Result TPacketMatcher::Scan(const uint8_t* buf, int32_t len, int
             if (PatternByteMatches(InternalEndString, EndMatchMask, EndMatch - 1, b, IgnoreCase)) {
                 if (EndMatch == 1)
                     LocalMatch = i;
-                if (EndMatch >= endLen) {
-                    r.step = Step::Complete;
-                    r.cond = ecString;
-                    r.begin = BeginMatch;
-                    r.size = i - BeginMatch + 1;
-                    ++i;
-                    return r;
-                }
+                if (EndMatch >= endLen)
+                    return complete(ecString);
                 ++EndMatch;
                 ++i;
             } else if (EndMatch <= 1) {

@@ -206,14 +206,18 @@ int SerialDevice::Close()
     return r < 0 && errno != EINTR ? -1 : 0;
 }
 
-int SerialDevice::Read(void* buf, int size)
+namespace {
+
+// One read or write on a non-blocking descriptor: retried on EINTR, 0 bytes on EAGAIN.
+template <typename Io>
+int transferOnce(int fd, int size, Io io)
 {
-    if (fd_ < 0)
+    if (fd < 0)
         return ecNotOpen;
     if (size <= 0)
         return 0;
     for (;;) {
-        ssize_t r = ::read(fd_, buf, size_t(size));
+        ssize_t r = io(fd, size_t(size));
         if (r >= 0)
             return int(r);
         if (errno == EINTR)
@@ -224,22 +228,16 @@ int SerialDevice::Read(void* buf, int size)
     }
 }
 
+}  // namespace
+
+int SerialDevice::Read(void* buf, int size)
+{
+    return transferOnce(fd_, size, [buf](int fd, size_t n) { return ::read(fd, buf, n); });
+}
+
 int SerialDevice::Write(const void* buf, int size)
 {
-    if (fd_ < 0)
-        return ecNotOpen;
-    if (size <= 0)
-        return 0;
-    for (;;) {
-        ssize_t r = ::write(fd_, buf, size_t(size));
-        if (r >= 0)
-            return int(r);
-        if (errno == EINTR)
-            continue;
-        if (errno == EAGAIN)
-            return 0;
-        return MapSerialErrno(errno);
-    }
+    return transferOnce(fd_, size, [buf](int fd, size_t n) { return ::write(fd, buf, n); });
 }
 
 int SerialDevice::WaitWritable(int extraFd, int timeoutMs)

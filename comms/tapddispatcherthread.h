@@ -16,7 +16,6 @@ public:
 
     void Start();
     void Join();
-    bool Joinable() const { return Thread.joinable(); }
 
     // Runs Method on the user-interface thread and waits for it; returns false when the port
     // is closing and the call was dropped.

@@ -21,12 +21,7 @@ inline constexpr int MaxDb = 127;
 using TSampleBuffer = std::array<uint16_t, SampleBufferWords>;
 using TMinuteLevels = std::array<double, MinutesPerDay>;
 
-// Level of a word in dB (without its two flag bits).
-inline double SampleLevel(uint16_t w)
-{
-    return (w >> 2) * 0.015625;
-}
-// Its whole dB and its sixty-fourths of a dB.
+// Level of a word (without its two flag bits): its whole dB and its sixty-fourths of a dB.
 inline int SampleWholeDb(uint16_t w) { return w >> 8; }
 inline int SampleSixtyFourths(uint16_t w) { return (w >> 2) & 63; }
 

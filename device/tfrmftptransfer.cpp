@@ -261,8 +261,8 @@ void TfrmFtpTransfer::ConnectHandlers()
 {
     using platform::Guard;
     connect(bbtConnect, &QPushButton::clicked, this, Guard([this] {
-                if (m_connectHandler)
-                    (this->*m_connectHandler)();
+                if (const Handler handler = m_connectHandler)
+                    (this->*handler)();
             }));
     connect(bbtQuit, &QPushButton::clicked, this, Guard([this] { bbtQuitClick(); }));
     connect(bbtExit, &QPushButton::clicked, this, Guard([this] { bbtQuitClick(); }));

@@ -11,7 +11,6 @@ class TStringGrid : public QTableWidget {
 public:
     explicit TStringGrid(int colCount, QWidget* parent = nullptr);
 
-    int ColCount() const { return columnCount(); }
     // Rows including the header row (1 = header only).
     int RowCount() const { return rowCount() + 1; }
     // Grows with empty rows or cuts rows at the end; at least the header row stays.

@@ -8,6 +8,8 @@ packages=(
   python3 python3-pyftpdlib vsftpd lftp curl socat iproute2 util-linux
   libxcb1-dev
   xvfb xauth poppler-utils
+  # Formats the lines a change touches (.clang-format, git clang-format).
+  clang-format
   # The download benchmark's run with the desktop's accessibility bus active and a listener on it.
   at-spi2-core dbus-daemon dbus-bin python3-dbus python3-gi
   # Metric-compatible stand-ins for the Arial and Courier New the windows are laid out with.

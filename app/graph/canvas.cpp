@@ -38,6 +38,28 @@ bool WritableImage(QPaintDevice* device)
         && image->devicePixelRatio() == 1.0;
 }
 
+// Bresenham's points from a to b, b itself excluded.
+template <typename Plot>
+void ForEachLinePoint(int ax, int ay, int bx, int by, Plot plot)
+{
+    const int dx = std::abs(bx - ax), sx = ax < bx ? 1 : -1;
+    const int dy = -std::abs(by - ay), sy = ay < by ? 1 : -1;
+    int err = dx + dy;
+    int x = ax, y = ay;
+    while (x != bx || y != by) {
+        plot(x, y);
+        const int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y += sy;
+        }
+    }
+}
+
 }  // namespace
 
 TCanvas::TCanvas(QPaintDevice* device) : Painter(device)
@@ -93,22 +115,7 @@ void TCanvas::DeviceLine(int ax, int ay, int bx, int by)
             PixelFill({ax, from, ax + 1, from + std::abs(by - ay)}, argb);
             return;
         }
-        const int dx = std::abs(bx - ax), sx = ax < bx ? 1 : -1;
-        const int dy = -std::abs(by - ay), sy = ay < by ? 1 : -1;
-        int err = dx + dy;
-        int x = ax, y = ay;
-        while (x != bx || y != by) {
-            PixelSpan(x, y, 1, argb);
-            const int e2 = 2 * err;
-            if (e2 >= dy) {
-                err += dy;
-                x += sx;
-            }
-            if (e2 <= dx) {
-                err += dx;
-                y += sy;
-            }
-        }
+        ForEachLinePoint(ax, ay, bx, by, [&](int x, int y) { PixelSpan(x, y, 1, argb); });
         return;
     }
     const QColor color = ToQColor(Pen.Color);
@@ -130,22 +137,7 @@ void TCanvas::DeviceLine(int ax, int ay, int bx, int by)
         return;
     }
     QVarLengthArray<QPoint, 256> points;
-    const int dx = std::abs(bx - ax), sx = ax < bx ? 1 : -1;
-    const int dy = -std::abs(by - ay), sy = ay < by ? 1 : -1;
-    int err = dx + dy;
-    int x = ax, y = ay;
-    while (x != bx || y != by) {
-        points.append(QPoint(x, y));
-        const int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y += sy;
-        }
-    }
+    ForEachLinePoint(ax, ay, bx, by, [&](int x, int y) { points.append(QPoint(x, y)); });
     QPen pen(color, 0);
     Painter.setPen(pen);
     Painter.drawPoints(points.constData(), int(points.size()));

@@ -63,7 +63,6 @@ public:
 
     // Sizes in device units.
     QSize TextExtent(const QString& text);
-    int TextWidth(const QString& text) { return TextExtent(text).width(); }
     int TextHeight(const QString& text) { return TextExtent(text).height(); }
     // Size in logical units: device size divided by the scale, truncated.
     QSize LogicalTextExtent(const QString& text);

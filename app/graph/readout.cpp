@@ -67,6 +67,19 @@ std::optional<QString> LevelText(double v)
     return text;
 }
 
+// Seconds and minutes past 59 carry into the next minute and hour (the hour is not wrapped).
+void CarrySeconds(int& hh, int& mm, int& ss)
+{
+    if (ss > 59) {
+        ss -= 60;
+        ++mm;
+    }
+    if (mm > 59) {
+        mm -= 60;
+        ++hh;
+    }
+}
+
 }  // namespace
 
 std::vector<TNumRow> NumViewDayRows(int p, int hh, int mm, std::span<const double> minuteLevels)
@@ -94,14 +107,7 @@ std::vector<TNumRow> NumViewHourRows(int p, int hh, int mm, int ss, std::span<co
         rows.push_back({QString::asprintf("%02d:%.2d:%.2d", hh, mm, ss), LevelText(hourLevels[p])});
         ++p;
         ss += 6;
-        if (ss > 59) {
-            ss -= 60;
-            ++mm;
-        }
-        if (mm > 59) {
-            mm -= 60;
-            ++hh;
-        }
+        CarrySeconds(hh, mm, ss);
     }
     return rows;
 }
@@ -129,14 +135,7 @@ std::vector<TNumRow> NumViewMinuteRows(int k, int hh, int mm, int ss, int t,
             t -= 10;
             ++ss;
         }
-        if (ss > 59) {
-            ss -= 60;
-            ++mm;
-        }
-        if (mm > 59) {
-            mm -= 60;
-            ++hh;
-        }
+        CarrySeconds(hh, mm, ss);
     }
     return rows;
 }

@@ -24,9 +24,6 @@ public:
     void bbtDestDirClick();
     void bbtExitClick();
 
-    // The number of files the last import copied.
-    int CopiedCount() const { return m_copied; }
-
     QFrame* pnlFileList = nullptr;
     QListWidget* lbxFiles = nullptr;
     QFrame* pnlDir = nullptr;

@@ -30,7 +30,6 @@ public:
     void BitBtn1Click();
 
     // The folder the list shows; empty while the list shows none.
-    QString FileListDirectory() const { return m_directory; }
     void SetFileListDirectory(const QString& folder);
 
     QPlainTextEdit* redLog = nullptr;

@@ -127,8 +127,3 @@ QString TfrmNumView::RowLevel(int row) const
     const QTableWidgetItem* item = ListView->item(row, 1);
     return item ? item->text() : QString();
 }
-
-bool TfrmNumView::RowHasLevel(int row) const
-{
-    return ListView->item(row, 1) != nullptr;
-}

@@ -38,7 +38,6 @@ public:
     QString RowTime(int row) const;
     // The row's level text; empty for a row without one.
     QString RowLevel(int row) const;
-    bool RowHasLevel(int row) const;
 
 protected:
     void showEvent(QShowEvent* e) override;

@@ -17,7 +17,7 @@
 #include "app/windows/mainwindowstate.h"
 #include "app/windows/tfrmstatedit.h"
 #include "app/windows/tfrmtimezone.h"
-#include "app/windows/tstringgrid.h"
+#include "platform/tstringgrid.h"
 #include "platform/exceptionguard.h"
 
 TfrmStation* frmStation = nullptr;

@@ -3,7 +3,7 @@
 #include <QPushButton>
 
 #include "app/windows/tfrmstation.h"
-#include "app/windows/tstringgrid.h"
+#include "platform/tstringgrid.h"
 
 void ApplyTextsStation(int lang)
 {

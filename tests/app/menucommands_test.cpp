@@ -14,7 +14,7 @@
 #include "app/windows/tfrmimport.h"
 #include "common/netns.h"
 #include "device/tfrmconnect.h"
-#include "app/windows/tstringgrid.h"
+#include "platform/tstringgrid.h"
 #include "device/tdatamodudp.h"
 #include "platform/tradiogroup.h"
 #include "startup/appfixture.h"

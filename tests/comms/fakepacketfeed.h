@@ -16,15 +16,15 @@ public:
     {
         DataReceived(reinterpret_cast<const uint8_t*>(bytes.data()), int32_t(bytes.size()));
     }
-    void fireTimer() { PacketTriggerHandler(0x7E03, unsigned(kTimer), 0); }
+    void fireTimer() { PacketTriggerHandler(0x7E03, unsigned(TimerHandle), 0); }
 
-    static constexpr int32_t kTimer = 8;
+    static constexpr int32_t TimerHandle = 8;
     int32_t armedTicks = -1;  // last ticks armed; 0 after a disarm
     bool armed = false;
     std::vector<std::pair<TPacketLogStep, std::string>> log;
 
 protected:
-    int32_t InstallHandler() override { return kTimer; }
+    int32_t InstallHandler() override { return TimerHandle; }
     void RemoveHandler(int32_t) override {}
     int32_t SetCaptureTimer(int32_t, int32_t Ticks, bool Activate) override
     {

@@ -23,6 +23,7 @@
 #include "app/windows/tfrmtimezone.h"
 #include "common/pump.h"
 #include "common/userinput.h"
+#include "device/rsconfigfixture.h"
 #include "device/tfrmrsconfig.h"
 #include "device/ttagtimer.h"
 #include "peers/simdevice.h"
@@ -37,21 +38,16 @@ namespace {
 
 // The window against simulated devices on pseudo-terminals, one per COM number asked for;
 // every other COM number points at a path that does not exist.
-class RsConfigDevice : public ::testing::Test {
+class RsConfigDevice : public RsConfigFixture {
 protected:
     void SetUp() override
     {
-        SetLanguage(1);
-        ServiceMode = false;
-        ProjectToolRunning = false;
-        DialogScript::begin();
+        RsConfigFixture::SetUp();
         zone = std::make_unique<TfrmTimezone>();
         frmTimezone = zone.get();
         RegisterProgramState();
-        w = std::make_unique<TfrmRSConfig>();
-        frmRSConfig = w.get();
+        openWindow();
         SetLanguage(1);
-        savedPort = CurrentStation.PortNumber;
     }
     void TearDown() override
     {
@@ -62,10 +58,7 @@ protected:
         devices.clear();
         for (int n = 1; n <= 8; ++n)
             qunsetenv(qPrintable(QString("QWLVIEW_COM%1").arg(n)));
-        DialogScript::end();
-        ServiceMode = false;
-        ProjectToolRunning = false;
-        CurrentStation.PortNumber = savedPort;
+        RsConfigFixture::TearDown();
     }
 
     peers::SimDevice& deviceAt(std::initializer_list<int> ports)
@@ -106,9 +99,7 @@ protected:
     }
 
     std::unique_ptr<TfrmTimezone> zone;
-    std::unique_ptr<TfrmRSConfig> w;
     std::vector<std::unique_ptr<peers::SimDevice>> devices;
-    int savedPort = 1;
 };
 
 std::vector<std::string> expectedReads(bool service, bool analog)

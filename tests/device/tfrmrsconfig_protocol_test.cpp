@@ -5,6 +5,7 @@
 #include "comms/tapdcomport.h"
 #include "comms/tapddatapacket.h"
 #include "common/pump.h"
+#include "device/rsconfigfixture.h"
 #include "device/tfrmrsconfig.h"
 #include "device/ttagtimer.h"
 #include "peers/simdevice.h"
@@ -27,18 +28,16 @@ const std::string CR = "\r";
 constexpr int kPort = 7;
 constexpr int kRequestTimeoutMs = 1000;
 
-class Rs232Protocol : public ::testing::Test {
+class Rs232Protocol : public RsConfigFixture {
 protected:
     void SetUp() override
     {
+        RsConfigFixture::SetUp();
         ASSERT_TRUE(dev.ok());
         dev.start();
         ::setenv("QWLVIEW_COM7", dev.ptyPath().c_str(), 1);
-        savedPort = CurrentStation.PortNumber;
         CurrentStation.PortNumber = kPort;
-        SetLanguage(1);
-        DialogScript::begin();
-        w = std::make_unique<TfrmRSConfig>();
+        openWindow();
         // The tests need not wait the real five seconds; a second leaves room for a loaded machine.
         w->IOTimer->setInterval(kRequestTimeoutMs);
     }
@@ -46,10 +45,8 @@ protected:
     {
         if (w)
             w->ClosePort();
-        w.reset();
-        DialogScript::end();
+        RsConfigFixture::TearDown();
         ::unsetenv("QWLVIEW_COM7");
-        CurrentStation.PortNumber = savedPort;
         dev.stop();
     }
 
@@ -69,8 +66,6 @@ protected:
     QString notWritten(const QString& key) const { return "'" + key + "':" + MsgRs232ValueNotWritten; }
 
     peers::SimDevice dev;
-    std::unique_ptr<TfrmRSConfig> w;
-    int32_t savedPort = 1;
 };
 
 TEST_F(Rs232Protocol, ConnectProbesTheSerialNumber)

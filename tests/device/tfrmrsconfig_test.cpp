@@ -19,6 +19,7 @@
 #include "app/mainformhvtk.h"
 #include "app/setlanguage.h"
 #include "common/pump.h"
+#include "device/rsconfigfixture.h"
 #include "device/tfrmrsconfig.h"
 #include "platform/dialogs.h"
 #include "platform/tradiogroup.h"
@@ -28,23 +29,13 @@ using namespace rsconfig;
 
 namespace {
 
-class RsConfigWindow : public ::testing::Test {
+class RsConfigWindow : public RsConfigFixture {
 protected:
     void SetUp() override
     {
-        SetLanguage(1);
-        ServiceMode = false;
-        ProjectToolRunning = false;
-        DialogScript::begin();
-        w = std::make_unique<TfrmRSConfig>();
-        frmRSConfig = w.get();
+        RsConfigFixture::SetUp();
+        openWindow();
         ApplyTextsRSConfig(1);
-    }
-    void TearDown() override
-    {
-        w.reset();
-        DialogScript::end();
-        ServiceMode = false;
     }
 
     void showActive()
@@ -87,7 +78,6 @@ protected:
         return k ? w.ControlValue(*k) : QString("<no key>");
     }
 
-    std::unique_ptr<TfrmRSConfig> w;
 };
 
 }  // namespace

@@ -3,7 +3,7 @@
 
 #include "data/scramblepassword.h"
 #include "app/graph/graphgeometry.h"
-#include "app/windows/tstringgrid.h"
+#include "platform/tstringgrid.h"
 #include "appfixture.h"
 
 namespace {

@@ -189,8 +189,9 @@ TEST_F(AppFixture, WindowsOpenOnASmallScreen)
     ASSERT_LT(screen.height(), 900);
     EXPECT_TRUE(screen.contains(MainFormHvtk->frameGeometry()));
     driveModals([&](QWidget* w) {
-        if (w == frmStation)
+        if (w == frmStation) {
             EXPECT_TRUE(screen.contains(w->frameGeometry()) && screen.contains(QRect(frmStation->bbtExit->mapToGlobal(QPoint()), frmStation->bbtExit->size())));
+        }
         w->close();
     });
     MainFormHvtk->mnuStationsdatenClick();

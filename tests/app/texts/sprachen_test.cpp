@@ -15,7 +15,7 @@
 #include "app/mainformhvtk.h"
 #include "app/setlanguage.h"
 #include "app/texts/sprachen.h"
-#include "app/windows/tstringgrid.h"
+#include "platform/tstringgrid.h"
 #include "data/runtimetexts.h"
 #include "platform/tradiogroup.h"
 #include "../windows/stationwindows.h"

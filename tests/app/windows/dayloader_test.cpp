@@ -359,8 +359,10 @@ TEST_F(DayLoaderTest, ClosingDuringTheLoadStopsItAndItsBoxes)
 {
     Zone(-3600, false);
     const int64_t midnight = UtcSeconds(2007, 11, 22, 23);
+    HourFile empty;
+    empty.minutes = 0;
     for (int h = 0; h <= 24; ++h)
-        Write(midnight + 3600 * h, HourFile{.minutes = 0});
+        Write(midnight + 3600 * h, empty);
     host.closeAfterFirstBox = true;
     EXPECT_FALSE(Load(EncodeDate(2007, 11, 23)));
     EXPECT_EQ(Messages(), 1);

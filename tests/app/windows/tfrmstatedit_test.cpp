@@ -8,7 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/windows/tstringgrid.h"
+#include "platform/tstringgrid.h"
 #include "platform/tradiogroup.h"
 #include "stationwindows.h"
 

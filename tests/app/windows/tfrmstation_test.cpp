@@ -7,7 +7,7 @@
 
 #include "app/mainformhvtk.h"
 #include "data/econverterror.h"
-#include "app/windows/tstringgrid.h"
+#include "platform/tstringgrid.h"
 #include "common/userinput.h"
 #include "stationwindows.h"
 

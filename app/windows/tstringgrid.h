@@ -1,3 +1,0 @@
-#pragma once
-// The grid lives in platform/, where the device windows reach it too.
-#include "platform/tstringgrid.h"
