@@ -108,7 +108,7 @@ qint64 DbbHourDataLength(QIODevice& file)
         files += HasTag(h, "FILE");
         datas += HasTag(h, "DATA");
     }
-    return files == 1 && datas == 1 ? data : -1;
+    return files <= 1 && datas == 1 ? data : -1;
 }
 
 QString DbbFileStartName(QIODevice& file)

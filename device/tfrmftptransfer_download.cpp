@@ -278,7 +278,9 @@ bool TfrmFtpTransfer::DownloadEntry(QListWidgetItem* item, bool& transferred)
             // A file cut short, lengthened or doubled on its way would stay so, and one of
             // another hour would take this one's place: only the listed hour, whole, is kept.
             const bool whole = DbbHourDataLength(fetched) >= 0;
-            const bool ownHour = whole && DbbFileStartName(fetched) == HexNameToTempName(remote).left(16);
+            // (A file that names no start is refused below as naming no station.)
+            const QString start = whole ? DbbFileStartName(fetched) : QString();
+            const bool ownHour = whole && (start.isEmpty() || start == HexNameToTempName(remote).left(16));
             if (ownHour && fetched.seek(0))
                 return StoreHourEntry(item, entry, remote, temp, fetched, transferred);
             QFile::remove(temp);

@@ -455,6 +455,11 @@ TEST_P(FtpVsftpdTest, RetrieveAndStoreAreByteExact)
         GTEST_SKIP() << "vsftpd cannot run here: " << why.toStdString();
     Point(vs.Port(), QStringLiteral("anonymous"));
     client.SetPassiveMode(GetParam());
+    // vsftpd confirms each TYPE I: every transfer has asked for it.
+    int binary = 0;
+    client.OnFtpReply = [&](QObject*, int32_t Code, const char* Text) {
+        binary += Code == 200 && std::string(Text).find("Binary") != std::string::npos;
+    };
     LogIn();
     for (qint64 size : {qint64(0), qint64(32769), qint64(16) << 20}) {
         SCOPED_TRACE(size);
@@ -469,6 +474,7 @@ TEST_P(FtpVsftpdTest, RetrieveAndStoreAreByteExact)
                   (Events{"log lcStore", "status scTransferOK"}));
         EXPECT_TRUE(ReadFile(root + QStringLiteral("/up/") + name) == data);
     }
+    EXPECT_EQ(binary, 6);
     EXPECT_EQ(Run([&] { return client.Retrieve(QStringLiteral("none.bin"), local + "/n", rmReplace); }),
               (Events{"log lcReceive", "error 550"}));
 }
