@@ -22,6 +22,7 @@
 #include "common/userinput.h"
 #include "device/programstate.h"
 #include "ftpfixture.h"
+#include "peers/tcppeer.h"
 #include "app/setlanguage.h"
 #include "samples.h"
 
@@ -334,6 +335,93 @@ TEST_F(FtpDownload, ARefusedLoginLeavesTheWindowUsable)
     w().show();
     w().bbtConnect->click();
     EXPECT_EQ(shownTexts(), QStringList({MsgFtpError + "421 Login incorrect.", MsgFtpLoginFailed}));
+}
+
+// A failed log-in names its cause before "Login failed", in both languages; an address that
+// no device can have is refused before any connect; a connection reset right after the log-in
+// leaves the window not connected.
+TEST_F(FtpDownload, AFailedLogInNamesItsCauseAndLeavesTheWindowNotConnected)
+{
+    deviceHour(UtcSeconds(2007, 11, 20, 10));
+    startDevice();
+    const QString devicePort = QString::number(peer->port());
+    TcpPeer silent;  // its backlog takes the connection; it never greets
+    QString refusedPort;
+    {
+        TcpPeer gone;
+        refusedPort = QString::number(gone.port());
+    }
+    const struct {
+        int lang;
+        QString address, port, login;
+        std::function<QStringList()> shown;
+    } rows[] = {
+        {0, "127.0.0.1", refusedPort, "ok", [] { return QStringList{MsgFtpError + "The attempt to connect was forcibly refused", MsgFtpLoginFailed}; }},
+        {1, "127.0.0.1", devicePort, "530", [] { return QStringList{MsgFtpError + "530 Login incorrect.", MsgFtpLoginFailed}; }},
+        {1, "127.0.0.1", QString::number(silent.port()), "ok", [] { return QStringList{MsgFtpTimeout, MsgFtpLoginFailed}; }},
+        {0, "127.0.0.1", devicePort, "reset", [] { return QStringList{MsgTransferClosed}; }},
+        {1, "0.0.0.7", devicePort, "ok", [] { return QStringList{"Not a device address: \"0.0.0.7\" (no device has a 0.x.x.x, multicast or broadcast address)."}; }},
+        {0, "255.255.255.255", devicePort, "ok", [] { return QStringList{QString::fromUtf8("Keine Geräteadresse: „255.255.255.255“ (0.x.x.x, Multicast- und Broadcast-Adressen hat kein Gerät).")}; }},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE((r.address + ':' + r.port + ' ' + r.login).toStdString());
+        SetLanguage(r.lang);
+        CurrentStation.CurrentLanguage = r.lang;
+        CurrentStation.IPAddress = r.address;
+        ASSERT_TRUE(peer->command("login " + r.login));
+        DataModFtp->ApdFtpClient->SetWsPort(r.port);
+        DialogScript::clearShown();
+        w().DownloadMode = true;
+        w().show();
+        w().bbtConnect->click();
+        EXPECT_EQ(shownTexts(), r.shown());
+        EXPECT_TRUE(w().bbtConnect->isEnabled());
+        EXPECT_FALSE(DataModFtp->ApdFtpClient->Connected());
+        EXPECT_EQ(w().lbxDir->count(), 0);
+        EXPECT_NE(w().lblLoadFile->text(), TxtCopyTo + dataDir);
+        w().hide();
+    }
+}
+
+// Only the listed hour, whole, enters the tree: a doubled file or one holding another hour is
+// a failed transfer with its reason; a listed name that is no hour file's is not fetched.
+TEST_F(FtpDownload, OnlyTheListedHourWholeEntersTheTree)
+{
+    const int64_t u = UtcSeconds(2007, 11, 20, 10);
+    dbbtest::HourFile own, other;
+    own.utcStart = u;
+    other.utcStart = u + 3600;
+    const QByteArray bytes = dbbtest::HourFileBytes(own);
+    const QString hex = dbbtest::HexName(u), remote = "DBB\\2007\\11\\" + hex;
+    const struct {
+        QString name;
+        QByteArray content;
+        QStringList shown;
+        QString result;
+    } rows[] = {
+        {hex, bytes + bytes, {MsgFileIncomplete + remote, MsgTransferRetry}, TxtIncomplete},
+        {hex, dbbtest::HourFileBytes(other), {MsgFileOtherHour + remote, MsgTransferRetry}, TxtIncomplete},
+        {hex.left(8) + " 2.dbb", bytes, {}, TxtBadHourName},
+    };
+    startDevice();
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name.toStdString());
+        QDir(device.path() + "/DATA").removeRecursively();
+        QDir().mkpath(dataDir + "/Reg001/Stat005");
+        dbbtest::WriteFile(device.path(), "DATA/DBB/2007/11/" + r.name, r.content);
+        DialogScript::end();
+        DialogScript::begin();
+        for (int answer : {platform::mrOk, platform::mrAbort})
+            DialogScript::answer(answer);
+        connectFor(Local(2007, 11, 20), Local(2007, 11, 20, 23, 59));
+        ASSERT_EQ(w().lbxDir->count(), 1);
+        w().bbtDownLoad->click();
+        EXPECT_EQ(shownTexts(), r.shown);
+        EXPECT_EQ(Texts(w().lbxDir).value(0).section(" - ", 1), r.result);
+        EXPECT_EQ(filesBelow(dataDir), QStringList{});  // the station's folder holds nothing
+        w().hide();
+        DataModFtp->FtpLogout(true);
+    }
 }
 
 // A failing or hostile device at the second of three files: each case ends in a message naming
