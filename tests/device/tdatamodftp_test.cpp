@@ -1,10 +1,6 @@
 #include <QFile>
 
 #include "ftpfixture.h"
-#include "common/pump.h"
-#include "peers/tcppeer.h"
-
-#include <QTimer>
 
 using dbbtest::UtcSeconds;
 
@@ -117,39 +113,4 @@ TEST_F(FtpCommandLayer, AStalledTransferEndsWithTheTimeOutCode)
     EXPECT_FALSE(DataModFtp->FtpRetrieve(dbbtest::DeviceTreePath(UtcSeconds(2007, 11, 20, 10)).replace(u'/', u'\\'), local));
     EXPECT_EQ(DataModFtp->FtpResult(), frTimeout);
     EXPECT_EQ(filesBelow(dataDir), QStringList{});
-}
-
-// A device that logs us in and then answers nothing more: leaving it (Abort, Exit, closing the
-// program) sends QUIT and closes without waiting for an answer that does not come, whatever the
-// time-out of the transfers.
-TEST_F(FtpCommandLayer, LeavingADeviceThatFellSilentDoesNotWaitForIt)
-{
-    TcpPeer dev;
-    QTimer answering;
-    QByteArray quit;
-    QObject::connect(&answering, &QTimer::timeout, [&] {
-        if (!dev.connected()) {
-            if (dev.tryAccept())
-                dev.send("220 ready\r\n");
-            return;
-        }
-        dev.poll();
-        QByteArray& in = dev.received();
-        for (qsizetype end; (end = in.indexOf("\r\n")) >= 0; in.remove(0, end + 2)) {
-            const QByteArray line = in.left(end);
-            if (line.startsWith("USER"))
-                dev.send("331 password\r\n");
-            else if (line.startsWith("PASS"))
-                dev.send("230 in\r\n");
-            else
-                quit += line;  // and no answer
-        }
-    });
-    answering.start(5);
-    DataModFtp->ApdFtpClient->SetWsPort(QString::number(dev.port()));
-    ASSERT_TRUE(DataModFtp->FtpConnect(QStringLiteral("127.0.0.1"), QStringLiteral("kqv"), QStringLiteral("kqv")));
-    DataModFtp->ApdFtpClient->SetTransferTimeout(1092 * 60);  // an hour
-    DataModFtp->FtpLogout(false);
-    EXPECT_FALSE(DataModFtp->ApdFtpClient->Connected());
-    EXPECT_TRUE(pumpUntil([&] { return quit == "QUIT" && !dev.poll(); }));
 }
