@@ -336,8 +336,6 @@ void TfrmFtpTransfer::FormShow()
     lblLoadFile->clear();
     if (!platform::ParseDottedIPv4(CurrentStation.IPAddress))
         lblLoadFile->setText(NotIPv4Text(CurrentStation.IPAddress));
-    else if (!IsDeviceAddress(CurrentStation.IPAddress))
-        lblLoadFile->setText(NotDeviceText(CurrentStation.IPAddress));
     lblPercent->clear();
     bbtConnect->setEnabled(true);
     bbtDownLoad->setEnabled(false);
@@ -457,8 +455,6 @@ QString TfrmFtpTransfer::TypedAddress()
         platform::MessageDlg(NotDeviceText(address), platform::MsgDlgType::Error, platform::mbOK);
         return QString();
     }
-    if (lblLoadFile->text() == NotDeviceText(CurrentStation.IPAddress))
-        lblLoadFile->clear();
     SetIpAddressEdits(address);
     return address;
 }
