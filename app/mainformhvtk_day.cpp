@@ -63,8 +63,16 @@ bool TMainFormHvtk::LoadDay(TDateTime date)
             }
         }
     } scope(*this);
-    const bool loaded = loader.LoadDay(date);
+    const bool wasOnline = OnlineMode;
+    bool loaded = loader.LoadDay(date);
     LocalFilePath = loader.LocalFilePath;
+    // Online mode ended on the way (the device was lost): the hours it gave before are no
+    // day of the local tree, whose folder the window now names.
+    if (wasOnline && !OnlineMode && !IsClosing()) {
+        TDayLoader local(SampleBuffer, MinuteLevels, host);
+        loaded = local.LoadDay(date);
+        LocalFilePath = local.LocalFilePath;
+    }
     return loaded;
 }
 

@@ -88,6 +88,7 @@ constexpr std::array kTable = std::to_array<TAdStrMapEntry>({
     {ecFtpLocalFile, "Local file cannot be read or written"},
     {ecFtpDataConnection, "FTP data connection cannot be opened"},
     {ecFtpBadPasvReply, "Invalid address in the FTP passive-mode reply"},
+    {ecFtpLoginIncomplete, "The FTP server does not complete the log-in"},
 
     {ecADWSERROR, "Comlinkar Error"},
     {ecADWSLOADERROR, "Error loading Winsock DLL"},

@@ -98,6 +98,16 @@ void TApdCustomFtpClient::SetFtpLog(TApdFtpLog* Log)
         Log->SetFtpClient(this);
 }
 
+void TApdCustomFtpClient::Notification(QObject* AComponent, TOperation Operation)
+{
+    TApdCustomWinsockPort::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent && AComponent == FFtpLog.data())
+        SetFtpLog(nullptr);
+    else if (Operation == opInsert && !FFtpLog)
+        if (auto* log = qobject_cast<TApdFtpLog*>(AComponent); log && !log->FtpClient())
+            SetFtpLog(log);
+}
+
 // ---- Connection ----
 
 bool TApdCustomFtpClient::Login()
@@ -105,7 +115,10 @@ bool TApdCustomFtpClient::Login()
     if (FProcessState >= S::psIdle || !IsWireText(FUserName) || !IsWireText(FPassword) || !IsWireText(FAccount))
         return false;
     if (FProcessState == S::psLogin) {
-        SendCommand("USER " + Wire(FUserName));
+        if (usersSent_ >= MaxLoginUsers)
+            return false;
+        loginReplies_ = 0;
+        SendUser();
         return true;
     }
     if (FConnectTimeout > 0)
@@ -133,13 +146,14 @@ bool TApdCustomFtpClient::Login()
     return true;
 }
 
-bool TApdCustomFtpClient::Logout()
+bool TApdCustomFtpClient::Logout(int LimitMs)
 {
     const bool wasOpen = Open();
     if (!wasOpen)
         return false;
     PutString(QByteArrayLiteral("QUIT\r\n"));
-    const int64_t limitMs = std::max<int64_t>(5000, int64_t(std::max(FTransferTimeout, 0)) * MsPerTick);
+    const int64_t limitMs =
+        LimitMs >= 0 ? LimitMs : std::max<int64_t>(5000, int64_t(std::max(FTransferTimeout, 0)) * MsPerTick);
     QElapsedTimer waited;
     waited.start();
     while (Open() && waited.elapsed() < limitMs)
@@ -156,13 +170,11 @@ bool TApdCustomFtpClient::Abort()
         return false;
     transfer_.Aborted = true;
     FCommandCount = 0;
-    // A type asked for may or may not be in effect once the abort is through.
-    typeInEffect_.clear();
-    typeAsked_.clear();
     StopTimer();
     if (IsTransferState(FProcessState))
         ResetDataConnection();
     aborting_ = true;
+    abortAnswered_ = false;
     abortError_ = 0;
     abortErrorText_.clear();
     ++repliesDue_;
@@ -176,26 +188,35 @@ void TApdCustomFtpClient::AbortReply(int Code, const QByteArray& Text)
 {
     if (Code < 200)
         return;
+    abortAnswered_ = true;
     if (repliesDue_ > 0)
         --repliesDue_;
     if (Code >= 400 && abortError_ == 0) {
         abortError_ = Code;
         abortErrorText_ = Text;
     }
+    // The abort's own 2xx comes last: nothing the transfer owned is due after it.
+    if (Code < 300)
+        repliesDue_ = 0;
     if (repliesDue_ == 0)
         FinishAbort();
 }
 
 void TApdCustomFtpClient::FinishAbort()
 {
-    // Replies still due after the limit are skipped when they come.
+    // A server that answered the abort has said all it will about the transfer; from a silent
+    // one, replies still due are skipped when they come.
+    if (abortAnswered_)
+        repliesDue_ = 0;
     aborting_ = false;
     abortTimer_->stop();
-    const int32_t code = abortError_ != 0 ? abortError_ : transfer_.Failed ? transfer_.FailCode : 0;
+    const int32_t code = abortError_;
     const QByteArray text = std::exchange(abortErrorText_, QByteArray());
     ChangeState(S::psIdle);
     if (code != 0)
-        PostError(code, abortError_ != 0 ? &text : nullptr);
+        PostError(code, &text);
+    else if (transfer_.Failed)
+        PostTransferError();
     else
         PostStatus(scClose, nullptr);
 }
@@ -211,14 +232,17 @@ void TApdCustomFtpClient::DoConnect()
     connectTimer_->stop();
     reply_.Reset();
     repliesDue_ = 0;
+    greeted_ = false;
+    usersSent_ = 0;
+    loginReplies_ = 0;
+    transfer_ = TransferRecord{};
     FReplyPacket->SetEnabled(true);
     if (TApdBaseDispatcher* d = Dispatcher())
         d->RegisterEventTriggerHandler(this, [this](uint32_t Msg, uint32_t wParam, int32_t lParam) {
             TimerTrigger(Msg, wParam, lParam);
         });
+    // The greeting runs under no time-out of the client: the caller's wait bounds it.
     ChangeState(S::psLogin);
-    // A server that never greets must not hold the log-in for ever.
-    StartTimer();
     TApdCustomWinsockPort::DoConnect();
 }
 
@@ -329,8 +353,6 @@ bool TApdCustomFtpClient::SendFtpCommand(const QString& Cmd)
     if (!CanStart({&Cmd}) || Cmd.isEmpty())
         return false;
     ChangeState(S::psCmd);
-    // A command of the caller's own (TYPE, REIN, ...) may change the type in effect.
-    typeInEffect_.clear();
     SendCommand(Wire(Cmd));
     return true;
 }
@@ -348,7 +370,6 @@ bool TApdCustomFtpClient::Status(const QString& Arg)
 
 void TApdCustomFtpClient::SendCommand(const QByteArray& Cmd)
 {
-    typeAsked_ = Cmd.startsWith("TYPE ") ? Cmd.mid(5) : QByteArray();
     ++repliesDue_;
     StartTimer();
     PutString(Cmd + "\r\n");
@@ -447,7 +468,6 @@ void TApdCustomFtpClient::ChangeState(TFtpProcessState NewState)
         FLoggedIn = false;
         FCommandCount = 0;
         reply_.Reset();
-        typeInEffect_.clear();
         if (old >= S::psIdle) {
             PostStatus(scLogout, nullptr);
             PostLog(lcLogout);
@@ -571,7 +591,8 @@ int32_t TApdCustomFtpClient::FtpEventHandler(uint32_t Msg, uint32_t wParam, int3
             ChangeState(S::psIdle);
             if (transfer_.Failed) {
                 if (OnFtpError)
-                    OnFtpError(this, transfer_.FailCode, nullptr);
+                    OnFtpError(this, transfer_.FailCode,
+                               transfer_.FailText.isEmpty() ? nullptr : transfer_.FailText.constData());
             } else if (OnFtpStatus) {
                 OnFtpStatus(this, scClose, nullptr);
             }
@@ -592,11 +613,24 @@ void TApdCustomFtpClient::DefaultReply(int Code, const QByteArray& Text)
         ChangeState(S::psClosed);
         return;
     }
-    // A reply while nothing runs belongs to a command already finished (for example the 426
-    // after a data connection failed): reporting it would fail the next command.
-    if (FProcessState <= S::psIdle && FProcessState != S::psLogin)
-        return;
     EndWithError(Code, &Text);
+}
+
+void TApdCustomFtpClient::SendUser()
+{
+    ++usersSent_;
+    SendCommand("USER " + Wire(FUserName));
+}
+
+bool TApdCustomFtpClient::CountLoginReply(const QByteArray& Text)
+{
+    if (++loginReplies_ <= MaxLoginReplies)
+        return true;
+    // A server that answers without ever logging us in: no more USER, no more waiting.
+    const QByteArray text = ErrorMsg(int16_t(ecFtpLoginIncomplete)).toLatin1() + ": " + Text.trimmed();
+    PostError(ecFtpLoginIncomplete, &text);
+    ChangeState(S::psClosed);
+    return false;
 }
 
 void TApdCustomFtpClient::FtpReplyHandler(int, const std::string& Line)
@@ -620,15 +654,12 @@ void TApdCustomFtpClient::FtpReplyHandler(int, const std::string& Line)
         --repliesDue_;
     // A transfer that failed on our side reports its cause once the server has answered.
     if (transfer_.Failed && IsTransferState(FProcessState) && code >= 200 && !closing) {
-        EndWithError(transfer_.FailCode, nullptr);
+        ChangeState(S::psIdle);
+        PostTransferError();
         return;
     }
-    // Only a plain 200 to our own TYPE is taken as the type in effect; any doubt sends it again.
-    const QByteArray typeAsked = std::exchange(typeAsked_, QByteArray());
-    if (code == 200 && !typeAsked.isEmpty())
-        typeInEffect_ = typeAsked;
-    else if (code >= 400)
-        typeInEffect_.clear();
+    if (FProcessState == S::psLogin && code != 0 && !closing && !CountLoginReply(text))
+        return;
     switch (FtpReplyAction(FProcessState, code)) {
     case TFtpReplyAction::None:
         if (IsTransferState(FProcessState) && code >= 100 && code < 200 && transfer_.CommandSent) {
@@ -641,9 +672,12 @@ void TApdCustomFtpClient::FtpReplyHandler(int, const std::string& Line)
         DataDisconnect(true);
         break;
     case TFtpReplyAction::Greeting: {
+        // A second greeting line is the same greeting, whatever else it may be.
+        if (std::exchange(greeted_, true))
+            break;
         const QByteArray after = QByteArray::fromStdString(reply_.TextAfterCode());
         PostStatus(scOpen, &after);
-        SendCommand("USER " + Wire(FUserName));
+        SendUser();
         break;
     }
     case TFtpReplyAction::SendPass:

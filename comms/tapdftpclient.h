@@ -53,14 +53,21 @@ public:
 
     // ---- Connection ----
     bool Login();
-    // Sends QUIT and waits (handling events) until the connection is closed, at most the
-    // transfer time-out (at least 5 s); then the connection is closed by the client.
-    bool Logout();
+    // Sends QUIT and waits (handling events) until the connection is closed, at most LimitMs,
+    // by default the transfer time-out (at least 5 s); then the connection is closed by the
+    // client.
+    bool Logout(int LimitMs = -1);
     // Resets the data connection (a server blocked writing it reads the control connection
-    // again), sends ABOR and waits for the server's replies, at most AbortReplyMs; then the
-    // client is idle and the first error reply (or scClose) ends the operation.
+    // again), sends ABOR and waits for the server's replies: until its 2xx, at most
+    // AbortReplyMs; then the client is idle and the first error reply (or scClose) ends the
+    // operation.
     bool Abort();
-    static constexpr int AbortReplyMs = 1500;
+    static constexpr int AbortReplyMs = 1000;
+    // A log-in sends USER once per greeting (a second greeting line is the same greeting), at
+    // most MaxLoginUsers times per connection; a log-in that has not reached 230 after
+    // MaxLoginReplies replies ends with ecFtpLoginIncomplete and a closed connection.
+    static constexpr int MaxLoginUsers = 3;
+    static constexpr int MaxLoginReplies = 8;
     bool Connected() const { return FProcessState != TFtpProcessState::psClosed; }
     bool InProgress() const
     {
@@ -119,6 +126,9 @@ public:
     TFtpStatusEvent OnFtpStatus;
     TFtpLogEvent OnFtpLog;
 
+    // A history log that enters the client's owner while neither is linked is taken as its log.
+    void Notification(QObject* AComponent, TOperation Operation) override;
+
 protected:
     void DoConnect() override;
     void DoDisconnect() override;
@@ -164,6 +174,9 @@ private:
     void FinishAbort();
     // The default action of a reply: drop the chain; 221/421 close, others are errors.
     void DefaultReply(int Code, const QByteArray& Text);
+    void SendUser();
+    // False when the log-in has ended because the server does not complete it.
+    bool CountLoginReply(const QByteArray& Text);
     // A command that needs ProcessState psIdle and safe arguments; false leaves all as it was.
     bool CanStart(std::initializer_list<const QString*> Args) const;
 
@@ -185,7 +198,11 @@ private:
     // Ends a listing or transfer once both the data connection and the final reply are done.
     void FinishTransferIfDone();
     // Ends the running transfer with an error (once), back to idle.
-    void FailTransfer(int32_t Code);
+    void FailTransfer(int32_t Code, const QByteArray& Text = QByteArray());
+    // The local file failed: its code, with the path and the system's reason as the text.
+    void FailLocalFile();
+    // The error of a failed transfer, with its text when it has one.
+    void PostTransferError() { PostError(transfer_.FailCode, transfer_.FailText.isEmpty() ? nullptr : &transfer_.FailText); }
     bool StartTransfer(TFtpProcessState State, const QByteArray& Command, const QByteArray* Rest);
 
     // What one listing or transfer has seen so far: reset whole when it starts, and only there.
@@ -199,6 +216,7 @@ private:
         bool SendShutDown = false;     // the whole file is written and the sending side shut
         bool Failed = false;
         int32_t FailCode = 0;          // the first failure
+        QByteArray FailText;
         bool ListingTooLong = false;
         QByteArray Listing;            // a listing grows here, up to MaxListing
         int64_t BytesTransferred = 0;
@@ -222,14 +240,14 @@ private:
     int32_t FTransferTimer = 0;
     uint32_t timerGeneration_ = 0;
     QTimer* connectTimer_ = nullptr;
-    // The representation type the server has confirmed on this connection ("A" or "I"; empty
-    // when unknown), and the one asked for by the command awaiting its reply.
-    QByteArray typeInEffect_;
-    QByteArray typeAsked_;
     bool dataQuiet_ = false;     // closing the data socket: its errors are no transfer errors
     bool closing_ = false;       // inside ChangeState(psClosed)
     int repliesDue_ = 0;         // final replies owed for the commands sent
     bool aborting_ = false;
+    bool abortAnswered_ = false; // a reply to the abort has come
+    bool greeted_ = false;       // the greeting of this connection has been answered with USER
+    int usersSent_ = 0;
+    int loginReplies_ = 0;
     int32_t abortError_ = 0;     // the first error reply during the abort
     QByteArray abortErrorText_;
     QTimer* abortTimer_ = nullptr;

@@ -95,12 +95,9 @@ bool TApdCustomFtpClient::StartTransfer(TFtpProcessState State, const QByteArray
         PushCommand(*Rest);
     if (FPassiveMode)
         PushCommand(QByteArrayLiteral("PASV"));
-    // Listings are always ASCII. The type holds on the connection until changed (RFC 959), so
-    // one the server has confirmed is not asked for again: a month of files costs a round trip
-    // less each.
-    const QByteArray type = State == S::psDir ? QByteArrayLiteral("A") : QByteArray(FtpTypeLetter(FFileType));
-    if (type != typeInEffect_)
-        PushCommand("TYPE " + type);
+    // Listings are always ASCII. Every transfer asks for its type: a device that forgets it
+    // (a reset of its server, a command of another client's) must not send a file as text.
+    PushCommand(State == S::psDir ? QByteArrayLiteral("TYPE A") : "TYPE " + QByteArray(FtpTypeLetter(FFileType)));
     if (DataConnect())
         return true;
     // Nothing has reached the server that needs an answer: back to idle, the caller sees false.
@@ -257,7 +254,7 @@ int TApdCustomFtpClient::GetData()
         const int n = FDataSocket->ReadSocket(FDataSocketHandle, FDataBuffer.get(), DataBufferSize, 0);
         if (n > 0) {
             if (FLocalStream->write(FDataBuffer.get(), n) != n) {
-                FailTransfer(ecFtpLocalFile);
+                FailLocalFile();
                 return 0;
             }
             transfer_.BytesTransferred += n;
@@ -291,7 +288,7 @@ void TApdCustomFtpClient::PutData()
         const int n = int(std::min<int64_t>(FLocalFileSize - FLocalStream->pos(), DataBufferSize));
         const qint64 at = FLocalStream->pos();
         if (FLocalStream->read(FDataBuffer.get(), n) != n) {
-            FailTransfer(ecFtpLocalFile);
+            FailLocalFile();
             return;
         }
         const int w = FDataSocket->WriteSocket(FDataSocketHandle, FDataBuffer.get(), n, 0);
@@ -385,16 +382,13 @@ void TApdCustomFtpClient::FinishTransferIfDone()
         }
         return;
     case S::psGet: {
-        bool ok = FLocalStream != nullptr;
-        if (ok) {
+        if (FLocalStream)
             FLocalStream->close();
-            ok = FLocalStream->error() == QFileDevice::NoError;
-            FLocalStream.reset();
-        }
-        if (!ok) {
-            FailTransfer(ecFtpLocalFile);
+        if (!FLocalStream || FLocalStream->error() != QFileDevice::NoError) {
+            FailLocalFile();
             return;
         }
+        FLocalStream.reset();
         EndWithStatus(scTransferOK, nullptr);
         return;
     }
@@ -411,7 +405,16 @@ void TApdCustomFtpClient::FinishTransferIfDone()
     }
 }
 
-void TApdCustomFtpClient::FailTransfer(int32_t Code)
+void TApdCustomFtpClient::FailLocalFile()
+{
+    // Texts of the client's events are Latin-1, as the server's replies.
+    QByteArray text = ErrorMsg(int16_t(ecFtpLocalFile)).toLatin1() + ": " + FLocalFile.toLatin1();
+    if (FLocalStream && FLocalStream->error() != QFileDevice::NoError)
+        text += " (" + FLocalStream->errorString().toLatin1() + ')';
+    FailTransfer(ecFtpLocalFile, text);
+}
+
+void TApdCustomFtpClient::FailTransfer(int32_t Code, const QByteArray& Text)
 {
     // Once; and not while the end of the transfer drains what is left.
     if (transfer_.Failed || dataQuiet_)
@@ -419,6 +422,7 @@ void TApdCustomFtpClient::FailTransfer(int32_t Code)
     transfer_.Failed = true;
     transfer_.Aborted = true;
     transfer_.FailCode = Code;
+    transfer_.FailText = Text;
     FCommandCount = 0;
     // The file is closed and nothing more is read or written from here on.
     DataShutDown();
@@ -426,5 +430,5 @@ void TApdCustomFtpClient::FailTransfer(int32_t Code)
     // time-out bounds the wait), so that it does not answer the next command.
     if (repliesDue_ > 0)
         return;
-    EndWithError(Code, nullptr);
+    EndWithError(Code, Text.isEmpty() ? nullptr : &Text);
 }

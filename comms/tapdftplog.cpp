@@ -28,7 +28,11 @@ QString FtpLogText(TFtpLogCode Code, const TFtpLogValues& V)
     return {};
 }
 
-TApdFtpLog::TApdFtpLog(QObject* Owner) : TApdBaseComponent(Owner) {}
+TApdFtpLog::TApdFtpLog(QObject* Owner) : TApdBaseComponent(Owner)
+{
+    // The owner's insertion notice came while this was no log yet: a client there hears it now.
+    NotifyOwnerComponents(this, opInsert);
+}
 
 TApdFtpLog::~TApdFtpLog()
 {

@@ -97,6 +97,29 @@ qint64 DbbDataLength(QIODevice& file)
     return data;
 }
 
+qint64 DbbHourDataLength(QIODevice& file)
+{
+    const qint64 data = DbbDataLength(file);
+    if (data < 0)
+        return -1;
+    int files = 0, datas = 0;
+    ChunkHeader h;
+    for (qint64 at = 0; at < file.size() && file.seek(at) && ReadHeader(file, h); at += dbb::HeaderSize + qint64(h.length)) {
+        files += HasTag(h, "FILE");
+        datas += HasTag(h, "DATA");
+    }
+    return files <= 1 && datas == 1 ? data : -1;
+}
+
+QString DbbFileStartName(QIODevice& file)
+{
+    int region = -1;
+    QString name;
+    if (!file.seek(0) || ReadDbbStation(file, region, name) < 0)
+        return QString();
+    return name.left(16);
+}
+
 qint64 DbbDataLength(const QString& path)
 {
     QFile file(path);

@@ -42,6 +42,11 @@ int ReadDbbData(QIODevice& file, char* buffer, int skip, int count);
 qint64 DbbDataLength(QIODevice& file);
 // The same for a file on disk; -1 also when it is no regular file or cannot be opened.
 qint64 DbbDataLength(const QString& path);
+// As DbbDataLength, and -1 also unless the file is one hour file: one DATA chunk and at most
+// one FILE chunk (chunks of other tags may stand beside them).
+qint64 DbbHourDataLength(QIODevice& file);
+// The UTC start "yyyymmdd-hhmmss-" that the FILE chunk's name gives; empty without one.
+QString DbbFileStartName(QIODevice& file);
 
 // Region, local file name and station from the FILE chunk of a file. Returns the station
 // number 0..999; -1 when the file cannot be opened, holds no usable FILE chunk, region or

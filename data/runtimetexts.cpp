@@ -57,6 +57,9 @@ QString MsgStoreConfirm;
 QString MsgInstanceLockFailed;
 
 QString TxtNoStationInFile;
+QString TxtClosedByDevice;
+QString TxtBadHourName;
+QString MsgFileOtherHour;
 QString TxtOutsideDataFolder;
 QString TxtBadAverageName;
 QString TxtNotOnDevice;
@@ -143,6 +146,9 @@ static_assert(std::size(Texts) == 53, "every text global has its two texts");
 // What a failing or hostile device did, so that no failure stays without a reason.
 const TextPair FaultTexts[] = {
     {&TxtNoStationInFile, "keine gültige Region/Station in der Datei", "no valid region/station in the file"},
+    {&TxtClosedByDevice, "Verbindung vom Gerät beendet", "connection closed by the device"},
+    {&TxtBadHourName, "kein gültiger Name einer Stunden- oder Mittelwertdatei", "not a valid hour or average file name"},
+    {&MsgFileOtherHour, "Datei enthält eine andere Stunde als ihr Name: ", "File holds another hour than its name: "},
     {&TxtOutsideDataFolder, "Name außerhalb des Datenordners", "name outside the data folder"},
     {&TxtBadAverageName, "Name der Mittelwertdatei nicht 12 Zeichen lang", "average file name not 12 characters long"},
     {&TxtNotOnDevice, "nicht auf dem Gerät", "not on the device"},

@@ -59,6 +59,9 @@ extern QString MsgInstanceLockFailed;
 
 // Why a device file was not taken, and what failed in a transfer.
 extern QString TxtNoStationInFile;
+extern QString TxtClosedByDevice;
+extern QString TxtBadHourName;
+extern QString MsgFileOtherHour;
 extern QString TxtOutsideDataFolder;
 extern QString TxtBadAverageName;
 extern QString TxtNotOnDevice;

@@ -13,6 +13,8 @@
 #include <utility>
 
 #include "data/runtimetexts.h"
+#include "comms/adstrmap.h"
+#include "comms/eapdexception.h"
 #include "comms/tapdftplog.h"
 #include "comms/tapdftpclient.h"
 #include "device/ftpcollect.h"
@@ -41,6 +43,16 @@ QString TempNameOf(const QString& localName)
 // The log line of a listing: the service log shows its start, not megabytes of names.
 constexpr int ListingLogChars = 1000;
 
+// The error table's text of a code, or the code itself where the table has none.
+QString CodeText(int code)
+{
+    const TAdStrMapEntry* table = AdStrMapTable();
+    for (std::size_t i = 0; i < AdStrMapCount(); ++i)
+        if (table[i].Code == code && table[i].Msg[0] != '\0')
+            return QString::fromLatin1(table[i].Msg);
+    return QString::number(code);
+}
+
 // Lines of a listing as the parse takes them, counted before any is copied.
 qsizetype ListingLines(const QString& text)
 {
@@ -65,6 +77,11 @@ TDataModFtp::TDataModFtp(QWidget* owner) : QObject(owner)
     };
     ApdFtpClient->OnFtpError = [this](QObject*, int32_t code, const char* text) { ApdFtpClientFtpError(code, text); };
     ApdFtpClient->OnFtpReply = [this](QObject*, int32_t code, const char* text) { ApdFtpClientFtpReply(code, text); };
+    // A refused or unreachable device says so only here.
+    ApdFtpClient->OnWsError = [this](QObject*, int code) {
+        if (m_socketError == 0)
+            m_socketError = code;
+    };
 
     ApdFtpLog = new TApdFtpLog(this);
     ApdFtpLog->SetEnabled(false);
@@ -85,6 +102,7 @@ TDataModFtp::~TDataModFtp()
     ApdFtpClient->OnFtpStatus = nullptr;
     ApdFtpClient->OnFtpError = nullptr;
     ApdFtpClient->OnFtpReply = nullptr;
+    ApdFtpClient->OnWsError = nullptr;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -151,7 +169,11 @@ void TDataModFtp::Wait(const std::function<bool()>& done)
     // A closed connection answers nothing more.
     platform::WaitUntil([&] { return done() || FtpResult() != frNone || !ApdFtpClient->Connected(); });
     Timer->stop();
-    if (!done() && FtpResult() == frNone && !ApdFtpClient->Connected() && m_awaiting != FtpAwaiting::Close)
+    if (done() || FtpResult() != frNone || ApdFtpClient->Connected() || m_logoutRequested)
+        return;
+    if (m_awaiting == FtpAwaiting::Login)
+        LoginFailed(QString());
+    else
         ConnectionLost();
 }
 
@@ -177,8 +199,33 @@ void TDataModFtp::ConnectionLost()
 {
     SetFtpResult(frConnectionLost);
     Log(QStringLiteral("Error: Connection closed"));
+    ShowFailure(FailureText());
+}
+
+void TDataModFtp::LoginFailed(const QString& cause)
+{
+    if (FtpResult() != frNone)
+        return;  // the server's error or the watchdog has said why
+    if (cause.isEmpty() && m_socketError == 0 && ApdFtpClient->TransferAborted()) {
+        // The client's own time-out closed the log-in: nothing came in time.
+        SetFtpResult(frTimeout);
+        Log(QStringLiteral("Error: Timeout"));
+        ShowFailure(MsgFtpTimeout);
+        return;
+    }
+    SetFtpResult(m_socketError != 0 ? m_socketError : frConnectionLost);
+    Log(QStringLiteral("FtpError: %1").arg(FtpResult()));
+    const QString why = !cause.isEmpty()        ? cause
+                        : m_socketError != 0    ? CodeText(m_socketError)
+                        : !m_closingReply.isEmpty() ? m_closingReply
+                                                    : TxtClosedByDevice;
+    ShowFailure(MsgFtpError + why);
+}
+
+void TDataModFtp::ShowFailure(const QString& text)
+{
     if (FailuresShown())
-        platform::ShowMessage(FailureText());
+        platform::ShowMessage(text);
 }
 
 void TDataModFtp::FileTooLarge()
@@ -229,30 +276,39 @@ bool TDataModFtp::FtpLogin()
     if (Refused())
         return false;
     SetAwaiting(FtpAwaiting::Login);
+    m_logoutRequested = false;
     m_userAborted = false;
     m_closingReply.clear();
     m_errorText.clear();
+    m_socketError = 0;
     FtpSetTimeouts(10);
     Log(QStringLiteral("LOGIN"));
     Log(QStringLiteral("Server: ") + ApdFtpClient->ServerAddress());
     Log(QStringLiteral("User: ") + ApdFtpClient->UserName());
     bool started = false;
+    QString cause;
     try {
         started = ApdFtpClient->Login();
         if (started) {
             FtpStartWait();
-            Wait([this] { return ApdFtpClient->LoggedIn(); });
+            Wait([this] { return Answered(); });
         }
-    } catch (const std::exception&) {
+    } catch (const EAPDException& e) {
         // A port that cannot open counts as a refused log-in.
-        started = false;
+        if (m_socketError == 0 && e.ErrorCode != 0)
+            m_socketError = EAPDException::MapCodeToStringID(e.ErrorCode);
+        cause = e.Message;
+    } catch (const std::exception& e) {
+        cause = QString::fromUtf8(e.what());
     }
+    const bool loggedIn = started && Answered() && ApdFtpClient->LoggedIn() && FtpResult() == frNone;
     SetAwaiting(FtpAwaiting::Nothing);
-    if (FtpResult() != frNone || !started || !ApdFtpClient->LoggedIn()) {
-        platform::ShowMessage(MsgFtpLoginFailed);
-        return false;
-    }
-    return true;
+    if (loggedIn)
+        return true;
+    if (!started)
+        LoginFailed(cause.isEmpty() && m_socketError == 0 ? TxtClosedByDevice : cause);
+    platform::ShowMessage(MsgFtpLoginFailed);
+    return false;
 }
 
 void TDataModFtp::FtpLogout(bool wait)
@@ -261,12 +317,15 @@ void TDataModFtp::FtpLogout(bool wait)
         return;
     if (ApdFtpClient->InProgress())
         ApdFtpClient->Abort();
-    SetAwaiting(FtpAwaiting::Close);
+    // A server that has gone silent, or one we never logged in to, has nothing to wait for;
+    // closing, aborting or leaving the window must not hang on it.
+    const bool quick = !wait || platform::Closing() || FtpResult() == frTimeout || !ApdFtpClient->LoggedIn();
+    m_logoutRequested = true;
     Log(QStringLiteral("LOGOUT"));
     {
         // The client waits for the closed connection in a loop of its own.
         const platform::WaitScope waiting;
-        ApdFtpClient->Logout();
+        ApdFtpClient->Logout(quick ? QuickLogoutMs : -1);
     }
     if (wait)
         platform::WaitUntil([this] { return !ApdFtpClient->LoggedIn() && !ApdFtpClient->Connected(); }, LogoutCloseMs);
@@ -432,19 +491,20 @@ void TDataModFtp::ApdFtpClientFtpStatus(TFtpStatusCode code, const char* text)
     switch (code) {
     case scClose:
         Log(QStringLiteral("Status: Connection closed."));
-        if (m_awaiting == FtpAwaiting::Close)
+        if (m_logoutRequested)
             Log(QStringLiteral("Status: Close Ok!"));
         break;
     case scOpen:
         Log(QStringLiteral("Status: Open Ok!"));
         break;
     case scLogout:
-        Log(m_awaiting == FtpAwaiting::Close ? QStringLiteral("Status: Logout Ok!")
+        Log(m_logoutRequested ? QStringLiteral("Status: Logout Ok!")
                               : QStringLiteral("Status: Logout! Connection Terminated by Server"));
         break;
     case scLogin:
         Log(QStringLiteral("Status: Login Ok!"));
-        Answer(FtpAwaiting::Close);
+        m_logoutRequested = false;
+        Answer(FtpAwaiting::Login);
         break;
     case scComplete:
         Log(QStringLiteral("Status: Complete"));
@@ -495,9 +555,9 @@ void TDataModFtp::ApdFtpClientFtpError(int32_t code, const char* text)
         m_errorText = t;
     }
     Log(QStringLiteral("FtpError: %1").arg(code));
-    if (ownAbort || m_userAborted || !FailuresShown())
+    if (ownAbort || m_userAborted)
         return;
-    platform::ShowMessage(MsgFtpError + (t.isEmpty() ? QString::number(code) : t));
+    ShowFailure(MsgFtpError + (t.isEmpty() ? CodeText(code) : t));
 }
 
 void TDataModFtp::ApdFtpClientFtpReply(int32_t code, const char* text)
@@ -513,6 +573,5 @@ void TDataModFtp::TimerTimer()
         SetFtpResult(frTimeout);
     Timer->stop();
     Log(QStringLiteral("Error: Timeout"));
-    if (FailuresShown())
-        platform::ShowMessage(MsgFtpTimeout);
+    ShowFailure(MsgFtpTimeout);
 }

@@ -37,23 +37,26 @@ inline constexpr qint64 FtpMaxLogFileBytes = 16 * 1024 * 1024;
 // years of hourly files is no device's and is refused whole.
 inline constexpr int FtpMaxListingEntries = 50000;
 
-// What an operation of the command layer waits for, named after the event that answers it.
-// The answer sets Nothing; Close is our own log-out, whose closing is no lost connection.
-enum class FtpAwaiting : uint8_t { Nothing, Login, Complete, DataAvail, TransferOk, Close };
+// What an operation of the command layer waits for, named after the event that answers it
+// (scLogin, scComplete, scDataAvail, scTransferOK); the answer sets Nothing.
+enum class FtpAwaiting : uint8_t { Nothing, Login, Complete, DataAvail, TransferOk };
 
 // The synchronous FTP command layer over the event-driven FTP client. Each operation sends one
 // request and runs the event loop until a handler reports the answer or the watchdog its code;
 // paint, timers and the abort run inside these waits, other user input is refused
 // (platform/eventwait.h).
 //
-// Operations return success; the reason of a failure stays in FtpResult() and is sticky: only
-// a log-in or a listing clears it; every other operation fails at once while it is set,
-// without sending its request. While any wait runs, or once the program is closing, an
-// operation fails at once without touching the connection or the result code; only FtpAbort
-// and FtpLogout, which end what runs, go ahead.
+// Operations return success; the reason of a failure stays in FtpResult() and is sticky: a
+// log-in, a listing or FtpSetTimeouts clears it; every other operation fails at once while it
+// is set, without sending its request (its answer would come during a later wait and be taken
+// as that one's). While any wait runs, or once the program is closing, an operation fails at
+// once without touching the connection or the result code; only FtpAbort and FtpLogout, which
+// end what runs, go ahead.
+// A failed log-in always says MsgFtpLoginFailed; while failures are shown (ShowsFailures), its
+// cause comes first: the server's text, the socket error's, or the time-out.
 // Remote paths use '\' as the devices do, local paths '/'.
-// It reports through the callbacks below, which the transfer window sets when it is created;
-// unset, nothing is logged and no failure is told by a message.
+// It logs through OnLogLine and OnProgressLine; unset, nothing is logged. Failures other than
+// the log-in's are told by a message only while ShowsFailures says so.
 // GUI thread only.
 class TDataModFtp : public QObject {
     Q_OBJECT
@@ -80,8 +83,11 @@ public:
 
     bool FtpConnect(const QString& address, const QString& user, const QString& password);
     bool FtpLogin();
-    // With wait, also until the connection is closed.
+    // With wait, also until the connection is closed. The server gets at most QuickLogoutMs to
+    // answer QUIT without wait, while the program closes, after a time-out and before a
+    // log-in; else the client's full bound.
     void FtpLogout(bool wait);
+    static constexpr int QuickLogoutMs = 750;
     bool FtpChangeDir(const QString& dir);
     // Appends the names of a names-only listing of mask; returns how many were added.
     int FtpListDir(QStringList& list, const QString& mask);
@@ -113,6 +119,9 @@ private:
     // watchdog is off.
     void Wait(const std::function<bool()>& done);
     void ConnectionLost();
+    // The connection closed, or never opened, before the log-in was through.
+    void LoginFailed(const QString& cause);
+    void ShowFailure(const QString& text);
     void FileTooLarge();
     void NoteLocalFailure(const QString& path, const QString& reason);
     void Log(const QString& line);
@@ -124,6 +133,8 @@ private:
     void TimerTimer();
 
     FtpAwaiting m_awaiting = FtpAwaiting::Nothing;
+    bool m_logoutRequested = false;  // our own log-out: its closing is no lost connection
+    int m_socketError = 0;           // the first socket error of the control connection
     // The user stopped the session's work; unlike a wait it holds until the next log-in, so a
     // collection of listings stops too.
     bool m_userAborted = false;

@@ -85,6 +85,24 @@ QString NotIPv4Text(const QString& address)
         : QStringLiteral("Not an IPv4 address: \"%1\" - please enter four numbers from 0 to 255.").arg(address);
 }
 
+// An address no device can have: "this network" (0.x.x.x), multicast and the reserved
+// range with the broadcast address (224.0.0.0 and above).
+bool IsDeviceAddress(const QString& address)
+{
+    uint32_t a = 0;
+    if (!platform::ParseDottedIPv4(address, &a))
+        return false;
+    const uint32_t first = a >> 24;
+    return first != 0 && first < 224;
+}
+
+QString NotDeviceText(const QString& address)
+{
+    return CurrentStation.CurrentLanguage == 0
+        ? QString::fromUtf8("Keine Geräteadresse: „%1“ (0.x.x.x, Multicast- und Broadcast-Adressen hat kein Gerät).").arg(address)
+        : QStringLiteral("Not a device address: \"%1\" (no device has a 0.x.x.x, multicast or broadcast address).").arg(address);
+}
+
 }  // namespace
 
 // What bbtConnect does in a mode, what is shown and hidden, and whether the transfer part
@@ -436,6 +454,12 @@ QString TfrmFtpTransfer::TypedAddress()
         const QString shown = typed == QStringLiteral("...") ? CurrentStation.IPAddress : typed;
         platform::MessageDlg(NotIPv4Text(shown), platform::MsgDlgType::Error, platform::mbOK);
         return address;
+    }
+    // Said before any connect: a connect there fails in ways that name no cause.
+    if (!IsDeviceAddress(address)) {
+        lblLoadFile->setText(NotDeviceText(address));
+        platform::MessageDlg(NotDeviceText(address), platform::MsgDlgType::Error, platform::mbOK);
+        return QString();
     }
     SetIpAddressEdits(address);
     return address;

@@ -11,6 +11,7 @@
 #include <QDateTimeEdit>
 #include <QItemSelectionModel>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QTimer>
 
@@ -43,10 +44,14 @@ QString EntryText(const QString& remote, TDateTime time)
         + QTime(h, mi, s).toString(QStringLiteral("HH:mm:ss")) + u')';
 }
 
-QString RemoteOfEntry(const QString& entry)
+// An entry's remote name as listed, apart from the text it shows.
+constexpr int RemoteNameRole = Qt::UserRole;
+
+// An hour file's name: its start in eight hex digits, "4746CED0.dbb".
+bool IsHourFileName(const QString& name)
 {
-    const qsizetype blank = entry.indexOf(u' ');
-    return blank < 0 ? entry : entry.left(blank);
+    static const QRegularExpression hour(QStringLiteral("^[0-9A-Fa-f]{8}\\.[dD][bB][bB]$"));
+    return hour.match(name).hasMatch();
 }
 
 bool ValidStation(int region, int station)
@@ -64,9 +69,17 @@ void TfrmFtpTransfer::DownloadConnectClick()
     CurrentStation.IPAddress = address;
     platform::WaitCursor busy;
     bbtConnect->setEnabled(false);
-    if (!DataModFtp->FtpConnect(CurrentStation.IPAddress, edUser->text(), edPassw->text())) {
+    // A failed or aborted connect leaves the window as before it: not connected.
+    const auto notConnected = [this] {
         DataModFtp->FtpLogout(false);
+        lbxDir->clear();
+        bbtDownLoad->setEnabled(false);
+        bbtAbort->setEnabled(false);
+        lblLoadFile->setText(TxtNotConnected);
         bbtConnect->setEnabled(true);
+    };
+    if (!DataModFtp->FtpConnect(CurrentStation.IPAddress, edUser->text(), edPassw->text())) {
+        notConnected();
         return;
     }
     DataModFtp->FtpChangeDir(QStringLiteral("DATA"));
@@ -76,6 +89,10 @@ void TfrmFtpTransfer::DownloadConnectClick()
     bbtExit->setEnabled(true);
     cbxOverwrite->setEnabled(true);
     ScanRemoteFiles();
+    if (!DataModFtp->LoggedIn() || DataModFtp->UserAborted()) {
+        notConnected();
+        return;
+    }
     lblLoadFile->setText(TxtCopyTo + CurrentStation.InitialDir);
     bbtAbort->setEnabled(false);
 }
@@ -87,16 +104,17 @@ void TfrmFtpTransfer::ScanRemoteFiles()
     platform::WaitCursor busy;
     lbxDir->clear();
     lbxDir->setSortingEnabled(false);
-    QStringList entries;
     for (const QString& root : {QStringLiteral("WWW"), QStringLiteral("DBB")}) {
         if (root == QLatin1String("WWW") && !cbxCopyWww->isChecked())
             continue;
         QStringList list;
         DataModFtp->FtpCollectFiles(list, root, StartDateTime(), EndDateTime());
-        for (const QString& remote : list)
-            entries << EntryText(remote, DeviceFileTime(root, FileNamePart(remote)));
+        for (const QString& remote : list) {
+            auto* item = new QListWidgetItem(EntryText(remote, DeviceFileTime(root, FileNamePart(remote))));
+            item->setData(RemoteNameRole, remote);
+            lbxDir->addItem(item);
+        }
     }
-    lbxDir->addItems(entries);
     lbxDir->setSortingEnabled(true);
     lbxDir->sortItems();
     lbxDir->scrollToBottom();
@@ -220,9 +238,13 @@ bool TfrmFtpTransfer::DownloadEntry(QListWidgetItem* item, bool& transferred)
         m_view.current = item;
         const QString entry = item->text();
         const auto mark = [&](const QString& result) { Mark(item, entry, result); };
-        const QString remote = RemoteOfEntry(entry);
+        const QString remote = item->data(RemoteNameRole).toString();
         const QString ext = QFileInfo(FileNamePart(remote)).suffix().toLower();
         const bool average = ext == QLatin1String("www") || ext == QLatin1String("tmp");
+        if (!average && !IsHourFileName(FileNamePart(remote))) {
+            mark(TxtBadHourName);
+            return true;
+        }
         const QString localRel = average ? WwwLocalPath(remote) : HexNameToTempName(remote);
         // A device name that would put a file outside the data folder is not fetched.
         if (localRel.isEmpty() || !IsInsideDir(CurrentStation.InitialDir, base + localRel)) {
@@ -252,12 +274,17 @@ bool TfrmFtpTransfer::DownloadEntry(QListWidgetItem* item, bool& transferred)
             file.close();
             QBuffer fetched(&bytes);
             fetched.open(QIODevice::ReadOnly);
-            // A file cut short or lengthened on its way would stay so: only a whole one is kept.
-            if (DbbDataLength(fetched) >= 0 && fetched.seek(0))
+            // A file cut short, lengthened or doubled on its way would stay so, and one of
+            // another hour would take this one's place: only the listed hour, whole, is kept.
+            const bool whole = DbbHourDataLength(fetched) >= 0;
+            // (A file that names no start is refused below as naming no station.)
+            const QString start = whole ? DbbFileStartName(fetched) : QString();
+            const bool ownHour = whole && (start.isEmpty() || start == HexNameToTempName(remote).left(16));
+            if (ownHour && fetched.seek(0))
                 return StoreHourEntry(item, entry, remote, temp, fetched, transferred);
             QFile::remove(temp);
             ShowDownload(true);
-            platform::ShowMessage(MsgFileIncomplete + remote);
+            platform::ShowMessage((whole ? MsgFileOtherHour : MsgFileIncomplete) + remote);
         } else {
             const int code = DataModFtp->UserAborted() ? 0 : DataModFtp->FtpResult();
             if (code == 0)

@@ -126,6 +126,19 @@ TEST_F(MenuDevice, OnlineShowsTodayFromTheDeviceAndTheStationListGoesOffline)
     EXPECT_FALSE(MainFormHvtk->DayHasData);  // the local tree holds nothing
 }
 
+// The device lost mid-day: offline, showing the local day (none), not the hours fetched before.
+TEST_F(MenuDevice, ADeviceLostMidDayLeavesTheLocalDayShown)
+{
+    const int64_t day = QDateTime::currentSecsSinceEpoch() / 86400 * 86400;
+    if (QDateTime::currentSecsSinceEpoch() < day + 3660)
+        GTEST_SKIP() << "needs an hour of today on the device before the one that fails";
+    ASSERT_TRUE(peer->command("close " + dbbtest::HexName(day + 3600) + " 0"));
+    goOnline();
+    EXPECT_FALSE(MainFormHvtk->OnlineMode);
+    EXPECT_EQ(MainFormHvtk->lblDevice->text(), TxtValuesIn + CurrentStation.InitialDir);
+    EXPECT_FALSE(MainFormHvtk->DayHasData);
+}
+
 TEST_F(MenuDevice, CancellingTheTransferWindowStaysOffline)
 {
     driveModals([](QWidget* w) { w->close(); });

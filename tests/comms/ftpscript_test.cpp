@@ -177,4 +177,85 @@ TEST_F(FtpClientTest, AbortGivesUpOnASilentServerAndSkipsItsLateReplies)
     EXPECT_EQ(Answer(s, [&] { return client.CurrentDir(); }, "PWD", "257 \"/\""), Events{"status scCurrentDir"});
 }
 
+// Nothing more from the client for a moment: true when it sent no command.
+bool SendsNothing(Script& S)
+{
+    pumpFor(300);
+    return !S.ctl.poll() || S.ctl.received().isEmpty();
+}
+
+// USER once per greeting: a second greeting line is the same greeting, and a server that only
+// ever greets ends the log-in after a bounded number of replies, with its connection.
+TEST_F(FtpClientTest, TheLogInIsBoundedAgainstServersThatRepeatThemselves)
+{
+    for (const bool endless : {false, true}) {
+        Script s;
+        Point(s.ctl.port(), QStringLiteral("kqv"));
+        pumpFor(20);
+        const size_t mark = rec.events.size();
+        ASSERT_TRUE(client.Login() && pumpUntil([&] { return s.ctl.tryAccept(); }));
+        s.Say("220 first"), s.Say("220 second");
+        EXPECT_EQ(s.Next(), "USER kqv");
+        EXPECT_TRUE(SendsNothing(s));
+        for (int i = 0; endless && i < TApdCustomFtpClient::MaxLoginReplies; ++i)
+            s.Say("220 again");
+        if (!endless)
+            s.Say("331 password"), s.Say(s.Next() == "PASS kqv" ? "230 in" : "530 no");
+        ASSERT_TRUE(pumpUntil([&] { return HasFinal(mark) || client.LoggedIn(); }));
+        pumpFor(20);
+        EXPECT_EQ(rec.Since(mark), endless ? (Events{"status scOpen", "error -7005", "status scClose"})
+                                           : (Events{"status scOpen", "status scLogin"}));
+        EXPECT_TRUE(SendsNothing(s));
+        client.SetOpen(false);
+    }
+}
+
+// A full disk names path and reason; an abort answered by one 2xx ends at once, the next command
+// gets its own reply; a reply while idle is an error; leaving a silent server takes its bound.
+TEST_F(FtpClientTest, AbortWithOneReplyIdleErrorsAndAFullDisk)
+{
+    Script s;
+    Point(s.ctl.port(), QStringLiteral("kqv"));
+    ScriptedLogIn(s);
+    for (const char* target : {"/dev/full", ""}) {
+        const size_t mark = rec.events.size();
+        ASSERT_TRUE(client.Retrieve(QStringLiteral("f"), *target ? target : local + "/f", rmReplace));
+        s.Until("RETR");
+        ASSERT_TRUE(s.AcceptData());
+        s.Say("150 go"), s.data.send("abc");
+        if (*target)
+            s.data.close(), s.Say("226 done");
+        else if (pumpUntil([&] { return client.BytesTransferred() == 3; }) && client.Abort() && s.Next() == "ABOR")
+            s.Say("226 abort done");
+        ASSERT_TRUE(pumpUntil([&] { return HasFinal(mark); }));
+        EXPECT_EQ(rec.Since(mark), *target ? (Events{"log lcReceive", "error -7002"})
+                                           : (Events{"log lcReceive", "log lcUserAbort", "status scClose"}));
+    }
+    EXPECT_EQ(std::count(rec.texts.begin(), rec.texts.end(),
+                         "Local file cannot be read or written: /dev/full (No space left on device)"), 1);
+    EXPECT_EQ(Answer(s, [&] { return client.ChangeDir(QStringLiteral("x")); }, "CWD", "250 changed"),
+              Events{"status scComplete"});
+    const size_t idle = rec.events.size();
+    s.Say("500 unasked");
+    ASSERT_TRUE(pumpUntil([&] { return HasFinal(idle); }));
+    EXPECT_EQ(rec.Since(idle), Events{"error 500"});
+    EXPECT_EQ(client.ProcessState(), TFtpProcessState::psIdle);
+    client.SetTransferTimeout(1092 * 60);
+    EXPECT_TRUE(client.Logout(100));
+    EXPECT_EQ(s.Next(), "QUIT");
+    EXPECT_FALSE(client.Connected());
+}
+
+// A history log that enters the client's owner is taken only while neither side is linked.
+TEST(FtpLogInsertion, TheClientTakesALogOfItsOwnerThatIsFree)
+{
+    QObject owner;
+    TApdFtpClient client(&owner);
+    auto* first = new TApdFtpLog(&owner);
+    auto* second = new TApdFtpLog(&owner);
+    EXPECT_EQ(client.FtpLog(), first);
+    EXPECT_EQ(first->FtpClient(), &client);
+    EXPECT_EQ(second->FtpClient(), nullptr);
+}
+
 }  // namespace

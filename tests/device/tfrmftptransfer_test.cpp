@@ -22,6 +22,7 @@
 #include "common/userinput.h"
 #include "device/programstate.h"
 #include "ftpfixture.h"
+#include "peers/tcppeer.h"
 #include "app/setlanguage.h"
 #include "samples.h"
 
@@ -334,6 +335,76 @@ TEST_F(FtpDownload, ARefusedLoginLeavesTheWindowUsable)
     w().show();
     w().bbtConnect->click();
     EXPECT_EQ(shownTexts(), QStringList({MsgFtpError + "421 Login incorrect.", MsgFtpLoginFailed}));
+}
+
+// A failed log-in names its cause before "Login failed", in both languages; an address that
+// no device can have is refused before any connect; a connection reset right after the log-in
+// leaves the window not connected.
+TEST_F(FtpDownload, AFailedLogInNamesItsCauseAndLeavesTheWindowNotConnected)
+{
+    startDevice();
+    const QString device = QString::number(peer->port());
+    TcpPeer silent;  // its backlog takes the connection; it never greets
+    const QString refused = QString::number(TcpPeer().port());
+    const struct {
+        int lang;
+        QString address, port, login, cause;
+        const QString* prefix;
+    } rows[] = {
+        {0, "127.0.0.1", refused, "ok", "The attempt to connect was forcibly refused", &MsgFtpError},
+        {1, "127.0.0.1", device, "530", "530 Login incorrect.", &MsgFtpError},
+        {1, "127.0.0.1", QString::number(silent.port()), "ok", "", &MsgFtpTimeout},
+        {0, "127.0.0.1", device, "reset", "", &MsgTransferClosed},
+        {1, "0.0.0.7", device, "ok", "Not a device address: \"0.0.0.7\"", nullptr},
+        {0, "255.255.255.255", device, "ok", QString::fromUtf8("Keine Geräteadresse: „255.255.255.255“"), nullptr},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE((r.address + ':' + r.port + ' ' + r.login).toStdString());
+        SetLanguage(CurrentStation.CurrentLanguage = r.lang);
+        CurrentStation.IPAddress = r.address;
+        ASSERT_TRUE(peer->command("login " + r.login));
+        DataModFtp->ApdFtpClient->SetWsPort(r.port);
+        DialogScript::clearShown();
+        w().DownloadMode = true;
+        w().show();
+        w().bbtConnect->click();
+        const QStringList shown = shownTexts();
+        ASSERT_FALSE(shown.isEmpty());
+        EXPECT_TRUE(r.prefix ? shown[0] == *r.prefix + r.cause : shown[0].startsWith(r.cause)) << shown[0].toStdString();
+        EXPECT_EQ(shown.mid(1), r.prefix && r.login != "reset" ? QStringList{MsgFtpLoginFailed} : QStringList{});
+        EXPECT_TRUE(w().bbtConnect->isEnabled() && !DataModFtp->ApdFtpClient->Connected() && w().lbxDir->count() == 0);
+        EXPECT_NE(w().lblLoadFile->text(), TxtCopyTo + dataDir);
+        w().hide();
+    }
+}
+
+// Only the listed hour, whole, enters the tree: a doubled file or one holding another hour is
+// a failed transfer with its reason; a listed name that is no hour file's is not fetched.
+TEST_F(FtpDownload, OnlyTheListedHourWholeEntersTheTree)
+{
+    const int64_t u = UtcSeconds(2007, 11, 20, 10);
+    const QByteArray own = deviceHour(u), other = deviceHour(u + 3600);
+    const QString hex = dbbtest::HexName(u), remote = "DBB\\2007\\11\\" + hex;
+    const struct {
+        QString name;
+        QByteArray content;
+        QString shown, result;
+    } rows[] = {{hex, own + own, MsgFileIncomplete, TxtIncomplete},
+                {hex, other, MsgFileOtherHour, TxtIncomplete},
+                {hex.left(8) + " 2.dbb", own, "", TxtBadHourName}};
+    startDevice();
+    for (const auto& r : rows) {
+        QDir(device.path() + "/DATA").removeRecursively();
+        QDir().mkpath(dataDir + "/Reg001/Stat005");
+        dbbtest::WriteFile(device.path(), "DATA/DBB/2007/11/" + r.name, r.content);
+        DialogScript::end(), DialogScript::begin(), DialogScript::answer(platform::mrOk), DialogScript::answer(platform::mrAbort);
+        connectFor(Local(2007, 11, 20), Local(2007, 11, 20, 23, 59));
+        w().bbtDownLoad->click();
+        EXPECT_EQ(shownTexts(), r.shown.isEmpty() ? QStringList{} : QStringList({r.shown + remote, MsgTransferRetry}));
+        EXPECT_EQ(Texts(w().lbxDir).value(0).section(" - ", 1), r.result);
+        EXPECT_EQ(filesBelow(dataDir), QStringList{});  // the station's folder holds nothing
+        w().hide(), DataModFtp->FtpLogout(true);
+    }
 }
 
 // A failing or hostile device at the second of three files: each case ends in a message naming

@@ -14,7 +14,8 @@ then reads fault commands from stdin, one a line, and answers each with "OK":
   fail GLOB CODE [TIMES]    RETR answers CODE (e.g. 550)
   close GLOB CODE [TIMES]   RETR or STOR closes the connection, after a reply CODE unless 0
   cut GLOB BYTES [TIMES]    RETR sends the file cut to BYTES (-N: N more zeros), then 226
-  login CODE                log-ins answer CODE (530) until "login ok"
+  login CODE                log-ins answer CODE (530) until "login ok"; "login reset": 230,
+                            then the connection is reset
   extra DIR NAME [COUNT]    NLST of the folder DIR (device path, '/' or '\\') also names NAME
   clear                     no faults
   quit                      stop the server
@@ -30,6 +31,7 @@ import socket
 import struct
 import sys
 import threading
+import time
 
 from pyftpdlib.authorizers import AuthenticationFailed
 from pyftpdlib.filesystems import AbstractedFS
@@ -120,7 +122,7 @@ class KqvAuthorizer:
     def validate_authentication(self, username, password, handler):
         with LOCK:
             refused = FAULTS["login"]
-        if refused or username.lower() != "kqv" or password.lower() != "kqv":
+        if refused not in (None, "reset") or username.lower() != "kqv" or password.lower() != "kqv":
             raise AuthenticationFailed("Login incorrect.")
 
     def get_home_dir(self, username):
@@ -202,6 +204,12 @@ class DeviceHandler(FTPHandler):
     def ftp_PASS(self, line):
         with LOCK:
             code = FAULTS["login"]
+        if code == "reset":
+            self.socket.send(b"230 Login successful.\r\n")
+            time.sleep(0.05)  # delivered before the reset
+            self.socket.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            self.close()
+            return
         if code:
             self.respond("%s Login incorrect." % code)
             return
