@@ -4,7 +4,7 @@
 #include "app/windows/tfrmdirselect.h"
 #include "app/windows/tfrmstation.h"
 #include "app/windows/tfrmtimezone.h"
-#include "platform/tstringgrid.h"
+#include "platform/gui/tstringgrid.h"
 #include "device/programstate.h"
 
 namespace {

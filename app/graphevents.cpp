@@ -12,7 +12,7 @@
 
 #include "app/graph/graphgeometry.h"
 #include "app/mainformhvtk.h"
-#include "platform/exceptionguard.h"
+#include "platform/gui/exceptionguard.h"
 
 using platform::Guard;
 using platform::Guarded;

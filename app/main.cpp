@@ -11,14 +11,14 @@
 #include "app/mainformhvtk.h"
 #include "app/startup.h"
 #include "app/texts/sprachen.h"
-#include "comms/appexceptionhook.h"
+#include "comms/core/appexceptionhook.h"
 #include "comms/widgets/tcomselectform.h"
-#include "platform/dialogs.h"
-#include "platform/exceptionguard.h"
-#include "platform/firstpaint.h"
-#include "platform/nodisplay.h"
-#include "platform/signalclose.h"
-#include "platform/singleinstance.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/exceptionguard.h"
+#include "platform/gui/firstpaint.h"
+#include "platform/gui/nodisplay.h"
+#include "platform/core/signalclose.h"
+#include "platform/gui/singleinstance.h"
 
 namespace {
 // For the process tests only: with QWLVIEW_STATE_FILE set, the state decided at start-up is

@@ -21,11 +21,11 @@
 #include "app/graph/graphgeometry.h"
 #include "app/setlanguage.h"
 #include "app/windows/mainwindowstate.h"
-#include "platform/eventwait.h"
-#include "platform/exceptionguard.h"
-#include "platform/named.h"
-#include "platform/shortdate.h"
-#include "platform/tradiogroup.h"
+#include "platform/gui/eventwait.h"
+#include "platform/gui/exceptionguard.h"
+#include "platform/core/named.h"
+#include "platform/core/shortdate.h"
+#include "platform/gui/tradiogroup.h"
 
 using platform::Named;
 

@@ -10,7 +10,7 @@
 
 #include "data/tdatetime.h"
 #include "device/programstate.h"  // ServiceMode, ProjectToolRunning
-#include "platform/tstringlist.h"
+#include "platform/core/tstringlist.h"
 
 class QAction;
 class QCheckBox;

@@ -7,8 +7,8 @@
 #include "app/windows/tdayloaderhost.h"
 #include "app/texts/sprachen.h"
 #include "device/tdatamodftp.h"
-#include "platform/dialogs.h"
-#include "platform/tradiogroup.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/tradiogroup.h"
 
 namespace {
 

@@ -27,16 +27,16 @@
 #include "app/windows/tfrmlogview.h"
 #include "app/windows/tfrmstation.h"
 #include "app/windows/tfrmstatistik.h"
-#include "platform/tstringgrid.h"
+#include "platform/gui/tstringgrid.h"
 #include "device/tdatamodftp.h"
 #include "device/tfrmconnect.h"
 #include "device/tfrmftptransfer.h"
 #include "device/tfrmrsconfig.h"
-#include "platform/dialogs.h"
-#include "platform/exceptionguard.h"
-#include "platform/inetaddr.h"
-#include "platform/shellopen.h"
-#include "platform/tradiogroup.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/exceptionguard.h"
+#include "platform/core/inetaddr.h"
+#include "platform/core/shellopen.h"
+#include "platform/gui/tradiogroup.h"
 
 using platform::Guard;
 

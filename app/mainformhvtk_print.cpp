@@ -8,7 +8,7 @@
 #include "app/graph/graphgeometry.h"
 #include "app/mainformhvtk.h"
 #include "app/printerseam.h"
-#include "platform/dialogs.h"
+#include "platform/gui/dialogs.h"
 
 using namespace graph;
 

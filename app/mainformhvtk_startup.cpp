@@ -26,15 +26,15 @@
 #include "app/texts/tfrmselsprache.h"
 #include "app/windows/tfrmstation.h"
 #include "app/windows/tfrmtimezone.h"
-#include "platform/tstringgrid.h"
+#include "platform/gui/tstringgrid.h"
 #include "device/tdatamodftp.h"
-#include "platform/dialogs.h"
-#include "platform/exceptionguard.h"
-#include "platform/inifile.h"
-#include "platform/pczone.h"
-#include "platform/screenfit.h"
-#include "platform/settingsfile.h"
-#include "platform/x11probe.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/exceptionguard.h"
+#include "platform/core/inifile.h"
+#include "platform/core/pczone.h"
+#include "platform/gui/screenfit.h"
+#include "platform/core/settingsfile.h"
+#include "platform/gui/x11probe.h"
 
 namespace {
 void setColour(QWidget* w, QPalette::ColorRole role, const QColor& c)

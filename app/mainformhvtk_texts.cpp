@@ -11,8 +11,8 @@
 #include "data/stationsettings.h"
 #include "app/mainformhvtk.h"
 #include "app/texts/sprachen.h"
-#include "platform/dialogs.h"
-#include "platform/tradiogroup.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/tradiogroup.h"
 
 using texts::u;
 

@@ -24,8 +24,8 @@
 #include "device/tfrmconnect.h"
 #include "device/tfrmftptransfer.h"
 #include "device/tfrmrsconfig.h"
-#include "platform/eventwait.h"
-#include "platform/screenfit.h"
+#include "platform/gui/eventwait.h"
+#include "platform/gui/screenfit.h"
 
 namespace {
 template <class T>

@@ -4,7 +4,7 @@
 
 #include "data/scramblepassword.h"
 #include "data/stationsettings.h"
-#include "platform/inifile.h"
+#include "platform/core/inifile.h"
 
 namespace stationlistfile {
 

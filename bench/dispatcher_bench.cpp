@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "bench.h"
-#include "comms/oomisc.h"
-#include "comms/tapdbasedispatcher.h"
+#include "comms/core/oomisc.h"
+#include "comms/dispatch/tapdbasedispatcher.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <sys/resource.h>
 
 #include "bench.h"
-#include "comms/tapdftpclient.h"
+#include "comms/ftp/tapdftpclient.h"
 #include "peers/ftppeer.h"
 #include "peers/tcppeer.h"
 

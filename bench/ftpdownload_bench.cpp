@@ -18,14 +18,14 @@
 #include "data/stationsettings.h"
 #include "data/tdatetime.h"
 #include "bench.h"
-#include "comms/tapdftplog.h"
-#include "comms/tapdftpclient.h"
+#include "comms/ftp/tapdftplog.h"
+#include "comms/ftp/tapdftpclient.h"
 #include "device/ftpcollect.h"
 #include "device/tdatamodftp.h"
 #include "device/tfrmftptransfer.h"
 #include "peers/dbbwriter.h"
 #include "peers/ftpdevice.h"
-#include "platform/dialogs.h"
+#include "platform/gui/dialogs.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <cstdio>
 
 #include "bench.h"
-#include "comms/tapdftpclient.h"
+#include "comms/ftp/tapdftpclient.h"
 #include "device/tdatamodftp.h"
 #include "peers/tcppeer.h"
-#include "platform/dialogs.h"
+#include "platform/gui/dialogs.h"
 
 namespace {
 

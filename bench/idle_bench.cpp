@@ -6,10 +6,10 @@
 #include <thread>
 
 #include "bench.h"
-#include "comms/oomisc.h"
-#include "comms/serialdevice.h"
-#include "comms/tapdsocket.h"
-#include "comms/tapdwin32dispatcher.h"
+#include "comms/core/oomisc.h"
+#include "comms/serial/serialdevice.h"
+#include "comms/net/tapdsocket.h"
+#include "comms/serial/tapdwin32dispatcher.h"
 #include "peers/ptypair.h"
 #include "peers/tcppeer.h"
 

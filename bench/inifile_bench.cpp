@@ -2,7 +2,7 @@
 
 #include "app/stationlistfile.h"
 #include "bench.h"
-#include "platform/inifile.h"
+#include "platform/core/inifile.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <unistd.h>
 
 #include "bench.h"
-#include "platform/firstpaint.h"
+#include "platform/gui/firstpaint.h"
 
 // The program from its start to its first painted window, against a minimal Qt Widgets
 // program (a menu bar and 20 widgets) that this binary becomes with --minimal-window;

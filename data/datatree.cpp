@@ -11,7 +11,7 @@
 #include "data/localpath.h"
 #include "data/numbertext.h"
 #include "data/timerules.h"
-#include "platform/regularfile.h"
+#include "platform/core/regularfile.h"
 
 namespace {
 

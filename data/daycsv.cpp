@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/savefile.h"
+#include "platform/core/savefile.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/vectorstate.h"
+#include "platform/core/vectorstate.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "data/localpath.h"
 #include "data/numbertext.h"
-#include "platform/regularfile.h"
+#include "platform/core/regularfile.h"
 
 namespace {
 

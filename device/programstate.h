@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "data/stationsettings.h"  // CurrentStation, the station the device windows work on
-#include "platform/pczone.h"
+#include "platform/core/pczone.h"
 
 // What the device windows need of the program around them, without reaching into its windows.
 // The program derives from TProgramState and registers it at start-up (SetProgramState); the

@@ -13,14 +13,14 @@
 #include <utility>
 
 #include "data/runtimetexts.h"
-#include "comms/adstrmap.h"
-#include "comms/eapdexception.h"
-#include "comms/tapdftplog.h"
-#include "comms/tapdftpclient.h"
+#include "comms/core/adstrmap.h"
+#include "comms/core/eapdexception.h"
+#include "comms/ftp/tapdftplog.h"
+#include "comms/ftp/tapdftpclient.h"
 #include "device/ftpcollect.h"
 #include "device/ttagtimer.h"
-#include "platform/dialogs.h"
-#include "platform/eventwait.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/eventwait.h"
 
 TDataModFtp* DataModFtp = nullptr;
 

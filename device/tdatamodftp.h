@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "data/tdatetime.h"
-#include "comms/ftpprotocol.h"
+#include "comms/ftp/ftpprotocol.h"
 
 class QWidget;
 class TApdFtpClient;
@@ -44,7 +44,7 @@ enum class FtpAwaiting : uint8_t { Nothing, Login, Complete, DataAvail, Transfer
 // The synchronous FTP command layer over the event-driven FTP client. Each operation sends one
 // request and runs the event loop until a handler reports the answer or the watchdog its code;
 // paint, timers and the abort run inside these waits, other user input is refused
-// (platform/eventwait.h).
+// (platform/gui/eventwait.h).
 //
 // Operations return success; the reason of a failure stays in FtpResult() and is sticky: a
 // log-in, a listing or FtpSetTimeouts clears it; every other operation fails at once while it

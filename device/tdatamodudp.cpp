@@ -2,8 +2,8 @@
 
 #include <exception>
 
-#include "platform/eventwait.h"
-#include "platform/inetaddr.h"
+#include "platform/gui/eventwait.h"
+#include "platform/core/inetaddr.h"
 
 TDataModUDP* DataModUDP = nullptr;
 

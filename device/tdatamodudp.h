@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "device/ttagtimer.h"
-#include "platform/ipaddrtable.h"
-#include "platform/tnmudp.h"
+#include "platform/gui/ipaddrtable.h"
+#include "platform/gui/tnmudp.h"
 
 // State of the running query. The query timer's Tag carries it, with these values.
 enum class UdpQueryState : int { Waiting = 0, TimedOut = 99 };

@@ -16,12 +16,12 @@
 #include "device/programstate.h"
 #include "device/tdatamodudp.h"
 #include "device/ttagtimer.h"
-#include "platform/dialogs.h"
-#include "platform/eventwait.h"
-#include "platform/exceptionguard.h"
-#include "platform/inetaddr.h"
-#include "platform/named.h"
-#include "platform/tstringgrid.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/eventwait.h"
+#include "platform/gui/exceptionguard.h"
+#include "platform/core/inetaddr.h"
+#include "platform/core/named.h"
+#include "platform/gui/tstringgrid.h"
 
 using platform::Guard;
 using platform::Named;

@@ -1,7 +1,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "platform/tstringgrid.h"
+#include "platform/gui/tstringgrid.h"
 #include "device/tfrmconnect.h"
 
 void ApplyTextsConnect(int lang)

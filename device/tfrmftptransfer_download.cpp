@@ -24,10 +24,10 @@
 #include "device/ftpcollect.h"
 #include "device/tdatamodftp.h"
 #include "device/tfrmftptransfer.h"
-#include "platform/dialogs.h"
-#include "platform/paintthrottle.h"
-#include "platform/shortdate.h"
-#include "platform/waitcursor.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/paintthrottle.h"
+#include "platform/core/shortdate.h"
+#include "platform/gui/waitcursor.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include "device/programstate.h"
 #include "device/tdatamodftp.h"
 #include "device/tfrmconnect.h"
-#include "platform/dialogs.h"
-#include "platform/waitcursor.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/waitcursor.h"
 
 namespace {
 

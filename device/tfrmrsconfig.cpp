@@ -23,11 +23,11 @@
 #include "data/numbertext.h"
 #include "data/runtimetexts.h"
 #include "device/programstate.h"
-#include "platform/dialogs.h"
-#include "platform/eventwait.h"
-#include "platform/exceptionguard.h"
-#include "platform/pressgate.h"
-#include "platform/tradiogroup.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/eventwait.h"
+#include "platform/gui/exceptionguard.h"
+#include "platform/gui/pressgate.h"
+#include "platform/gui/tradiogroup.h"
 
 using namespace rsconfig;
 

@@ -20,10 +20,10 @@
 #include <QVBoxLayout>
 
 #include "device/tfrmrsconfig.h"
-#include "platform/named.h"
-#include "platform/shortdate.h"
-#include "platform/steadywidgets.h"
-#include "platform/tradiogroup.h"
+#include "platform/core/named.h"
+#include "platform/core/shortdate.h"
+#include "platform/gui/steadywidgets.h"
+#include "platform/gui/tradiogroup.h"
 
 using platform::Named;
 

@@ -4,14 +4,14 @@
 #include "device/tfrmrsconfig.h"
 
 #include "data/runtimetexts.h"
-#include "comms/tapdcomport.h"
-#include "comms/tapddatapacket.h"
+#include "comms/serial/tapdcomport.h"
+#include "comms/packets/tapddatapacket.h"
 #include "device/programstate.h"
 #include "device/rs232frames.h"
 #include "device/ttagtimer.h"
-#include "platform/dialogs.h"
-#include "platform/eventwait.h"
-#include "platform/waitcursor.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/eventwait.h"
+#include "platform/gui/waitcursor.h"
 
 #include <QLabel>
 #include <QProgressBar>

@@ -16,10 +16,10 @@
 #include "data/timerules.h"
 #include "device/programstate.h"
 #include "device/tfrmrsconfig.h"
-#include "platform/dialogs.h"
-#include "platform/exceptionguard.h"
-#include "platform/pressgate.h"
-#include "platform/waitcursor.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/exceptionguard.h"
+#include "platform/gui/pressgate.h"
+#include "platform/gui/waitcursor.h"
 
 using namespace rsconfig;
 

@@ -8,7 +8,7 @@
 #include <QTabWidget>
 
 #include "device/tfrmrsconfig.h"
-#include "platform/tradiogroup.h"
+#include "platform/gui/tradiogroup.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/vectorstate.h"
+#include "platform/core/vectorstate.h"
 
 QColor ToQColor(TColor color)
 {

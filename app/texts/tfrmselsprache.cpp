@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "platform/tradiogroup.h"
+#include "platform/gui/tradiogroup.h"
 
 TfrmSelSprache* frmSelSprache = nullptr;
 

@@ -1,7 +1,7 @@
 #include <QPushButton>
 
 #include "app/texts/tfrmselsprache.h"
-#include "platform/tradiogroup.h"
+#include "platform/gui/tradiogroup.h"
 
 void ApplyTextsSelSprache(int lang)
 {

@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <optional>
 
-#include "platform/pczone.h"
+#include "platform/core/pczone.h"
 
 // What the other windows need of the main window, without reaching into it: they read its
 // state here and report what changes for it, and the main window reacts. The program

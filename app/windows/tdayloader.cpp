@@ -17,10 +17,10 @@
 #include "data/timerules.h"
 #include "app/windows/tdayloaderhost.h"
 #include "app/texts/sprachen.h"
-#include "platform/dialogs.h"
-#include "platform/folder.h"
-#include "platform/regularfile.h"
-#include "platform/waitcursor.h"
+#include "platform/gui/dialogs.h"
+#include "platform/core/folder.h"
+#include "platform/core/regularfile.h"
+#include "platform/gui/waitcursor.h"
 
 namespace {
 

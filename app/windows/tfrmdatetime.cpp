@@ -12,8 +12,8 @@
 
 #include "data/stationsettings.h"
 #include "app/texts/sprachen.h"
-#include "platform/exceptionguard.h"
-#include "platform/shortdate.h"
+#include "platform/gui/exceptionguard.h"
+#include "platform/core/shortdate.h"
 
 TfrmDateTime* frmDateTime = nullptr;
 

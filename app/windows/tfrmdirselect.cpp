@@ -16,8 +16,8 @@
 #include "data/localpath.h"
 #include "app/texts/sprachen.h"
 #include "app/windows/tfrmstatname.h"
-#include "platform/dialogs.h"
-#include "platform/exceptionguard.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/exceptionguard.h"
 
 TfrmDirSelect* frmDirSelect = nullptr;
 

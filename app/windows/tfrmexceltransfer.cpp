@@ -31,11 +31,11 @@
 #include "app/windows/tdayloaderhost.h"
 #include "app/texts/sprachen.h"
 #include "app/windows/tfrmdirselect.h"
-#include "platform/dialogs.h"
-#include "platform/exceptionguard.h"
-#include "platform/named.h"
-#include "platform/shortdate.h"
-#include "platform/windowkeys.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/exceptionguard.h"
+#include "platform/core/named.h"
+#include "platform/core/shortdate.h"
+#include "platform/gui/windowkeys.h"
 
 using platform::Named;
 

@@ -19,10 +19,10 @@
 #include "app/texts/sprachen.h"
 #include "app/windows/tfrmdirselect.h"
 #include "app/windows/tfrmstation.h"
-#include "platform/exceptionguard.h"
-#include "platform/named.h"
-#include "platform/steadywidgets.h"
-#include "platform/waitcursor.h"
+#include "platform/gui/exceptionguard.h"
+#include "platform/core/named.h"
+#include "platform/gui/steadywidgets.h"
+#include "platform/gui/waitcursor.h"
 
 using platform::Named;
 

@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "platform/exceptionguard.h"
-#include "platform/shellopen.h"
+#include "platform/gui/exceptionguard.h"
+#include "platform/core/shellopen.h"
 
 TfrmInfo* frmInfo = nullptr;
 

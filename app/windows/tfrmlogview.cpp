@@ -26,9 +26,9 @@
 #include "app/windows/tfrmstation.h"
 #include "device/tdatamodftp.h"
 #include "device/tfrmftptransfer.h"
-#include "platform/exceptionguard.h"
-#include "platform/named.h"
-#include "platform/shellopen.h"
+#include "platform/gui/exceptionguard.h"
+#include "platform/core/named.h"
+#include "platform/core/shellopen.h"
 
 using platform::Named;
 

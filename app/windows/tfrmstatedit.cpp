@@ -16,8 +16,8 @@
 #include "app/windows/mainwindowstate.h"
 #include "app/windows/tfrmstation.h"
 #include "app/windows/tfrmtimezone.h"
-#include "platform/dialogs.h"
-#include "platform/exceptionguard.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/exceptionguard.h"
 
 TfrmStatEdit* frmStatEdit = nullptr;
 

@@ -17,8 +17,8 @@
 #include "app/windows/mainwindowstate.h"
 #include "app/windows/tfrmstatedit.h"
 #include "app/windows/tfrmtimezone.h"
-#include "platform/tstringgrid.h"
-#include "platform/exceptionguard.h"
+#include "platform/gui/tstringgrid.h"
+#include "platform/gui/exceptionguard.h"
 
 TfrmStation* frmStation = nullptr;
 

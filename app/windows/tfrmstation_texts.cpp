@@ -1,9 +1,9 @@
-#include "platform/dialogs.h"
+#include "platform/gui/dialogs.h"
 #include <QLabel>
 #include <QPushButton>
 
 #include "app/windows/tfrmstation.h"
-#include "platform/tstringgrid.h"
+#include "platform/gui/tstringgrid.h"
 
 void ApplyTextsStation(int lang)
 {

@@ -18,9 +18,9 @@
 #include "app/texts/sprachen.h"
 #include "app/windows/mainwindowstate.h"
 #include "device/tdatamodftp.h"
-#include "platform/exceptionguard.h"
-#include "platform/named.h"
-#include "platform/waitcursor.h"
+#include "platform/gui/exceptionguard.h"
+#include "platform/core/named.h"
+#include "platform/gui/waitcursor.h"
 
 using platform::Named;
 

@@ -9,7 +9,7 @@
 
 #include "app/windows/mainwindowstate.h"
 #include "data/econverterror.h"
-#include "platform/steadywidgets.h"
+#include "platform/gui/steadywidgets.h"
 
 TfrmTimezone* frmTimezone = nullptr;
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "comms/version.h"
+#include "comms/core/version.h"
 
 #include <QScrollArea>
 #include <QString>

@@ -1,8 +1,8 @@
 #include "comms/widgets/tapdslcontroller.h"
 
-#include "comms/adexcept.h"
-#include "comms/eapdexception.h"
-#include "comms/tapdcustomcomport.h"
+#include "comms/core/adexcept.h"
+#include "comms/core/eapdexception.h"
+#include "comms/serial/tapdcustomcomport.h"
 
 namespace {
 

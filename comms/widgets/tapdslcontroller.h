@@ -2,9 +2,9 @@
 #include <QPointer>
 #include <cstdint>
 
-#include "comms/adporttypes.h"
-#include "comms/tapdbasecomponent.h"
-#include "comms/tapdcustomcomport.h"
+#include "comms/core/adporttypes.h"
+#include "comms/core/tapdbasecomponent.h"
+#include "comms/serial/tapdcustomcomport.h"
 #include "comms/widgets/tlightset.h"
 
 

@@ -1,8 +1,8 @@
 #include "tcomselectform.h"
 
-#include "comms/portprompt.h"
-#include "comms/errorcodes.h"
-#include "comms/serialdevice.h"
+#include "comms/serial/portprompt.h"
+#include "comms/core/errorcodes.h"
+#include "comms/serial/serialdevice.h"
 
 #include <QComboBox>
 #include <QFrame>

@@ -10,7 +10,7 @@
 
 #include "app/graphwindow.h"
 #include "app/windows/tfrmnumview.h"
-#include "platform/tradiogroup.h"
+#include "platform/gui/tradiogroup.h"
 #include "app/setlanguage.h"
 #include "app/graph/graphsamples.h"
 

@@ -8,15 +8,15 @@
 #include "app/texts/tfrmselsprache.h"
 #include "app/windows/tfrmdirselect.h"
 #include "app/windows/tfrmstatistik.h"
-#include "platform/shellopen.h"
+#include "platform/core/shellopen.h"
 #include "app/windows/tfrmlogview.h"
 #include "app/windows/tfrmexceltransfer.h"
 #include "app/windows/tfrmimport.h"
 #include "common/netns.h"
 #include "device/tfrmconnect.h"
-#include "platform/tstringgrid.h"
+#include "platform/gui/tstringgrid.h"
 #include "device/tdatamodudp.h"
-#include "platform/tradiogroup.h"
+#include "platform/gui/tradiogroup.h"
 #include "startup/appfixture.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "platform/eventwait.h"
+#include "platform/gui/eventwait.h"
 
 // Runs act once from inside the first wait on a device during which when() holds; what a
 // person does then arrives as the window system delivers it (QTest's spontaneous events).

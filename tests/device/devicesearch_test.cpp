@@ -9,7 +9,7 @@
 #include "app/appstate.h"
 #include "app/windows/stationwindows.h"
 #include "data/runtimetexts.h"
-#include "platform/tstringgrid.h"
+#include "platform/gui/tstringgrid.h"
 #include "common/netns.h"
 #include "common/pump.h"
 #include "common/userinput.h"

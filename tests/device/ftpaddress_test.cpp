@@ -10,7 +10,7 @@
 
 #include "common/userinput.h"
 #include "ftpfixture.h"
-#include "platform/shortdate.h"
+#include "platform/core/shortdate.h"
 
 TEST_F(FtpFixture, AddressLeadingZerosAreDecimalAndAStoredNameIsLeftAlone)
 {

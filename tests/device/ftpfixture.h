@@ -9,13 +9,13 @@
 #include "data/stationsettings.h"
 #include "app/setlanguage.h"
 #include "data/runtimetexts.h"
-#include "comms/tapdftplog.h"
-#include "comms/tapdftpclient.h"
+#include "comms/ftp/tapdftplog.h"
+#include "comms/ftp/tapdftpclient.h"
 #include "device/tdatamodftp.h"
 #include "device/tfrmftptransfer.h"
 #include "peers/dbbwriter.h"
 #include "peers/ftpdevice.h"
-#include "platform/dialogs.h"
+#include "platform/gui/dialogs.h"
 
 // The command layer and the transfer window against the simulated device, whose tree lies
 // in device/, the data directory in outer/data (so anything written beside it shows).

@@ -13,7 +13,7 @@
 #include "device/tfrmconnect.h"
 #include "ftpfixture.h"
 #include "peers/udpresponder.h"
-#include "platform/tstringgrid.h"
+#include "platform/gui/tstringgrid.h"
 #include "samples.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "data/stationsettings.h"
 #include "device/programstate.h"
 #include "device/tfrmrsconfig.h"
-#include "platform/dialogs.h"
+#include "platform/gui/dialogs.h"
 
 // The RS-232 window's tests start from English texts, neither service mode nor the project
 // tool, and scripted boxes; the station's port comes back after each. A fixture opens the

@@ -27,9 +27,9 @@
 #include "device/tfrmrsconfig.h"
 #include "device/ttagtimer.h"
 #include "peers/simdevice.h"
-#include "platform/dialogs.h"
-#include "platform/pczone.h"
-#include "platform/tradiogroup.h"
+#include "platform/gui/dialogs.h"
+#include "platform/core/pczone.h"
+#include "platform/gui/tradiogroup.h"
 
 using platform::DialogScript;
 using namespace rsconfig;

@@ -2,14 +2,14 @@
 #include "data/runtimetexts.h"
 #include "data/stationsettings.h"
 #include "app/setlanguage.h"
-#include "comms/tapdcomport.h"
-#include "comms/tapddatapacket.h"
+#include "comms/serial/tapdcomport.h"
+#include "comms/packets/tapddatapacket.h"
 #include "common/pump.h"
 #include "device/rsconfigfixture.h"
 #include "device/tfrmrsconfig.h"
 #include "device/ttagtimer.h"
 #include "peers/simdevice.h"
-#include "platform/dialogs.h"
+#include "platform/gui/dialogs.h"
 
 #include <QLabel>
 #include <QProgressBar>

@@ -21,8 +21,8 @@
 #include "common/pump.h"
 #include "device/rsconfigfixture.h"
 #include "device/tfrmrsconfig.h"
-#include "platform/dialogs.h"
-#include "platform/tradiogroup.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/tradiogroup.h"
 
 using platform::DialogScript;
 using namespace rsconfig;

@@ -15,9 +15,9 @@
 #include "app/texts/sprachen.h"
 #include "app/windows/tfrmstatedit.h"
 #include "app/windows/tfrmstation.h"
-#include "platform/dialogs.h"
-#include "platform/inifile.h"
-#include "platform/settingsfile.h"
+#include "platform/gui/dialogs.h"
+#include "platform/core/inifile.h"
+#include "platform/core/settingsfile.h"
 
 // The whole program's windows on a settings file of the test's own, in a folder of its own
 // (also the current directory, hence the data directory of a first start). Message boxes are

@@ -3,7 +3,7 @@
 
 #include "data/scramblepassword.h"
 #include "app/graph/graphgeometry.h"
-#include "platform/tstringgrid.h"
+#include "platform/gui/tstringgrid.h"
 #include "appfixture.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "installedprogram.h"
 #include "peers/dbbwriter.h"
-#include "platform/inifile.h"
+#include "platform/core/inifile.h"
 
 // The real program, offscreen, on hostile data trees and settings files: whatever it meets,
 // one SIGTERM ends it within a few seconds, the stations in its INI stay, and it writes

@@ -2,13 +2,13 @@
 #include <QTemporaryDir>
 
 #include "appfixture.h"
-#include "comms/tapdftplog.h"
-#include "comms/tapdftpclient.h"
+#include "comms/ftp/tapdftplog.h"
+#include "comms/ftp/tapdftpclient.h"
 #include "device/tdatamodftp.h"
 #include "peers/dbbwriter.h"
 #include "peers/ftpdevice.h"
-#include "platform/tradiogroup.h"
-#include "platform/tstringlist.h"
+#include "platform/gui/tradiogroup.h"
+#include "platform/core/tstringlist.h"
 
 using dbbtest::UtcSeconds;
 

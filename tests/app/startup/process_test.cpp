@@ -8,8 +8,8 @@
 
 #include "common/pump.h"
 #include "installedprogram.h"
-#include "platform/inifile.h"
-#include "platform/singleinstance.h"
+#include "platform/core/inifile.h"
+#include "platform/gui/singleinstance.h"
 
 TEST(Process, SecondInstanceHandsOverAndEndsAtOnce)
 {

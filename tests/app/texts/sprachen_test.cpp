@@ -15,9 +15,9 @@
 #include "app/mainformhvtk.h"
 #include "app/setlanguage.h"
 #include "app/texts/sprachen.h"
-#include "platform/tstringgrid.h"
+#include "platform/gui/tstringgrid.h"
 #include "data/runtimetexts.h"
-#include "platform/tradiogroup.h"
+#include "platform/gui/tradiogroup.h"
 #include "../windows/stationwindows.h"
 
 namespace {

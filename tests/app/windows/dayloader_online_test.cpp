@@ -10,7 +10,7 @@
 #include "app/windows/tdayloader.h"
 #include "app/windows/tdayloaderhost.h"
 #include "peers/dbbwriter.h"
-#include "platform/dialogs.h"
+#include "platform/gui/dialogs.h"
 
 using dbbtest::HourFile;
 using dbbtest::UtcSeconds;

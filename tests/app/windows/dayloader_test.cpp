@@ -14,7 +14,7 @@
 #include "app/windows/tdayloaderhost.h"
 #include "app/texts/sprachen.h"
 #include "peers/dbbwriter.h"
-#include "platform/dialogs.h"
+#include "platform/gui/dialogs.h"
 
 using dbbtest::HourFile;
 using dbbtest::UtcSeconds;

@@ -16,8 +16,8 @@
 #include "app/windows/tfrmexceltransfer.h"
 #include "peers/dbbwriter.h"
 #include "common/userinput.h"
-#include "platform/dialogs.h"
-#include "platform/shortdate.h"
+#include "platform/gui/dialogs.h"
+#include "platform/core/shortdate.h"
 #include "stationwindows.h"
 
 namespace {

@@ -19,8 +19,8 @@
 #include "app/windows/tfrmlogview.h"
 #include "app/windows/tfrmstatname.h"
 #include "common/pump.h"
-#include "platform/dialogs.h"
-#include "platform/shellopen.h"
+#include "platform/gui/dialogs.h"
+#include "platform/core/shellopen.h"
 #include "stationwindows.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "app/windows/tfrmstatedit.h"
 #include "app/windows/tfrmstation.h"
 #include "app/windows/tfrmtimezone.h"
-#include "platform/dialogs.h"
+#include "platform/gui/dialogs.h"
 
 // The station list, its editor and the time-zone and language windows as the program has
 // them, behind their global pointers, with texts in one language and dialogs scripted.

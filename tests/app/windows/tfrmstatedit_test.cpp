@@ -8,8 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "platform/tstringgrid.h"
-#include "platform/tradiogroup.h"
+#include "platform/gui/tstringgrid.h"
+#include "platform/gui/tradiogroup.h"
 #include "stationwindows.h"
 
 namespace {

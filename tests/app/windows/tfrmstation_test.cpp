@@ -7,7 +7,7 @@
 
 #include "app/mainformhvtk.h"
 #include "data/econverterror.h"
-#include "platform/tstringgrid.h"
+#include "platform/gui/tstringgrid.h"
 #include "common/userinput.h"
 #include "stationwindows.h"
 

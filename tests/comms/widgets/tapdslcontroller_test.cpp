@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "common/pump.h"
-#include "comms/eapdexception.h"
-#include "comms/tapdcomport.h"
-#include "comms/tapdwin32dispatcher.h"
+#include "comms/core/eapdexception.h"
+#include "comms/serial/tapdcomport.h"
+#include "comms/serial/tapdwin32dispatcher.h"
 #include "comms/widgets/tapdslcontroller.h"
 #include "comms/widgets/tapdstatuslight.h"
 #include "peers/ptypair.h"

@@ -1,5 +1,5 @@
-#include "comms/portprompt.h"
-#include "comms/serialdevice.h"
+#include "comms/serial/portprompt.h"
+#include "comms/serial/serialdevice.h"
 #include "comms/widgets/tcomselectform.h"
 #include "peers/ptypair.h"
 

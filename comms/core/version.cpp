@@ -1,0 +1,1 @@
+#include "comms/core/version.h"

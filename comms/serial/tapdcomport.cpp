@@ -1,0 +1,1 @@
+#include "comms/serial/tapdcomport.h"

@@ -1,1 +1,0 @@
-#include "comms/tapdcomport.h"
