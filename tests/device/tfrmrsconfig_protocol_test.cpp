@@ -287,8 +287,11 @@ TEST_F(Rs232Protocol, PortThatCannotOpen)
 
 TEST_F(Rs232Protocol, ReplyRacingTheTimeoutDoesNoHarm)
 {
+    size_t answers = 0;
+    dev.clearRecord();
     for (int delay : {kRequestTimeoutMs - 20, kRequestTimeoutMs, kRequestTimeoutMs + 20}) {
         SCOPED_TRACE(delay);
+        answers += 2;  // the connect's probe and the query
         w->IOTimer->Tag = 0;
         ASSERT_TRUE(w->ConnectDevice());
         peers::SimDevice::Script s;
@@ -300,6 +303,7 @@ TEST_F(Rs232Protocol, ReplyRacingTheTimeoutDoesNoHarm)
             EXPECT_FALSE(w->ApdComPort->Open());
         }
         pumpFor(80);  // a late reply lands on a closed port or is ignored
+        ASSERT_TRUE(dev.waitForAnswersAndDiscardUnread(answers));
         EXPECT_TRUE(w->IOTimer->Tag == 99 || w->IOTimer->Tag == 1);
         w->ClosePort();
         dev.setScript({});

@@ -184,6 +184,7 @@ void SimDevice::clearRecord()
     std::lock_guard<std::mutex> lock(mutex_);
     received_.clear();
     requests_.clear();
+    answers_ = 0;
 }
 
 bool SimDevice::waitForRequests(size_t n, int timeoutMs) const
@@ -191,6 +192,14 @@ bool SimDevice::waitForRequests(size_t n, int timeoutMs) const
     std::unique_lock<std::mutex> lock(mutex_);
     return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
         [&] { return requests_.size() >= n; });
+}
+
+bool SimDevice::waitForAnswersAndDiscardUnread(size_t n, int timeoutMs)
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    const bool answered = changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return answers_ >= n; });
+    tcflush(master_, TCOFLUSH);
+    return answered;
 }
 
 void SimDevice::sendRaw(const std::string& bytes)
@@ -311,16 +320,21 @@ void SimDevice::answer(const std::string& text, const Script& s)
     if (s.replyDelayMs > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(s.replyDelayMs));
     const std::string wire = s.noiseBeforeStx + kStx + text + kEtx + s.noiseAfterEtx;
-    std::lock_guard<std::mutex> lock(writeMutex_);
-    if (!s.splitBytes) {
-        writeAll(wire.data(), wire.size());
-        return;
+    {
+        std::lock_guard<std::mutex> lock(writeMutex_);
+        if (!s.splitBytes) {
+            writeAll(wire.data(), wire.size());
+        } else {
+            for (char c : wire) {
+                writeAll(&c, 1);
+                tcdrain(master_);
+                std::this_thread::sleep_for(std::chrono::milliseconds(s.splitPauseMs));
+            }
+        }
     }
-    for (char c : wire) {
-        writeAll(&c, 1);
-        tcdrain(master_);
-        std::this_thread::sleep_for(std::chrono::milliseconds(s.splitPauseMs));
-    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++answers_;
+    changed_.notify_all();
 }
 
 void SimDevice::writeAll(const char* p, size_t n)

@@ -70,6 +70,9 @@ public:
 
     // Waits (bounded) until at least n requests were received.
     bool waitForRequests(size_t n, int timeoutMs = 5000) const;
+    // Until n answers since clearRecord() have been written (a delayed one included), then drops what the program
+    // has not read yet: a reply that missed its request must not meet the next one.
+    bool waitForAnswersAndDiscardUnread(size_t n, int timeoutMs = 5000);
 
     // Sends raw bytes to the program, as if the device sent them on its own.
     void sendRaw(const std::string& bytes);
@@ -92,6 +95,7 @@ private:
     std::map<std::string, std::string> keys_;
     std::string received_;
     std::vector<Request> requests_;
+    size_t answers_ = 0;
     size_t answered_ = 0;
 
     std::mutex writeMutex_;  // one frame at a time on the wire
