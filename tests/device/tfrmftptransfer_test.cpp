@@ -337,9 +337,8 @@ TEST_F(FtpDownload, ARefusedLoginLeavesTheWindowUsable)
     EXPECT_EQ(shownTexts(), QStringList({MsgFtpError + "421 Login incorrect.", MsgFtpLoginFailed}));
 }
 
-// A failed log-in names its cause before "Login failed", in both languages; an address that
-// no device can have is refused before any connect; a connection reset right after the log-in
-// leaves the window not connected.
+// A failed log-in names its cause before "Login failed", in both languages; no device's address
+// is refused before any connect; a reset right after the log-in leaves the window not connected.
 TEST_F(FtpDownload, AFailedLogInNamesItsCauseAndLeavesTheWindowNotConnected)
 {
     startDevice();
@@ -369,8 +368,8 @@ TEST_F(FtpDownload, AFailedLogInNamesItsCauseAndLeavesTheWindowNotConnected)
         w().show();
         w().bbtConnect->click();
         const QStringList shown = shownTexts();
-        ASSERT_FALSE(shown.isEmpty());
-        EXPECT_TRUE(r.prefix ? shown[0] == *r.prefix + r.cause : shown[0].startsWith(r.cause)) << shown[0].toStdString();
+        const QString first = shown.value(0, "<none>");
+        EXPECT_TRUE(r.prefix ? first == *r.prefix + r.cause : first.startsWith(r.cause)) << first.toStdString();
         EXPECT_EQ(shown.mid(1), r.prefix && r.login != "reset" ? QStringList{MsgFtpLoginFailed} : QStringList{});
         EXPECT_TRUE(w().bbtConnect->isEnabled() && !DataModFtp->ApdFtpClient->Connected() && w().lbxDir->count() == 0);
         EXPECT_NE(w().lblLoadFile->text(), TxtCopyTo + dataDir);

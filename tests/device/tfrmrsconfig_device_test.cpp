@@ -27,7 +27,6 @@
 #include "device/tfrmrsconfig.h"
 #include "device/ttagtimer.h"
 #include "peers/simdevice.h"
-#include "platform/gui/dialogs.h"
 #include "platform/core/pczone.h"
 #include "platform/gui/tradiogroup.h"
 
@@ -361,16 +360,15 @@ TEST_F(RsConfigDevice, TheRestOfThePressThatReadWritesNothing)
     for (const bool held : {false, true}) {
         SetLanguage(held ? 0 : 1);
         w->show();
-        if (held)
+        if (held) {
             QTest::keyPress(w.get(), Qt::Key_Return);
-        else
-            QTest::mouseClick(w->bbtContinue, Qt::LeftButton);
-        for (int i = 0; i < 3; ++i) {
-            QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r", true);
-            if (held)
+            for (int i = 0; i < 3; ++i) {
+                QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r", true);
                 QApplication::sendEvent(QApplication::focusWidget() ? QApplication::focusWidget() : w.get(), &repeat);
-            else if (i == 0)
-                QTest::mouseClick(w->bbtContinue, Qt::LeftButton, {}, QPoint(), 150);
+            }
+        } else {
+            QTest::mouseClick(w->bbtContinue, Qt::LeftButton);
+            QTest::mouseClick(w->bbtContinue, Qt::LeftButton, {}, QPoint(), 150);
         }
         pumpFor(100);
         EXPECT_EQ(d.requests().size(), expectedReads(false, true).size()) << held;  // no write, no reload

@@ -9,7 +9,6 @@
 #include "device/tfrmrsconfig.h"
 #include "device/ttagtimer.h"
 #include "peers/simdevice.h"
-#include "platform/gui/dialogs.h"
 
 #include <QLabel>
 #include <QProgressBar>

@@ -21,7 +21,6 @@
 #include "common/pump.h"
 #include "device/rsconfigfixture.h"
 #include "device/tfrmrsconfig.h"
-#include "platform/gui/dialogs.h"
 #include "platform/gui/tradiogroup.h"
 
 using platform::DialogScript;
