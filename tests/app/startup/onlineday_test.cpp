@@ -2,13 +2,11 @@
 #include <QTemporaryDir>
 
 #include "appfixture.h"
-#include "comms/ftp/tapdftplog.h"
 #include "comms/ftp/tapdftpclient.h"
 #include "device/tdatamodftp.h"
 #include "peers/dbbwriter.h"
 #include "peers/ftpdevice.h"
 #include "platform/gui/tradiogroup.h"
-#include "platform/core/tstringlist.h"
 
 using dbbtest::UtcSeconds;
 

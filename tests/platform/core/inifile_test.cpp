@@ -154,8 +154,7 @@ TEST(IniFile, SaveIntoAFolderWithoutWriteAccessWritesInPlace)
     EXPECT_TRUE(QDir(dir.path()).isEmpty());  // no temporary file left
 }
 
-// A full disk, with no room and with room for the first page of the new file: the save fails
-// with the system's reason and the old file keeps its bytes; no temporary file stays.
+// No room at all, and room for the new file's first page only.
 TEST(IniFile, SaveOntoAFullDiskKeepsTheOldBytes)
 {
     QWL_RUN_ON_OWN_TMPFS(256);
