@@ -481,17 +481,20 @@ void TfrmFtpTransfer::ShowAddressLine()
     if (!bbtConnect->isEnabled())
         return;  // connected: the line tells of the transfer
     const QString typed = OctetAddress();
+    const QString canonical = platform::CanonicalIPv4(typed);
     QString line;
     if (typed == QStringLiteral("...")) {
         // Nothing typed: a stored address that is no dotted one (a host name) is said.
         if (!CurrentStation.IPAddress.isEmpty() && !platform::ParseDottedIPv4(CurrentStation.IPAddress))
             line = NotIPv4Text(CurrentStation.IPAddress);
-    } else if (platform::CanonicalIPv4(typed).isEmpty()) {
+    } else if (canonical.isEmpty()) {
         bool outOfRange = false;
         for (const QLineEdit* ed : {edAddr1, edAddr2, edAddr3, edAddr4})
             outOfRange |= !ed->text().isEmpty() && !IsByteString(ed->text());
         if (outOfRange)
             line = NotIPv4Text(typed);
+    } else if (!IsDeviceAddress(canonical)) {
+        line = NotDeviceText(canonical);
     }
     lblLoadFile->setText(line);
 }

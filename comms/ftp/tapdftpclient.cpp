@@ -64,6 +64,13 @@ TApdCustomFtpClient::TApdCustomFtpClient(QObject* Owner) : TApdCustomWinsockPort
     connectTimer_->setSingleShot(true);
     connect(connectTimer_, &QTimer::timeout, this, [this] { ConnectTimedOut(); });
 
+    repeatTimer_ = new QTimer(this);
+    repeatTimer_->setSingleShot(true);
+    connect(repeatTimer_, &QTimer::timeout, this, [this] {
+        if (FProcessState == S::psLogin)
+            LoginIncomplete(repeatedText_);
+    });
+
     abortTimer_ = new QTimer(this);
     abortTimer_->setSingleShot(true);
     connect(abortTimer_, &QTimer::timeout, this, [this] {
@@ -77,6 +84,7 @@ TApdCustomFtpClient::~TApdCustomFtpClient()
     // Close while every member is alive; nothing is reported any more.
     FDestroying = true;
     connectTimer_->stop();
+    repeatTimer_->stop();
     abortTimer_->stop();
     DataShutDown();
     if (Open() && !ShuttingDown())
@@ -232,7 +240,8 @@ void TApdCustomFtpClient::DoConnect()
     connectTimer_->stop();
     reply_.Reset();
     repliesDue_ = 0;
-    greeted_ = false;
+    greetings_ = 0;
+    loginAnswered_ = false;
     usersSent_ = 0;
     loginReplies_ = 0;
     transfer_ = TransferRecord{};
@@ -456,6 +465,7 @@ void TApdCustomFtpClient::ChangeState(TFtpProcessState NewState)
         closing_ = true;
         StopTimer();
         connectTimer_->stop();
+        repeatTimer_->stop();
         abortTimer_->stop();
         aborting_ = false;
         repliesDue_ = 0;
@@ -626,11 +636,18 @@ bool TApdCustomFtpClient::CountLoginReply(const QByteArray& Text)
 {
     if (++loginReplies_ <= MaxLoginReplies)
         return true;
-    // A server that answers without ever logging us in: no more USER, no more waiting.
-    const QByteArray text = ErrorMsg(int16_t(ecFtpLoginIncomplete)).toLatin1() + ": " + Text.trimmed();
-    PostError(ecFtpLoginIncomplete, &text);
-    ChangeState(S::psClosed);
+    LoginIncomplete(Text);
     return false;
+}
+
+void TApdCustomFtpClient::LoginIncomplete(const QByteArray& Text)
+{
+    // A server that answers without ever logging us in: no more USER, no more waiting. Told
+    // at once, as a connect time-out is: a caller's wait ends when the connection closes.
+    const QByteArray text = ErrorMsg(int16_t(ecFtpLoginIncomplete)).toLatin1() + ": " + Text.trimmed();
+    ChangeState(S::psClosed);
+    if (OnFtpError && !FDestroying)
+        OnFtpError(this, ecFtpLoginIncomplete, text.constData());
 }
 
 void TApdCustomFtpClient::FtpReplyHandler(int, const std::string& Line)
@@ -658,8 +675,14 @@ void TApdCustomFtpClient::FtpReplyHandler(int, const std::string& Line)
         PostTransferError();
         return;
     }
-    if (FProcessState == S::psLogin && code != 0 && !closing && !CountLoginReply(text))
-        return;
+    if (FProcessState == S::psLogin && code != 0 && !closing) {
+        if (!CountLoginReply(text))
+            return;
+        if (code != 220) {
+            loginAnswered_ = true;
+            repeatTimer_->stop();
+        }
+    }
     switch (FtpReplyAction(FProcessState, code)) {
     case TFtpReplyAction::None:
         if (IsTransferState(FProcessState) && code >= 100 && code < 200 && transfer_.CommandSent) {
@@ -672,9 +695,17 @@ void TApdCustomFtpClient::FtpReplyHandler(int, const std::string& Line)
         DataDisconnect(true);
         break;
     case TFtpReplyAction::Greeting: {
-        // A second greeting line is the same greeting, whatever else it may be.
-        if (std::exchange(greeted_, true))
+        // A second greeting line is taken for the greeting repeated while USER's answer may
+        // still come; a 220 that cannot be a greeting any more means no log-in.
+        if (++greetings_ > 1) {
+            if (greetings_ > 2 || loginAnswered_) {
+                LoginIncomplete(text);
+                break;
+            }
+            repeatedText_ = text;
+            repeatTimer_->start(RepeatedGreetingMs);
             break;
+        }
         const QByteArray after = QByteArray::fromStdString(reply_.TextAfterCode());
         PostStatus(scOpen, &after);
         SendUser();

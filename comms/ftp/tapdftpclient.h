@@ -63,11 +63,14 @@ public:
     // operation.
     bool Abort();
     static constexpr int AbortReplyMs = 1000;
-    // A log-in sends USER once per greeting (a second greeting line is the same greeting), at
-    // most MaxLoginUsers times per connection; a log-in that has not reached 230 after
-    // MaxLoginReplies replies ends with ecFtpLoginIncomplete and a closed connection.
+    // A log-in sends USER once per greeting, at most MaxLoginUsers times per connection; a
+    // log-in that has not reached 230 after MaxLoginReplies replies ends with
+    // ecFtpLoginIncomplete and a closed connection. One 220 after the greeting, before any
+    // other reply, may be the greeting repeated or the server's answer to USER: USER's real
+    // answer must then come within RepeatedGreetingMs. Any further 220 ends the log-in at once.
     static constexpr int MaxLoginUsers = 3;
     static constexpr int MaxLoginReplies = 8;
+    static constexpr int RepeatedGreetingMs = 3000;
     bool Connected() const { return FProcessState != TFtpProcessState::psClosed; }
     bool InProgress() const
     {
@@ -177,6 +180,7 @@ private:
     void SendUser();
     // False when the log-in has ended because the server does not complete it.
     bool CountLoginReply(const QByteArray& Text);
+    void LoginIncomplete(const QByteArray& Text);
     // A command that needs ProcessState psIdle and safe arguments; false leaves all as it was.
     bool CanStart(std::initializer_list<const QString*> Args) const;
 
@@ -245,7 +249,10 @@ private:
     int repliesDue_ = 0;         // final replies owed for the commands sent
     bool aborting_ = false;
     bool abortAnswered_ = false; // a reply to the abort has come
-    bool greeted_ = false;       // the greeting of this connection has been answered with USER
+    int greetings_ = 0;          // 220s of this log-in; the first is answered with USER
+    bool loginAnswered_ = false; // a reply other than 220 has come during the log-in
+    QByteArray repeatedText_;    // the 220 that may have been the answer to USER
+    QTimer* repeatTimer_ = nullptr;
     int usersSent_ = 0;
     int loginReplies_ = 0;
     int32_t abortError_ = 0;     // the first error reply during the abort

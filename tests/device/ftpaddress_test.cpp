@@ -64,6 +64,8 @@ TEST_F(FtpFixture, EnterConnectsTheAddressLineFollowsTheTypingAndDatesAreShort)
     w.edAddr1->clear();
     type("127\t0\t7\t7");
     EXPECT_EQ(w.lblLoadFile->text(), "");
+    w.edAddr1->setFocus(Qt::TabFocusReason), type("0"), w.edAddr1->setText("127");  // no device has 0.x.x.x
+    EXPECT_TRUE(w.lblLoadFile->text().contains("0.0.7.7"));
     w.edAddr2->setFocus();
     w.edAddr2->clear();
     type("\t5");

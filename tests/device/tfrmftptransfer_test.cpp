@@ -354,6 +354,7 @@ TEST_F(FtpDownload, AFailedLogInNamesItsCauseAndLeavesTheWindowNotConnected)
         {1, "127.0.0.1", device, "530", "530 Login incorrect.", &MsgFtpError},
         {1, "127.0.0.1", QString::number(silent.port()), "ok", "", &MsgFtpTimeout},
         {0, "127.0.0.1", device, "reset", "", &MsgTransferClosed},
+        {1, "127.0.0.1", device, "220", "The FTP server does not complete the log-in: 220 QWL620 FTP server ready.", &MsgFtpError},
         {1, "0.0.0.7", device, "ok", "Not a device address: \"0.0.0.7\"", nullptr},
         {0, "255.255.255.255", device, "ok", QString::fromUtf8("Keine Geräteadresse: „255.255.255.255“"), nullptr},
     };

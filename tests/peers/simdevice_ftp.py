@@ -15,7 +15,7 @@ then reads fault commands from stdin, one a line, and answers each with "OK":
   close GLOB CODE [TIMES]   RETR or STOR closes the connection, after a reply CODE unless 0
   cut GLOB BYTES [TIMES]    RETR sends the file cut to BYTES (-N: N more zeros), then 226
   login CODE                log-ins answer CODE (530) until "login ok"; "login reset": 230,
-                            then the connection is reset
+                            then the connection is reset; "login 220": USER is answered 220
   extra DIR NAME [COUNT]    NLST of the folder DIR (device path, '/' or '\\') also names NAME
   clear                     no faults
   quit                      stop the server
@@ -200,6 +200,14 @@ class DeviceHandler(FTPHandler):
     abstracted_fs = DeviceFS
     auth_failed_timeout = 0
     banner = "QWL620 FTP server ready."
+
+    def ftp_USER(self, line):
+        with LOCK:
+            code = FAULTS["login"]
+        if code == "220":  # a server that only ever greets
+            self.respond("220 " + self.banner)
+            return
+        return super().ftp_USER(line)
 
     def ftp_PASS(self, line):
         with LOCK:
