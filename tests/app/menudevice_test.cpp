@@ -137,6 +137,12 @@ TEST_F(MenuDevice, ADeviceLostMidDayLeavesTheLocalDayShown)
     EXPECT_FALSE(MainFormHvtk->OnlineMode);
     EXPECT_EQ(MainFormHvtk->lblDevice->text(), TxtValuesIn + CurrentStation.InitialDir);
     EXPECT_FALSE(MainFormHvtk->DayHasData);
+    // A day step from there is a step in the local tree.
+    const TDateTime shown = MainFormHvtk->DisplayedDate;
+    MainFormHvtk->spbDatumZurckClick();
+    EXPECT_EQ(MainFormHvtk->DisplayedDate, shown - 1.0);
+    EXPECT_FALSE(MainFormHvtk->OnlineMode);
+    EXPECT_EQ(MainFormHvtk->lblDevice->text(), TxtValuesIn + CurrentStation.InitialDir);
 }
 
 TEST_F(MenuDevice, CancellingTheTransferWindowStaysOffline)
