@@ -60,6 +60,7 @@ QString TxtNoStationInFile;
 QString TxtClosedByDevice;
 QString TxtBadHourName;
 QString MsgFileOtherHour;
+QString FmtRepeatedHour;
 QString TxtOutsideDataFolder;
 QString TxtBadAverageName;
 QString TxtNotOnDevice;
@@ -147,18 +148,24 @@ static_assert(std::size(Texts) == 53, "every text global has its two texts");
 const TextPair FaultTexts[] = {
     {&TxtNoStationInFile, "keine gültige Region/Station in der Datei", "no valid region/station in the file"},
     {&TxtClosedByDevice, "Verbindung vom Gerät beendet", "connection closed by the device"},
-    {&TxtBadHourName, "kein gültiger Name einer Stunden- oder Mittelwertdatei", "not a valid hour or average file name"},
+    {&TxtBadHourName, "kein gültiger Name einer Stunden- oder Mittelwertdatei",
+     "not a valid hour or average file name"},
     {&MsgFileOtherHour, "Datei enthält eine andere Stunde als ihr Name: ", "File holds another hour than its name: "},
     {&TxtOutsideDataFolder, "Name außerhalb des Datenordners", "name outside the data folder"},
     {&TxtBadAverageName, "Name der Mittelwertdatei nicht 12 Zeichen lang", "average file name not 12 characters long"},
     {&TxtNotOnDevice, "nicht auf dem Gerät", "not on the device"},
     {&TxtIncomplete, "unvollständig", "incomplete"},
     {&TxtTooLarge, "zu groß", "too large"},
-    {&MsgFileIncomplete, "Datei unvollständig oder beschädigt übertragen: ", "File transferred incomplete or damaged: "},
-    {&MsgFileTooLarge, "Datei größer als %1 Bytes, Übertragung abgebrochen: ", "File larger than %1 bytes, transfer stopped: "},
-    {&MsgListingTooLong, "Verzeichnis des Geräts mit mehr als %1 Einträgen wird nicht gelesen: ", "Device folder with more than %1 entries is not read: "},
+    {&MsgFileIncomplete,
+     "Datei unvollständig oder beschädigt übertragen: ", "File transferred incomplete or damaged: "},
+    {&MsgFileTooLarge,
+     "Datei größer als %1 Bytes, Übertragung abgebrochen: ", "File larger than %1 bytes, transfer stopped: "},
+    {&MsgListingTooLong, "Verzeichnis des Geräts mit mehr als %1 Einträgen wird nicht gelesen: ",
+     "Device folder with more than %1 entries is not read: "},
     {&MsgFileNotStored, "Datei kann nicht gespeichert werden: ", "File cannot be stored: "},
     {&MsgLogTailShown, "Datei zu groß: gezeigt werden die letzten %1 MB.", "File too large: the last %1 MB are shown."},
+    // The day summer time ends: which of its two hours the graph shows.
+    {&FmtRepeatedHour, " (%1:00-%1:59 zweimal, gezeigt: Winterzeit)", " (%1:00-%1:59 twice, shown: standard time)"},
 };
 
 const char* const WeekdaysDe[7] = {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"};

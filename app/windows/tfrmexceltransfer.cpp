@@ -73,8 +73,9 @@ QFrame* Frame(QWidget* parent, const char* name, QFrame::Shape shape)
 struct TfrmExcelTransfer::DayBuffers {
     TSampleBuffer samples{};
     TMinuteLevels levels{};
+    TRepeatedHour repeated{};
     TDayLoaderHost offline;
-    TDayLoader loader{samples, levels, offline};
+    TDayLoader loader{samples, levels, offline, &repeated};
 };
 
 TfrmExcelTransfer::TfrmExcelTransfer(QWidget* owner) : QDialog(owner)
@@ -283,7 +284,7 @@ bool TfrmExcelTransfer::Convert(const QString& prefix)
         if (m_day->loader.LoadDay(d)) {
             QString failed;
             // The rest of that day is skipped; the next day is exported.
-            if (!WriteDayCsvFiles(prefix, d, m_day->samples.data(), station, &failed)) {
+            if (!WriteDayCsvFiles(prefix, d, m_day->samples.data(), station, &failed, &m_day->repeated)) {
                 platform::AppMessageBox(MsgFileOpenError + u'\'' + failed + u'\'', QStringLiteral("Error"));
                 allWritten = false;
             }

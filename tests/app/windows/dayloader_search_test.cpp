@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <map>
 #include <random>
 
 #include "data/dbbnames.h"
@@ -21,49 +22,6 @@
 // The day loader's file search and minute levels against the plain routines they replace,
 // on random data trees and random days.
 namespace {
-
-struct Found {
-    bool file = false;
-    int minute = -1;
-    QString path;
-    QByteArray bytes;
-    bool operator==(const Found&) const = default;
-};
-
-// The search as first written, passing over entries that are no files: one path per minute, QFile,
-// a look whether the file that could not be opened is there; the path stays the last one looked at.
-Found ReferenceSearch(int h, int m, int mMax, TDateTime date, const QString& lastPath)
-{
-    const TStationSettings& st = CurrentStation;
-    Found out;
-    out.path = lastPath;
-    const uint32_t hourStart = LocalToUnix(date, h, 0);
-    for (int k = m; k <= mMax; ++k) {
-        const uint32_t start = hourStart + uint32_t(60 * k);
-        out.path = JoinLocalPath({st.InitialDir, StationMonthDirOfUnix(start, st.RegionNumber, st.StationNumber),
-                                  DatedDbbNameOfUnix(start, st.StationNumber)});
-        if (const QFileInfo info(out.path); info.exists() && !info.isFile())
-            continue;  // a folder by that name is no hour file
-        QFile file(out.path);
-        if (file.open(QIODevice::ReadOnly)) {
-            out = {true, k, out.path, file.readAll()};
-            return out;
-        }
-        if (QFileInfo::exists(out.path))
-            return out;
-    }
-    return out;
-}
-
-Found NewSearch(TDayLoader& loader, int h, int m, int mMax, TDateTime date)
-{
-    Found out;
-    auto file = loader.OpenHourFile(h, m, mMax, date);
-    out.path = loader.LocalFilePath;
-    if (file)
-        out = {true, m, out.path, file->readAll()};
-    return out;
-}
 
 // CalcLeq as first written: the power of each valid word into four partial sums.
 double ReferenceLeq(const uint16_t* samples, int n)
@@ -88,7 +46,9 @@ bool SameBits(double a, double b)
 
 }  // namespace
 
-TEST(DayLoaderSearch, FindsWhatTheFirstSearchFoundOnRandomTrees)
+// Hour files at random minutes, of random lengths and overlapping (restarts), some entries
+// folders: every buffer word is that of the latest-starting file that holds its instant.
+TEST(DayLoaderSearch, FillsWhatTheFilesHoldOnRandomTrees)
 {
     const TStationSettings saved = CurrentStation;
     std::mt19937 rng(20071123);
@@ -105,41 +65,42 @@ TEST(DayLoaderSearch, FindsWhatTheFirstSearchFoundOnRandomTrees)
         CurrentStation.StationNumber = 5;
         CurrentStation.ZoneBias = zone.bias;
         CurrentStation.Daylight = zone.daylight;
-        // Files at random minutes from 30 November to 2 December, UTC; a few of them
-        // empty, a few folders where a file is looked for.
+        std::map<int64_t, int> files;  // UTC start -> minutes
         const int64_t from = dbbtest::UtcSeconds(2007, 11, 29, 12);
-        for (int i = 0; i < 120; ++i) {
+        for (int i = 0; i < 160; ++i) {
             dbbtest::HourFile f;
             f.utcStart = from + 60 * int64_t(rng() % (4 * 1440));
-            const QString path = dir.filePath(dbbtest::LocalTreePath(1, 5, f.utcStart));
-            const int kind = int(rng() % 10);
-            f.minutes = kind == 0 ? 0 : 60;
+            f.minutes = 1 + int(rng() % 60);
+            f.station = rng() % 8 == 0 ? 6 : 5;
+            const QString path = dir.filePath(dbbtest::LocalTreePath(1, f.station, f.utcStart));
             if (QFileInfo::exists(path))
                 continue;
-            if (kind == 1)
+            if (rng() % 10 == 0)
                 ASSERT_TRUE(QDir().mkpath(path));
-            else
-                ASSERT_FALSE(dbbtest::WriteLocalHour(dir.path(), f).isEmpty());
+            else if (!dbbtest::WriteLocalHour(dir.path(), f).isEmpty() && f.station == 5)
+                files[f.utcStart] = f.minutes;
         }
-        // A regular file where the station's folder of another station would be.
-        dbbtest::WriteFile(dir.path(), "Reg001/Stat006", "x");
-
         auto samples = std::make_unique<TSampleBuffer>();
         auto levels = std::make_unique<TMinuteLevels>();
         TDayLoaderHost host;
         TDayLoader loader(*samples, *levels, host);
         for (int day = 29; day <= 31; ++day) {
             const TDateTime date = day <= 30 ? EncodeDate(2007, 11, day) : EncodeDate(2007, 12, day - 30);
-            for (int h = 0; h < 24; ++h) {
-                const int m = int(rng() % 60), mMax = int(rng() % 60);
-                CurrentStation.StationNumber = rng() % 8 == 0 ? 6 : 5;
-                const Found expected = ReferenceSearch(h, m, mMax, date, loader.LocalFilePath);
-                const Found found = NewSearch(loader, h, m, mMax, date);
-                EXPECT_TRUE(found == expected)
-                    << "zone " << zone.bias << " day " << day << " hour " << h << " minutes " << m << ".." << mMax
-                    << ": " << found.file << " " << found.minute << " " << found.path.toStdString() << " instead of "
-                    << expected.file << " " << expected.minute << " " << expected.path.toStdString();
+            loader.LoadDay(date);
+            const int64_t start = LocalToUnix(date, 0, 0);
+            int wrong = 0;
+            for (int i = 0; i < SampleBufferWords; ++i) {
+                const int64_t tenths = 10 * start + 6 * int64_t(i);
+                uint16_t expected = 0;
+                for (auto it = files.lower_bound(tenths / 10 - 3600); it != files.end(); ++it) {
+                    const auto& [fileStart, minutes] = *it;
+                    const int64_t into = tenths - 10 * fileStart;
+                    if (into >= 0 && into < 600 * int64_t(minutes))
+                        expected = dbbtest::PositionWord(fileStart + 60 * (into / 600), int(into % 600 / 6));
+                }
+                wrong += (*samples)[size_t(i)] != expected;
             }
+            EXPECT_EQ(wrong, 0) << "zone " << zone.bias << " day " << day;
         }
     }
     CurrentStation = saved;
