@@ -121,10 +121,12 @@ TPlacedFile PlaceDbbData(QIODevice& file, int64_t nameStart, const TDayPlacement
         if (rest > 0 && file.skip(rest) != rest)
             return placed;
     }
-    const int64_t words = std::min<int64_t>({length, dbb::HourBytes, file.size() - file.pos()}) / 2;
-    placed.HasSamples = words > 0;
+    // A peek, not the file's size: the header's read has buffered the body.
+    char firstByte;
+    placed.HasSamples = length >= 2 && file.peek(&firstByte, 1) == 1;
     if (!placed.HasSamples)
         return placed;
+    const int64_t words = std::min<int64_t>(length, dbb::HourBytes) / 2;
 
     // The day's time line in up to three stretches (a repeated hour between two).
     TStretch stretches[3];
