@@ -46,37 +46,27 @@ bool SameBits(double a, double b)
 
 }  // namespace
 
-// Hour files at random minutes, of random lengths and overlapping (restarts), some entries
-// folders: every buffer word is that of the latest-starting file that holds its instant.
+// Files at random minutes and of random lengths (restarts), of two stations, some entries
+// folders: each word is that of the latest-starting file of the station holding its instant.
 TEST(DayLoaderSearch, FillsWhatTheFilesHoldOnRandomTrees)
 {
     const TStationSettings saved = CurrentStation;
     std::mt19937 rng(20071123);
-    struct Zone {
-        int bias;
-        bool daylight;
-    };
     // +05:45 and -03:30 put the month boundary inside an hour's minutes.
-    const Zone zones[] = {{-3600, true}, {-20700, false}, {12600, false}, {0, false}};
-    for (const Zone zone : zones) {
+    for (const int bias : {-3600, -20700, 12600, 0}) {
         QTemporaryDir dir;
-        CurrentStation.InitialDir = dir.path() + (zone.bias == 0 ? "/" : "");
+        CurrentStation.InitialDir = dir.path() + (bias == 0 ? "/" : "");
+        CurrentStation.ZoneBias = bias;
         CurrentStation.RegionNumber = 1;
         CurrentStation.StationNumber = 5;
-        CurrentStation.ZoneBias = zone.bias;
-        CurrentStation.Daylight = zone.daylight;
         std::map<int64_t, int> files;  // UTC start -> minutes
-        const int64_t from = dbbtest::UtcSeconds(2007, 11, 29, 12);
         for (int i = 0; i < 160; ++i) {
             dbbtest::HourFile f;
-            f.utcStart = from + 60 * int64_t(rng() % (4 * 1440));
+            f.station = rng() % 8 ? 5 : 6;
+            f.utcStart = dbbtest::UtcSeconds(2007, 11, 29, 12) + 60 * int64_t(rng() % 5760);
             f.minutes = 1 + int(rng() % 60);
-            f.station = rng() % 8 == 0 ? 6 : 5;
-            const QString path = dir.filePath(dbbtest::LocalTreePath(1, f.station, f.utcStart));
-            if (QFileInfo::exists(path))
-                continue;
             if (rng() % 10 == 0)
-                ASSERT_TRUE(QDir().mkpath(path));
+                QDir().mkpath(dir.filePath(dbbtest::LocalTreePath(1, f.station, f.utcStart)));
             else if (!dbbtest::WriteLocalHour(dir.path(), f).isEmpty() && f.station == 5)
                 files[f.utcStart] = f.minutes;
         }
@@ -84,23 +74,20 @@ TEST(DayLoaderSearch, FillsWhatTheFilesHoldOnRandomTrees)
         auto levels = std::make_unique<TMinuteLevels>();
         TDayLoaderHost host;
         TDayLoader loader(*samples, *levels, host);
-        for (int day = 29; day <= 31; ++day) {
-            const TDateTime date = day <= 30 ? EncodeDate(2007, 11, day) : EncodeDate(2007, 12, day - 30);
+        for (const TDateTime date : {EncodeDate(2007, 11, 29), EncodeDate(2007, 11, 30), EncodeDate(2007, 12, 1)}) {
             loader.LoadDay(date);
-            const int64_t start = LocalToUnix(date, 0, 0);
             int wrong = 0;
             for (int i = 0; i < SampleBufferWords; ++i) {
-                const int64_t tenths = 10 * start + 6 * int64_t(i);
+                const int64_t tenths = 10 * int64_t(LocalToUnix(date, 0, 0)) + 6 * int64_t(i);
                 uint16_t expected = 0;
-                for (auto it = files.lower_bound(tenths / 10 - 3600); it != files.end(); ++it) {
-                    const auto& [fileStart, minutes] = *it;
-                    const int64_t into = tenths - 10 * fileStart;
-                    if (into >= 0 && into < 600 * int64_t(minutes))
-                        expected = dbbtest::PositionWord(fileStart + 60 * (into / 600), int(into % 600 / 6));
-                }
+                for (auto it = files.lower_bound(tenths / 10 - 3600); it != files.end() && 10 * it->first <= tenths;
+                     ++it)
+                    if (tenths - 10 * it->first < 600 * int64_t(it->second))
+                        expected = dbbtest::PositionWord(it->first + (tenths / 10 - it->first) / 60 * 60,
+                                                         int(tenths % 600 / 6));
                 wrong += (*samples)[size_t(i)] != expected;
             }
-            EXPECT_EQ(wrong, 0) << "zone " << zone.bias << " day " << day;
+            EXPECT_EQ(wrong, 0) << "zone " << bias << " day " << date;
         }
     }
     CurrentStation = saved;
