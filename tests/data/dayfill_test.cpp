@@ -120,43 +120,29 @@ TEST(DayFill, EveryFileOfTheDayAtTheTimeItWasMeasured)
     }
 }
 
-// Where two files overlap the later start wins; a file with samples outside the day only is no
-// error, one without samples is.
-TEST(DayFill, OverlapsShortFilesAndFilesWithoutSamples)
+// Where two files overlap the later start wins; samples outside the day only are no error.
+TEST(DayFill, LaterStartWinsAndShortFiles)
 {
     const TDayPlacement day = DayPlacement(EncodeDate(2025, 6, 12), TStationZone{-3600, false});
     auto samples = std::make_unique<TSampleBuffer>();
     samples->fill(0);
-    const struct {
-        int64_t start;
-        int minutes;
-        bool cut;
-        int bytes;
-        bool hasSamples;
-    } files[] = {
-        {day.Start - 2400, 10, false, 0, true},  // 23:20-23:30 of the day before
-        {day.Start - 600, 60, false, 10000, true},
-        {day.Start + 9 * 3600, 60, false, 12000, true},
-        {day.Start + 9 * 3600 + 1800, 60, false, 12000, true},
-        {day.Start + 12 * 3600, 60, true, 0, false},  // a DATA header, no samples
-    };
-    for (const auto& f : files) {
+    const auto place = [&](int64_t start, int minutes, int bodyBytes) {
         dbbtest::HourFile h;
-        h.utcStart = f.start;
-        h.samples = QByteArray(f.minutes * 200, char(f.start / 600 % 200));
-        if (f.cut)
-            h.truncateTo = dbbtest::HourFileBytes(h).size() - f.minutes * 200;
+        h.utcStart = start;
+        h.samples = QByteArray(minutes * 200, char(minutes));
+        h.truncateTo = dbbtest::HourFileBytes(h).size() - minutes * 200 + bodyBytes;
         QByteArray bytes = dbbtest::HourFileBytes(h);
         QBuffer file(&bytes);
         file.open(QIODevice::ReadOnly);
-        const TPlacedFile placed = PlaceDbbData(file, f.start, day, *samples, nullptr);
-        EXPECT_EQ(placed.Bytes, f.bytes);
-        EXPECT_EQ(placed.HasSamples, f.hasSamples);
-    }
-    const auto wordOf = [](int64_t start) { return uint16_t(start / 600 % 200 * 0x101); };
-    EXPECT_EQ((*samples)[0], wordOf(day.Start - 600));
-    EXPECT_EQ((*samples)[9 * SamplesPerHour + 2999], wordOf(day.Start + 9 * 3600));
-    EXPECT_EQ((*samples)[9 * SamplesPerHour + 3000], wordOf(day.Start + 9 * 3600 + 1800));
-    EXPECT_EQ((*samples)[10 * SamplesPerHour + 2999], wordOf(day.Start + 9 * 3600 + 1800));
-    EXPECT_EQ((*samples)[10 * SamplesPerHour + 3000], 0);
+        const TPlacedFile placed = PlaceDbbData(file, start, day, *samples, nullptr);
+        return std::pair(placed.Bytes, placed.HasSamples);
+    };
+    EXPECT_EQ(place(day.Start - 2400, 10, 2000), std::pair(0, true));  // 23:20-23:30 the day before
+    EXPECT_EQ(place(day.Start + 9 * 3600, 60, 12000), std::pair(12000, true));
+    EXPECT_EQ(place(day.Start + 9 * 3600 + 1800, 50, 10000), std::pair(10000, true));
+    EXPECT_EQ(place(day.Start + 12 * 3600, 60, 0), std::pair(0, false));  // a DATA header, no samples
+    EXPECT_EQ((*samples)[9 * SamplesPerHour + 2999], 60 * 0x101);
+    EXPECT_EQ((*samples)[9 * SamplesPerHour + 3000], 50 * 0x101);
+    EXPECT_EQ((*samples)[10 * SamplesPerHour + 1999], 50 * 0x101);
+    EXPECT_EQ((*samples)[10 * SamplesPerHour + 2000], 0);
 }
