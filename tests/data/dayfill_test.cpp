@@ -10,8 +10,6 @@
 #include "data/dayfill.h"
 #include "peers/dbbwriter.h"
 
-using dbbtest::UtcSeconds;
-
 // A local day filled from generated trees, as the day loader walks them.
 namespace {
 
@@ -26,24 +24,6 @@ struct TFilledDay : TLocalHourFiles::TVisitor {
         return true;
     }
 };
-
-// files: UTC start and minutes of samples.
-void FillDay(const std::vector<std::pair<int64_t, int>>& files, TDateTime date, bool daylight, TFilledDay& out)
-{
-    QTemporaryDir dir;
-    for (const auto& [start, minutes] : files) {
-        dbbtest::HourFile f;
-        f.utcStart = start;
-        f.minutes = minutes;
-        dbbtest::WriteLocalHour(dir.path(), f);
-    }
-    out.day = DayPlacement(date, TStationZone{-3600, daylight});
-    out.samples->fill(0);
-    out.repeated.WallHour = out.day.RepeatedWallHour();
-    TLocalHourFiles tree;
-    tree.SetStation(dir.filePath("Reg001/Stat005"), 5);
-    tree.ForEach(out.day.Start - 3540, out.day.End, out);
-}
 
 int Filled(const uint16_t* w)
 {
@@ -74,16 +54,27 @@ TEST(DayFill, EveryFileOfTheDayAtTheTimeItWasMeasured)
         SCOPED_TRACE(testing::Message() << c.y << "-" << c.mo << "-" << c.d << " summer time " << c.daylight);
         const TDateTime date = EncodeDate(c.y, c.mo, c.d);
         const int64_t start = LocalToUnix(date, 0, 0, TStationZone{-3600, c.daylight});
-        std::vector<std::pair<int64_t, int>> files;
+        QTemporaryDir dir;
+        const auto write = [&](int64_t u, int minutes) {
+            dbbtest::HourFile f;
+            f.utcStart = u;
+            f.minutes = minutes;
+            dbbtest::WriteLocalHour(dir.path(), f);
+        };
         int minute = c.firstMinute;
         for (int64_t u = start - 3600; u < start + 26 * 3600; u += 3600) {
             const bool restart = (u - start) / 3600 == c.restartHour;
-            files.push_back({u + 60 * minute, restart ? c.restartMinutes : 60});
+            write(u + 60 * minute, restart ? c.restartMinutes : 60);
             if (restart)
-                files.push_back({u + 60 * (minute = c.newMinute), 60});
+                write(u + 60 * (minute = c.newMinute), 60);
         }
         TFilledDay d;
-        FillDay(files, date, c.daylight, d);
+        d.day = DayPlacement(date, TStationZone{-3600, c.daylight});
+        d.samples->fill(0);
+        d.repeated.WallHour = d.day.RepeatedWallHour();
+        TLocalHourFiles tree;
+        tree.SetStation(dir.filePath("Reg001/Stat005"), 5);
+        tree.ForEach(d.day.Start - 3540, d.day.End, d);
         EXPECT_EQ(d.withoutSamples, 0);
         for (int h = 0; h < 25; ++h)
             EXPECT_EQ(Filled(d.samples->data() + h * SamplesPerHour), h == 2 ? c.hour2 : 6000) << "hour " << h;

@@ -265,22 +265,6 @@ TEST_F(DayLoaderTest, SummerTimeChangeDays)
     EXPECT_EQ(Messages(), 0);
 }
 
-// The previous day's last file ended before midnight (the device stopped): nothing of it
-// belongs to the day, and that is no error.
-TEST_F(DayLoaderTest, APreviousDayFileEndingBeforeMidnightIsNoError)
-{
-    Zone(-7200, false);
-    const int64_t midnight = UtcSeconds(2025, 6, 11, 22);
-    HourFile shortFile;
-    shortFile.minutes = 10;
-    Write(midnight - 2400, shortFile);  // 23:20 local, ends 23:30
-    Write(midnight + 3600);
-    Place(midnight, midnight + 3600);
-    EXPECT_TRUE(Load(EncodeDate(2025, 6, 12)));
-    ExpectBuffer();
-    EXPECT_EQ(Messages(), 0);
-}
-
 TEST_F(DayLoaderTest, NoFilesAtAll)
 {
     Zone(-3600, false);
