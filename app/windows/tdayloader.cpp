@@ -80,14 +80,12 @@ bool TDayLoader::ReadLocalFiles(int64_t from, int64_t to, bool count)
 bool TDayLoader::CheckFetched(QFile& file, const QString& name)
 {
     // The download's checks: whole, one hour file, and the hour its name says.
-    const bool whole = DbbHourDataLength(file) >= 0;
-    const QString start = whole ? DbbFileStartName(file) : QString();
-    const bool ownHour = whole && (start.isEmpty() || start == HexNameToTempName(name).left(16));
-    if (ownHour && file.seek(0))
+    const TFetchedHour hour = CheckFetchedHour(file, name);
+    if (hour == TFetchedHour::Own && file.seek(0))
         return true;
     if (!m_refusalTold && !m_host.Closing()) {
         m_refusalTold = true;
-        platform::ShowMessage((whole ? MsgFileOtherHour : MsgFileIncomplete) + LocalFilePath);
+        platform::ShowMessage((hour == TFetchedHour::OtherHour ? MsgFileOtherHour : MsgFileIncomplete) + LocalFilePath);
     }
     return false;
 }
