@@ -45,10 +45,9 @@ TEST_F(GraphWindow, HeaderLinesAndLayout)
     // The day the clock goes back says which of its two 02:xx hours the graph shows.
     CurrentStation.ZoneBias = -3600;
     CurrentStation.Daylight = true;
-    form->DisplayedDate = EncodeDate(2007, 10, 28);
     for (const int lang : {0, 1}) {
         SetLanguage(lang);
-        form->DayHasData = form->LoadDay(form->DisplayedDate);
+        form->DayHasData = form->LoadDay(form->DisplayedDate = EncodeDate(2007, 10, 28));
         form->FormPaint();
         EXPECT_TRUE(form->lblDatum->text().endsWith(lang ? "2007 (02:00-02:59 twice, shown: standard time)"
                                                          : "2007 (02:00-02:59 zweimal, gezeigt: Winterzeit)"));

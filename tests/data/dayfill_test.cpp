@@ -97,14 +97,14 @@ TEST(DayFill, EveryFileOfTheDayAtTheTimeItWasMeasured)
 
         const QList<QByteArray> lines = DayCsvPart(d.samples->data(), {}, date, 0, &d.repeated).split('\n');
         ASSERT_EQ(lines.size() - 4, daycsv::SamplesPerPart + c.repeated);
-        const int at = 3 + 2 * SamplesPerHour;  // the first 02:xx line
-        EXPECT_TRUE(lines[at - 1].startsWith("01:59:59,4,"));
-        EXPECT_TRUE(lines[at].startsWith(c.repeated ? "02A:00:00,0," : "02:00:00,0,"));
-        if (c.repeated) {
-            EXPECT_TRUE(lines[at + 5999].startsWith("02A:59:59,4,"));
-            EXPECT_TRUE(lines[at + 6000].startsWith("02B:00:00,0,"));
-            EXPECT_TRUE(lines[at + 12000].startsWith("03:00:00,0,"));
-        }
+        const bool r = c.repeated;
+        const std::pair<int, const char*> expected[] = {{-1, "01:59:59,4,"},
+                                                        {0, r ? "02A:00:00,0," : "02:00:00,0,"},
+                                                        {5999, r ? "02A:59:59,4," : "02:59:59,4,"},
+                                                        {6000, r ? "02B:00:00,0," : "03:00:00,0,"},
+                                                        {12000, r ? "03:00:00,0," : "04:00:00,0,"}};
+        for (const auto& [at, text] : expected)  // after the header lines and two hours
+            EXPECT_TRUE(lines[3 + 2 * SamplesPerHour + at].startsWith(text)) << text;
         std::vector<uint16_t> all(d.samples->begin(), d.samples->begin() + 24 * SamplesPerHour);
         all.insert(all.end(), d.repeated.Samples.begin(), d.repeated.Samples.end());
         EXPECT_DOUBLE_EQ(CalcDayLeq(d.samples->data(), &d.repeated), CalcLeq(all.data(), int(all.size())));
