@@ -80,19 +80,17 @@ TEST(DayFill, EveryFileOfTheDayAtTheTimeItWasMeasured)
             EXPECT_EQ(Filled(d.samples->data() + h * SamplesPerHour), h == 2 ? c.hour2 : 6000) << "hour " << h;
         EXPECT_EQ(Filled(d.repeated.Samples.data()), c.repeated);
         // After the clock's jump the wall time is an hour off the UTC time line.
+        const auto measured = [&](int position) {
+            const int64_t tenths = 10 * start + 6 * int64_t(position);
+            return dbbtest::PositionWord(tenths / 600 * 60, int(tenths % 600 / 6));
+        };
         int misplaced = 0;
-        for (int i = 0; i < SampleBufferWords + SamplesPerHour; ++i) {
-            const bool rep = i >= SampleBufferWords;
-            const int wall = rep ? 2 * SamplesPerHour + i - SampleBufferWords : i;
-            int at = wall;
-            if (c.daylight && c.repeated && !rep && wall >= 2 * SamplesPerHour)
-                at += SamplesPerHour;
-            else if (c.daylight && !c.repeated && wall >= 3 * SamplesPerHour)
-                at -= SamplesPerHour;
-            const int64_t tenths = 10 * start + 6 * int64_t(at);
-            const uint16_t w = rep ? d.repeated.Samples[size_t(i - SampleBufferWords)] : (*d.samples)[size_t(i)];
-            misplaced += w != 0 && w != dbbtest::PositionWord(tenths / 600 * 60, int(tenths % 600 / 6));
+        for (int i = 0; i < SampleBufferWords; ++i) {
+            const int shift = !c.daylight || i < 2 * SamplesPerHour ? 0 : c.repeated ? SamplesPerHour : -SamplesPerHour;
+            misplaced += (*d.samples)[size_t(i)] != 0 && (*d.samples)[size_t(i)] != measured(i + shift);
         }
+        for (int i = 0; i < c.repeated; ++i)
+            misplaced += d.repeated.Samples[size_t(i)] != measured(2 * SamplesPerHour + i);
         EXPECT_EQ(misplaced, 0);
 
         const QList<QByteArray> lines = DayCsvPart(d.samples->data(), {}, date, 0, &d.repeated).split('\n');
