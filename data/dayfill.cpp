@@ -94,6 +94,16 @@ TDayPlacement DayPlacement(TDateTime date, TStationZone zone)
     return day;
 }
 
+char RepeatedHourPass(int64_t utc, TStationZone zone)
+{
+    const TDayPlacement day = DayPlacement(DateOf(UnixToLocalDateTime(uint32_t(utc), zone)), zone);
+    if (day.Jump >= 0)
+        return 0;
+    const int64_t first = day.Start + SecondsOfSamples(day.SwitchAt + day.Jump);
+    const int64_t pass = utc < first ? -1 : (utc - first) / 3600;
+    return pass == 0 ? 'A' : pass == 1 ? 'B' : 0;
+}
+
 TPlacedFile PlaceDbbData(QIODevice& file, int64_t nameStart, const TDayPlacement& day, TSampleBuffer& samples,
                          TRepeatedHour* repeated)
 {

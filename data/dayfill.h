@@ -32,10 +32,15 @@ struct TDayPlacement {
 
 TDayPlacement DayPlacement(TDateTime date, TStationZone zone);
 
+// 'A' for an instant in the first pass of the clock through the hour it shows twice, 'B' for
+// one in the second, 0 otherwise: the marks the CSV export gives those hours.
+char RepeatedHourPass(int64_t utc, TStationZone zone);
+
 // What one hour file gave the day.
 struct TPlacedFile {
     int Bytes = 0;  // sample bytes that landed in the day
     bool HasSamples = false;  // its DATA chunk holds at least one sample, in the day or not
+    bool operator==(const TPlacedFile&) const = default;
 };
 
 // Reads the DATA chunk of an open hour file into the places its samples belong to. The file

@@ -70,7 +70,6 @@ TEST(DayFill, EveryFileOfTheDayAtTheTimeItWasMeasured)
         }
         TFilledDay d;
         d.day = DayPlacement(date, TStationZone{-3600, c.daylight});
-        d.samples->fill(0);
         d.repeated.WallHour = d.day.RepeatedWallHour();
         TLocalHourFiles tree;
         tree.SetStation(dir.filePath("Reg001/Stat005"), 5);
@@ -78,7 +77,6 @@ TEST(DayFill, EveryFileOfTheDayAtTheTimeItWasMeasured)
         EXPECT_EQ(d.withoutSamples, 0);
         for (int h = 0; h < 25; ++h)
             EXPECT_EQ(Filled(d.samples->data() + h * SamplesPerHour), h == 2 ? c.hour2 : 6000) << "hour " << h;
-        EXPECT_EQ(Filled(d.repeated.Samples.data()), c.repeated);
         // After the clock's jump the wall time is an hour off the UTC time line.
         const auto measured = [&](int position) {
             const int64_t tenths = 10 * start + 6 * int64_t(position);
@@ -103,6 +101,10 @@ TEST(DayFill, EveryFileOfTheDayAtTheTimeItWasMeasured)
                                                         {12000, r ? "03:00:00,0," : "04:00:00,0,"}};
         for (const auto& [at, text] : expected)  // after the header lines and two hours
             EXPECT_TRUE(lines[3 + 2 * SamplesPerHour + at].startsWith(text)) << text;
+        // The export window's list marks the files as the CSV marks their hours.
+        const TStationZone zone{-3600, c.daylight};
+        const std::string passes{RepeatedHourPass(start + 7259, zone), RepeatedHourPass(start + 10800, zone)};
+        EXPECT_EQ(passes, r ? "AB" : std::string(2, 0));
         std::vector<uint16_t> all(d.samples->begin(), d.samples->begin() + 24 * SamplesPerHour);
         all.insert(all.end(), d.repeated.Samples.begin(), d.repeated.Samples.end());
         EXPECT_DOUBLE_EQ(CalcDayLeq(d.samples->data(), &d.repeated), CalcLeq(all.data(), int(all.size())));
@@ -114,7 +116,6 @@ TEST(DayFill, LaterStartWinsAndShortFiles)
 {
     const TDayPlacement day = DayPlacement(EncodeDate(2025, 6, 12), TStationZone{-3600, false});
     auto samples = std::make_unique<TSampleBuffer>();
-    samples->fill(0);
     const auto place = [&](int64_t start, int minutes, int bodyBytes) {
         dbbtest::HourFile h;
         h.utcStart = start;
@@ -123,13 +124,12 @@ TEST(DayFill, LaterStartWinsAndShortFiles)
         QByteArray bytes = dbbtest::HourFileBytes(h);
         QBuffer file(&bytes);
         file.open(QIODevice::ReadOnly);
-        const TPlacedFile placed = PlaceDbbData(file, start, day, *samples, nullptr);
-        return std::pair(placed.Bytes, placed.HasSamples);
+        return PlaceDbbData(file, start, day, *samples, nullptr);
     };
-    EXPECT_EQ(place(day.Start - 2400, 10, 2000), std::pair(0, true));  // 23:20-23:30 the day before
-    EXPECT_EQ(place(day.Start + 9 * 3600, 60, 12000), std::pair(12000, true));
-    EXPECT_EQ(place(day.Start + 9 * 3600 + 1800, 50, 10000), std::pair(10000, true));
-    EXPECT_EQ(place(day.Start + 12 * 3600, 60, 0), std::pair(0, false));  // a DATA header, no samples
+    EXPECT_EQ(place(day.Start - 2400, 10, 2000), (TPlacedFile{0, true}));  // 23:20-23:30 the day before
+    EXPECT_EQ(place(day.Start + 9 * 3600, 60, 12000), (TPlacedFile{12000, true}));
+    EXPECT_EQ(place(day.Start + 9 * 3600 + 1800, 50, 10000), (TPlacedFile{10000, true}));
+    EXPECT_EQ(place(day.Start + 12 * 3600, 60, 0), (TPlacedFile{0, false}));  // a DATA header, no samples
     EXPECT_EQ((*samples)[9 * SamplesPerHour + 2999], 60 * 0x101);
     EXPECT_EQ((*samples)[9 * SamplesPerHour + 3000], 50 * 0x101);
     EXPECT_EQ((*samples)[10 * SamplesPerHour + 1999], 50 * 0x101);
