@@ -72,6 +72,8 @@ extern QString MsgFileTooLarge;     // %1: the bound in bytes
 extern QString MsgListingTooLong;   // %1: the bound in entries
 extern QString MsgFileNotStored;
 extern QString MsgLogTailShown;     // %1: the part shown, in MB
+// Behind the date of the day summer time ends; %1: the hour that comes twice ("02").
+extern QString FmtRepeatedHour;
 
 // Index 1..7, 1 = Sunday (index 0 unused).
 extern QString WeekdayNames[8];
