@@ -70,6 +70,7 @@ QString MsgFileTooLarge;
 QString MsgListingTooLong;
 QString MsgFileNotStored;
 QString MsgLogTailShown;
+QString MsgCutFileLeft;
 
 QString WeekdayNames[8];
 QString MonthNames[13];
@@ -159,6 +160,7 @@ const TextPair FaultTexts[] = {
     {&MsgListingTooLong, "Verzeichnis des Geräts mit mehr als %1 Einträgen wird nicht gelesen: ", "Device folder with more than %1 entries is not read: "},
     {&MsgFileNotStored, "Datei kann nicht gespeichert werden: ", "File cannot be stored: "},
     {&MsgLogTailShown, "Datei zu groß: gezeigt werden die letzten %1 MB.", "File too large: the last %1 MB are shown."},
+    {&MsgCutFileLeft, "Unvollständige Datei blieb auf dem Gerät: ", "Incomplete file left on the device: "},
 };
 
 const char* const WeekdaysDe[7] = {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"};

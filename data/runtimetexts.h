@@ -72,6 +72,7 @@ extern QString MsgFileTooLarge;     // %1: the bound in bytes
 extern QString MsgListingTooLong;   // %1: the bound in entries
 extern QString MsgFileNotStored;
 extern QString MsgLogTailShown;     // %1: the part shown, in MB
+extern QString MsgCutFileLeft;      // + the device path of the file
 
 // Index 1..7, 1 = Sunday (index 0 unused).
 extern QString WeekdayNames[8];

@@ -14,9 +14,7 @@ datagram instead of the search reply), long (a search reply of more than 255 byt
 badaddr (a search reply whose address field is no dotted IPv4 address), zeros (the address
 field with three digits a part, "127.000.000.010"), foreign (answers, first, every query sent
 to another device, with its own search reply or the asked id and its own region and station),
-repeat (every reply 200 ms late and once more 100 ms later), bare (query replies carry only
-"<id>=<value>", nothing that tells which query they answer); faults combine with "+"
-("bare+repeat").
+repeat (every reply 200 ms late and again 100 ms later), bare (repeat with query replies "<id>=<value>").
 
 Prints "ready <port>" once bound, then one line per datagram received:
   recv <to-address> <from-address>:<from-port> <text as a Python literal>
@@ -31,10 +29,8 @@ import sys
 import time
 
 IP_PKTINFO = getattr(socket, "IP_PKTINFO", 8)
-FAULTS = ("none", "silent", "late", "wrongid", "model", "junk", "long", "badaddr", "zeros", "foreign", "repeat",
-          "bare")
+FAULTS = ("none", "silent", "late", "wrongid", "model", "junk", "long", "badaddr", "zeros", "foreign", "repeat", "bare")
 LATE_S = 1.6
-REPEAT_S = (0.2, 0.3)  # when a repeating device answers, and answers again
 FOREIGN_LEAD_S = 0.05  # how long the asked device answers after a foreign one
 
 
@@ -45,27 +41,21 @@ class Device:
         self.address = parts[1]
         self.region = parts[2] if len(parts) > 2 else "001"
         self.station = parts[3] if len(parts) > 3 else "005"
-        self.set_fault(parts[4] if len(parts) > 4 else "none")
+        self.fault = parts[4] if len(parts) > 4 else "none"
         self.mask = parts[5] if len(parts) > 5 else "255.0.0.0"
+        if self.fault not in FAULTS:
+            raise SystemExit("unknown fault " + self.fault)
         self.sock = open_socket(self.address, port)
 
-    def set_fault(self, fault):
-        self.faults = set(fault.split("+"))
-        if not self.faults <= set(FAULTS):
-            raise SystemExit("unknown fault " + fault)
-
-    def has(self, fault):
-        return fault in self.faults
-
     def search_reply(self):
-        model = "QWL520" if self.has("model") else "QWL620"
-        if self.has("junk"):
+        model = "QWL520" if self.fault == "model" else "QWL620"
+        if self.fault == "junk":
             return b"?\x07"
-        address = "host-" + self.address if self.has("badaddr") else self.address
-        if self.has("zeros"):
+        address = "host-" + self.address if self.fault == "badaddr" else self.address
+        if self.fault == "zeros":
             address = ".".join("%03d" % int(p) for p in self.address.split("."))
         text = "%s 1 %s %s 0 %s V2.11 up" % (self.id, address, self.mask, model)
-        if self.has("long"):
+        if self.fault == "long":
             text += " " + "X" * 300
         return text.encode("latin-1")
 
@@ -81,8 +71,8 @@ class Device:
         values = {"STATION.REGION": self.region, "STATION.STATION": self.station}
         if key not in values:
             return None
-        reply_id = "99999" if self.has("wrongid") else (as_id or self.id)
-        if self.has("bare"):
+        reply_id = "99999" if self.fault == "wrongid" else (as_id or self.id)
+        if self.fault == "bare":
             return ("%s=%s" % (reply_id, values[key])).encode("latin-1")
         return ("%s 6 %s=%s" % (reply_id, key, values[key])).encode("latin-1")
 
@@ -119,12 +109,11 @@ def main():
 
     def answer(device, data, target, lag=0.0):
         nonlocal sequence
-        if data is None or device.has("silent"):
+        if data is None or device.fault == "silent":
             return
-        lags = REPEAT_S if device.has("repeat") else (LATE_S if device.has("late") else lag,)
-        for each in lags:
+        for due in (0.2, 0.3) if device.fault in ("repeat", "bare") else (LATE_S if device.fault == "late" else lag,):
             sequence += 1
-            heapq.heappush(pending, (time.monotonic() + each, sequence, device.sock, data, target))
+            heapq.heappush(pending, (time.monotonic() + due, sequence, device.sock, data, target))
 
     stdin_open = True
     while True:
@@ -140,10 +129,10 @@ def main():
                 if line.strip() == "quit":
                     return
                 words = line.split()
-                if len(words) == 3 and words[0] == "fault" and set(words[2].split("+")) <= set(FAULTS):
+                if len(words) == 3 and words[0] == "fault" and words[2] in FAULTS:
                     for d in devices:
                         if d.id == words[1]:
-                            d.set_fault(words[2])
+                            d.fault = words[2]
                     print("ok", flush=True)
                 continue
             data, to, sender = receive(s)
@@ -155,7 +144,7 @@ def main():
                         answer(d, d.search_reply(), sender)
             else:
                 d = by_socket[s]
-                foreign = [f for f in devices if f.has("foreign") and f is not d]
+                foreign = [f for f in devices if f.fault == "foreign" and f is not d]
                 for f in foreign:
                     answer(f, f.query_reply(text, text.partition(" ")[0]), sender)
                 answer(d, d.query_reply(text), sender, FOREIGN_LEAD_S if foreign else 0.0)
