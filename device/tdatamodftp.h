@@ -17,16 +17,16 @@ class TTagTimer;
 // error codes: an FTP reply code (202, or 300 and above) or a socket error of the data
 // connection.
 enum FtpResultCode : int {
-    frNone = 0,  // running, or no failure
+    frNone = 0,              // running, or no failure
     frConnectTimeout = -1,
     frFileNotAvailable = 550,
     frTimeout = 99,
-    frAborted = 88,  // the user aborted
-    frLocalFolder = 97,  // the local folder or file of a download cannot be written
+    frAborted = 88,          // the user aborted
+    frLocalFolder = 97,      // the local folder or file of a download cannot be written
     frNotLoggedIn = 98,
-    frConnectionLost = 96,  // the device closed the control connection (or answered 421)
-    frTooLarge = 95,  // the file grew beyond the bound its caller gave
-    frSizeMismatch = 94,  // a stored file's size on the device is not the local file's
+    frConnectionLost = 96,   // the device closed the control connection (or answered 421)
+    frTooLarge = 95,         // the file grew beyond the bound its caller gave
+    frSizeMismatch = 94,     // a stored file's size on the device is not the local file's
 };
 
 // Upper sizes of what is fetched: generous for what a device writes (an hour file holds about
