@@ -71,6 +71,7 @@ QString MsgFileTooLarge;
 QString MsgListingTooLong;
 QString MsgFileNotStored;
 QString MsgLogTailShown;
+QString MsgCutFileLeft;
 
 QString WeekdayNames[8];
 QString MonthNames[13];
@@ -162,6 +163,7 @@ const TextPair FaultTexts[] = {
     {&MsgLogTailShown, "Datei zu groß: gezeigt werden die letzten %1 MB.", "File too large: the last %1 MB are shown."},
     // The day summer time ends: which of its two hours the graph shows.
     {&FmtRepeatedHour, " (%1:00-%1:59 zweimal, gezeigt: Winterzeit)", " (%1:00-%1:59 twice, shown: standard time)"},
+    {&MsgCutFileLeft, "Unvollständige Datei blieb auf dem Gerät: ", "Incomplete file left on the device: "},
 };
 
 const char* const WeekdaysDe[7] = {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"};

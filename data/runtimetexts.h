@@ -74,6 +74,7 @@ extern QString MsgFileNotStored;
 extern QString MsgLogTailShown;     // %1: the part shown, in MB
 // Behind the date of the day summer time ends; %1: the hour that comes twice ("02").
 extern QString FmtRepeatedHour;
+extern QString MsgCutFileLeft;      // + the device path of the file
 
 // Index 1..7, 1 = Sunday (index 0 unused).
 extern QString WeekdayNames[8];

@@ -5,11 +5,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopedValueRollback>
 #include <QWidget>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <utility>
 
 #include "data/runtimetexts.h"
@@ -188,6 +190,7 @@ QString TDataModFtp::FailureText() const
         return m_closingReply.isEmpty() ? MsgTransferClosed : MsgFtpError + m_closingReply;
     case frTooLarge:
         return MsgFileTooLarge.arg(m_retrieveBound) + m_retrieving;
+    case frSizeMismatch: return MsgFileIncomplete + m_storing;
     case frLocalFolder:
         return MsgFileNotStored + m_localFailure;
     default:
@@ -313,7 +316,8 @@ bool TDataModFtp::FtpLogin()
 
 void TDataModFtp::FtpLogout(bool wait)
 {
-    if (!ApdFtpClient->Connected())
+    // A press of Abort while an abort runs: the running one logs out when it is done.
+    if (!ApdFtpClient->Connected() || m_aborting)
         return;
     if (ApdFtpClient->InProgress())
         ApdFtpClient->Abort();
@@ -452,11 +456,83 @@ bool TDataModFtp::FtpStore(const QString& remoteName, const QString& localName)
 {
     if (Refused() || !ApdFtpClient->LoggedIn() || StickyFailure())
         return false;
+    m_cutLeft.clear();
+    m_storing = remoteName;
+    m_storeBegun = false;
+    const QScopedValueRollback running(m_storeRunning, true);
+    const qint64 size = QFileInfo(localName).size();
     SetAwaiting(FtpAwaiting::TransferOk);
     Log(QStringLiteral("STORE ") + remoteName);
     if (ApdFtpClient->Store(remoteName, localName, smReplace))
         Wait([this] { return Answered(); });
-    return Answered() && !m_userAborted;
+    bool ok = Answered() && !m_userAborted;
+    if (ok) {
+        const qint64 sent = ApdFtpClient->BytesTransferred();
+        const qint64 held = sent == size ? RemoteSize(remoteName) : -1;
+        if (sent != size || (held >= 0 && held != size)) {
+            SetFtpResult(frSizeMismatch);
+            Log(QStringLiteral("Error: %1 bytes sent, %2 on the device, %3 in the file").arg(sent).arg(held).arg(size));
+            ShowFailure(FailureText());
+        }
+        ok = FtpResult() == frNone;
+    }
+    if (!ok)
+        RemoveCutFile();
+    return ok;
+}
+
+qint64 TDataModFtp::RemoteSize(const QString& name)
+{
+    if (!ApdFtpClient->LoggedIn())
+        return -1;
+    SetAwaiting(FtpAwaiting::DataAvail);
+    Log(QStringLiteral("SIZE ") + name);
+    {
+        const QScopedValueRollback quiet(m_quiet, true);
+        if (ApdFtpClient->SendFtpCommand(QStringLiteral("SIZE ") + name))
+            Wait([this] { return Answered(); });
+    }
+    const QString text = std::exchange(m_listingText, QString()).trimmed();
+    const bool answered = Answered();
+    SetAwaiting(FtpAwaiting::Nothing);
+    // A device that does not know SIZE says so with an error reply: no failure of the store.
+    if (!answered && FtpResult() >= 400 && FtpResult() < 600)
+        SetFtpResult(frNone);
+    bool isNumber = false;
+    const qint64 n = text.toLongLong(&isNumber);
+    return answered && isNumber && n >= 0 ? n : -1;
+}
+
+void TDataModFtp::RemoveCutFile()
+{
+    if (!m_storeRunning || !m_storeBegun)
+        return;
+    m_storeBegun = false;
+    bool removed = false;
+    if (ApdFtpClient->LoggedIn() && !ApdFtpClient->InProgress() && !platform::Closing()) {
+        // What the client posted about the transfer (an abort's error) comes first: the
+        // result of the DELE is only what its own answer says.
+        const auto drained = std::make_shared<bool>(false);
+        QMetaObject::invokeMethod(
+            this, [drained] { *drained = true; }, Qt::QueuedConnection);
+        platform::WaitUntil([&] { return *drained; }, CutFileDeleteMs);
+        const int failure = FtpResult();
+        const FtpAwaiting awaiting = m_awaiting;
+        const QScopedValueRollback quiet(m_quiet, true);
+        SetFtpResult(frNone);
+        SetAwaiting(FtpAwaiting::Complete);
+        Log(QStringLiteral("DELETE ") + m_storing);
+        if (*drained && ApdFtpClient->Delete(m_storing))
+            platform::WaitUntil([this] { return Answered() || FtpResult() != frNone || !ApdFtpClient->Connected(); },
+                                CutFileDeleteMs);
+        removed = Answered() && FtpResult() == frNone;
+        SetAwaiting(awaiting);
+        SetFtpResult(failure);
+    }
+    if (!removed) {
+        m_cutLeft = m_storing;
+        Log(QStringLiteral("Error: cut file left: ") + m_storing);
+    }
 }
 
 bool TDataModFtp::FtpAbort()
@@ -465,6 +541,9 @@ bool TDataModFtp::FtpAbort()
         return false;
     if (!ApdFtpClient->InProgress())
         return true;
+    if (m_aborting)
+        return false;
+    const QScopedValueRollback aborting(m_aborting, true);
     Log(QStringLiteral("ABORT"));
     m_userAborted = true;
     if (ApdFtpClient->Abort()) {
@@ -472,6 +551,8 @@ bool TDataModFtp::FtpAbort()
         Wait([this] { return !ApdFtpClient->InProgress(); });
         SetFtpResult(frAborted);
     }
+    // Before the log-out that follows an abort: nothing cut stays under the real name.
+    RemoveCutFile();
     return !ApdFtpClient->InProgress();
 }
 
@@ -547,6 +628,12 @@ void TDataModFtp::ApdFtpClientFtpStatus(TFtpStatusCode code, const char* text)
 void TDataModFtp::ApdFtpClientFtpError(int32_t code, const char* text)
 {
     Timer->stop();
+    if (m_quiet) {
+        // The answer to our own check or clean-up: its caller decides what it means.
+        SetFtpResult(code);
+        Log(QStringLiteral("FtpError: %1").arg(code));
+        return;
+    }
     // The server's answer to our own abort does not replace the abort's code.
     const bool ownAbort = (m_userAborted && FtpResult() == frAborted) || FtpResult() == frTooLarge;
     const QString t = text ? QString::fromLatin1(text).trimmed() : QString();
@@ -562,6 +649,8 @@ void TDataModFtp::ApdFtpClientFtpError(int32_t code, const char* text)
 
 void TDataModFtp::ApdFtpClientFtpReply(int32_t code, const char* text)
 {
+    if (m_storeRunning && code >= 100 && code < 200)
+        m_storeBegun = true;  // from here on the device holds a file under the name
     // The client closes on 421 without an error: its text says why.
     if (code == 421 && text)
         m_closingReply = QString::fromLatin1(text).trimmed();

@@ -26,6 +26,7 @@ enum FtpResultCode : int {
     frNotLoggedIn = 98,
     frConnectionLost = 96,   // the device closed the control connection (or answered 421)
     frTooLarge = 95,         // the file grew beyond the bound its caller gave
+    frSizeMismatch = 94,     // a stored file's size on the device is not the local file's
 };
 
 // Upper sizes of what is fetched: generous for what a device writes (an hour file holds about
@@ -97,7 +98,14 @@ public:
     // transfer is complete; on failure or abort local is as it was and nothing else remains.
     // A file growing beyond maxBytes is stopped (frTooLarge).
     bool FtpRetrieve(const QString& remoteName, const QString& localName, qint64 maxBytes = FtpMaxLogFileBytes);
+    // Complete only when the device took every byte of the local file: the data connection's
+    // count and, where the device answers SIZE, its size agree (else frSizeMismatch). A store
+    // that fails or is aborted after the device began the file deletes it again (DELE, at most
+    // CutFileDeleteMs); where that cannot be done, CutFileLeft() names it until the next store.
     bool FtpStore(const QString& remoteName, const QString& localName);
+    static constexpr int CutFileDeleteMs = 1500;
+    QString CutFileLeft() const { return m_cutLeft; }
+    // Stops what runs; an upload's cut file is deleted before this returns.
     bool FtpAbort();
     // The device files of root ("DBB" or "WWW") whose time lies in [start - 59 min, end].
     bool FtpCollectFiles(QStringList& list, const QString& root, TDateTime start, TDateTime end);
@@ -126,6 +134,10 @@ private:
     void NoteLocalFailure(const QString& path, const QString& reason);
     void Log(const QString& line);
     bool FailuresShown() const;
+    // The device's SIZE of a file, -1 when it does not tell.
+    qint64 RemoteSize(const QString& name);
+    // Deletes the file of the store that failed when the device had begun it.
+    void RemoveCutFile();
 
     void ApdFtpClientFtpStatus(TFtpStatusCode code, const char* text);
     void ApdFtpClientFtpError(int32_t code, const char* text);
@@ -145,6 +157,12 @@ private:
     QString m_retrieving;    // the remote file of the running retrieve
     qint64 m_maxBytes = -1;  // its bound, -1 when none runs
     qint64 m_retrieveBound = -1;
+    QString m_storing;  // the remote file of the last store
+    bool m_storeRunning = false;
+    bool m_storeBegun = false;  // the device has answered its STOR with 1xx
+    QString m_cutLeft;
+    bool m_quiet = false;  // a check or clean-up of our own: its errors are not shown
+    bool m_aborting = false;
 };
 
 extern TDataModFtp* DataModFtp;

@@ -1,7 +1,9 @@
 #include "device/tdatamodudp.h"
 
+#include <QScopedValueRollback>
 #include <exception>
 
+#include "device/searchreplies.h"
 #include "platform/gui/eventwait.h"
 #include "platform/core/inetaddr.h"
 
@@ -45,16 +47,19 @@ bool TDataModUDP::SearchDevices()
     const auto table = AddressTable ? AddressTable() : std::nullopt;
     if (!table)
         return false;
-    try {
-        for (const platform::IpAddrRow& row : *table) {
-            LocalAddress = platform::InetNtoa(row.Address);
-            NMUDP->RemoteHost = platform::InetNtoa(platform::BroadcastOf(row));
+    int reached = 0;
+    for (const platform::IpAddrRow& row : *table) {
+        LocalAddress = platform::InetNtoa(row.Address);
+        NMUDP->RemoteHost = platform::InetNtoa(platform::BroadcastOf(row));
+        // An adapter that is down keeps its address: the other networks still get the search.
+        try {
             NMUDP->SendBuffer(QByteArrayLiteral("0 1"));
+            ++reached;
+        } catch (const std::exception& e) {
+            qWarning("UDP: no search on %s: %s", qPrintable(LocalAddress), e.what());
         }
-    } catch (const std::exception&) {
-        return false;
     }
-    return true;
+    return reached > 0;
 }
 
 QString TDataModUDP::QueryDevice(const QString& address, const QString& command)
@@ -65,6 +70,7 @@ QString TDataModUDP::QueryDevice(const QString& address, const QString& command)
     Timer->setInterval(QueryTimeoutMs);
     ReplyText.clear();
     m_queriedAddress = platform::CanonicalIPv4(address);
+    m_query = command;
     Timer->start();
     try {
         PreparePorts();
@@ -80,7 +86,12 @@ QString TDataModUDP::QueryDevice(const QString& address, const QString& command)
                              QueryTimeoutMs))
         SetQueryState(UdpQueryState::TimedOut);  // the deadline came first
     Timer->stop();
-    return ReplyText;
+    const QString answer = ReplyText;
+    if (!answer.isEmpty() && !searchreply::TellsItsQuery(answer)) {
+        const QScopedValueRollback settling(m_settling, true);
+        platform::WaitUntil([] { return platform::Closing(); }, SettleMs);
+    }
+    return answer;
 }
 
 void TDataModUDP::NMUDPDataReceived(TNMUDP* Sender, int NumberBytes, const QString& FromIP, int Port)
@@ -88,12 +99,19 @@ void TDataModUDP::NMUDPDataReceived(TNMUDP* Sender, int NumberBytes, const QStri
     char buffer[MaxReplyBytes + 1] = {};
     const int n = Sender->ReadBuffer(buffer, std::min(NumberBytes, MaxReplyBytes));
     buffer[n] = '\0';
-    // Another device speaking while one is asked must not answer for it.
-    if (Timer->isActive() && FromIP != m_queriedAddress) {
-        qInfo("UDP: datagram from %s ignored, the query waits for %s", qPrintable(FromIP), qPrintable(m_queriedAddress));
+    const QString text = QString::fromLatin1(buffer);  // up to the first NUL
+    // Only the asked device's answer to this very query counts: another device, a repeat or
+    // a late answer to an earlier query must not answer for it.
+    if (Timer->isActive() && (FromIP != m_queriedAddress || !searchreply::Answers(text, m_query))) {
+        qInfo("UDP: datagram from %s dropped, the query waits for %s's answer to \"%s\": %s", qPrintable(FromIP),
+              qPrintable(m_queriedAddress), qPrintable(m_query), qPrintable(text));
         return;
     }
-    ReplyText = QString::fromLatin1(buffer);  // up to the first NUL
+    if (!Timer->isActive() && ((m_settling && FromIP == m_queriedAddress) || searchreply::IsKeyAnswer(text))) {
+        qInfo("UDP: datagram from %s dropped, it answers no open query: %s", qPrintable(FromIP), qPrintable(text));
+        return;
+    }
+    ReplyText = text;
     if (!Timer->isActive() && FromIP != LocalAddress && OnSearchReply)
         OnSearchReply(ReplyText);
 }

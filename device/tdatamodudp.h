@@ -22,14 +22,18 @@ class TDataModUDP : public QObject {
 public:
     explicit TDataModUDP(QWidget* owner = nullptr);
 
-    // Sends "0 1" to the broadcast address of every row of the address table. False when the
-    // table cannot be read or a send fails; an empty table sends nothing and gives true.
+    // Sends "0 1" to the broadcast address of every row of the address table. A row whose
+    // send fails is noted on stderr and the others still get the search. False when no
+    // interface got it: the table cannot be read, is empty or every send failed.
     bool SearchDevices();
-    // Sends command to one device and waits up to 1000 ms for a datagram from its address;
-    // its text, or "" when none came. Datagrams of other hosts meanwhile are ignored (and
-    // logged); callers still check the device id. While another wait runs, or once the
-    // program is closing, "" at once and nothing is sent.
+    // Sends command to one device and waits up to 1000 ms for its answer: a datagram from its
+    // address that answers this command (searchreply::Answers); its text, or "" when none
+    // came. Other datagrams meanwhile are dropped and noted. An answer that does not tell its
+    // question keeps the window open SettleMs longer, so a repeat of it is dropped too and
+    // cannot answer the next query. While another wait runs, or once the program is closing,
+    // "" at once and nothing is sent.
     QString QueryDevice(const QString& address, const QString& command);
+    static constexpr int SettleMs = 250;
     // Ends a waiting query now, as a time-out would.
     void AbortQuery();
 
@@ -54,6 +58,8 @@ private:
     void SetQueryState(UdpQueryState state);
 
     QString m_queriedAddress;  // canonical; only its replies end the waiting query
+    QString m_query;  // the command they must answer
+    bool m_settling = false;  // the answer came; its repeats are still dropped
 };
 
 extern TDataModUDP* DataModUDP;

@@ -42,6 +42,8 @@ TfrmConnect::TfrmConnect(QWidget* owner) : QDialog(owner)
     setObjectName(QStringLiteral("frmConnect"));
     lblNetFound = Named(new QLabel(this), "lblNetFound");
     lblScanning = Named(new QLabel(this), "lblScanning");
+    lblNoNetwork = Named(new QLabel(this), "lblNoNetwork");
+    lblNoNetwork->hide();
     sgrDevices = Named(new TStringGrid(5, this), "sgrDevices");
     for (int c = 0; c < 5; ++c)
         sgrDevices->setColumnWidth(c, ColumnWidths[c]);
@@ -62,6 +64,7 @@ TfrmConnect::TfrmConnect(QWidget* owner) : QDialog(owner)
     auto* head = new QHBoxLayout;
     head->addWidget(lblNetFound);
     head->addStretch(1);
+    head->addWidget(lblNoNetwork);
     head->addWidget(lblScanning);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -80,6 +83,11 @@ TfrmConnect::TfrmConnect(QWidget* owner) : QDialog(owner)
     connect(bbtQuit, &QPushButton::clicked, this, Guard([this] { bbtQuitClick(); }));
     connect(sgrDevices, &QTableWidget::cellClicked, this, Guard([this] { sgrDevicesClick(); }));
     connect(sgrDevices, &QTableWidget::cellDoubleClicked, this, Guard([this] { sgrDevicesDblClick(); }));
+    // Keys move the choice as a click does; an evaluation's own moves are no choice.
+    connect(sgrDevices, &QTableWidget::currentCellChanged, this, [this] {
+        if (!m_evaluating && isVisible())
+            NoteChoice();
+    });
     if (DataModUDP)
         ReportFrom(*DataModUDP);
 }
@@ -105,8 +113,9 @@ void TfrmConnect::FormShow()
     bbtOK->setEnabled(false);
     lblScanning->show();
     lbxMsgs->clear();
-    if (DataModUDP)
-        DataModUDP->SearchDevices();
+    m_chosen = false;
+    m_chosenId.clear();
+    Search();
     // Earlier rows stay until an evaluation replaces them.
     Timer->setInterval(FirstEvaluationMs);
     Timer->start();
@@ -124,11 +133,16 @@ void TfrmConnect::TimerTimer()
         // The pause is over.
         lblScanning->show();
         lbxMsgs->clear();
-        if (DataModUDP)
-            DataModUDP->SearchDevices();
+        Search();
         Timer->setInterval(CollectionMs);
         Timer->start();
     }
+}
+
+void TfrmConnect::Search()
+{
+    if (DataModUDP)
+        lblNoNetwork->setVisible(!DataModUDP->SearchDevices());
 }
 
 void TfrmConnect::FormClose()
@@ -180,19 +194,51 @@ void TfrmConnect::EvaluateReplies()
         sgrDevices->SetCells(2, row, QueryValue(reply, id));
         const QString name = ProgramState().StationName(sgrDevices->Cells(1, row), sgrDevices->Cells(2, row));
         sgrDevices->SetCells(0, row, name.isEmpty() ? QLatin1String(SearchedModel) : name);
+        sgrDevices->item(row - 1, 0)->setData(Qt::UserRole, id);
+        KeepChoice();
         ++row;
     }
     if (1 < row && row < sgrDevices->RowCount())
         sgrDevices->SetRowCount(row);
     if (lbxMsgs->count() > 0) {
-        sgrDevices->SetRow(1);
+        if (!m_chosen)
+            sgrDevices->SetRow(1);
         bbtOK->setEnabled(true);
     }
+    KeepChoice();
+}
+
+QString TfrmConnect::DeviceIdOf(int row) const
+{
+    const QTableWidgetItem* item = row >= 1 ? sgrDevices->item(row - 1, 0) : nullptr;
+    return item ? item->data(Qt::UserRole).toString() : QString();
+}
+
+void TfrmConnect::NoteChoice()
+{
+    // A row that lists no device is no choice.
+    m_chosenId = sgrDevices->currentRow() >= 0 ? DeviceIdOf(sgrDevices->currentRow() + 1) : QString();
+    m_chosen = !m_chosenId.isEmpty();
+}
+
+void TfrmConnect::KeepChoice()
+{
+    if (!m_chosen)
+        return;
+    for (int r = 1; r < sgrDevices->RowCount(); ++r)
+        if (DeviceIdOf(r) == m_chosenId) {
+            if (sgrDevices->currentRow() != r - 1)
+                sgrDevices->SetRow(r);
+            return;
+        }
+    // The chosen device's row has gone: no other device takes its place.
+    sgrDevices->clearSelection();
+    sgrDevices->setCurrentIndex(QModelIndex());
 }
 
 int TfrmConnect::SelectedDeviceRow() const
 {
-    const int r = sgrDevices->Row();
+    const int r = sgrDevices->currentRow() + 1;
     return r >= 1 && platform::ParseDottedIPv4(sgrDevices->Cells(3, r)) ? r : 0;
 }
 
@@ -245,7 +291,11 @@ void TfrmConnect::bbtQuitClick()
     close();
 }
 
-void TfrmConnect::sgrDevicesClick() { bbtOK->setEnabled(true); }
+void TfrmConnect::sgrDevicesClick()
+{
+    NoteChoice();
+    bbtOK->setEnabled(true);
+}
 
 void TfrmConnect::sgrDevicesDblClick() { bbtOKClick(); }
 

@@ -45,6 +45,7 @@ public:
     QListWidget* lbxMsgs = nullptr;  // raw replies of the current collection, sorted, never shown
     QLabel* lblScanning = nullptr;
     QLabel* lblNetFound = nullptr;
+    QLabel* lblNoNetwork = nullptr;  // shown while the last search reached no network
     QPushButton* bbtOK = nullptr;
     QPushButton* bbtQuit = nullptr;
     TTagTimer* Timer = nullptr;
@@ -61,11 +62,19 @@ protected:
 private:
     // The selected grid row when it lists a device (an address in its cell), else 0.
     int SelectedDeviceRow() const;
+    void Search();
+    // The device id a grid row was filled from, "" for none.
+    QString DeviceIdOf(int row) const;
+    // The operator's row choice, by device id; an evaluation moves the selection with it.
+    void NoteChoice();
+    void KeepChoice();
     // Takes the device of grid row r into the station list; the steps after the region and
     // station are known or were chosen by hand.
     void TakeDevice(int r);
 
     bool m_evaluating = false;
+    bool m_chosen = false;  // the operator has picked a row since the window was shown
+    QString m_chosenId;
 };
 
 extern TfrmConnect* frmConnect;

@@ -15,6 +15,7 @@ void ApplyTextsConnect(int lang)
     f->lblNetFound->setText(u(de ? "Im Netzwerk gefunden:" : "Found in Network:"));
     f->sgrDevices->setAccessibleName(f->lblNetFound->text());
     f->lblScanning->setText(u(de ? "Suchen..." : "Scanning..."));
+    f->lblNoNetwork->setText(u(de ? "Kein Netzwerk erreichbar" : "No network reachable"));
     const char* const header[2][5] = {{"Name", "Region", "Station", "IP-Adresse", "Netzmaske"},
                                       {"Name", "Region", "Station", "IP Address", "NetMask"}};
     for (int c = 0; c < 5; ++c)

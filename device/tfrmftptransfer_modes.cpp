@@ -136,6 +136,7 @@ void TfrmFtpTransfer::bbtUpLoadSysClick()
                DataModFtp->FtpMakeDir(name) && DataModFtp->FtpChangeDir(name);
     };
     bool inFolder = intoFolder();
+    QString cutLeft;  // a cut file the device could not be made to delete
     for (int i = 0; inFolder && i < lbxDir->count(); ++i) {
         QListWidgetItem* item = lbxDir->item(i);
         const QString path = item->text();
@@ -143,10 +144,14 @@ void TfrmFtpTransfer::bbtUpLoadSysClick()
         if (!info.isFile())
             continue;
         if (DataModFtp->FtpStore(info.fileName(), path)) {
+            if (cutLeft == info.fileName())
+                cutLeft.clear();  // stored whole on a retry
             item->setText(path + QStringLiteral(" - ") + TxtCopied);
             pgbCopy->setValue(++copied);
             continue;
         }
+        if (!DataModFtp->CutFileLeft().isEmpty())
+            cutLeft = DataModFtp->CutFileLeft();
         // A refused file is counted; a connection that went away is asked about, and Retry
         // carries on with this file on a new one.
         if (DataModFtp->UserAborted() || !ConnectionGone())
@@ -161,6 +166,8 @@ void TfrmFtpTransfer::bbtUpLoadSysClick()
                                          : TxtTransferDone);
     if (!inFolder)
         platform::ShowMessage(MsgFtpError + QStringLiteral("BIN\\") + name);
+    if (!cutLeft.isEmpty())
+        platform::ShowMessage(MsgCutFileLeft + QStringLiteral("BIN\\") + name + u'\\' + cutLeft);
     bbtAbort->setEnabled(false);
     bbtExit->setEnabled(true);
 }

@@ -343,6 +343,36 @@ TEST_F(DeviceSearch, UnknownNumbersAndYesTakeTheStationChosenByHand)
     EXPECT_EQ(w.st->stgList->Cells(3, 1), "127.0.0.7");
 }
 
+// A row chosen while the cycle runs on follows its device; while that is gone, none is chosen.
+TEST_F(DeviceSearch, ChosenRowFollowsItsDeviceAcrossCycles)
+{
+    startDevices({"10001,127.0.0.2,001,005", "10002,127.0.0.3,002,007"});
+    searchOnce();
+    conn.sgrDevices->SetRow(2);  // as a click or the arrow keys choose
+    for (const auto& [id, fault, selected] :
+         {std::tuple{"10002", "silent", 0}, {"10002", "none", 2}, {"10001", "silent", 1}}) {
+        responder->SetFault(id, fault);
+        ASSERT_TRUE(pumpUntil([&] { return !conn.lblScanning->isHidden(); })
+                    && pumpUntil([&] { return conn.lblScanning->isHidden(); }));
+        EXPECT_EQ(conn.sgrDevices->currentRow() + 1, selected) << id << fault;
+        EXPECT_TRUE(selected || (conn.bbtOKClick(), conn.isVisible()));  // OK without a choice does nothing
+    }
+    conn.bbtOKClick();
+    EXPECT_EQ(w.st->stgList->Cells(3, 1) + ' ' + w.st->stgList->Cells(3, 2), "10.0.0.1 127.0.0.3");
+}
+
+// Devices that send each answer twice, 100 ms apart, one with answers that name no key.
+TEST_F(DeviceSearch, RepeatedAnswersCountOnlyForTheirOwnQuery)
+{
+    startDevices({"10001,127.0.0.2,001,005,repeat", "10002,127.0.0.3,002,007,bare"});
+    conn.show();
+    ASSERT_TRUE(pumpUntil([&] { return conn.lbxMsgs->count() == 4; }, 3000));
+    conn.Timer->stop();  // one evaluation, not cut short by the next collection
+    conn.EvaluateReplies();
+    for (int r = 1; r <= 4; ++r)
+        EXPECT_EQ(gridRow(r).mid(1, 3).join(' '), r < 3 ? "001 005 127.0.0.2" : "002 007 127.0.0.3");
+}
+
 // The real ports and the PC's own address table, in a network namespace of the test's own with
 // a second network: the search goes to both broadcast addresses from port 8002, and the device
 // that answers both shows up twice.
@@ -351,9 +381,14 @@ TEST_F(DeviceSearch, FixedPortsBroadcastToEveryNetwork)
     QWL_RUN_IN_OWN_NETNS();
     startDevices({"10001,127.0.0.2,001,005", "10002,10.8.0.7,002,007,none,255.255.255.0"}, 8001);
     udp.LocalUdpPort = 8002;
-    udp.AddressTable = platform::ReadIpAddrTable;
+    udp.AddressTable = [] {
+        auto table = platform::ReadIpAddrTable();
+        table->insert(table->begin(), {0x0A090001, 0xFFFFFF00});  // down, its address kept: no route
+        return table;
+    };
     ASSERT_EQ(udp.DevicePort, 8001);
     searchOnce();
+    EXPECT_TRUE(conn.lblNoNetwork->isHidden());
     const QStringList got = responder->Received();
     EXPECT_TRUE(got.contains("127.255.255.255 127.0.0.1:8002 b'0 1'")) << got.join('\n').toStdString();
     EXPECT_TRUE(got.contains("10.8.0.255 10.8.0.1:8002 b'0 1'")) << got.join('\n').toStdString();
@@ -378,6 +413,7 @@ TEST_F(DeviceSearch, FixedPortsBroadcastToEveryNetwork)
 TEST_F(DeviceSearch, TabReachesEveryButtonAndEscapeCancels)
 {
     conn.show();
+    EXPECT_TRUE(conn.lblNoNetwork->isVisible());  // no network in the address table
     conn.bbtOK->setEnabled(true);
     EXPECT_EQ(QList<QWidget*>({conn.sgrDevices, conn.bbtOK, conn.bbtQuit}), TabChain(&conn));
     QTest::keyClick(conn.sgrDevices, Qt::Key_Escape);

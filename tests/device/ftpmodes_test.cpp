@@ -89,6 +89,8 @@ TEST_F(FtpModes, IdentificationTakesTheDevicesStationOrAsks)
         // Markt's device answers every query first, also with the id asked for.
         {"none", {}, 0, 1, 5, 1, {"10002,127.0.0.2,002,007,foreign"}},
         {"silent", {platform::mrNo}, 0, 0, 0, 2, {"10002,127.0.0.2,002,007,foreign"}},
+        {"repeat", {}, 0, 1, 5, 1},
+        {"bare", {}, 0, 1, 5, 1},  // answers sent twice
     };
     for (const Case& c : cases) {
         SCOPED_TRACE((QString(c.fault) + c.others.join(u' ')).toStdString());
@@ -139,9 +141,15 @@ TEST_F(FtpModes, UploadStoresEveryFileOfTheFolderBelowBinOrStops)
         const char* name;
         bool blocked;       // a file in BIN has the new folder's name
         const char* fault;  // of the device
+        const char* left = nullptr;  // a store fails ("abort": the operator aborts): the files left
     } cases[] = {{"stored", false, nullptr},
                  {"cannot change into the folder", true, nullptr},
-                 {"the device closes at a file, Retry stores it", false, "close conf.txt 0 1"}};
+                 {"the device closes at a file, Retry stores it", false, "close conf.txt 0 1"},
+                 {"data connection reset", false, "sdrop qwl.bin 30000", "conf.txt"},
+                 {"452 after the data", false, "sfail qwl.bin 452", "conf.txt"},
+                 {"another size on the device", false, "sfail qwl.bin 226 69999", "conf.txt"},
+                 {"delete refused", false, "sfail qwl.bin 452;refuse DELE qwl.bin 550", "conf.txt qwl.bin"},
+                 {"abort", false, "abort", "conf.txt"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         QDir(device.path()).removeRecursively();
@@ -149,9 +157,13 @@ TEST_F(FtpModes, UploadStoresEveryFileOfTheFolderBelowBinOrStops)
         if (c.blocked)
             dbbtest::WriteFile(device.path(), QStringLiteral("BIN/update42"), QByteArray("file"));
         startDevice();
-        if (c.fault) {
-            ASSERT_TRUE(peer->command(c.fault));
-        }
+        for (const QString& f : QString(c.fault).split(u';', Qt::SkipEmptyParts))
+            ASSERT_TRUE(f == "abort" || peer->command(f));
+        if (QString(c.fault) == "abort")
+            DataModFtp->OnProgressLine = [](const QString& line) {
+                if (line.section(u' ', 2, 2).toInt() > 10000)
+                    QMetaObject::invokeMethod(frmFtpTransfer->bbtAbort, &QPushButton::click, Qt::QueuedConnection);
+            };
         platform::DialogScript::clearShown();
         whenShown(dirSelect.get(), [&] {
             dirSelect->SelectFolder(set);
@@ -164,7 +176,11 @@ TEST_F(FtpModes, UploadStoresEveryFileOfTheFolderBelowBinOrStops)
         ASSERT_TRUE(frmFtpTransfer->bbtUpLoad->isEnabled());
         frmFtpTransfer->bbtUpLoadSysClick();
 
-        if (c.blocked) {
+        if (c.left) {
+            EXPECT_EQ(filesBelow(device.path() + "/BIN/update42").join(u' '), c.left);
+            EXPECT_EQ(frmFtpTransfer->lblLoadFile->text(), "2 " + TxtFilesNotTransferred);
+            EXPECT_EQ(shownTexts().filter(MsgCutFileLeft + "BIN\\update42\\qwl").size(), QString(c.left).count(u' '));
+        } else if (c.blocked) {
             EXPECT_EQ(filesBelow(device.path()), QStringList{"BIN/update42"});
             EXPECT_FALSE(shownTexts().isEmpty());
             EXPECT_EQ(frmFtpTransfer->lblLoadFile->text(), "3 " + TxtFilesNotTransferred);

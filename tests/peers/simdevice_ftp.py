@@ -17,6 +17,9 @@ then reads fault commands from stdin, one a line, and answers each with "OK":
   login CODE                log-ins answer CODE (530) until "login ok"; "login reset": 230,
                             then the connection is reset; "login 220": USER is answered 220
   extra DIR NAME [COUNT]    NLST of the folder DIR (device path, '/' or '\\') also names NAME
+  sdrop GLOB AFTER          STOR: the data connection is reset after AFTER bytes (426)
+  sfail GLOB CODE [BYTES]   STOR keeps BYTES of the file (default all) and answers CODE
+  refuse DELE GLOB CODE     DELE of matching names answers CODE
   clear                     no faults
   quit                      stop the server
 
@@ -194,6 +197,27 @@ class FaultDTP(DTPHandler):
             return n
         return super().send(data)
 
+    def handle_read(self):
+        f = getattr(self.cmd_channel, "stor_fault", None) or {}
+        if f.get("kind") == "sdrop" and self.tot_bytes_received >= f["n"]:
+            self.socket.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            self._resp = ("426 Connection reset.", self.cmd_channel.log)
+            return self.close()
+        if f.get("kind") == "sdrop":
+            self.ac_in_buffer_size = f["n"] - self.tot_bytes_received
+        super().handle_read()
+
+    handle_read_event = handle_read  # the base class binds its own
+
+    def handle_close(self):
+        f = getattr(self.cmd_channel, "stor_fault", None) or {}
+        if f.get("kind") != "sfail" or not self.receive or self._closed:
+            return super().handle_close()
+        self.file_obj.truncate(None if f["m"] < 0 else f["m"])
+        self.transfer_finished = f["n"] == 226
+        self._resp = ("%d Stored as it came." % f["n"], self.cmd_channel.log)
+        self.close()
+
 
 class DeviceHandler(FTPHandler):
     dtp_handler = FaultDTP
@@ -241,7 +265,12 @@ class DeviceHandler(FTPHandler):
         return super().ftp_RETR(file)
 
     def ftp_STOR(self, file, mode="w"):
+        self.stor_fault = find_fault(("sdrop", "sfail"), os.path.basename(file))
         return None if self.closing(os.path.basename(file)) else super().ftp_STOR(file, mode)
+
+    def ftp_DELE(self, path):
+        f = find_fault(("refuse DELE",), os.path.basename(path))
+        return self.respond("%d DELE refused." % f["n"]) if f else super().ftp_DELE(path)
 
     def closing(self, name):
         f = find_fault(("close",), name)
@@ -296,6 +325,10 @@ def apply_command(words):
         elif kind in ("fail", "close", "cut"):
             FAULTS["retr"].append({"kind": kind, "glob": words[1], "code": int(words[2]), "bytes": int(words[2]),
                                    "times": int(words[3]) if len(words) > 3 else -1})
+        elif kind in ("sdrop", "sfail", "refuse"):
+            kind, words = (kind + " " + words[1], words[1:]) if kind == "refuse" else (kind, words)
+            FAULTS["retr"].append({"kind": kind, "glob": words[1], "n": int(words[2]),
+                                   "m": int(words[3]) if len(words) > 3 else -1, "times": -1})
         elif kind == "login":
             FAULTS["login"] = None if words[1] == "ok" else words[1]
         elif kind == "extra":

@@ -13,7 +13,8 @@ replies carry another id), model (another model in the search reply), junk (a sh
 datagram instead of the search reply), long (a search reply of more than 255 bytes),
 badaddr (a search reply whose address field is no dotted IPv4 address), zeros (the address
 field with three digits a part, "127.000.000.010"), foreign (answers, first, every query sent
-to another device, with its own search reply or the asked id and its own region and station).
+to another device, with its own search reply or the asked id and its own region and station),
+repeat (every reply 200 ms late and again 100 ms later), bare (repeat with query replies "<id>=<value>").
 
 Prints "ready <port>" once bound, then one line per datagram received:
   recv <to-address> <from-address>:<from-port> <text as a Python literal>
@@ -28,7 +29,7 @@ import sys
 import time
 
 IP_PKTINFO = getattr(socket, "IP_PKTINFO", 8)
-FAULTS = ("none", "silent", "late", "wrongid", "model", "junk", "long", "badaddr", "zeros", "foreign")
+FAULTS = ("none", "silent", "late", "wrongid", "model", "junk", "long", "badaddr", "zeros", "foreign", "repeat", "bare")
 LATE_S = 1.6
 FOREIGN_LEAD_S = 0.05  # how long the asked device answers after a foreign one
 
@@ -71,6 +72,8 @@ class Device:
         if key not in values:
             return None
         reply_id = "99999" if self.fault == "wrongid" else (as_id or self.id)
+        if self.fault == "bare":
+            return ("%s=%s" % (reply_id, values[key])).encode("latin-1")
         return ("%s 6 %s=%s" % (reply_id, key, values[key])).encode("latin-1")
 
 
@@ -108,9 +111,9 @@ def main():
         nonlocal sequence
         if data is None or device.fault == "silent":
             return
-        due = time.monotonic() + (LATE_S if device.fault == "late" else lag)
-        sequence += 1
-        heapq.heappush(pending, (due, sequence, device.sock, data, target))
+        for due in (0.2, 0.3) if device.fault in ("repeat", "bare") else (LATE_S if device.fault == "late" else lag,):
+            sequence += 1
+            heapq.heappush(pending, (time.monotonic() + due, sequence, device.sock, data, target))
 
     stdin_open = True
     while True:
