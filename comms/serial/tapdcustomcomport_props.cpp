@@ -131,9 +131,11 @@ void TApdCustomComPort::SetHWFlowOptions(THWFlowOptionSet Value)
         if (FBufferResume == 0 || FBufferResume > FBufferFull)
             FBufferResume = uint16_t(FInSize / 10);
     }
+    // Without a handshake the limits mean nothing; stored ones that a handshake would refuse
+    // (BufferFull above InSize) must not fail the open.
     if (FPortState == psOpen)
         if (TApdWin32Dispatcher* d = SerialDispatcher())
-            Check(d->HWFlowOptions(FBufferFull, FBufferResume, opts));
+            Check(opts != 0 ? d->HWFlowOptions(FBufferFull, FBufferResume, opts) : d->HWFlowOptions(0, 0, 0));
     FHWFlowOptions = Value;
     if (Value.contains(hwfUseRTS) || Value.contains(hwfRequireCTS))
         FRS485Mode = false;

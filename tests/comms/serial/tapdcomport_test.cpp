@@ -329,6 +329,9 @@ TEST_F(PortFixture, PropertyRulesOfTheFlowLimitsAndTheClosedPort)
     EXPECT_EQ(port.OutBuffFree(), 4096);
     port.SetBufferFull(5000);
     EXPECT_EQ(port.BufferFull(), 4500);
+    port.SetOpen(true);  // no handshake: the stored limits do not reach the line
+    EXPECT_TRUE(port.Open());
+    port.SetOpen(false);
     port.SetHWFlowOptions({hwfUseRTS});
     EXPECT_EQ(port.BufferFull(), 3686);
     EXPECT_EQ(port.BufferResume(), 409);
