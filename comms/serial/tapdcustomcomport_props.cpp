@@ -19,17 +19,14 @@ void TApdCustomComPort::SetComNumber(uint16_t Value)
         FComNumber = Value;
         return;
     }
-    TApdBaseDispatcher::ClearSaveBuffers(FSavedTriggers);
-    FDispatcher->SaveTriggers(FSavedTriggers);
-    FTriggersSaved = true;
+    // The close saves the triggers and the open restores them, before the users hear "open":
+    // a second restore here would drop what they add then (a packet's capture timer).
     const TTraceLogState tracing = FTracing, logging = FLogging;
     SetOpen(false);
     FComNumber = Value;
     SetTracing(tracing);
     SetLogging(logging);
     SetOpen(true);
-    if (FDispatcher && FPortState == psOpen)
-        FDispatcher->RestoreTriggers(FSavedTriggers);
 }
 
 // ---- Line ----
