@@ -1,3 +1,4 @@
+#include "comms/core/appexceptionhook.h"
 #include "comms/serial/portprompt.h"
 #include "comms/serial/tapdcomport.h"
 #include "comms/serial/tapdwin32dispatcher.h"
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <atomic>
 #include <dirent.h>
 #include <gtest/gtest.h>
@@ -317,10 +319,21 @@ TEST_F(PortFixture, WaitsForStrings)
     EXPECT_FALSE(port.CheckForString(index, 'a', "ab", false));
     EXPECT_TRUE(port.CheckForString(index, 'b', "ab", false));
     EXPECT_EQ(index, 0);
+    // The program ending stops a wait, and that is no match.
+    int asked = 0;
+    SetAppTerminatedQuery([&] { return ++asked > 0; });
+    EXPECT_FALSE(port.WaitForString("never", Secs2Ticks(60), true, false));
+    EXPECT_EQ(port.WaitForMultiString("a|b", Secs2Ticks(60), true, false, '|'), 0);
+    SetAppTerminatedQuery(nullptr);
+    EXPECT_EQ(asked, 2);
     // The waits gave the event-busy state back: notifications flow again.
     collect();
     pty.write("after");
     EXPECT_TRUE(pumpUntil([&] { return got.endsWith("after"); }, 5000));
+    // A port closed during the wait ends it without a match.
+    QTimer::singleShot(20, [this] { port.SetOpen(false); });
+    EXPECT_FALSE(port.WaitForString("never", Secs2Ticks(60), true, false));
+    EXPECT_TRUE(pumpUntil([&] { return port.PortState() == psClosed; }, 5000));
 }
 
 TEST_F(PortFixture, PropertyRulesOfTheFlowLimitsAndTheClosedPort)
