@@ -22,11 +22,20 @@ void TApdCustomComPort::SetComNumber(uint16_t Value)
     // The close saves the triggers and the open restores them, before the users hear "open":
     // a second restore here would drop what they add then (a packet's capture timer).
     const TTraceLogState tracing = FTracing, logging = FLogging;
-    SetOpen(false);
+    std::exception_ptr closeError;  // a trace that could not be written: the port still moves
+    try {
+        SetOpen(false);
+    } catch (...) {
+        if (FPortState == psOpen)
+            throw;
+        closeError = std::current_exception();
+    }
     FComNumber = Value;
     SetTracing(tracing);
     SetLogging(logging);
     SetOpen(true);
+    if (closeError)
+        std::rethrow_exception(closeError);
 }
 
 // ---- Line ----

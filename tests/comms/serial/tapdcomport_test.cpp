@@ -380,6 +380,31 @@ TEST_F(PortFixture, TraceIsDumpedAtTheClose)
     EXPECT_TRUE(text.contains("Receive: OK")) << text.constData();
 }
 
+TEST_F(PortFixture, ATraceThatCannotBeWrittenStillLetsThePortClose)
+{
+    QTemporaryDir dir;
+    port.SetTraceName(dir.path());  // a folder: no file can be made under its name
+    for (const bool changePort : {false, true}) {
+        port.SetTracing(tlOn);
+        port.SetOpen(true);
+        port.PutString("A\r");
+        if (changePort) {
+            PtyPair other;
+            other.exportAs(43);
+            EXPECT_THROW(port.SetComNumber(43), EInOutError);
+            EXPECT_EQ(port.ComNumber(), 43);
+            EXPECT_TRUE(port.Open());
+            port.SetTracing(tlOff);
+            port.SetOpen(false);
+        } else {
+            EXPECT_THROW(port.SetOpen(false), EInOutError);
+            EXPECT_EQ(port.PortState(), psClosed);
+            EXPECT_FALSE(port.Open());
+            EXPECT_EQ(port.Tracing(), tlOff);
+        }
+    }
+}
+
 TEST_F(PortFixture, ChangingComNumberWhileOpenReopensWithTheTriggers)
 {
     PtyPair other;
