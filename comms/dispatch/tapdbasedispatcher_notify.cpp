@@ -222,7 +222,7 @@ bool TApdBaseDispatcher::SendNotify(uint32_t Msg, uint32_t wParam, uint32_t Data
         return true;
     {
         std::lock_guard<std::recursive_mutex> lock(MainLock);
-        EventBusy = true;
+        NotifyBusy = true;
     }
     const bool dataNotify = Msg == wmTriggerAvail || Msg == wmTriggerData;
     {
@@ -349,7 +349,7 @@ void TApdBaseDispatcher::EndNotify()
         TakenNow = 0;
     }
     std::lock_guard<std::recursive_mutex> lock(MainLock);
-    EventBusy = false;
+    NotifyBusy = false;
     if (PurgePending) {
         const auto purge = [](auto& list) {
             for (auto i = list.size(); i-- > 0;)

@@ -262,7 +262,7 @@ void TApdCustomComPort::DonePort()
     FDispatcher->SaveTriggers(FSavedTriggers);
     FTriggersSaved = true;
     FDispatcher->DonePort();
-    if (FDispatcher->EventBusy && !FDestroying) {
+    if (FDispatcher->EventBusy() && !FDestroying) {
         // A wait or a notification is running: the window finishes the close later. The
         // port counts as closed from now on.
         FOpen = false;

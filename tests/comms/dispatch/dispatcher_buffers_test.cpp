@@ -128,6 +128,25 @@ TEST_F(DispatcherBuffers, FlushInBufferEmptiesTheRingAndTheDevice)
     EXPECT_TRUE(rec.lines.isEmpty());
 }
 
+// A wait of the owner and a notification each hold the dispatcher busy on their own.
+TEST_F(DispatcherBuffers, AWaitAndANotificationDoNotEndEachOthersBusyState)
+{
+    bool waitHeld = false, busyInside = false;
+    d.RegisterEventTriggerHandler(this, [&](uint32_t, uint32_t, int32_t) {
+        bool old;
+        d.SetEventBusy(old, waitHeld);  // a wait starts or ends inside the handler
+        busyInside = d.EventBusy();
+    });
+    for (const bool heldBefore : {false, true}) {
+        bool old;
+        d.SetEventBusy(old, heldBefore);
+        waitHeld = !heldBefore;
+        EXPECT_TRUE(d.SendNotify(wmTriggerTimer, 8, 0));
+        EXPECT_TRUE(busyInside) << heldBefore;
+        EXPECT_EQ(d.EventBusy(), waitHeld) << heldBefore;
+    }
+}
+
 TEST_F(DispatcherBuffers, FlushDuringANotificationConsumesEverything)
 {
     d.RegisterEventTriggerHandler(this, [&](uint32_t, uint32_t, int32_t) {

@@ -243,9 +243,9 @@ TEST_F(PortFixture, CloseWhileASynchronisedCallIsPendingFinishes)
     port.Dispatcher()->RegisterSyncEventTriggerHandler(this, [&](uint32_t, uint32_t, int32_t) { ++calls; });
     pty.write("abc");
     // The dispatch thread now waits for this thread, which does not run its loop.
-    for (int i = 0; i < 200 && !port.Dispatcher()->EventBusy; ++i)
+    for (int i = 0; i < 200 && !port.Dispatcher()->EventBusy(); ++i)
         QThread::msleep(5);
-    ASSERT_TRUE(port.Dispatcher()->EventBusy.load());
+    ASSERT_TRUE(port.Dispatcher()->EventBusy());
     port.SetOpen(false);
     EXPECT_FALSE(port.Open());
     EXPECT_TRUE(pumpUntil([&] { return port.PortState() == psClosed; }, 5000));
