@@ -139,8 +139,9 @@ bool TApdBaseDispatcher::CheckReceiveTriggers()
         head = DBufHead;
         tail = DBufTail;
     }
-    // Bytes more than a ring behind the head have been overwritten.
-    uint64_t pos = std::max(LastCheckPos, head > uint64_t(DispatchBufferSize) ? head - DispatchBufferSize : 0);
+    // Bytes behind the read position were taken or flushed away: they fire nothing. Bytes
+    // more than a ring behind the head have been overwritten.
+    uint64_t pos = std::max({LastCheckPos, tail, head > uint64_t(DispatchBufferSize) ? head - DispatchBufferSize : 0});
     // Only this thread writes the ring, so bytes below the head stay put while we read them.
     const char* ring = DBuffer.data();
 

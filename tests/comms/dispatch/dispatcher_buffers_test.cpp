@@ -126,6 +126,12 @@ TEST_F(DispatcherBuffers, FlushInBufferEmptiesTheRingAndTheDevice)
     d.Feed("c");
     d.Round();
     EXPECT_TRUE(rec.lines.isEmpty());
+    // Bytes in the ring that no scan has reached yet go with the flush too.
+    d.Feed("abc");
+    d.ExtractData();
+    d.FlushInBuffer();
+    d.Round();
+    EXPECT_TRUE(rec.lines.isEmpty());
 }
 
 // A wait of the owner and a notification each hold the dispatcher busy on their own.
