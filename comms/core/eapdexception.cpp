@@ -56,6 +56,8 @@ int CheckException(const TApdBaseComponent* Component, int Res)
     case ecTracingNotEnabled: raise<ETracingNotEnabled>(Res);
     case ecLoggingNotEnabled: raise<ELoggingNotEnabled>(Res);
     case ecBaseAddressNotSet: raise<EBaseAddressNotSet>(Res);
+    case ecDtrFailed:
+    case ecRtsFailed: raise<ESerialIO>(Res);
     case ecNoMoreTriggers: raise<ENoMoreTriggers>(Res);
     case ecTriggerTooLong: raise<ETriggerTooLong>(Res);
     case ecBadTriggerHandle: raise<EBadTriggerHandle>(Res);

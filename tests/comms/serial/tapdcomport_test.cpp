@@ -1,4 +1,5 @@
 #include "comms/core/appexceptionhook.h"
+#include "comms/core/errorcodes.h"
 #include "comms/serial/portprompt.h"
 #include "comms/serial/tapdcomport.h"
 #include "comms/serial/tapdwin32dispatcher.h"
@@ -183,6 +184,31 @@ TEST_F(PortFixture, OpenFailuresRaiseTheMappedExceptions)
     port.PutString("x");  // opens on the spot
     EXPECT_TRUE(port.Open());
     EXPECT_EQ(pty.read(1), "x");
+}
+
+// A device that refuses one modem line.
+struct RefusingLine : TApdWin32Dispatcher {
+    int refused;
+    RefusingLine(QObject* owner, int f) : TApdWin32Dispatcher(owner), refused(f) {}
+    int EscapeComFunction(int f) override
+    {
+        return f == refused ? ecDeviceWrite : TApdWin32Dispatcher::EscapeComFunction(f);
+    }
+};
+
+TEST_F(PortFixture, AModemLineThatCannotBeSetIsNamed)
+{
+    for (const auto& [escape, line] : {std::pair{SETDTR, "DTR"}, std::pair{SETRTS, "RTS"}}) {
+        port.CustomDispatcher = [escape](QObject* owner) { return new RefusingLine(owner, escape); };
+        QString message;
+        try {
+            port.SetOpen(true);
+        } catch (const ESerialIO& e) {
+            message = e.Message;
+        }
+        EXPECT_TRUE(message.contains(QLatin1String(line))) << message.toStdString();
+        EXPECT_FALSE(port.Open());
+    }
 }
 
 TEST_F(PortFixture, UsersHearOpenClosingClosedAndAFailedOpenIsUndone)
