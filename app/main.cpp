@@ -14,6 +14,7 @@
 #include "comms/core/appexceptionhook.h"
 #include "comms/widgets/tcomselectform.h"
 #include "platform/gui/dialogs.h"
+#include "platform/gui/eventwait.h"
 #include "platform/gui/exceptionguard.h"
 #include "platform/gui/firstpaint.h"
 #include "platform/gui/nodisplay.h"
@@ -73,6 +74,7 @@ int main(int argc, char** argv)
         InitLanguageTexts();
         // The port library raises from its event handlers; show those as every other handler does.
         SetAppExceptionHandler([](const std::exception& e) { platform::ShowException(QString::fromUtf8(e.what())); });
+        SetAppTerminatedQuery(platform::Closing);
         InstallComSelectPrompt();
         // Before the windows are made: a box shown while they are made must end on SIGTERM too.
         bool closeRequested = false;

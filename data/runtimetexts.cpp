@@ -21,6 +21,7 @@ QString MsgFileNotFound;
 QString MsgInvalidStationNumber;
 QString MsgStationNotUnique;
 QString MsgStationNameMissing;
+QString MsgStationNameTooLong;
 QString MsgNoStationForDevice;
 QString MsgRegionStationUnknown;
 QString TxtConnectedTo;
@@ -147,6 +148,9 @@ static_assert(std::size(Texts) == 53, "every text global has its two texts");
 
 // What a failing or hostile device did, so that no failure stays without a reason.
 const TextPair FaultTexts[] = {
+    // And a name longer than the settings file takes.
+    {&MsgStationNameTooLong, "Der Name einer Station darf höchstens %1 Zeichen lang sein!",
+     "A station name may be at most %1 characters long!"},
     {&TxtNoStationInFile, "keine gültige Region/Station in der Datei", "no valid region/station in the file"},
     {&TxtClosedByDevice, "Verbindung vom Gerät beendet", "connection closed by the device"},
     {&TxtBadHourName, "kein gültiger Name einer Stunden- oder Mittelwertdatei", "not a valid hour or average file name"},

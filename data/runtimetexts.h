@@ -21,6 +21,7 @@ extern QString MsgFileNotFound;
 extern QString MsgInvalidStationNumber;
 extern QString MsgStationNotUnique;
 extern QString MsgStationNameMissing;
+extern QString MsgStationNameTooLong;  // our own; %1: the longest name
 extern QString MsgNoStationForDevice;
 extern QString MsgRegionStationUnknown;
 extern QString TxtConnectedTo;

@@ -39,6 +39,20 @@ bool IsUnder(const QString& root, const QString& folder)
     return folder == root || folder.startsWith(root + u'/');
 }
 
+// folder, or the nearest folder above it that exists; "/" at last.
+QString NearestFolder(QString folder)
+{
+    for (int i = 0; i < 4096 && !folder.isEmpty(); ++i) {
+        if (QFileInfo(folder).isDir())
+            return folder;
+        const QString up = QFileInfo(folder).path();
+        if (up == folder)
+            break;
+        folder = up;
+    }
+    return QStringLiteral("/");
+}
+
 QStringList SubFolders(const QString& folder)
 {
     return QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
@@ -79,10 +93,12 @@ TfrmDirSelect::TfrmDirSelect(QWidget* owner) : QDialog(owner)
     });
     connect(bbtCreate, &QPushButton::clicked, this, Guard([this] { bbtCreateClick(); }));
     connect(bbtOk, &QPushButton::clicked, this, Guard([this] {
-        bbtOkClick();
-        m_ok = true;
-        done(1);
-    }));
+                if (m_selected.isEmpty())
+                    return;  // no folder chosen: Path keeps what it holds
+                bbtOkClick();
+                m_ok = true;
+                done(1);
+            }));
     connect(bbtQuit, &QPushButton::clicked, this, Guard([this] {
         bbtQuitClick();
         done(2);
@@ -128,16 +144,20 @@ void TfrmDirSelect::showEvent(QShowEvent* e)
 void TfrmDirSelect::FormShow()
 {
     m_ok = false;
-    m_remembered = QDir::currentPath();
+    // A removed working directory has no path any more: the one remembered before stays.
+    if (const QString now = QDir::currentPath(); !now.isEmpty())
+        m_remembered = now;
     DriveComboBox->clear();
     for (const QString& place : Places())
         DriveComboBox->addItem(place, place);
     DirOutline->clear();
+    m_selected.clear();
     const QString preset = Path.isEmpty() ? QString() : Clean(Path);
-    if (!preset.isEmpty() && QFileInfo(preset).isDir())
-        SelectFolder(preset);
-    else
-        SelectFolder(m_remembered);
+    const QString start = !preset.isEmpty() && QFileInfo(preset).isDir() ? preset : Clean(m_remembered);
+    // A working directory removed meanwhile: the nearest folder above it, never the last
+    // showing's choice or none.
+    if (!SelectFolder(start))
+        SelectFolder(NearestFolder(start));
 }
 
 QString TfrmDirSelect::DriveRoot() const

@@ -23,12 +23,31 @@ TfrmStatEdit* frmStatEdit = nullptr;
 
 namespace {
 
-// Refuses any input (typed or pasted) that holds a character the key filter would drop.
-class DigitsValidator : public QValidator {
+// Typing stops at Max characters as a maximum length would, but a longer value that the
+// station list puts there stays whole (a maximum length cuts it): the check at OK names it.
+class LimitedValidator : public QValidator {
 public:
-    using QValidator::QValidator;
+    LimitedValidator(QLineEdit* ed, int max) : QValidator(ed), m_max(max)
+    {
+        connect(ed, &QLineEdit::textChanged, this, [this](const QString& t) { m_shown = t.size(); });
+    }
+
+protected:
+    bool TooLong(const QString& input) const { return m_max > 0 && input.size() > m_max && input.size() > m_shown; }
+
+private:
+    int m_max;
+    qsizetype m_shown = 0;
+};
+
+// Refuses any input (typed or pasted) that holds a character the key filter would drop.
+class DigitsValidator : public LimitedValidator {
+public:
+    using LimitedValidator::LimitedValidator;
     State validate(QString& input, int&) const override
     {
+        if (TooLong(input))
+            return Invalid;
         for (QChar c : input) {
             QChar k = c;
             TfrmStatEdit::edNumKeyPress(k);
@@ -46,14 +65,14 @@ QString withoutControls(QString t)
     return t;
 }
 
-class NameValidator : public QValidator {
+class NameValidator : public LimitedValidator {
 public:
-    using QValidator::QValidator;
+    using LimitedValidator::LimitedValidator;
     State validate(QString& input, int& pos) const override
     {
         pos -= int(input.left(pos).size() - withoutControls(input.left(pos)).size());
         input = withoutControls(input);
-        return Acceptable;
+        return TooLong(input) ? Invalid : Acceptable;
     }
 };
 
@@ -71,9 +90,7 @@ QLineEdit* numberEdit(QWidget* parent, const char* name, int maxLength)
 {
     auto* ed = new QLineEdit(parent);
     ed->setObjectName(QString::fromLatin1(name));
-    ed->setValidator(new DigitsValidator(ed));
-    if (maxLength > 0)
-        ed->setMaxLength(maxLength);
+    ed->setValidator(new DigitsValidator(ed, maxLength));
     return ed;
 }
 
@@ -93,8 +110,7 @@ TfrmStatEdit::TfrmStatEdit(QWidget* owner) : QDialog(owner)
     edStatNum = numberEdit(this, "edStatNum", 3);
     edAktName = new QLineEdit(this);
     edAktName->setObjectName(QStringLiteral("edAktName"));
-    edAktName->setValidator(new NameValidator(edAktName));
-    edAktName->setMaxLength(MaxStationTextChars);
+    edAktName->setValidator(new NameValidator(edAktName, MaxStationTextChars));
     bbtTimezone = new QPushButton(this);
     bbtTimezone->setObjectName(QStringLiteral("bbtTimezone"));
     edTimezoneStr = new QLineEdit(this);
@@ -259,6 +275,8 @@ void TfrmStatEdit::bbtOkClick()
     edAktName->setText(withoutControls(edAktName->text()));
     if (edAktName->text().isEmpty())
         return fail(MsgStationNameMissing, edAktName);
+    if (edAktName->text().size() > MaxStationTextChars)
+        return fail(MsgStationNameTooLong.arg(MaxStationTextChars), edAktName);
     if (frmStation && !frmStation->IsUniqueRegionStation(edRegNum->text().toInt(), edStatNum->text().toInt()))
         return fail(MsgStationNotUnique, edStatNum);
     if (frmStation) {

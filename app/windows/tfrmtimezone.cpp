@@ -77,6 +77,11 @@ void TfrmTimezone::showEvent(QShowEvent* e)
     FormShow();
 }
 
+void TfrmTimezone::reject()
+{
+    done(2);
+}
+
 void TfrmTimezone::FormShow() { SelectZone(); }
 
 void TfrmTimezone::SelectZone()

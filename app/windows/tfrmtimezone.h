@@ -39,6 +39,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    void reject() override;  // Esc and the close box: 2
 };
 
 extern TfrmTimezone* frmTimezone;

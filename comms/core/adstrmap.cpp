@@ -72,6 +72,8 @@ constexpr std::array kTable = std::to_array<TAdStrMapEntry>({
     {ecTracingNotEnabled, "Tracing not enabled"},
     {ecLoggingNotEnabled, "Logging not enabled"},
     {ecBaseAddressNotSet, "Base address not set"},
+    {ecDtrFailed, "The DTR line of the port cannot be set"},
+    {ecRtsFailed, "The RTS line of the port cannot be set"},
 
     {ecNoMoreTriggers, "No more trigger slots"},
     {ecTriggerTooLong, "Data trigger too long"},

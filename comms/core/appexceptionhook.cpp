@@ -1,5 +1,6 @@
 #include "comms/core/appexceptionhook.h"
 
+#include <QCoreApplication>
 #include <QtGlobal>
 #include <utility>
 
@@ -8,6 +9,11 @@ TAppExceptionHandler& handler()
 {
     static TAppExceptionHandler h;
     return h;
+}
+std::function<bool()>& terminatedQuery()
+{
+    static std::function<bool()> q;
+    return q;
 }
 }  // namespace
 
@@ -22,4 +28,14 @@ void ApplicationHandleException(const std::exception& E)
         handler()(E);
     else
         qWarning("%s", E.what());
+}
+
+void SetAppTerminatedQuery(std::function<bool()> Query)
+{
+    terminatedQuery() = std::move(Query);
+}
+
+bool ApplicationTerminated()
+{
+    return QCoreApplication::closingDown() || (terminatedQuery() && terminatedQuery()());
 }

@@ -9,3 +9,9 @@ using TAppExceptionHandler = std::function<void(const std::exception&)>;
 
 void SetAppExceptionHandler(TAppExceptionHandler Handler);
 void ApplicationHandleException(const std::exception& E);
+
+// Whether the program is ending (its main window closed, a signal received): the library's
+// own waits stop then. The user interface installs its answer; without one only Qt's own
+// shut-down counts.
+void SetAppTerminatedQuery(std::function<bool()> Query);
+bool ApplicationTerminated();

@@ -3,8 +3,24 @@
 #include "comms/core/adexcept.h"
 #include "comms/core/tapdbasecomponent.h"
 
+#include <iterator>
+
 EAPDException::EAPDException(int Code, bool)
     : Exception(LnkrLoadStr(int16_t(MapCodeToStringID(Code)))), ErrorCode(Code)
+{
+}
+
+EAdStreamError::EAdStreamError(int32_t Code, const QString& Msg)
+    : EXML(QString::fromLatin1(Msg.toLatin1()), 0), StreamCode(Code)
+{
+}
+
+EAdFilterError::EAdFilterError(int32_t Code, int32_t Line, int32_t Column, const QString& Msg)
+    : EAdStreamError(Code, Msg), Reason(Msg), Line(Line), Column(Column)
+{
+}
+
+EAdParserError::EAdParserError(int32_t Line, int32_t Column, const QString& Msg) : EAdFilterError(0, Line, Column, Msg)
 {
 }
 
@@ -16,6 +32,30 @@ template <class E>
     throw E(code, false);
 }
 
+struct TCodeClass {
+    int Code;
+    void (*Raise)(int);
+};
+
+// CheckException's rule, from the table of classes and codes.
+constexpr TCodeClass kCodeClasses[] = {
+#define QWL_APD_EXCEPTION(Name, Base, Code) {Code, &raise<Name>},
+#define QWL_APD_ALSO_RAISES(Name, Code) {Code, &raise<Name>},
+#include "comms/core/eapdexceptiontable.h"
+#undef QWL_APD_ALSO_RAISES
+#undef QWL_APD_EXCEPTION
+};
+
+constexpr bool eachCodeOnce()
+{
+    for (std::size_t i = 0; i < std::size(kCodeClasses); ++i)
+        for (std::size_t j = i + 1; j < std::size(kCodeClasses); ++j)
+            if (kCodeClasses[i].Code != 0 && kCodeClasses[i].Code == kCodeClasses[j].Code)
+                return false;
+    return true;
+}
+static_assert(eachCodeOnce(), "a code raises one class");
+
 }  // namespace
 
 int CheckException(const TApdBaseComponent* Component, int Res)
@@ -26,41 +66,9 @@ int CheckException(const TApdBaseComponent* Component, int Res)
         throw EOutOfMemory();
     if (Res <= ecFileNotFound && Res >= ecHardwareFailure)
         throw EInOutError(LnkrLoadStr(int16_t(-Res)), -Res);
-    switch (Res) {
-    case ecBadArgument: raise<EBadArgument>(Res);
-    case ecGotQuitMsg: raise<EGotQuitMsg>(Res);
-    case ecBufferTooBig: raise<EBufferTooBig>(Res);
-    case ecPortNotAssigned: raise<EPortNotAssigned>(Res);
-    case ecInternal: raise<EInternal>(Res);
-    case ecModemNotAssigned: raise<EModemNotAssigned>(Res);
-    case ecPhonebookNotAssigned: raise<EPhonebookNotAssigned>(Res);
-    case ecCannotUseWithWinSock: raise<ECannotUseWithWinSock>(Res);
-    case ecBadId: raise<EBadId>(Res);
-    case ecBaudRate: raise<EBaudRate>(Res);
-    case ecByteSize: raise<EByteSize>(Res);
-    case ecDefault: raise<EDefault>(Res);
-    case ecHardware: raise<EHardware>(Res);
-    case ecMemory: raise<EMemory>(Res);
-    case ecCommNotOpen: raise<ECommNotOpen>(Res);
-    case ecAlreadyOpen: raise<EAlreadyOpen>(Res);
-    case ecNoHandles: raise<ENoHandles>(Res);
-    case ecNoTimers: raise<ENoTimers>(Res);
-    case ecNoPortSelected: raise<ENoPortSelected>(Res);
-    case ecNotOpenedByTapi: raise<ENotOpenedByTapi>(Res);
-    case ecNullApi: raise<ENullApi>(Res);
-    case ecRegisterHandlerFailed: raise<ERegisterHandlerFailed>(Res);
-    case ecPutBlockFail: raise<EPutBlockFail>(Res);
-    case ecGetBlockFail: raise<EGetBlockFail>(Res);
-    case ecOutputBufferTooSmall: raise<EOutputBufferTooSmall>(Res);
-    case ecBufferIsEmpty: raise<EBufferIsEmpty>(Res);
-    case ecTracingNotEnabled: raise<ETracingNotEnabled>(Res);
-    case ecLoggingNotEnabled: raise<ELoggingNotEnabled>(Res);
-    case ecBaseAddressNotSet: raise<EBaseAddressNotSet>(Res);
-    case ecNoMoreTriggers: raise<ENoMoreTriggers>(Res);
-    case ecTriggerTooLong: raise<ETriggerTooLong>(Res);
-    case ecBadTriggerHandle: raise<EBadTriggerHandle>(Res);
-    default: break;
-    }
+    for (const TCodeClass& c : kCodeClasses)
+        if (c.Code == Res)
+            c.Raise(Res);
     // -1001, -3002, the packet codes and every code without a class of its own.
     throw EAPDException(QStringLiteral("Lnkr exception"), 0);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "comms/core/errorcodes.h"
 #include "comms/core/exception.h"
 
 #include <cstdint>
@@ -18,73 +19,47 @@ public:
     int ErrorCode = 0;
 };
 
-#define QWL_APD_EXCEPTION(Name, Base)  \
-    class Name : public Base {         \
-    public:                            \
-        using Base::Base;              \
+// The group and leaf classes, from the one table of classes and codes.
+#define QWL_APD_EXCEPTION(Name, Base, Code)                                                                            \
+    class Name : public Base {                                                                                         \
+    public:                                                                                                            \
+        using Base::Base;                                                                                              \
     };
-
-// Group classes.
-QWL_APD_EXCEPTION(EGeneral, EAPDException)
-QWL_APD_EXCEPTION(EOpenComm, EAPDException)
-QWL_APD_EXCEPTION(ESerialIO, EAPDException)
-QWL_APD_EXCEPTION(EModem, EAPDException)
-QWL_APD_EXCEPTION(ETrigger, EAPDException)
-QWL_APD_EXCEPTION(EPacket, EAPDException)
-QWL_APD_EXCEPTION(EProtocol, EAPDException)
-QWL_APD_EXCEPTION(EINI, EAPDException)
-QWL_APD_EXCEPTION(EFax, EAPDException)
-QWL_APD_EXCEPTION(ETapi, EAPDException)
-QWL_APD_EXCEPTION(ERas, EAPDException)
-QWL_APD_EXCEPTION(EAdTerminal, EAPDException)
-QWL_APD_EXCEPTION(EXML, EAPDException)
-QWL_APD_EXCEPTION(EStateMachine, EAPDException)
-
-// General.
-QWL_APD_EXCEPTION(EBadArgument, EGeneral)
-QWL_APD_EXCEPTION(EGotQuitMsg, EGeneral)
-QWL_APD_EXCEPTION(EBufferTooBig, EGeneral)
-QWL_APD_EXCEPTION(EPortNotAssigned, EGeneral)
-QWL_APD_EXCEPTION(EInternal, EGeneral)
-QWL_APD_EXCEPTION(EModemNotAssigned, EGeneral)
-QWL_APD_EXCEPTION(EPhonebookNotAssigned, EGeneral)
-QWL_APD_EXCEPTION(ECannotUseWithWinSock, EGeneral)
-
-// Opening a port.
-QWL_APD_EXCEPTION(EBadId, EOpenComm)
-QWL_APD_EXCEPTION(EBaudRate, EOpenComm)
-QWL_APD_EXCEPTION(EByteSize, EOpenComm)
-QWL_APD_EXCEPTION(EDefault, EOpenComm)
-QWL_APD_EXCEPTION(EHardware, EOpenComm)
-QWL_APD_EXCEPTION(EMemory, EOpenComm)
-QWL_APD_EXCEPTION(ECommNotOpen, EOpenComm)
-QWL_APD_EXCEPTION(EAlreadyOpen, EOpenComm)
-QWL_APD_EXCEPTION(ENoHandles, EOpenComm)
-QWL_APD_EXCEPTION(ENoTimers, EOpenComm)
-QWL_APD_EXCEPTION(ENoPortSelected, EOpenComm)
-QWL_APD_EXCEPTION(ENotOpenedByTapi, EOpenComm)
-
-// Serial input/output.
-QWL_APD_EXCEPTION(ENullApi, ESerialIO)
-QWL_APD_EXCEPTION(ERegisterHandlerFailed, ESerialIO)
-QWL_APD_EXCEPTION(EPutBlockFail, ESerialIO)
-QWL_APD_EXCEPTION(EGetBlockFail, ESerialIO)
-QWL_APD_EXCEPTION(EOutputBufferTooSmall, ESerialIO)
-QWL_APD_EXCEPTION(EBufferIsEmpty, ESerialIO)
-QWL_APD_EXCEPTION(ETracingNotEnabled, ESerialIO)
-QWL_APD_EXCEPTION(ELoggingNotEnabled, ESerialIO)
-QWL_APD_EXCEPTION(EBaseAddressNotSet, ESerialIO)
-
-// Triggers.
-QWL_APD_EXCEPTION(ENoMoreTriggers, ETrigger)
-QWL_APD_EXCEPTION(ETriggerTooLong, ETrigger)
-QWL_APD_EXCEPTION(EBadTriggerHandle, ETrigger)
-
-// Packets (never raised by CheckException).
-QWL_APD_EXCEPTION(EInvalidProperty, EPacket)
-QWL_APD_EXCEPTION(EStringSizeError, EPacket)
-
+#define QWL_APD_ALSO_RAISES(Name, Code)
+#include "comms/core/eapdexceptiontable.h"
+#undef QWL_APD_ALSO_RAISES
 #undef QWL_APD_EXCEPTION
+
+// The stream classes of the XML group; no code raises them. EAdStreamError keeps its code
+// apart from ErrorCode (0, as made from a message).
+class EAdStreamError : public EXML {
+public:
+    EAdStreamError(int32_t Code, const QString& Msg);
+    int32_t StreamCode = 0;
+};
+class EAdFilterError : public EAdStreamError {
+public:
+    EAdFilterError(int32_t Code, int32_t Line, int32_t Column, const QString& Msg);
+    QString Reason;  // the message as given, wide
+    int32_t Line = 0;
+    int32_t Column = 0;
+};
+class EAdParserError : public EAdFilterError {
+public:
+    EAdParserError(int32_t Line, int32_t Column, const QString& Msg);
+};
+
+// Two exceptions outside the tree, each with its own code.
+class EApdPagerException : public Exception {
+public:
+    EApdPagerException(int32_t Code, const QString& Msg) : Exception(Msg), ErrorCode(Code) {}
+    int32_t ErrorCode;
+};
+class EApdGSMPhoneException : public Exception {
+public:
+    EApdGSMPhoneException(int32_t Code, const QString& Msg) : Exception(Msg), ErrorCode(Code) {}
+    int32_t ErrorCode;
+};
 
 // Raises the exception that belongs to a negative Res, unless Component is being loaded from
 // its stored form; otherwise returns Res.

@@ -73,6 +73,9 @@ inline constexpr int ecBufferIsEmpty = -3007;
 inline constexpr int ecTracingNotEnabled = -3008;
 inline constexpr int ecLoggingNotEnabled = -3009;
 inline constexpr int ecBaseAddressNotSet = -3010;
+// A modem line that the device refused to set, named in the message.
+inline constexpr int ecDtrFailed = -3011;
+inline constexpr int ecRtsFailed = -3012;
 
 // Triggers.
 inline constexpr int ecNoMoreTriggers = -5001;

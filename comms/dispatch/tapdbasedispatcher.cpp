@@ -121,7 +121,8 @@ void TApdBaseDispatcher::PrepareOpen(int InSize, int OutSize)
     LastError = 0;
     OutSentPending = false;
     ClosePending = false;
-    EventBusy = false;
+    NotifyBusy = false;
+    WaitBusy = false;
     LastCheckPos = 0;
     LastLenPos = 0;
     RemoveAllTriggers();
@@ -147,7 +148,7 @@ void TApdBaseDispatcher::DonePort()
         CloseCom();
         ComHandle = -1;
     }
-    if (EventBusy)
+    if (EventBusy())
         ClosePending = true;
     else
         DonePortPrim();

@@ -193,6 +193,7 @@ public:
     void DeregisterWndTriggerHandler(HWND Wnd);
     void DeregisterProcTriggerHandler(TApdNotifyProc Proc);
     void DeregisterEventTriggerHandler(const void* Key);
+    // Swaps the wait's hold (WaitBusy); a running notification keeps its own flag.
     void SetEventBusy(bool& Old, bool New);
 
     // ---- Other ----
@@ -285,7 +286,11 @@ public:
     std::recursive_mutex OutLock;
     std::recursive_mutex DispLock;
 
-    std::atomic<bool> EventBusy{false};
+    // A notification runs (set and cleared by SendNotify only), and the owner's wait holds
+    // the notifications off (SetEventBusy only). Apart, so neither side ends the other's.
+    std::atomic<bool> NotifyBusy{false};
+    std::atomic<bool> WaitBusy{false};
+    bool EventBusy() const { return NotifyBusy || WaitBusy; }
     bool PurgePending = false;         // MainLock
     std::atomic<bool> ClosePending{false};
     std::atomic<bool> OutSentPending{false};

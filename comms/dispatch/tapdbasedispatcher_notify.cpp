@@ -139,8 +139,9 @@ bool TApdBaseDispatcher::CheckReceiveTriggers()
         head = DBufHead;
         tail = DBufTail;
     }
-    // Bytes more than a ring behind the head have been overwritten.
-    uint64_t pos = std::max(LastCheckPos, head > uint64_t(DispatchBufferSize) ? head - DispatchBufferSize : 0);
+    // Bytes behind the read position were taken or flushed away: they fire nothing. Bytes
+    // more than a ring behind the head have been overwritten.
+    uint64_t pos = std::max({LastCheckPos, tail, head > uint64_t(DispatchBufferSize) ? head - DispatchBufferSize : 0});
     // Only this thread writes the ring, so bytes below the head stay put while we read them.
     const char* ring = DBuffer.data();
 
@@ -222,7 +223,7 @@ bool TApdBaseDispatcher::SendNotify(uint32_t Msg, uint32_t wParam, uint32_t Data
         return true;
     {
         std::lock_guard<std::recursive_mutex> lock(MainLock);
-        EventBusy = true;
+        NotifyBusy = true;
     }
     const bool dataNotify = Msg == wmTriggerAvail || Msg == wmTriggerData;
     {
@@ -349,7 +350,7 @@ void TApdBaseDispatcher::EndNotify()
         TakenNow = 0;
     }
     std::lock_guard<std::recursive_mutex> lock(MainLock);
-    EventBusy = false;
+    NotifyBusy = false;
     if (PurgePending) {
         const auto purge = [](auto& list) {
             for (auto i = list.size(); i-- > 0;)

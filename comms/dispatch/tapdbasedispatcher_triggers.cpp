@@ -335,7 +335,8 @@ bool removeHandler(List& list, Match match, bool busy, bool& purgePending)
 void TApdBaseDispatcher::DeregisterWndTriggerHandler(HWND Wnd)
 {
     std::lock_guard<std::recursive_mutex> lock(MainLock);
-    if (removeHandler(WndTriggerHandlers, [&](auto& h) { return h.Wnd == Wnd; }, EventBusy, PurgePending))
+    if (removeHandler(
+            WndTriggerHandlers, [&](auto& h) { return h.Wnd == Wnd; }, NotifyBusy, PurgePending))
         AddDispatchEntry(dtTriggerHandlerDispose, dstWndHandler, Wnd, nullptr, 0);
     UpdateHandlerFlags(fuKeepPort);
 }
@@ -343,7 +344,8 @@ void TApdBaseDispatcher::DeregisterWndTriggerHandler(HWND Wnd)
 void TApdBaseDispatcher::DeregisterProcTriggerHandler(TApdNotifyProc Proc)
 {
     std::lock_guard<std::recursive_mutex> lock(MainLock);
-    if (removeHandler(ProcTriggerHandlers, [&](auto& h) { return h.Proc == Proc; }, EventBusy, PurgePending))
+    if (removeHandler(
+            ProcTriggerHandlers, [&](auto& h) { return h.Proc == Proc; }, NotifyBusy, PurgePending))
         AddDispatchEntry(dtTriggerHandlerDispose, dstProcHandler, 0, nullptr, 0);
     UpdateHandlerFlags(fuKeepPort);
 }
@@ -351,7 +353,8 @@ void TApdBaseDispatcher::DeregisterProcTriggerHandler(TApdNotifyProc Proc)
 void TApdBaseDispatcher::DeregisterEventTriggerHandler(const void* Key)
 {
     std::lock_guard<std::recursive_mutex> lock(MainLock);
-    if (removeHandler(EventTriggerHandlers, [&](auto& h) { return h.Key == Key; }, EventBusy, PurgePending))
+    if (removeHandler(
+            EventTriggerHandlers, [&](auto& h) { return h.Key == Key; }, NotifyBusy, PurgePending))
         AddDispatchEntry(dtTriggerHandlerDispose, dstEventHandler, 0, nullptr, 0);
     UpdateHandlerFlags(fuKeepPort);
 }
@@ -379,5 +382,5 @@ void TApdBaseDispatcher::UpdateHandlerFlags(TApHandlerFlagUpdate Update)
 void TApdBaseDispatcher::SetEventBusy(bool& Old, bool New)
 {
     std::lock_guard<std::recursive_mutex> lock(MainLock);
-    Old = EventBusy.exchange(New);
+    Old = WaitBusy.exchange(New);
 }

@@ -128,7 +128,7 @@ int32_t TApdDeviceSocket::DoWsMessage(TSocket Socket, uint32_t Event, int32_t LP
     const int32_t reply = SendMessage(wnd, wmApdSocket, Event, LParam);
     bool busy = false;
     d->SetEventBusy(busy, wasBusy);
-    if (!wasBusy && d->ClosePending)
+    if (d->ClosePending && !d->EventBusy())
         d->DonePortPrim();
     return reply;
 }
@@ -385,7 +385,7 @@ int TApdWinsockDispatcher::Dispatcher(uint32_t, bool PollOnly, int32_t)
         }
         if (received)
             ExtractData();
-        if (!PollOnly && !EventBusy) {
+        if (!PollOnly && !EventBusy()) {
             {
                 std::lock_guard<std::recursive_mutex> lock(MainLock);
                 StatHit = false;
@@ -405,7 +405,7 @@ int TApdWinsockDispatcher::Dispatcher(uint32_t, bool PollOnly, int32_t)
         }
     }
     FInDispatcher = false;
-    if (ClosePending && !EventBusy)
+    if (ClosePending && !EventBusy())
         DonePortPrim();
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "comms/serial/serialdevice.h"
 #include "comms/core/errorcodes.h"
+#include "comms/serial/linuxtermios.h"
 
 #include <cerrno>
 #include <chrono>
@@ -278,7 +279,10 @@ int SerialDevice::SetState(const TDCB& dcb)
     if (fd_ < 0)
         return ecNotOpen;
     speed_t speed;
-    if (!speedFor(dcb.BaudRate, speed))
+    // A rate without a termios constant is set through termios2 once the rest is written.
+    constexpr uint32_t fastest = 4000000;
+    const bool otherRate = !speedFor(dcb.BaudRate, speed);
+    if (otherRate && (dcb.BaudRate == 0 || dcb.BaudRate > fastest))
         return ecBaudRate;
     if (dcb.ByteSize < 5 || dcb.ByteSize > 8)
         return ecByteSize;
@@ -314,10 +318,16 @@ int SerialDevice::SetState(const TDCB& dcb)
         tio.c_iflag |= IXOFF;
     tio.c_cc[VSTART] = cc_t(dcb.XonChar);
     tio.c_cc[VSTOP] = cc_t(dcb.XoffChar);
-    ::cfsetispeed(&tio, speed);
-    ::cfsetospeed(&tio, speed);
+    if (!otherRate) {
+        tio.c_cflag &= ~CIBAUD;  // an input rate left by termios2 would outlive this one
+        ::cfsetispeed(&tio, speed);
+        ::cfsetospeed(&tio, speed);
+    }
     if (::tcsetattr(fd_, TCSANOW, &tio) < 0)
         return MapSerialErrno(errno);
+    if (otherRate)
+        if (const int error = SetTtyRate(fd_, dcb.BaudRate))
+            return MapSerialErrno(error);
 
     if (dcb.fDtrControl != DTR_CONTROL_HANDSHAKE)
         applyModemLine(TIOCM_DTR, dcb.fDtrControl == DTR_CONTROL_ENABLE);

@@ -245,15 +245,24 @@ void TApdCustomComPort::DonePort()
 {
     if (FPortState != psOpen)
         return;
-    SetTracing(tlDump);
-    SetLogging(tlDump);
+    // A trace or log that cannot be written must not keep the port open: the close goes on
+    // and the error is raised once it is done.
+    std::exception_ptr dumpError;
+    for (const bool log : {false, true}) {
+        try {
+            SetTraceLog(tlDump, log);
+        } catch (...) {
+            if (!dumpError)
+                dumpError = std::current_exception();
+        }
+    }
     FPortState = psShuttingDown;
     PortClosing();
     TApdBaseDispatcher::ClearSaveBuffers(FSavedTriggers);
     FDispatcher->SaveTriggers(FSavedTriggers);
     FTriggersSaved = true;
     FDispatcher->DonePort();
-    if (FDispatcher->EventBusy && !FDestroying) {
+    if (FDispatcher->EventBusy() && !FDestroying) {
         // A wait or a notification is running: the window finishes the close later. The
         // port counts as closed from now on.
         FOpen = false;
@@ -263,6 +272,8 @@ void TApdCustomComPort::DonePort()
         FinishClose();
     }
     PortClose();
+    if (dumpError)
+        std::rethrow_exception(dumpError);
 }
 
 void TApdCustomComPort::FinishClose()

@@ -1,5 +1,6 @@
 // I/O wrappers and the waits of the port component. While the port shuts down every wrapper
 // returns its neutral result without touching the dispatcher.
+#include "comms/core/appexceptionhook.h"
 #include "comms/core/oomisc.h"
 #include "comms/serial/tapdcustomcomport.h"
 #include "comms/serial/tapdwin32dispatcher.h"
@@ -251,7 +252,7 @@ bool matchStep(int& Index, char C, const QByteArray& S, bool IgnoreCase)
 
 bool terminating()
 {
-    return QCoreApplication::closingDown();
+    return ApplicationTerminated();
 }
 
 // Lets the event loop run briefly without spinning.
@@ -319,7 +320,8 @@ bool TApdCustomComPort::WaitForString(const QByteArray& S, int32_t Timeout, bool
         ended = terminating();
     }
     EndWait(old);
-    return matched || ended || (!expired && FDispatcher);
+    // A port closed or a program ending meanwhile is no match.
+    return matched;
 }
 
 int TApdCustomComPort::WaitForMultiString(const QByteArray& S, int32_t Timeout, bool HandleEvents,

@@ -19,17 +19,23 @@ void TApdCustomComPort::SetComNumber(uint16_t Value)
         FComNumber = Value;
         return;
     }
-    TApdBaseDispatcher::ClearSaveBuffers(FSavedTriggers);
-    FDispatcher->SaveTriggers(FSavedTriggers);
-    FTriggersSaved = true;
+    // The close saves the triggers and the open restores them, before the users hear "open":
+    // a second restore here would drop what they add then (a packet's capture timer).
     const TTraceLogState tracing = FTracing, logging = FLogging;
-    SetOpen(false);
+    std::exception_ptr closeError;  // a trace that could not be written: the port still moves
+    try {
+        SetOpen(false);
+    } catch (...) {
+        if (FPortState == psOpen)
+            throw;
+        closeError = std::current_exception();
+    }
     FComNumber = Value;
     SetTracing(tracing);
     SetLogging(logging);
     SetOpen(true);
-    if (FDispatcher && FPortState == psOpen)
-        FDispatcher->RestoreTriggers(FSavedTriggers);
+    if (closeError)
+        std::rethrow_exception(closeError);
 }
 
 // ---- Line ----
@@ -131,9 +137,11 @@ void TApdCustomComPort::SetHWFlowOptions(THWFlowOptionSet Value)
         if (FBufferResume == 0 || FBufferResume > FBufferFull)
             FBufferResume = uint16_t(FInSize / 10);
     }
+    // Without a handshake the limits mean nothing; stored ones that a handshake would refuse
+    // (BufferFull above InSize) must not fail the open.
     if (FPortState == psOpen)
         if (TApdWin32Dispatcher* d = SerialDispatcher())
-            Check(d->HWFlowOptions(FBufferFull, FBufferResume, opts));
+            Check(opts != 0 ? d->HWFlowOptions(FBufferFull, FBufferResume, opts) : d->HWFlowOptions(0, 0, 0));
     FHWFlowOptions = Value;
     if (Value.contains(hwfUseRTS) || Value.contains(hwfRequireCTS))
         FRS485Mode = false;

@@ -246,7 +246,7 @@ int TApdWin32Dispatcher::CloseCom()
     if (ComThread || DispThread || OutThread) {
         // Inside a notification the dispatch thread may be waiting for this very thread:
         // only ask the threads to stop, the device closes after they are joined.
-        if (EventBusy || TApdDispatcherThread::CurrentDispatcher() == this) {
+        if (EventBusy() || TApdDispatcherThread::CurrentDispatcher() == this) {
             SignalThreadsToStop();
             DeviceClosePending = true;
             return 0;

@@ -108,7 +108,7 @@ int TApdWin32Dispatcher::SetDtr(bool On)
     if (DTRAuto)
         return 1;
     if (EscapeComFunction(On ? SETDTR : CLRDTR) < 0)
-        return ecBadArgument;
+        return ecDtrFailed;
     DTRState = On;
     return 0;
 }
@@ -119,7 +119,7 @@ int TApdWin32Dispatcher::SetRts(bool On)
     if (RTSAuto)
         return 1;
     if (EscapeComFunction(On ? SETRTS : CLRRTS) < 0)
-        return ecBadArgument;
+        return ecRtsFailed;
     RTSState = On;
     return 0;
 }

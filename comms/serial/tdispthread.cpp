@@ -27,7 +27,7 @@ void TDispThread::Execute()
 
 void TDispThread::CheckStatusUntilQuiet()
 {
-    if (H.EventBusy)
+    if (H.EventBusy())
         return;
     while (!H.ClosePending && H.CheckStatusTriggers()) {
     }
@@ -51,11 +51,11 @@ void TDispThread::ProcessCommEvent(uint32_t Mask)
         CheckStatusUntilQuiet();
     }
     H.ExtractData();
-    if (!H.EventBusy) {
+    if (!H.EventBusy()) {
         H.GetModemStatusPrim(0xF0);
         while (!H.ClosePending && H.CheckStatusTriggers()) {
         }
-        while (!H.ClosePending && !H.EventBusy && H.CheckReceiveTriggers()) {
+        while (!H.ClosePending && !H.EventBusy() && H.CheckReceiveTriggers()) {
         }
     }
     bool hit;
@@ -70,7 +70,7 @@ void TDispThread::ProcessCommEvent(uint32_t Mask)
 
 void TDispThread::ProcessTimers()
 {
-    if (H.ClosePending || H.EventBusy)
+    if (H.ClosePending || H.EventBusy())
         return;
     {
         std::lock_guard<std::recursive_mutex> lock(H.MainLock);

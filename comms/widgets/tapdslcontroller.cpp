@@ -49,7 +49,33 @@ void TApdCustomSLController::Detach()
     disconnect(m_port, nullptr, this, nullptr);
 }
 
-void TApdCustomSLController::Loaded() { Attach(); }
+void TApdCustomSLController::Loaded()
+{
+    // The constructor may have joined the port already: one callback, not two.
+    Detach();
+    Attach();
+}
+
+void TApdCustomSLController::Notification(QObject* component, TOperation operation)
+{
+    if (operation == opInsert) {
+        if (auto* port = qobject_cast<TApdCustomComPort*>(component); port && !m_port)
+            SetComPort(port);
+        return;
+    }
+    if (component && component == m_port) {
+        if (m_monitoring)
+            StopMonitoring();
+        m_pending = false;
+        Detach();
+        m_port = nullptr;
+    }
+    for (QPointer<TApdCustomStatusLight>* lamp :
+         {&Lights.CTSLight, &Lights.DSRLight, &Lights.DCDLight, &Lights.RINGLight, &Lights.TXDLight, &Lights.RXDLight,
+          &Lights.ERRORLight, &Lights.BREAKLight})
+        if (*lamp && *lamp == component)
+            *lamp = nullptr;
+}
 
 void TApdCustomSLController::SetComPort(TApdCustomComPort* port)
 {

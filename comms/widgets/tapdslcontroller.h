@@ -47,6 +47,9 @@ public:
 
     // After loading from a stored layout: join the stored port.
     void Loaded();
+    // A port entering the owner while none is set becomes the port; the port or a lamp
+    // leaving it is let go.
+    void Notification(QObject* component, TOperation operation) override;
 
 private:
     void StartMonitoring();

@@ -93,6 +93,20 @@ TEST_F(DirChooser, MissingOrEmptyPathStartsInCurrentDirectoryAndCancelKeepsPath)
     }
 }
 
+TEST_F(DirChooser, ARemovedWorkingDirectoryGivesTheNearestFolderAboveIt)
+{
+    const QString cwd = QDir::currentPath();
+    ASSERT_TRUE(QDir(root).mkpath(QStringLiteral("work/sub")));
+    ASSERT_TRUE(QDir::setCurrent(root + QStringLiteral("/work/sub")));
+    dir->Path = root + QStringLiteral("/Data/2007");
+    ASSERT_EQ(showModal([this] { dir->bbtOk->click(); }), 1);  // an earlier choice
+    ASSERT_TRUE(QDir(root + QStringLiteral("/work")).removeRecursively());
+    dir->Path = root + QStringLiteral("/gone");
+    EXPECT_EQ(showModal([this] { dir->bbtOk->click(); }), 1);
+    QDir::setCurrent(cwd);
+    EXPECT_EQ(dir->Path, root);
+}
+
 TEST_F(DirChooser, NewFolderIsCreatedInSelectedFolderAndSelected)
 {
     dir->Path = root + QStringLiteral("/Data");

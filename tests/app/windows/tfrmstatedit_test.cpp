@@ -155,6 +155,24 @@ TEST_F(StationEditor, NumberFieldsTakeDigitsOnlyTypedOrPasted)
     }
 }
 
+// What the station list puts there is shown whole; OK names what is wrong with it.
+TEST_F(StationEditor, StoredValuesAreShownWholeAndCheckedAtOk)
+{
+    const QString longName(150, QLatin1Char('n'));
+    ed->edRegNum->setText("1234");
+    ed->edAktName->setText(longName);
+    EXPECT_EQ(ed->edAktName->text(), longName);
+    EXPECT_EQ(pressOk(ed->edRegNum), MsgInvalidStationNumber);
+    type(ed->edRegNum, Qt::Key_End, QString());
+    type(ed->edRegNum, Qt::Key_Backspace, QString(QChar(8)));
+    EXPECT_EQ(ed->edRegNum->text(), "123");
+    EXPECT_EQ(pressOk(ed->edAktName), MsgStationNameTooLong.arg(100));
+    ed->edAktName->setText(longName.left(100));
+    type(ed->edAktName, Qt::Key_X, "x");  // typing stops at the limit
+    EXPECT_EQ(ed->edAktName->text(), longName.left(100));
+    EXPECT_EQ(pressOk(nullptr), "");
+}
+
 TEST_F(StationEditor, ZoneAndLanguageButtons)
 {
     TfrmTimezone* tz = w.tz.get();

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
+#include <QTest>
 
 #include "app/mainformhvtk.h"
 #include "stationwindows.h"
@@ -82,6 +83,11 @@ TEST_F(TimeZone, ShowOkCancelAndDefault)
     EXPECT_EQ(tz->exec(), 2);
     EXPECT_EQ(tz->ZoneBias, -20700);
     EXPECT_TRUE(tz->Daylight);
+    // Escape and the close box cancel the same way.
+    whenShown(tz, [&] { QTest::keyClick(tz->cobZones, Qt::Key_Escape); });
+    EXPECT_EQ(tz->exec(), 2);
+    whenShown(tz, [&] { tz->close(); });
+    EXPECT_EQ(tz->exec(), 2);
 
     struct Restore {
         TMainFormHvtk* old = MainFormHvtk;

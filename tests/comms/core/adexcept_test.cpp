@@ -1,5 +1,6 @@
 #include "comms/core/adexcept.h"
 #include "comms/core/adstrmap.h"
+#include "comms/core/errorcodes.h"
 #include "comms/core/eapdexception.h"
 #include "comms/core/tapdbasecomponent.h"
 
@@ -173,6 +174,34 @@ TEST(CheckException, DefaultAndRuntimeClasses)
     EXPECT_THROW(CheckException(nullptr, -5002), ETrigger);
     EXPECT_THROW(CheckException(nullptr, -3004), ESerialIO);
     EXPECT_THROW(CheckException(nullptr, -1002), EGeneral);
+}
+
+// The rule over codes of every group, the groups not reached by this system included.
+TEST(CheckException, RaisesByTheTableInEveryGroup)
+{
+    const std::pair<int, const std::type_info*> cases[] = {
+        {-4001, &typeid(EModemNotStarted)}, {-4008, &typeid(ENotDialing)},       {-6006, &typeid(EProtocol)},
+        {-6009, &typeid(EProtocol)},        {-7001, &typeid(EKeyTooLong)},       {-7003, &typeid(EInternal)},
+        {-7012, &typeid(EInternal)},        {-7014, &typeid(EBadFieldForIndex)}, {-8001, &typeid(EFaxBadFormat)},
+        {-8017, &typeid(EFaxPageError)},    {-13801, &typeid(ETapiAllocated)},   {-13892, &typeid(ETapiTranslateFail)},
+        {-13980, &typeid(ERasLoadFail)},    {ecDtrFailed, &typeid(ESerialIO)},   {ecRtsFailed, &typeid(ESerialIO)},
+    };
+    for (const auto& [code, type] : cases) {
+        const Raised r = raise(code);
+        ASSERT_TRUE(r.type) << code;
+        EXPECT_EQ(*r.type, *type) << code;
+        EXPECT_EQ(r.code, code);
+    }
+    EXPECT_THROW(CheckException(nullptr, -4005), EModem);
+    EXPECT_THROW(CheckException(nullptr, -13850), ETapi);
+    EXPECT_EQ(raise(ecDtrFailed).message, QStringLiteral("The DTR line of the port cannot be set"));
+    // The codes listed to take the default do.
+    for (int code : {-4009, -4013, -4017, -4020, -4021, -6001, -6007, -6016, -7009, -7500, -7502, -8500, -13934, -13937,
+                     -13941, -13943, -13945}) {
+        const Raised r = raise(code);
+        ASSERT_TRUE(r.type) << code;
+        EXPECT_EQ(*r.type, typeid(EAPDException)) << code;
+    }
 }
 
 TEST(CheckException, ReturnsTheCodeWhileLoadingAndForNonNegative)

@@ -126,6 +126,30 @@ TEST_F(DispatcherBuffers, FlushInBufferEmptiesTheRingAndTheDevice)
     d.Feed("c");
     d.Round();
     EXPECT_TRUE(rec.lines.isEmpty());
+    // Bytes in the ring that no scan has reached yet go with the flush too.
+    d.Feed("abc");
+    d.ExtractData();
+    d.FlushInBuffer();
+    d.Round();
+    EXPECT_TRUE(rec.lines.isEmpty());
+}
+
+// A wait of the owner and a notification each hold the dispatcher busy on their own.
+TEST_F(DispatcherBuffers, AWaitAndANotificationDoNotEndEachOthersBusyState)
+{
+    bool waitHeld = false, busyInside = false;
+    d.RegisterEventTriggerHandler(this, [&](uint32_t, uint32_t, int32_t) {
+        bool old;
+        d.SetEventBusy(old, waitHeld);  // a wait starts or ends inside the handler
+        busyInside = d.EventBusy();
+    });
+    for (const bool heldBefore : {false, true}) {
+        bool old;
+        d.SetEventBusy(old, heldBefore);
+        waitHeld = !heldBefore;
+        d.SendNotify(wmTriggerTimer, 8, 0);
+        EXPECT_TRUE(busyInside && d.EventBusy() == waitHeld) << heldBefore;
+    }
 }
 
 TEST_F(DispatcherBuffers, FlushDuringANotificationConsumesEverything)

@@ -104,7 +104,7 @@ TEST(DispatcherThreads, CloseFromInsideAHandlerIsFinishedAfterIt)
     EXPECT_FALSE(d.CheckReceiveTriggers());
     EXPECT_EQ(first, 1);
     EXPECT_EQ(second, 0);  // told no more once closing
-    EXPECT_FALSE(d.EventBusy);
+    EXPECT_FALSE(d.EventBusy());
     d.Round();
     EXPECT_EQ(d.InBuffUsed(), 0);  // rings released
     EXPECT_EQ(d.InBuffFree(), 0);

@@ -54,7 +54,7 @@ public:
         ExtractData();
         for (int i = 0; i < 10000 && !ClosePending && CheckTriggers(); ++i) {
         }
-        if (ClosePending && !EventBusy)
+        if (ClosePending && !EventBusy())
             DonePortPrim();
     }
 

@@ -72,6 +72,21 @@ TEST_F(PacketOnPort, FollowsOpenAndCloseOfThePort)
     EXPECT_EQ(second.Manager(), m);
 }
 
+TEST_F(PacketOnPort, AnotherComNumberKeepsThePacketsTimeOut)
+{
+    PtyPair other;
+    other.exportAs(44);
+    int timeouts = 0;
+    packet->SetTimeOut(2);
+    packet->OnTimeout = [&](QObject*) { ++timeouts; };
+    packet->SetEnabled(true);
+    port->SetOpen(true);
+    port->SetComNumber(44);
+    ASSERT_TRUE(port->Open());
+    ASSERT_TRUE(other.write("\x02half"));
+    EXPECT_TRUE(pumpUntil([&] { return timeouts == 1; }, 3000));
+}
+
 TEST_F(PacketOnPort, PacketOnAnOpenPortStartsAtOnce)
 {
     packet.reset();

@@ -1,3 +1,4 @@
+#include "comms/serial/linuxtermios.h"
 #include "comms/serial/serialdevice.h"
 #include "common/procstats.h"
 #include "peers/ptypair.h"
@@ -120,10 +121,22 @@ TEST(SerialDevice, OpensRawAndWritesLineSettingsToTheTty)
     EXPECT_EQ(back.Parity, 4);
     EXPECT_EQ(back.ByteSize, 8);
 
-    EXPECT_EQ(dev.SetState(line(12345, 8, 0, ONESTOPBIT)), -2002);
+    EXPECT_EQ(dev.SetState(line(0, 8, 0, ONESTOPBIT)), -2002);
+    EXPECT_EQ(dev.SetState(line(4000001, 8, 0, ONESTOPBIT)), -2002);
     EXPECT_EQ(dev.SetState(line(9600, 9, 0, ONESTOPBIT)), -2003);
     t = pty.slaveTermios();
     EXPECT_EQ(cfgetospeed(&t), speed_t(B115200));  // a refused setting changes nothing
+
+    // Rates without a termios constant, and back to one with a constant.
+    for (uint32_t rate : {14400u, 56000u, 128000u, 256000u, 12345u, 115200u}) {
+        ASSERT_EQ(dev.SetState(line(rate, 8, 0, ONESTOPBIT)), 0) << rate;
+        EXPECT_EQ(TtyRate(pty.masterFd()), rate);
+        ASSERT_EQ(dev.GetState(back), 0);
+        EXPECT_EQ(back.BaudRate, rate);
+    }
+    t = pty.slaveTermios();
+    EXPECT_EQ(cfgetospeed(&t), speed_t(B115200));
+    EXPECT_EQ(t.c_cflag & CIBAUD, 0u);
 }
 
 TEST(SerialDevice, ModemLineCallsAreQuietNoOpsOnAPty)

@@ -1,3 +1,5 @@
+#include "comms/core/appexceptionhook.h"
+#include "comms/core/errorcodes.h"
 #include "comms/serial/portprompt.h"
 #include "comms/serial/tapdcomport.h"
 #include "comms/serial/tapdwin32dispatcher.h"
@@ -9,6 +11,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <atomic>
 #include <dirent.h>
 #include <gtest/gtest.h>
@@ -183,6 +186,22 @@ TEST_F(PortFixture, OpenFailuresRaiseTheMappedExceptions)
     EXPECT_EQ(pty.read(1), "x");
 }
 
+// A device that refuses one modem line.
+struct RefusingLine : TApdWin32Dispatcher {
+    int refused;
+    RefusingLine(QObject* owner, int f) : TApdWin32Dispatcher(owner), refused(f) {}
+    int EscapeComFunction(int f) override { return f == refused ? ecDeviceWrite : 0; }
+};
+
+TEST_F(PortFixture, AModemLineThatCannotBeSetIsNamed)
+{
+    for (const auto& [escape, line] : {std::pair{SETDTR, "DTR"}, std::pair{SETRTS, "RTS"}}) {
+        port.CustomDispatcher = [escape](QObject* owner) { return new RefusingLine(owner, escape); };
+        EXPECT_EQ(openError<ESerialIO>(port), escape == SETDTR ? ecDtrFailed : ecRtsFailed) << line;
+        EXPECT_FALSE(port.Open());
+    }
+}
+
 TEST_F(PortFixture, UsersHearOpenClosingClosedAndAFailedOpenIsUndone)
 {
     std::vector<std::string> heard;
@@ -241,9 +260,9 @@ TEST_F(PortFixture, CloseWhileASynchronisedCallIsPendingFinishes)
     port.Dispatcher()->RegisterSyncEventTriggerHandler(this, [&](uint32_t, uint32_t, int32_t) { ++calls; });
     pty.write("abc");
     // The dispatch thread now waits for this thread, which does not run its loop.
-    for (int i = 0; i < 200 && !port.Dispatcher()->EventBusy; ++i)
+    for (int i = 0; i < 200 && !port.Dispatcher()->EventBusy(); ++i)
         QThread::msleep(5);
-    ASSERT_TRUE(port.Dispatcher()->EventBusy.load());
+    ASSERT_TRUE(port.Dispatcher()->EventBusy());
     port.SetOpen(false);
     EXPECT_FALSE(port.Open());
     EXPECT_TRUE(pumpUntil([&] { return port.PortState() == psClosed; }, 5000));
@@ -317,10 +336,21 @@ TEST_F(PortFixture, WaitsForStrings)
     EXPECT_FALSE(port.CheckForString(index, 'a', "ab", false));
     EXPECT_TRUE(port.CheckForString(index, 'b', "ab", false));
     EXPECT_EQ(index, 0);
+    // The program ending stops a wait, and that is no match.
+    int asked = 0;
+    SetAppTerminatedQuery([&] { return ++asked > 0; });
+    EXPECT_FALSE(port.WaitForString("never", Secs2Ticks(60), true, false));
+    EXPECT_EQ(port.WaitForMultiString("a|b", Secs2Ticks(60), true, false, '|'), 0);
+    SetAppTerminatedQuery(nullptr);
+    EXPECT_EQ(asked, 2);
     // The waits gave the event-busy state back: notifications flow again.
     collect();
     pty.write("after");
     EXPECT_TRUE(pumpUntil([&] { return got.endsWith("after"); }, 5000));
+    // A port closed during the wait ends it without a match.
+    QTimer::singleShot(20, [this] { port.SetOpen(false); });
+    EXPECT_FALSE(port.WaitForString("never", Secs2Ticks(60), true, false));
+    EXPECT_TRUE(pumpUntil([&] { return port.PortState() == psClosed; }, 5000));
 }
 
 TEST_F(PortFixture, PropertyRulesOfTheFlowLimitsAndTheClosedPort)
@@ -329,6 +359,9 @@ TEST_F(PortFixture, PropertyRulesOfTheFlowLimitsAndTheClosedPort)
     EXPECT_EQ(port.OutBuffFree(), 4096);
     port.SetBufferFull(5000);
     EXPECT_EQ(port.BufferFull(), 4500);
+    port.SetOpen(true);  // no handshake: the stored limits do not reach the line
+    EXPECT_TRUE(port.Open());
+    port.SetOpen(false);
     port.SetHWFlowOptions({hwfUseRTS});
     EXPECT_EQ(port.BufferFull(), 3686);
     EXPECT_EQ(port.BufferResume(), 409);
@@ -362,6 +395,22 @@ TEST_F(PortFixture, TraceIsDumpedAtTheClose)
     const QByteArray text = f.readAll();
     EXPECT_TRUE(text.contains("Transmit: A[13]")) << text.constData();
     EXPECT_TRUE(text.contains("Receive: OK")) << text.constData();
+}
+
+TEST_F(PortFixture, ATraceThatCannotBeWrittenStillLetsThePortMoveAndClose)
+{
+    QTemporaryDir dir;
+    PtyPair other;
+    other.exportAs(43);
+    port.SetTraceName(dir.path());  // a folder: no file can be made under its name
+    port.SetTracing(tlOn);
+    port.SetOpen(true);
+    port.PutString("A\r");
+    EXPECT_THROW(port.SetComNumber(43), EInOutError);
+    EXPECT_TRUE(port.Open() && port.ComNumber() == 43);
+    port.PutString("B\r");  // traced afresh
+    EXPECT_THROW(port.SetOpen(false), EInOutError);
+    EXPECT_EQ(port.PortState(), psClosed);
 }
 
 TEST_F(PortFixture, ChangingComNumberWhileOpenReopensWithTheTriggers)

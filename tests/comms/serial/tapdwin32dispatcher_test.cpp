@@ -146,7 +146,7 @@ TEST(Win32Dispatcher, OpenFailuresGiveCodesAndUndoEverything)
         // An unusable line setting closes what was opened.
         TApdWin32Dispatcher third(nullptr);
         first.DonePort();
-        EXPECT_EQ(third.InitPort(kCom41, 12345, 0, 8, 1, 4096, 4096, 3), -2002);
+        EXPECT_EQ(third.InitPort(kCom41, 5000000, 0, 8, 1, 4096, 4096, 3), -2002);
         EXPECT_FALSE(third.Device.IsOpen());
         EXPECT_EQ(third.ThreadCount.load(), 0);
     }

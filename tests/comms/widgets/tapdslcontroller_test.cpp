@@ -107,6 +107,27 @@ TEST_F(Lights, MonitoringAskedForWhileClosedStartsAtOpen)
     EXPECT_TRUE(pumpUntil([&] { return port->Open() && ctl->Monitoring(); }, 3000));
 }
 
+TEST_F(Lights, AControllerMadeBeforeItsPortTakesItAndLoadingJoinsItOnce)
+{
+    QObject form;
+    TApdSLController early(&form);
+    EXPECT_EQ(early.ComPort(), nullptr);
+    auto* later = new TApdComPort(&form);
+    later->SetComNumber(43);
+    later->SetAutoOpen(false);
+    EXPECT_EQ(early.ComPort(), later);
+    early.Loaded();
+    later->SetOpen(true);
+    early.SetMonitoring(true);
+    later->SetOpen(false);
+    later->SetOpen(true);
+    EXPECT_TRUE(early.Monitoring());  // the watch resumes
+    early.Notification(later, TApdBaseComponent::opRemove);
+    EXPECT_EQ(early.ComPort(), nullptr);
+    EXPECT_FALSE(early.Monitoring());
+    delete later;
+}
+
 TEST_F(Lights, MonitoringSwitchedOnAndOffWhileClosedStaysOff)
 {
     ctl->SetMonitoring(true);
