@@ -70,6 +70,8 @@ QString MsgFileTooLarge;
 QString MsgListingTooLong;
 QString MsgFileNotStored;
 QString MsgLogTailShown;
+QString TxtValueNotGiven;
+QString MsgRs232WriteStopped;
 
 QString WeekdayNames[8];
 QString MonthNames[13];
@@ -147,18 +149,26 @@ static_assert(std::size(Texts) == 53, "every text global has its two texts");
 const TextPair FaultTexts[] = {
     {&TxtNoStationInFile, "keine gültige Region/Station in der Datei", "no valid region/station in the file"},
     {&TxtClosedByDevice, "Verbindung vom Gerät beendet", "connection closed by the device"},
-    {&TxtBadHourName, "kein gültiger Name einer Stunden- oder Mittelwertdatei", "not a valid hour or average file name"},
+    {&TxtBadHourName, "kein gültiger Name einer Stunden- oder Mittelwertdatei",
+     "not a valid hour or average file name"},
     {&MsgFileOtherHour, "Datei enthält eine andere Stunde als ihr Name: ", "File holds another hour than its name: "},
     {&TxtOutsideDataFolder, "Name außerhalb des Datenordners", "name outside the data folder"},
     {&TxtBadAverageName, "Name der Mittelwertdatei nicht 12 Zeichen lang", "average file name not 12 characters long"},
     {&TxtNotOnDevice, "nicht auf dem Gerät", "not on the device"},
     {&TxtIncomplete, "unvollständig", "incomplete"},
     {&TxtTooLarge, "zu groß", "too large"},
-    {&MsgFileIncomplete, "Datei unvollständig oder beschädigt übertragen: ", "File transferred incomplete or damaged: "},
-    {&MsgFileTooLarge, "Datei größer als %1 Bytes, Übertragung abgebrochen: ", "File larger than %1 bytes, transfer stopped: "},
-    {&MsgListingTooLong, "Verzeichnis des Geräts mit mehr als %1 Einträgen wird nicht gelesen: ", "Device folder with more than %1 entries is not read: "},
+    {&MsgFileIncomplete,
+     "Datei unvollständig oder beschädigt übertragen: ", "File transferred incomplete or damaged: "},
+    {&MsgFileTooLarge,
+     "Datei größer als %1 Bytes, Übertragung abgebrochen: ", "File larger than %1 bytes, transfer stopped: "},
+    {&MsgListingTooLong, "Verzeichnis des Geräts mit mehr als %1 Einträgen wird nicht gelesen: ",
+     "Device folder with more than %1 entries is not read: "},
     {&MsgFileNotStored, "Datei kann nicht gespeichert werden: ", "File cannot be stored: "},
     {&MsgLogTailShown, "Datei zu groß: gezeigt werden die letzten %1 MB.", "File too large: the last %1 MB are shown."},
+    {&TxtValueNotGiven, "Wert vom Gerät nicht erhalten; wird nur geschrieben, wenn er geändert wird.",
+     "Value not given by the device; it is written only when changed."},
+    {&MsgRs232WriteStopped, "Schreiben abgebrochen.\nGeschrieben: %1\nNicht geschrieben: %2",
+     "Writing stopped.\nWritten: %1\nNot written: %2"},
 };
 
 const char* const WeekdaysDe[7] = {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"};

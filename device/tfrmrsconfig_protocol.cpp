@@ -8,6 +8,7 @@
 #include "comms/packets/tapddatapacket.h"
 #include "device/programstate.h"
 #include "device/rs232frames.h"
+#include "device/rsconfigreadstate.h"
 #include "device/ttagtimer.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/eventwait.h"
@@ -76,10 +77,19 @@ void TfrmRSConfig::ApdDataPacketStringPacket(QObject*, const QString& Data)
     // A reply that comes after the time-out has no request left to answer.
     if (CurrentRequestState() == RequestState::TimedOut)
         return;
+    // A frame for another key, or one that no request waits for, answers nothing: taken as
+    // the answer it would put one key's value under another's name.
+    if (!IOTimer->isActive() || (!m_lineFraming && !rsconfig::ReplyAnswers(Data, m_pendingKey))) {
+        if (ApdComPort->Open() && ApdComPort->Logging() == tlOn)
+            ApdComPort->AddStringToLog("RS-232 frame dropped, not the answer to '" + m_pendingKey.toLatin1()
+                                       + "': " + Data.toLatin1());
+        return;
+    }
     const rs232::Reply reply = rs232::ParseReply(Data);
     ReplyError = reply.error;
     if (reply.hasValue)
         ReplyText = reply.value;
+    m_replyHasValue = reply.hasValue;
     SetRequestState(RequestState::Answered);
 }
 
@@ -115,6 +125,7 @@ bool TfrmRSConfig::RequestRefused()
 
 QString TfrmRSConfig::QueryValue(const QString& Key)
 {
+    m_replyHasValue = false;
     if (CurrentRequestState() == RequestState::TimedOut)
         return ReplyText;
     // Started inside another request's wait it would take that request's reply.
@@ -126,6 +137,7 @@ QString TfrmRSConfig::QueryValue(const QString& Key)
     IOTimer->start();
     ReplyText.clear();
     ReplyError = false;  // each request stands on its own reply
+    m_pendingKey = Key;
     Send(rs232::QueryFrame(Key));
     WaitForReply();
     IOTimer->stop();
@@ -148,14 +160,15 @@ bool TfrmRSConfig::WriteValue(const QString& Key, const QString& Value)
     IOTimer->start();
     ReplyText.clear();
     ReplyError = false;
+    m_replyHasValue = false;
+    m_pendingKey = Key;
     Send(rs232::SetFrame(Key, Value));
     WaitForReply();
     IOTimer->stop();
-    // Left by the operator: no box on a window that is gone. After a time-out its box says
-    // which key was not written.
-    if (m_endedQuietly)
+    // Left by the operator or timed out: the write sequence tells which keys were written.
+    if (CurrentRequestState() == RequestState::TimedOut)
         return false;
-    if (CurrentRequestState() != RequestState::TimedOut && !ReplyError && ReplyText == Value)
+    if (!ReplyError && m_replyHasValue && ReplyText == Value)
         return true;
     platform::ShowMessage(QStringLiteral("'") + Key + QStringLiteral("':") + MsgRs232ValueNotWritten);
     return false;
@@ -231,6 +244,7 @@ void TfrmRSConfig::SetPacketFraming(bool LineMode)
 {
     ClosePort();
     ApdDataPacket->SetEnabled(false);
+    m_lineFraming = LineMode;
     if (LineMode) {
         ApdDataPacket->SetStartString(QByteArray(1, '\n'));
         ApdDataPacket->SetEndString(QByteArray(1, '\r'));

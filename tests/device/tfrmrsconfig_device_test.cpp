@@ -12,11 +12,13 @@
 #include <QTabWidget>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/appstate.h"
+#include "data/runtimetexts.h"
 #include "data/stationsettings.h"
 #include "app/mainformhvtk.h"
 #include "app/setlanguage.h"
@@ -116,11 +118,14 @@ std::vector<std::string> expectedReads(bool service, bool analog)
     return keys;
 }
 
-std::vector<std::string> expectedWrites(bool service)
+// The keys Finish writes; the modem panel that was not read is left out, and so are `unread`.
+std::vector<std::string> expectedWrites(bool service, ModemPanel notRead = ModemPanel::Isdn,
+                                        const std::vector<std::string>& unread = {})
 {
     std::vector<std::string> keys;
     for (const char* key : WriteOrder())
-        if (service || !FindKey(key)->serviceOnly)
+        if ((service || !FindKey(key)->serviceOnly) && (notRead == ModemPanel::None || FindKey(key)->panel != notRead)
+            && std::find(unread.begin(), unread.end(), key) == unread.end())
             keys.push_back(key);
     return keys;
 }
@@ -214,7 +219,8 @@ TEST_F(RsConfigDevice, ServiceModeReadsTheServiceKeysAndIsdnPanel)
     EXPECT_EQ(w->edUpdtDir->text(), QString::fromStdString(d.key("update.dir")));
     EXPECT_EQ(w->edSWChecksum->text(), QString::fromStdString(d.key("info.crc")));
     EXPECT_FALSE(w->pnlISDN->isHidden());
-    EXPECT_EQ(w->cbxProtokoll->currentIndex(), 2);
+    EXPECT_EQ(w->cbxProtokoll->currentIndex(), -1);  // no item is "x": not known
+    EXPECT_EQ(w->cbxProtokoll->toolTip(), TxtValueNotGiven);
     EXPECT_FALSE(w->edIPAddress->isEnabled());
 }
 
@@ -226,12 +232,13 @@ TEST_F(RsConfigDevice, WriteSendsEveryKeyInItsOrderThenReload)
     w->edServer->setText("ftp.other.org");
     w->edContrast->setText("120");
     w->cbxProtokoll->setCurrentIndex(0);
+    Q_EMIT w->cbxProtokoll->activated(0);  // the operator's choice on the panel not read
     w->chbLight->setChecked(false);
     w->rgpLanguage->SetItemIndex(1);
     d.clearRecord();
     w->bbtContinue->click();
     EXPECT_TRUE(pumpUntil([&] { return d.commands().size() == 1; }, 5000));
-    EXPECT_EQ(requested(peers::SimDevice::Request::Write, d), expectedWrites(false));
+    EXPECT_EQ(requested(peers::SimDevice::Request::Write, d), expectedWrites(false, ModemPanel::None, {"ppp.msn"}));
     EXPECT_EQ(d.commands(), std::vector<std::string>{"reload"});
     EXPECT_EQ(d.key("ftpclient.host"), "ftp.other.org");
     EXPECT_EQ(d.key("display.contrast"), "120");
@@ -254,7 +261,7 @@ TEST_F(RsConfigDevice, ServiceModeWriteEndsWithReboot)
     d.clearRecord();
     w->bbtContinue->click();
     EXPECT_TRUE(pumpUntil([&] { return d.commands().size() == 1; }, 5000));
-    EXPECT_EQ(requested(peers::SimDevice::Request::Write, d), expectedWrites(true));
+    EXPECT_EQ(requested(peers::SimDevice::Request::Write, d), expectedWrites(true, ModemPanel::Isdn));
     EXPECT_EQ(d.commands(), std::vector<std::string>{"reboot"});
     EXPECT_EQ(d.key("update.host"), "update.other.org");
 }
@@ -384,4 +391,93 @@ TEST_F(RsConfigDevice, TheRestOfThePressThatReadWritesNothing)
     QTest::mouseClick(w->bbtContinue, Qt::LeftButton);
     EXPECT_TRUE(pumpUntil([&] { return d.commands() == std::vector<std::string>{"reload"}; }, 5000));
     QApplication::setDoubleClickInterval(interval);
+}
+
+// A device keeps what it did not give: refused reads, a number no item matches and the panel
+// of the other modem type are written only once the operator changed them; nothing of the
+// device read before carries over.
+TEST_F(RsConfigDevice, KeysNotGivenAreWrittenOnlyWhenChanged)
+{
+    peers::SimDevice& d = deviceAt({1});
+    connectAndRead();  // an analog device first
+    w->bbtExit->click();
+    d.setKey("ppp.modem", "ISDN");
+    d.setKey("ip.dhcp", "7");
+    peers::SimDevice::Script s;
+    s.refusedKeys = {"ftpclient.password", "ppp.password", "web.sec_password0", "ftp.password0"};
+    d.setScript(s);
+    connectAndRead();
+    ASSERT_FALSE(w->PageControl->isHidden());
+    for (QWidget* c : std::initializer_list<QWidget*>{w->edPassword, w->edPassProv, w->cbxDHCP, w->edAmt})
+        EXPECT_EQ(c->toolTip(), TxtValueNotGiven) << c->objectName().toStdString();
+    EXPECT_TRUE(w->edPassProv->text().isEmpty());
+    EXPECT_EQ(w->cbxDHCP->currentIndex(), -1);
+    EXPECT_TRUE(w->edAmt->text().isEmpty());  // not the first device's value
+    w->edPassword->setText("new");
+    Q_EMIT w->edPassword->textEdited("new");
+    EXPECT_TRUE(w->edPassword->toolTip().isEmpty());
+    d.setScript({});
+    d.clearRecord();
+    DialogScript::clearShown();
+    w->bbtContinue->click();
+    EXPECT_TRUE(pumpUntil([&] { return d.commands().size() == 1; }, 5000));
+    EXPECT_EQ(
+        requested(peers::SimDevice::Request::Write, d),
+        expectedWrites(false, ModemPanel::Analog, {"ip.dhcp", "ppp.password", "web.sec_password0", "ftp.password0"}));
+    EXPECT_EQ(d.key("ftpclient.password"), "new");
+    EXPECT_EQ(d.key("ppp.password"), "secret");
+    EXPECT_EQ(d.key("ip.dhcp"), "7");
+    EXPECT_TRUE(DialogScript::shown().empty());
+}
+
+// One frame the device sends on its own, right after an answer, is no answer: every field
+// keeps its own key's value, in the read and in the write.
+TEST_F(RsConfigDevice, AStrayFrameAnswersNothing)
+{
+    peers::SimDevice& d = deviceAt({1});
+    peers::SimDevice::Script s;
+    s.strayAfterKey = "web.sec_user0";
+    s.strayFrame = "ip.gateway=10.9.9.9";
+    d.setScript(s);
+    connectAndRead();
+    ASSERT_FALSE(w->PageControl->isHidden());
+    for (const KeyEntry& k : KeyTable()) {
+        if (k.writeKey && !k.serviceOnly && k.panel != ModemPanel::Isdn) {
+            EXPECT_EQ(w->ControlValue(k).toStdString(), d.key(k.readKey)) << k.readKey;
+        }
+    }
+    const std::map<std::string, std::string> before(peers::SimDeviceDefaultKeys().begin(),
+                                                    peers::SimDeviceDefaultKeys().end());
+    d.clearRecord();
+    w->bbtContinue->click();
+    EXPECT_TRUE(pumpUntil([&] { return d.commands().size() == 1; }, 5000));
+    for (const auto& r : d.requests()) {
+        if (r.kind == peers::SimDevice::Request::Write) {
+            EXPECT_EQ(r.value, before.at(r.key)) << r.key;
+        }
+    }
+    EXPECT_TRUE(DialogScript::shown().empty());
+}
+
+// The cable pulled after ten writes: the time-out box, then which keys reached the device.
+TEST_F(RsConfigDevice, AWriteCutShortNamesTheKeysWritten)
+{
+    peers::SimDevice& d = deviceAt({1});
+    connectAndRead();
+    ASSERT_FALSE(w->PageControl->isHidden());
+    w->IOTimer->setInterval(1000);
+    peers::SimDevice::Script s;
+    s.silentAfter = 10;
+    d.setScript(s);
+    d.clearRecord();
+    w->bbtContinue->click();
+    const auto keys = expectedWrites(false);
+    QStringList written, notWritten;
+    for (size_t i = 0; i < keys.size(); ++i)
+        (i < 10 ? written : notWritten) << QString::fromStdString(keys[i]);
+    ASSERT_EQ(DialogScript::shown().size(), 2u);
+    EXPECT_EQ(DialogScript::shown()[0].text, MsgRs232Timeout);
+    EXPECT_EQ(DialogScript::shown()[1].text, WriteStoppedText(written, notWritten));
+    EXPECT_TRUE(d.commands().empty());
+    EXPECT_FALSE(w->isVisible());
 }
