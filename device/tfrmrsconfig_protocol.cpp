@@ -4,6 +4,7 @@
 #include "device/tfrmrsconfig.h"
 
 #include "data/runtimetexts.h"
+#include "comms/core/eapdexception.h"
 #include "comms/serial/tapdcomport.h"
 #include "comms/packets/tapddatapacket.h"
 #include "device/programstate.h"
@@ -199,6 +200,7 @@ bool TfrmRSConfig::ConnectDeviceOnPort(int Port)
         lblStatus->setText(TxtConnecting);
     platform::WaitCursor busy;
     bool opened = false;
+    QString inUse;  // the library's "in use" text, with the program that holds the port
     try {
         ApdComPort->SetComNumber(uint16_t(Port));
         ApdComPort->SetOpen(true);
@@ -207,11 +209,13 @@ bool TfrmRSConfig::ConnectDeviceOnPort(int Port)
         if (!ApdComPort->Open())
             platform::WaitUntil([this] { return ApdComPort->Open() || ApdComPort->PortState() != psShuttingDown; }, IOTimeoutMs);
         opened = ApdComPort->Open();
+    } catch (const EHardware& e) {
+        inUse = e.Message;
     } catch (const std::exception&) {
         // told below, as every port that does not open
     }
     if (!opened) {
-        platform::ShowMessage(MsgPortOpenFailed);
+        platform::ShowMessage(inUse.isEmpty() ? MsgPortOpenFailed : MsgPortOpenFailed + "\n" + inUse);
         if (lblStatus)
             lblStatus->setText(TxtNotConnected);
         busy.Restore();
