@@ -277,6 +277,10 @@ int TfrmRSConfig::ScanPorts(int last)
         if (ApdComPort->Open())
             PortList[found++] = n;
         ApdComPort->SetOpen(false);
+        // A port closed while a notice of its data runs finishes closing later; the next
+        // port waits for it, or it would be taken for absent and this one open again.
+        if (ApdComPort->PortState() == psShuttingDown)
+            platform::WaitUntil([this] { return ApdComPort->PortState() == psClosed; }, IOTimeoutMs);
     }
     PortList[found] = 0;
     return found;

@@ -109,6 +109,9 @@ void TApdCustomComPort::DeleteOutsideItsEvents(TApdBaseDispatcher* D)
 
 void TApdCustomComPort::SetOpen(bool Value)
 {
+    // A close still finishing is told not to open again after all.
+    if (!Value && FPortState == psShuttingDown)
+        FReopenRequested = false;
     if (Value == FOpen)
         return;
     if (IsLoading()) {

@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QThread>
 #include <QTimeEdit>
 #include <QFrame>
 #include <QLabel>
@@ -28,6 +29,8 @@
 #include "device/rsconfigfixture.h"
 #include "device/tfrmrsconfig.h"
 #include "device/ttagtimer.h"
+#include "comms/serial/tapdcomport.h"
+#include "peers/portholder.h"
 #include "peers/simdevice.h"
 #include "platform/core/pczone.h"
 #include "platform/gui/tradiogroup.h"
@@ -480,4 +483,30 @@ TEST_F(RsConfigDevice, AWriteCutShortNamesTheKeysWritten)
     EXPECT_EQ(DialogScript::shown()[1].text, WriteStoppedText(written, notWritten));
     EXPECT_TRUE(d.commands().empty());
     EXPECT_FALSE(w->isVisible());
+}
+
+// A port whose device talks while the scan closes it hides no later port and does not open
+// again by itself; a port another program holds is refused with the reason.
+TEST_F(RsConfigDevice, ScanPastAChattyPortAndRefuseAHeldOne)
+{
+    portsAt({1, 2, 3});
+    devices[0]->sendRaw("\x02info.serial=1\x03");
+    // COM1 is closed while the notice of its data runs.
+    w->ApdComPort->OnPortOpen = [&](QObject*) {
+        for (int i = 0; i < 400 && w->ApdComPort->ComNumber() == 1 && !w->ApdComPort->Dispatcher()->EventBusy; ++i)
+            QThread::msleep(5);
+    };
+    w->show();
+    w->ApdComPort->OnPortOpen = nullptr;
+    ASSERT_EQ(w->cbxPorts->count(), 3);
+    pumpFor(100);
+    EXPECT_FALSE(w->ApdComPort->Open());
+    w->hide();
+
+    const peers::PortHolderProcess other(devices[0]->ptyPath());
+    CurrentStation.PortNumber = 1;
+    EXPECT_FALSE(w->ConnectDevice());
+    ASSERT_EQ(DialogScript::shown().size(), 1u);
+    EXPECT_EQ(DialogScript::shown()[0].text, MsgPortOpenFailed + "\nie_Hardware - Specified comport in use: sleep (pid "
+                                                 + QString::number(other.pid()) + ")");
 }
