@@ -17,10 +17,9 @@ void onSignal(int) { g_stop = 1; }
 void usage(const char* self)
 {
     std::fprintf(stderr,
-                 "usage: %s [--port N] [--silent] [--silent-after N] [--error] [--refuse KEY]...\n"
-                 "          [--stray-after KEY KEY=VALUE] [--noise TEXT]\n"
-                 "          [--split] [--upper-echo] [--long-value KEY] [--set KEY=VALUE]...\n",
-                 self);
+        "usage: %s [--port N] [--silent] [--silent-after N] [--error] [--refuse KEY]... [--noise TEXT]\n"
+        "          [--split] [--upper-echo] [--long-value KEY] [--set KEY=VALUE]...\n",
+        self);
 }
 
 }  // namespace
@@ -45,9 +44,6 @@ int main(int argc, char** argv)
             script.silentAfter = std::atoi(argv[++i]);
         } else if (a == "--refuse" && hasArg) {
             script.refusedKeys.insert(argv[++i]);
-        } else if (a == "--stray-after" && i + 2 < argc) {
-            script.strayAfterKey = argv[++i];
-            script.strayFrame = argv[++i];
         } else if (a == "--error") {
             script.errorReply = true;
         } else if (a == "--noise" && hasArg) {

@@ -1,7 +1,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "comms/core/eapdexception.h"
@@ -10,56 +9,40 @@
 #include "peers/portholder.h"
 #include "peers/ptypair.h"
 
-namespace {
-
-// The message of the open's "in use" refusal; empty when the port opened.
-QString inUseText(TApdComPort& p)
-{
-    try {
-        p.SetOpen(true);
-    } catch (const EHardware& e) {
-        return e.ErrorCode == -2005 ? e.Message : QString("wrong code");
-    }
-    p.SetOpen(false);
-    return QString();
-}
-
-}  // namespace
-
-// Whoever else holds the port, with or without a lock file, keeps it; our own lock file lives
-// exactly as long as our open, and a lock folder we may not write stops nothing.
-TEST(PortLock, AnotherHolderKeepsThePortAndIsNamed)
+// Our lock file lives as long as our open; a live process's lock file keeps the port (named),
+// a dead one's is cleared, a lock folder we may not write stops nothing.
+TEST(PortLock, LockFilesOfOursAndOfOthers)
 {
     QTemporaryDir dir;
     SetPortLockDirectories({dir.path().toStdString()});
     PtyPair pty;
     pty.exportAs(43);
-    const QString lockFile = dir.path() + "/LCK.." + QString::fromStdString(pty.slavePath().substr(5)).replace('/', '_');
+    QFile lock(dir.path() + "/LCK.." + QString::fromStdString(pty.slavePath().substr(5)).replace('/', '_'));
+    auto lockText = [](pid_t pid) { return QByteArray::number(pid).rightJustified(10, ' ') + "\n"; };
     TApdComPort port;
     port.SetComNumber(43);
-    port.SetOpen(true);
-    QFile own(lockFile);
-    ASSERT_TRUE(own.open(QIODevice::ReadOnly));
-    EXPECT_EQ(own.readAll(), QByteArray::number(getpid()).rightJustified(10, ' ') + "\n");
-    port.SetOpen(false);
-    EXPECT_FALSE(QFile::exists(lockFile));
-
-    auto lockBy = [&](pid_t pid) {
-        QFile f(lockFile);
-        return f.open(QIODevice::WriteOnly) && f.write(QByteArray::number(pid).rightJustified(10, ' ') + "\n") == 11;
+    auto refusal = [&port]() -> QString {
+        try {
+            port.SetOpen(true);
+            port.SetOpen(false);
+        } catch (const EHardware& e) {
+            return QString::number(e.ErrorCode) + " " + e.Message;
+        }
+        return QString();
     };
+    port.SetOpen(true);
+    EXPECT_TRUE(lock.open(QIODevice::ReadOnly) && lock.readAll() == lockText(getpid()));
+    lock.close();
+    port.SetOpen(false);
+    EXPECT_FALSE(lock.exists());
     {
-        peers::PortHolderProcess other("/dev/null");  // a live process named by a lock file
-        ASSERT_TRUE(lockBy(other.pid()));
-        EXPECT_EQ(inUseText(port), "ie_Hardware - Specified comport in use: sleep (pid " + QString::number(other.pid()) + ")");
-        EXPECT_EQ(port.PortState(), psClosed);
+        const peers::PortHolderProcess other("/dev/null");
+        ASSERT_TRUE(lock.open(QIODevice::WriteOnly) && lock.write(lockText(other.pid())) == 11);
+        lock.close();
+        EXPECT_EQ(refusal(), "-2005 ie_Hardware - Specified comport in use: sleep (pid " + QString::number(other.pid()) + ")");
     }
-    EXPECT_TRUE(inUseText(port).isEmpty());  // its owner is gone: the stale file goes
-    {
-        peers::PortHolderProcess other(pty.slavePath());  // open without any lock
-        EXPECT_EQ(inUseText(port), "ie_Hardware - Specified comport in use: sleep (pid " + QString::number(other.pid()) + ")");
-    }
+    EXPECT_EQ(refusal(), "");  // its owner is gone
     SetPortLockDirectories({"/nonexistent/qwlview-lock"});
-    EXPECT_TRUE(inUseText(port).isEmpty());
+    EXPECT_EQ(refusal(), "");
     SetPortLockDirectories({});
 }
