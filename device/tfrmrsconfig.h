@@ -301,8 +301,6 @@ private:
     // The settings are being read: what changes meanwhile is the read's, not the operator's.
     bool m_reading = false;
     bool m_inExitCheck = false;
-    // The waiting request was ended by the window's closing, not by a time-out.
-    bool m_endedQuietly = false;
     // Finish writes the device: never from the rest of the press that started the read.
     PressGate* m_finishGate = nullptr;
 };

@@ -292,7 +292,6 @@ void TfrmRSConfig::PrepareRequests()
     ApdDataPacket->SetEnabled(true);
     IOTimer->stop();
     SetRequestState(RequestState::Waiting);
-    m_endedQuietly = false;
 }
 
 void TfrmRSConfig::EndWaitingRequest()
@@ -303,7 +302,6 @@ void TfrmRSConfig::EndWaitingRequest()
         return;
     IOTimer->stop();
     SetRequestState(RequestState::TimedOut);
-    m_endedQuietly = true;
 }
 
 void TfrmRSConfig::ClosePortOnExit()

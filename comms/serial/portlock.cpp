@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
@@ -55,14 +56,16 @@ pid_t lockOwner(const std::string& file)
     char buf[32] = {};
     const ssize_t n = ::read(fd, buf, sizeof buf - 1);
     ::close(fd);
-    if (n == ssize_t(sizeof(int)) && (buf[0] < ' ' || buf[3] < ' ')) {
-        int pid = 0;
-        std::copy(buf, buf + sizeof pid, reinterpret_cast<char*>(&pid));
-        return pid;
-    }
     char* end = nullptr;
     const long pid = std::strtol(buf, &end, 10);
-    return n > 0 && end != buf && pid > 0 && pid < (1L << 30) ? pid_t(pid) : -1;
+    if (n > 0 && end != buf && pid > 0 && pid < (1L << 30) && (*end == '\0' || *end == '\n' || *end == ' '))
+        return pid_t(pid);
+    if (n == ssize_t(sizeof(int))) {
+        int binary = 0;
+        std::memcpy(&binary, buf, sizeof binary);
+        return binary > 0 ? pid_t(binary) : -1;
+    }
+    return -1;
 }
 
 bool alive(pid_t pid) { return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM); }
@@ -154,6 +157,9 @@ std::string PortHolder(const std::string& devicePath)
 int PortLock::Acquire(const std::string& devicePath)
 {
     Release();
+    struct stat dev {};
+    if (::stat(devicePath.c_str(), &dev) != 0)
+        return 0;  // no such device: the open says so, and no lock file is left for it
     if (lockFileHolder(devicePath) > 0 || openHolder(devicePath) > 0)
         return ecHardware;
     char text[16];
