@@ -138,6 +138,8 @@ public:
     // The displayed day's samples (25 hours) and minute levels (mainformhvtk_day.cpp).
     TSampleBuffer SampleBuffer{};
     TMinuteLevels MinuteLevels{};
+    // The first 02:xx hour of the day summer time ends (the buffer holds the second).
+    TRepeatedHour RepeatedHour{};
     bool Printing = false;
     double ScaleX = 1.0;
     double ScaleY = 1.0;

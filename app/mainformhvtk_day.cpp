@@ -48,7 +48,7 @@ private:
 bool TMainFormHvtk::LoadDay(TDateTime date)
 {
     TMainWindowDayHost host(*this);
-    TDayLoader loader(SampleBuffer, MinuteLevels, host);
+    TDayLoader loader(SampleBuffer, MinuteLevels, host, &RepeatedHour);
     struct LoadingScope {
         TMainFormHvtk& w;
         const bool outer;
@@ -69,7 +69,7 @@ bool TMainFormHvtk::LoadDay(TDateTime date)
     // Online mode ended on the way (the device was lost): the hours it gave before are no
     // day of the local tree, whose folder the window now names.
     if (wasOnline && !OnlineMode && !IsClosing()) {
-        TDayLoader local(SampleBuffer, MinuteLevels, host);
+        TDayLoader local(SampleBuffer, MinuteLevels, host, &RepeatedHour);
         loaded = local.LoadDay(date);
         LocalFilePath = local.LocalFilePath;
     }

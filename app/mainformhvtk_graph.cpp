@@ -11,6 +11,7 @@
 #include <QToolButton>
 
 #include "data/daymodel.h"
+#include "data/runtimetexts.h"
 #include "data/stationsettings.h"
 #include "data/timerules.h"
 #include "app/graph/graphcurves.h"
@@ -34,6 +35,7 @@ TGraphScene TMainFormHvtk::GraphScene() const
     s.ZoneSuffix = TimeZoneSuffix();
     s.SampleBuffer = SampleBuffer;
     s.MinuteLevels = MinuteLevels;
+    s.RepeatedHour = &RepeatedHour;
     s.Average = cbxAverage && cbxAverage->isChecked();
     s.Leq = CalcLeq;
     return s;
@@ -89,7 +91,11 @@ void TMainFormHvtk::FormPaint()
     if (Printing || !pnlGraph)
         return;
     m_paintPending = false;
-    lblDatum->setText(DateCaption(DisplayedDate));
+    QString date = DateCaption(DisplayedDate);
+    // The clock passed that hour twice: say which pass the graph shows.
+    if (RepeatedHour.WallHour >= 0)
+        date += FmtRepeatedHour.arg(RepeatedHour.WallHour, 2, 10, QLatin1Char('0'));
+    lblDatum->setText(date);
     lblStation->setText(StationCaption(CurrentStation.StationName, CurrentStation.RegionNumber,
                                        CurrentStation.StationNumber));
 

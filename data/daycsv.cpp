@@ -8,7 +8,7 @@
 namespace {
 
 constexpr char PartLetters[daycsv::Parts] = {'A', 'B', 'C'};
-// "hh:mm:ss,t, ddd.t\r\n" at most.
+// "hh:mm:ss,t, ddd.t\r\n" at most (one more for the mark of a repeated hour).
 constexpr int LongestSampleLine = 19;
 
 char* Two(char* p, int v)
@@ -58,7 +58,8 @@ void SampleWordTenths(uint16_t word, int& db, int& tenth)
     }
 }
 
-QByteArray DayCsvPart(const uint16_t* samples, const TCsvStation& station, TDateTime date, int part)
+QByteArray DayCsvPart(const uint16_t* samples, const TCsvStation& station, TDateTime date, int part,
+                      const TRepeatedHour* repeated)
 {
     int y, m, d;
     DecodeDate(date, y, m, d);
@@ -68,19 +69,24 @@ QByteArray DayCsvPart(const uint16_t* samples, const TCsvStation& station, TDate
         if (c.unicode() < 0x20)
             c = u' ';
     const int bias = station.ZoneBias;
+    const int repeatedHour = repeated ? repeated->WallHour : -1;
+    const bool twice = repeatedHour >= 8 * part && repeatedHour < 8 * part + 8;
+    const int lines = daycsv::SamplesPerPart + (twice ? SamplesPerHour : 0);
+    const int longest = LongestSampleLine + (twice ? 1 : 0);
     QByteArray out;
-    out.reserve(256 + daycsv::SamplesPerPart * LongestSampleLine);
+    out.reserve(256 + qsizetype(lines) * longest);
     out += ",,," + name.toUtf8() + Printf(", %.3d/%.3d\r\n", station.RegionNumber, station.StationNumber);
     out += Printf(",,,%.4d.%.2d.%.2d %.2d:00 - %.2d:00\r\n", y, m, d, 8 * part, 8 * part + 8);
     out += Printf("UTC %+.2d:%.2d, 1/10 Sek., dB(A)\r\n", -bias / 3600, (std::abs(bias) / 60) % 60);
 
     const qsizetype header = out.size();
-    out.resize(header + qsizetype(daycsv::SamplesPerPart) * LongestSampleLine);
+    out.resize(header + qsizetype(lines) * longest);
     char* p = out.data() + header;
     const uint16_t* words = samples + daycsv::SamplesPerPart * part;
-    for (int i = 0; i < daycsv::SamplesPerPart; ++i) {
-        const int t = 6 * i;
-        p = Two(p, t / 36000 + 8 * part);
+    const auto writeLine = [&p](int hour, char mark, int t, uint16_t word) {
+        p = Two(p, hour);
+        if (mark)
+            *p++ = mark;
         *p++ = ':';
         p = Two(p, t / 600 % 60);
         *p++ = ':';
@@ -90,25 +96,34 @@ QByteArray DayCsvPart(const uint16_t* samples, const TCsvStation& station, TDate
         *p++ = ',';
         *p++ = ' ';
         int db, tenth;
-        SampleWordTenths(words[i], db, tenth);
+        SampleWordTenths(word, db, tenth);
         p = Decimal(p, db);
         *p++ = '.';
         *p++ = char('0' + tenth);
         *p++ = '\r';
         *p++ = '\n';
+    };
+    for (int i = 0; i < daycsv::SamplesPerPart; ++i) {
+        const int t = 6 * i;
+        const int hour = t / 36000 + 8 * part;
+        // The clock's first pass through the repeated hour, in the order it was measured.
+        if (twice && hour == repeatedHour && t % 36000 == 0)
+            for (int j = 0; j < SamplesPerHour; ++j)
+                writeLine(hour, 'A', 6 * j, repeated->Samples[size_t(j)]);
+        writeLine(hour, twice && hour == repeatedHour ? 'B' : 0, t, words[i]);
     }
     out.resize(p - out.constData());
     return out;
 }
 
-bool WriteDayCsvFiles(const QString& prefix, TDateTime date, const uint16_t* samples,
-                      const TCsvStation& station, QString* failedPath)
+bool WriteDayCsvFiles(const QString& prefix, TDateTime date, const uint16_t* samples, const TCsvStation& station,
+                      QString* failedPath, const TRepeatedHour* repeated)
 {
     for (int part = 0; part < daycsv::Parts; ++part) {
         const QString path = DayCsvPath(prefix, date, part);
         // What an export that was killed midway left of this part.
         platform::RemoveStaleSaveFiles(path);
-        if (!platform::SaveWholeFile(path, DayCsvPart(samples, station, date, part))) {
+        if (!platform::SaveWholeFile(path, DayCsvPart(samples, station, date, part, repeated))) {
             if (failedPath)
                 *failedPath = path;
             return false;

@@ -3,6 +3,7 @@
 #include <QString>
 #include <cstdint>
 
+#include "data/daymodel.h"
 #include "data/tdatetime.h"
 
 // The CSV export of a day: three files of eight hours each (parts A, B, C), CR LF line ends,
@@ -28,11 +29,14 @@ QString DayCsvPath(const QString& prefix, TDateTime date, int part);
 void SampleWordTenths(uint16_t word, int& db, int& tenth);
 
 // The bytes of one part: the header lines and 48000 sample lines from samples[48000 * part].
-// samples must hold at least 3 x 48000 words.
-QByteArray DayCsvPart(const uint16_t* samples, const TCsvStation& station, TDateTime date, int part);
+// samples must hold at least 3 x 48000 words. A repeated hour (the first 02:xx of the day summer
+// time ends) goes before its wall hour, in the part that holds it; the hour field of both then
+// reads "02A" (first) and "02B" (second).
+QByteArray DayCsvPart(const uint16_t* samples, const TCsvStation& station, TDateTime date, int part,
+                      const TRepeatedHour* repeated = nullptr);
 
 // Writes the three parts of a day. Each file is replaced only when it was written completely;
 // what a killed export left beside it is removed. Stops at the first file that cannot be
 // written: false, failedPath naming it.
-bool WriteDayCsvFiles(const QString& prefix, TDateTime date, const uint16_t* samples,
-                      const TCsvStation& station, QString* failedPath = nullptr);
+bool WriteDayCsvFiles(const QString& prefix, TDateTime date, const uint16_t* samples, const TCsvStation& station,
+                      QString* failedPath = nullptr, const TRepeatedHour* repeated = nullptr);

@@ -42,17 +42,23 @@ double LeqOfSums(const double sum[4], int count)
 
 }  // namespace
 
-double CalcLeq(const uint16_t* samples, int n)
+namespace {
+
+struct TPowerSums {
+    double s[4] = {0.0, 0.0, 0.0, 0.0};
+    int count = 0;
+};
+
+// Adds n words to the sums; n a multiple of four keeps the stride for a following run.
+void AddPowers(const uint16_t* samples, int n, TPowerSums& sums)
 {
-    if (!samples || n <= 0)
-        return 0.0;
     const PowerTable& t = Table();
     const double* power = t.power.data();
     const uint8_t* valid = t.valid.data();
     // Four partial sums keep the additions from waiting on each other; named, they stay
     // in registers.
-    double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
-    int count = 0;
+    double s0 = sums.s[0], s1 = sums.s[1], s2 = sums.s[2], s3 = sums.s[3];
+    int count = sums.count;
     int i = 0;
     for (; i + 4 <= n; i += 4) {
         const size_t l0 = samples[i] >> 2, l1 = samples[i + 1] >> 2, l2 = samples[i + 2] >> 2, l3 = samples[i + 3] >> 2;
@@ -67,8 +73,31 @@ double CalcLeq(const uint16_t* samples, int n)
         s0 += power[level];
         count += valid[level];
     }
-    const double sum[4] = {s0, s1, s2, s3};
-    return LeqOfSums(sum, count);
+    sums.s[0] = s0;
+    sums.s[1] = s1;
+    sums.s[2] = s2;
+    sums.s[3] = s3;
+    sums.count = count;
+}
+
+}  // namespace
+
+double CalcLeq(const uint16_t* samples, int n)
+{
+    if (!samples || n <= 0)
+        return 0.0;
+    TPowerSums sums;
+    AddPowers(samples, n, sums);
+    return LeqOfSums(sums.s, sums.count);
+}
+
+double CalcDayLeq(const uint16_t* samples, const TRepeatedHour* repeated)
+{
+    TPowerSums sums;
+    AddPowers(samples, 24 * SamplesPerHour, sums);
+    if (repeated && repeated->WallHour >= 0)
+        AddPowers(repeated->Samples.data(), SamplesPerHour, sums);
+    return LeqOfSums(sums.s, sums.count);
 }
 
 void CalcMinuteLevels(const TSampleBuffer& samples, TMinuteLevels& levels)

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstring>
 
+#include "data/dbbnames.h"
 #include "data/localpath.h"
 #include "data/numbertext.h"
 #include "platform/core/regularfile.h"
@@ -118,6 +119,15 @@ QString DbbFileStartName(QIODevice& file)
     if (!file.seek(0) || ReadDbbStation(file, region, name) < 0)
         return QString();
     return name.left(16);
+}
+
+TFetchedHour CheckFetchedHour(QIODevice& file, const QString& deviceName)
+{
+    if (DbbHourDataLength(file) < 0)
+        return TFetchedHour::NotWhole;
+    const QString start = DbbFileStartName(file);
+    return start.isEmpty() || start == HexNameToTempName(deviceName).left(16) ? TFetchedHour::Own
+                                                                               : TFetchedHour::OtherHour;
 }
 
 qint64 DbbDataLength(const QString& path)

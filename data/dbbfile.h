@@ -48,6 +48,11 @@ qint64 DbbHourDataLength(QIODevice& file);
 // The UTC start "yyyymmdd-hhmmss-" that the FILE chunk's name gives; empty without one.
 QString DbbFileStartName(QIODevice& file);
 
+// What a hour file fetched from a device under its name ("4746CED0.dbb") is: the one hour file
+// of that hour, whole, or not. A FILE chunk that names no start takes the name's word for it.
+enum class TFetchedHour { Own, NotWhole, OtherHour };
+TFetchedHour CheckFetchedHour(QIODevice& file, const QString& deviceName);
+
 // Region, local file name and station from the FILE chunk of a file. Returns the station
 // number 0..999; -1 when the file cannot be opened, holds no usable FILE chunk, region or
 // station is not 0..999 or the name is no plain file name: region is then -1 and name empty.

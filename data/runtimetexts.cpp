@@ -60,6 +60,7 @@ QString TxtNoStationInFile;
 QString TxtClosedByDevice;
 QString TxtBadHourName;
 QString MsgFileOtherHour;
+QString FmtRepeatedHour;
 QString TxtOutsideDataFolder;
 QString TxtBadAverageName;
 QString TxtNotOnDevice;
@@ -161,6 +162,8 @@ const TextPair FaultTexts[] = {
     {&MsgListingTooLong, "Verzeichnis des Geräts mit mehr als %1 Einträgen wird nicht gelesen: ", "Device folder with more than %1 entries is not read: "},
     {&MsgFileNotStored, "Datei kann nicht gespeichert werden: ", "File cannot be stored: "},
     {&MsgLogTailShown, "Datei zu groß: gezeigt werden die letzten %1 MB.", "File too large: the last %1 MB are shown."},
+    // The day summer time ends: which of its two hours the graph shows.
+    {&FmtRepeatedHour, " (%1:00-%1:59 zweimal, gezeigt: Winterzeit)", " (%1:00-%1:59 twice, shown: standard time)"},
     {&TxtValueNotGiven, "Wert vom Gerät nicht erhalten; wird nur geschrieben, wenn er geändert wird.",
      "Value not given by the device; it is written only when changed."},
     {&MsgRs232WriteStopped, "Schreiben abgebrochen.\nGeschrieben: %1\nNicht geschrieben: %2",

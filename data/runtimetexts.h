@@ -72,6 +72,8 @@ extern QString MsgFileTooLarge;     // %1: the bound in bytes
 extern QString MsgListingTooLong;   // %1: the bound in entries
 extern QString MsgFileNotStored;
 extern QString MsgLogTailShown;     // %1: the part shown, in MB
+// Behind the date of the day summer time ends; %1: the hour that comes twice ("02").
+extern QString FmtRepeatedHour;
 // The RS-232 set-up: a value the device did not give, and a write that stopped early.
 extern QString TxtValueNotGiven;
 extern QString MsgRs232WriteStopped;  // %1: the keys written, %2: those not written

@@ -276,15 +276,13 @@ bool TfrmFtpTransfer::DownloadEntry(QListWidgetItem* item, bool& transferred)
             fetched.open(QIODevice::ReadOnly);
             // A file cut short, lengthened or doubled on its way would stay so, and one of
             // another hour would take this one's place: only the listed hour, whole, is kept.
-            const bool whole = DbbHourDataLength(fetched) >= 0;
             // (A file that names no start is refused below as naming no station.)
-            const QString start = whole ? DbbFileStartName(fetched) : QString();
-            const bool ownHour = whole && (start.isEmpty() || start == HexNameToTempName(remote).left(16));
-            if (ownHour && fetched.seek(0))
+            const TFetchedHour hour = CheckFetchedHour(fetched, remote);
+            if (hour == TFetchedHour::Own && fetched.seek(0))
                 return StoreHourEntry(item, entry, remote, temp, fetched, transferred);
             QFile::remove(temp);
             ShowDownload(true);
-            platform::ShowMessage((whole ? MsgFileOtherHour : MsgFileIncomplete) + remote);
+            platform::ShowMessage((hour == TFetchedHour::OtherHour ? MsgFileOtherHour : MsgFileIncomplete) + remote);
         } else {
             const int code = DataModFtp->UserAborted() ? 0 : DataModFtp->FtpResult();
             if (code == 0)

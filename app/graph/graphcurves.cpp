@@ -23,10 +23,14 @@ double TGraphCurves::Leq(int start, int count) const
 
 void TGraphCurves::DrawCaption(int start, int count)
 {
+    DrawCaptionOf(Leq(start, count));
+}
+
+void TGraphCurves::DrawCaptionOf(double leq)
+{
     Canvas.Font.Color = ClBlack;
     Canvas.Font.Bold = true;
-    Canvas.TextOut(Frame.PlotRect.Left + 15, Frame.DrawOriginY + 10,
-                   QString::asprintf(qUtf8Printable(FmtLeq3), Leq(start, count)));
+    Canvas.TextOut(Frame.PlotRect.Left + 15, Frame.DrawOriginY + 10, QString::asprintf(qUtf8Printable(FmtLeq3), leq));
     Canvas.Font.Bold = false;
 }
 
@@ -57,7 +61,12 @@ void TGraphCurves::DrawDayCurve()
         DrawNoData(Canvas, Frame, 0);
         return;
     }
-    DrawCaption(0, 144000);
+    // The day summer time ends has 25 hours of samples, all of them in its Leq.
+    const TRepeatedHour* repeated = Scene.RepeatedHour;
+    if (repeated && repeated->WallHour >= 0 && Scene.SampleBuffer.size() >= size_t(24 * SamplesPerHour))
+        DrawCaptionOf(CalcDayLeq(Scene.SampleBuffer.data(), repeated));
+    else
+        DrawCaption(0, 144000);
     Canvas.Pen.Color = ClCurveBlue;
     DrawCurve(LevelCurve(Scene.MinuteLevels.first(std::min<size_t>(1440, Scene.MinuteLevels.size())),
                          Frame.PlotRect.Left, Frame.PlotRect.Bottom, Scene.PixelsPerDb));

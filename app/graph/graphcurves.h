@@ -20,6 +20,7 @@ public:
 private:
     double Leq(int start, int count) const;
     void DrawCaption(int start, int count);
+    void DrawCaptionOf(double leq);
     void DrawCurve(const graph::TCurve& curve);
     void DrawAverage(int start, int blockSize, int tailSize, TColor color);
 

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <span>
 
+#include "data/daymodel.h"
+
 // What the grid and curve routines read: the view, the day's data and the
 // drawing mode. The main window fills it from its own state for each drawing.
 struct TGraphScene {
@@ -19,6 +21,7 @@ struct TGraphScene {
     QString ZoneSuffix;                   // appended to the time caption
     std::span<const uint16_t> SampleBuffer;  // 25 hours of samples
     std::span<const double> MinuteLevels;    // 1440 minute levels
+    const TRepeatedHour* RepeatedHour = nullptr;  // counts in the whole day's Leq3
     bool Average = false;                    // the average curves are on
     TLeqFunction Leq = nullptr;
 };

@@ -23,6 +23,7 @@
 
 #include "data/daymodel.h"
 #include "data/datatree.h"
+#include "data/dayfill.h"
 #include "data/daycsv.h"
 #include "data/dbbnames.h"
 #include "data/localpath.h"
@@ -73,8 +74,9 @@ QFrame* Frame(QWidget* parent, const char* name, QFrame::Shape shape)
 struct TfrmExcelTransfer::DayBuffers {
     TSampleBuffer samples{};
     TMinuteLevels levels{};
+    TRepeatedHour repeated{};
     TDayLoaderHost offline;
-    TDayLoader loader{samples, levels, offline};
+    TDayLoader loader{samples, levels, offline, &repeated};
 };
 
 TfrmExcelTransfer::TfrmExcelTransfer(QWidget* owner) : QDialog(owner)
@@ -246,8 +248,12 @@ void TfrmExcelTransfer::FillFileList()
     for (const QString& path : files) {
         const QString rel = path.startsWith(root + u'/') ? path.mid(root.size() + 1) : path;
         const QDateTime start = ToQDateTime(DatedNameToDateTime(FileNamePart(path)));
-        entries << rel + QStringLiteral(" ( ") + locale.toString(start.date(), shortDate)
-                       + u' ' + start.time().toString(QStringLiteral("HH:mm:ss")) + QStringLiteral(" )");
+        QString time = start.time().toString(QStringLiteral("HH:mm:ss"));
+        // The hour the clock shows twice is marked as in the CSV files ("02A", "02B").
+        if (const char pass = RepeatedHourPass(DatedNameToUnix(FileNamePart(path)), StationZone()))
+            time.insert(2, QLatin1Char(pass));
+        entries << rel + QStringLiteral(" ( ") + locale.toString(start.date(), shortDate) + u' ' + time
+                       + QStringLiteral(" )");
     }
     std::sort(entries.begin(), entries.end());
     lbxFiles->addItems(entries);
@@ -283,7 +289,7 @@ bool TfrmExcelTransfer::Convert(const QString& prefix)
         if (m_day->loader.LoadDay(d)) {
             QString failed;
             // The rest of that day is skipped; the next day is exported.
-            if (!WriteDayCsvFiles(prefix, d, m_day->samples.data(), station, &failed)) {
+            if (!WriteDayCsvFiles(prefix, d, m_day->samples.data(), station, &failed, &m_day->repeated)) {
                 platform::AppMessageBox(MsgFileOpenError + u'\'' + failed + u'\'', QStringLiteral("Error"));
                 allWritten = false;
             }

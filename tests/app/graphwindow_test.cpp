@@ -41,6 +41,17 @@ TEST_F(GraphWindow, HeaderLinesAndLayout)
     EXPECT_EQ(form->GraphImage.size(), form->imgGraph->size());
     EXPECT_EQ(form->ScrollBar->y(), form->pnlGraph->y() + form->pnlGraph->height() + 4);
     EXPECT_EQ(form->PlotRect.Bottom - form->PlotRect.Top, 100 * form->PixelsPerDb);
+
+    // The day the clock goes back says which of its two 02:xx hours the graph shows.
+    CurrentStation.ZoneBias = -3600;
+    CurrentStation.Daylight = true;
+    for (const int lang : {0, 1}) {
+        SetLanguage(lang);
+        form->DayHasData = form->LoadDay(form->DisplayedDate = EncodeDate(2007, 10, 28));
+        form->FormPaint();
+        EXPECT_TRUE(form->lblDatum->text().endsWith(lang ? "2007 (02:00-02:59 twice, shown: standard time)"
+                                                         : "2007 (02:00-02:59 zweimal, gezeigt: Winterzeit)"));
+    }
 }
 
 TEST_F(GraphWindow, RepaintWaitsForTheLoadAndOneDroppedWhilePrintingBlocksNoLaterOne)

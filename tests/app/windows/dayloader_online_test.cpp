@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "data/runtimetexts.h"
 #include "data/stationsettings.h"
 #include "data/tdatetime.h"
 #include "app/windows/tdayloader.h"
@@ -126,6 +127,27 @@ TEST(DayLoaderOnline, ListsTheMonthAndFetchesEachHourIntoTheTempFile)
     host.fetched.clear();
     loader.LoadDay(EncodeDate(2007, 11, 23));
     EXPECT_EQ(host.fetched, QStringList{QStringLiteral("DATA\\DBB\\2007\\11\\") + dbbtest::HexName(midnight).toUpper()});
+
+    // What the download would refuse (another hour than the name, a file cut short) is not
+    // drawn, and the operator is told once.
+    host.failGoingOffline = host.goOfflineAfterFetch = false;
+    host.online = true;
+    const QString savedText = MsgFileOtherHour;
+    MsgFileOtherHour = QStringLiteral("File holds another hour than its name: ");
+    for (const int h : {3, 4, 5}) {
+        HourFile f;
+        f.utcStart = midnight + 3600 * (h == 5 ? h : h + 1);
+        const QByteArray bytes = dbbtest::HourFileBytes(f);
+        dbbtest::WriteFile(device.path(), dbbtest::DeviceTreePath(midnight + 3600 * h),
+                           h == 5 ? bytes.left(9000) : bytes);
+    }
+    EXPECT_TRUE(loader.LoadDay(EncodeDate(2007, 11, 23)));
+    for (int h = 0; h <= 24; ++h)
+        EXPECT_EQ((*samples)[size_t(h * 6000 + 30)] != 0, h < 3 || h > 5) << h;
+    ASSERT_EQ(platform::DialogScript::shown().size(), 1u);
+    EXPECT_EQ(platform::DialogScript::shown()[0].text,
+              MsgFileOtherHour + "DATA\\DBB\\2007\\11\\" + dbbtest::HexName(midnight + 3 * 3600).toUpper());
+    MsgFileOtherHour = savedText;
 
     platform::DialogScript::end();
     CurrentStation = saved;

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <map>
 #include <random>
 
 #include "data/dbbnames.h"
@@ -21,49 +22,6 @@
 // The day loader's file search and minute levels against the plain routines they replace,
 // on random data trees and random days.
 namespace {
-
-struct Found {
-    bool file = false;
-    int minute = -1;
-    QString path;
-    QByteArray bytes;
-    bool operator==(const Found&) const = default;
-};
-
-// The search as first written, passing over entries that are no files: one path per minute, QFile,
-// a look whether the file that could not be opened is there; the path stays the last one looked at.
-Found ReferenceSearch(int h, int m, int mMax, TDateTime date, const QString& lastPath)
-{
-    const TStationSettings& st = CurrentStation;
-    Found out;
-    out.path = lastPath;
-    const uint32_t hourStart = LocalToUnix(date, h, 0);
-    for (int k = m; k <= mMax; ++k) {
-        const uint32_t start = hourStart + uint32_t(60 * k);
-        out.path = JoinLocalPath({st.InitialDir, StationMonthDirOfUnix(start, st.RegionNumber, st.StationNumber),
-                                  DatedDbbNameOfUnix(start, st.StationNumber)});
-        if (const QFileInfo info(out.path); info.exists() && !info.isFile())
-            continue;  // a folder by that name is no hour file
-        QFile file(out.path);
-        if (file.open(QIODevice::ReadOnly)) {
-            out = {true, k, out.path, file.readAll()};
-            return out;
-        }
-        if (QFileInfo::exists(out.path))
-            return out;
-    }
-    return out;
-}
-
-Found NewSearch(TDayLoader& loader, int h, int m, int mMax, TDateTime date)
-{
-    Found out;
-    auto file = loader.OpenHourFile(h, m, mMax, date);
-    out.path = loader.LocalFilePath;
-    if (file)
-        out = {true, m, out.path, file->readAll()};
-    return out;
-}
 
 // CalcLeq as first written: the power of each valid word into four partial sums.
 double ReferenceLeq(const uint16_t* samples, int n)
@@ -88,58 +46,48 @@ bool SameBits(double a, double b)
 
 }  // namespace
 
-TEST(DayLoaderSearch, FindsWhatTheFirstSearchFoundOnRandomTrees)
+// Files at random minutes and of random lengths (restarts), of two stations, some entries
+// folders: each word is that of the latest-starting file of the station holding its instant.
+TEST(DayLoaderSearch, FillsWhatTheFilesHoldOnRandomTrees)
 {
     const TStationSettings saved = CurrentStation;
     std::mt19937 rng(20071123);
-    struct Zone {
-        int bias;
-        bool daylight;
-    };
     // +05:45 and -03:30 put the month boundary inside an hour's minutes.
-    const Zone zones[] = {{-3600, true}, {-20700, false}, {12600, false}, {0, false}};
-    for (const Zone zone : zones) {
+    for (const int bias : {-3600, -20700, 12600, 0}) {
         QTemporaryDir dir;
-        CurrentStation.InitialDir = dir.path() + (zone.bias == 0 ? "/" : "");
+        CurrentStation.InitialDir = dir.path() + (bias == 0 ? "/" : "");
+        CurrentStation.ZoneBias = bias;
         CurrentStation.RegionNumber = 1;
         CurrentStation.StationNumber = 5;
-        CurrentStation.ZoneBias = zone.bias;
-        CurrentStation.Daylight = zone.daylight;
-        // Files at random minutes from 30 November to 2 December, UTC; a few of them
-        // empty, a few folders where a file is looked for.
-        const int64_t from = dbbtest::UtcSeconds(2007, 11, 29, 12);
-        for (int i = 0; i < 120; ++i) {
+        std::map<int64_t, int> files;  // UTC start -> minutes
+        for (int i = 0; i < 160; ++i) {
             dbbtest::HourFile f;
-            f.utcStart = from + 60 * int64_t(rng() % (4 * 1440));
-            const QString path = dir.filePath(dbbtest::LocalTreePath(1, 5, f.utcStart));
-            const int kind = int(rng() % 10);
-            f.minutes = kind == 0 ? 0 : 60;
-            if (QFileInfo::exists(path))
-                continue;
-            if (kind == 1)
-                ASSERT_TRUE(QDir().mkpath(path));
-            else
-                ASSERT_FALSE(dbbtest::WriteLocalHour(dir.path(), f).isEmpty());
+            f.station = rng() % 8 ? 5 : 6;
+            f.utcStart = dbbtest::UtcSeconds(2007, 11, 29, 12) + 60 * int64_t(rng() % 5760);
+            f.minutes = 1 + int(rng() % 60);
+            if (rng() % 10 == 0)
+                QDir().mkpath(dir.filePath(dbbtest::LocalTreePath(1, f.station, f.utcStart)));
+            else if (!dbbtest::WriteLocalHour(dir.path(), f).isEmpty() && f.station == 5)
+                files[f.utcStart] = f.minutes;
         }
-        // A regular file where the station's folder of another station would be.
-        dbbtest::WriteFile(dir.path(), "Reg001/Stat006", "x");
-
         auto samples = std::make_unique<TSampleBuffer>();
         auto levels = std::make_unique<TMinuteLevels>();
         TDayLoaderHost host;
         TDayLoader loader(*samples, *levels, host);
-        for (int day = 29; day <= 31; ++day) {
-            const TDateTime date = day <= 30 ? EncodeDate(2007, 11, day) : EncodeDate(2007, 12, day - 30);
-            for (int h = 0; h < 24; ++h) {
-                const int m = int(rng() % 60), mMax = int(rng() % 60);
-                CurrentStation.StationNumber = rng() % 8 == 0 ? 6 : 5;
-                const Found expected = ReferenceSearch(h, m, mMax, date, loader.LocalFilePath);
-                const Found found = NewSearch(loader, h, m, mMax, date);
-                EXPECT_TRUE(found == expected)
-                    << "zone " << zone.bias << " day " << day << " hour " << h << " minutes " << m << ".." << mMax
-                    << ": " << found.file << " " << found.minute << " " << found.path.toStdString() << " instead of "
-                    << expected.file << " " << expected.minute << " " << expected.path.toStdString();
+        for (const TDateTime date : {EncodeDate(2007, 11, 29), EncodeDate(2007, 11, 30), EncodeDate(2007, 12, 1)}) {
+            loader.LoadDay(date);
+            int wrong = 0;
+            for (int i = 0; i < SampleBufferWords; ++i) {
+                const int64_t tenths = 10 * int64_t(LocalToUnix(date, 0, 0)) + 6 * int64_t(i);
+                uint16_t expected = 0;
+                for (auto it = files.lower_bound(tenths / 10 - 3600); it != files.end() && 10 * it->first <= tenths;
+                     ++it)
+                    if (tenths - 10 * it->first < 600 * int64_t(it->second))
+                        expected = dbbtest::PositionWord(it->first + (tenths / 10 - it->first) / 60 * 60,
+                                                         int(tenths % 600 / 6));
+                wrong += (*samples)[size_t(i)] != expected;
             }
+            EXPECT_EQ(wrong, 0) << "zone " << bias << " day " << date;
         }
     }
     CurrentStation = saved;

@@ -80,7 +80,7 @@ protected:
     }
     bool Load(TDateTime date)
     {
-        TDayLoader loader(*samples, *levels, host);
+        TDayLoader loader(*samples, *levels, host, &repeated);
         const bool result = loader.LoadDay(date);
         lastPath = loader.LocalFilePath;
         return result;
@@ -117,6 +117,7 @@ protected:
     RecordingHost host;
     std::unique_ptr<TSampleBuffer> samples;
     std::unique_ptr<TMinuteLevels> levels;
+    TRepeatedHour repeated;
     std::vector<uint16_t> expected;
     QString lastPath;
 
@@ -239,18 +240,16 @@ TEST_F(DayLoaderTest, SummerTimeChangeDays)
         for (int m = 0; m < 60; ++m)
             PlaceMinute(h * 60 + m, utcStart + 60 * m);
     };
-    // 25 March: the missing hour 02:00 shows the same file as 01:00 (local 03:00 summer
-    // is 01:00 UTC).
+    // 25 March: the hour 02:00 that the clock skips stays empty.
     EXPECT_TRUE(Load(EncodeDate(2007, 3, 25)));
     placeHour(0, UtcSeconds(2007, 3, 24, 23));
     placeHour(1, UtcSeconds(2007, 3, 25, 0));
-    placeHour(2, UtcSeconds(2007, 3, 25, 0));
     for (int h = 3; h <= 24; ++h)
         placeHour(h, UtcSeconds(2007, 3, 25, h - 2));
     ExpectBuffer();
 
-    // 28 October: 02:00 is taken as standard time, the summer 02:00 hour (00:00 UTC) is
-    // not shown.
+    // 28 October: the buffer's 02:00 is the standard-time hour (01:00 UTC), the summer-time
+    // one (00:00 UTC) is the repeated hour.
     expected.assign(SampleBufferWords, 0);
     EXPECT_TRUE(Load(EncodeDate(2007, 10, 28)));
     placeHour(0, UtcSeconds(2007, 10, 27, 22));
@@ -258,6 +257,7 @@ TEST_F(DayLoaderTest, SummerTimeChangeDays)
     for (int h = 2; h <= 24; ++h)
         placeHour(h, UtcSeconds(2007, 10, 28, h - 1));
     ExpectBuffer();
+    EXPECT_EQ(repeated.WallHour, 2);
     EXPECT_EQ(Messages(), 0);
 }
 
