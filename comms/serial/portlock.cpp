@@ -2,6 +2,7 @@
 
 #include "comms/core/errorcodes.h"
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -16,6 +17,7 @@
 namespace {
 
 std::mutex dirsLock;
+std::atomic<unsigned> tempCount{0};  // two ports opened at once use two temporary names
 std::vector<std::string> dirsOverride;  // dirsLock
 
 std::vector<std::string> lockDirectories()
@@ -168,10 +170,13 @@ int PortLock::Acquire(const std::string& devicePath)
         // Written whole under a name of our own, then linked: nobody reads a half file, and
         // of two programs only one gets the name.
         const std::string file = dir + "/" + lockName(devicePath);
-        const std::string temp = dir + "/LTMP." + std::to_string(getpid());
+        const std::string temp = dir + "/LTMP." + std::to_string(getpid()) + "." + std::to_string(++tempCount);
         const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
+        // Many systems keep the lock folder to a group of their own. Refusing the port there
+        // would refuse every port; the lock files of others were still honoured above, and
+        // flock and TIOCEXCL keep others off while the port is ours.
         if (fd < 0)
-            continue;  // a folder we may not write: no lock file there, the port is used all the same
+            continue;
         const bool written = ::write(fd, text, 11) == 11;
         ::close(fd);
         const bool linked = written && ::link(temp.c_str(), file.c_str()) == 0;
