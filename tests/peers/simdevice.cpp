@@ -295,7 +295,7 @@ void SimDevice::handleFrame(const std::string& frame)
                 if (s.errorReply || r.kind == Request::Other || s.refusedKeys.count(folded(r.key))) {
                     reply = s.errorText;
                 } else if (r.kind == Request::Query) {
-                    reply = it == keys_.end() ? s.errorText : r.key + "=" + it->second;
+                    reply = it == keys_.end() ? s.errorText : folded(r.key) + "=" + it->second;  // its own spelling
                 } else {
                     keys_[folded(r.key)] = r.value;
                     std::string echo = r.value;
