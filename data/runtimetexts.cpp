@@ -73,6 +73,8 @@ QString MsgListingTooLong;
 QString MsgFileNotStored;
 QString MsgLogTailShown;
 QString MsgCutFileLeft;
+QString TxtValueNotGiven;
+QString MsgRs232WriteStopped;
 
 QString WeekdayNames[8];
 QString MonthNames[13];
@@ -168,6 +170,10 @@ const TextPair FaultTexts[] = {
     // The day summer time ends: which of its two hours the graph shows.
     {&FmtRepeatedHour, " (%1:00-%1:59 zweimal, gezeigt: Winterzeit)", " (%1:00-%1:59 twice, shown: standard time)"},
     {&MsgCutFileLeft, "Unvollständige Datei blieb auf dem Gerät: ", "Incomplete file left on the device: "},
+    {&TxtValueNotGiven, "Wert vom Gerät nicht erhalten; wird nur geschrieben, wenn er geändert wird.",
+     "Value not given by the device; it is written only when changed."},
+    {&MsgRs232WriteStopped, "Schreiben abgebrochen.\nGeschrieben: %1\nNicht geschrieben: %2",
+     "Writing stopped.\nWritten: %1\nNot written: %2"},
 };
 
 const char* const WeekdaysDe[7] = {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"};

@@ -76,6 +76,9 @@ extern QString MsgLogTailShown;     // %1: the part shown, in MB
 // Behind the date of the day summer time ends; %1: the hour that comes twice ("02").
 extern QString FmtRepeatedHour;
 extern QString MsgCutFileLeft;      // + the device path of the file
+// The RS-232 set-up: a value the device did not give, and a write that stopped early.
+extern QString TxtValueNotGiven;
+extern QString MsgRs232WriteStopped;  // %1: the keys written, %2: those not written
 
 // Index 1..7, 1 = Sunday (index 0 unused).
 extern QString WeekdayNames[8];

@@ -66,12 +66,11 @@ TfrmRSConfig::TfrmRSConfig(QWidget* owner) : QDialog(owner)
     for (QLineEdit* e : findChildren<QLineEdit*>())
         if (e->objectName().startsWith("ed"))
             e->clear();
-    pnlISDN->hide();
-    pnlAnalog->show();
-    lblModemNotInstalled->hide();
 
     m_finishGate = new PressGate(bbtContinue);
+    ResetControls();
     ConnectHandlers();
+    ConnectOperatorChanges();
     TimeTimer->start();
     platform::SetAbortButton(this, bbtExit);
 }
@@ -178,9 +177,8 @@ void TfrmRSConfig::bbtExitClick()
 
 void TfrmRSConfig::cbxDHCPChange()
 {
-    enableAll({lblIPAddress, lblSubnet, lblGateway, lblDNS1, lblDNS2, edIPAddress, edSubnet,
-                edGateway, edDNS1, edDNS2},
-               cbxDHCP->currentIndex() == 0);
+    enableAll({lblIPAddress, lblSubnet, lblGateway, lblDNS1, lblDNS2, edIPAddress, edSubnet, edGateway, edDNS1, edDNS2},
+              cbxDHCP->currentIndex() != 1);  // off, or not known
     Modified = true;
 }
 
@@ -348,6 +346,8 @@ void TfrmRSConfig::bbtSelTimezoneClick()
     edTimezoneStr->setCursorPosition(0);
     edTimezone->setText(QString::number(-bias));
     edDaylight->setText(daylight ? "1" : "0");
+    if (const KeyEntry* k = FindKey(QStringLiteral("time.offset")))
+        OperatorChanged(*k);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -380,6 +380,7 @@ void TfrmRSConfig::ApplyValue(const KeyEntry& key, const QString& value)
             edContrast->setText(QString::number(tbContrast->value()));
         break;
     case Conversion::Led:
+        chbLight->setTristate(false);
         chbLight->setChecked(LedFromValue(value));
         break;
     case Conversion::ModemType:

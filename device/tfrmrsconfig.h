@@ -5,6 +5,7 @@
 
 #include "device/rs232frames.h"
 #include "device/rsconfigkeytable.h"
+#include "device/rsconfigreadstate.h"
 
 class QCheckBox;
 class QComboBox;
@@ -210,9 +211,14 @@ public:
     bool edUhrzeitExit(QLineEdit* ed);
 
     // Read or write the whole key table. ReadAllSettings is false when the read stopped
-    // early (a time-out, or a zone offset that is no number).
+    // early (a time-out, or a zone offset that is no number). WriteAllSettings writes the keys
+    // read from this device and those the operator changed; false when it stopped early (the
+    // keys written and not written have been told).
     bool ReadAllSettings();
-    void WriteAllSettings();
+    bool WriteAllSettings();
+    const rsconfig::KeyReadState& ReadState() const { return m_keys; }
+    // Marks the controls whose value the device did not give (tool tip in the current language).
+    void ShowUnreadKeys();
 
     // One key's value into its control, and the value of a control as it is written.
     void ApplyValue(const rsconfig::KeyEntry& key, const QString& value);
@@ -279,12 +285,22 @@ private:
     // The screen cursor back to the default, whatever set it.
     static void RestoreDefaultCursor();
 
+    // Every control of the key table back to its state at construction: value unknown.
+    void ResetControls();
+    void ResetControl(const rsconfig::KeyEntry& key);
+    void OperatorChanged(const rsconfig::KeyEntry& key);
+    QList<QWidget*> ControlsOf(const rsconfig::KeyEntry& key) const;
+    void ConnectOperatorChanges();
+
     rsconfig::ModemPanel m_readPanel = rsconfig::ModemPanel::None;
+    rsconfig::KeyReadState m_keys;
+    QString m_pendingKey;  // the key the waiting request asked for
+    bool m_replyHasValue = false;  // the waiting request's answer held an '='
+    // Line framing carries the device's live lines, which name no request: any line answers.
+    bool m_lineFraming = false;
     // The settings are being read: what changes meanwhile is the read's, not the operator's.
     bool m_reading = false;
     bool m_inExitCheck = false;
-    // The waiting request was ended by the window's closing, not by a time-out.
-    bool m_endedQuietly = false;
     // Finish writes the device: never from the rest of the press that started the read.
     PressGate* m_finishGate = nullptr;
 };

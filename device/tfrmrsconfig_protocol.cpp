@@ -4,10 +4,12 @@
 #include "device/tfrmrsconfig.h"
 
 #include "data/runtimetexts.h"
+#include "comms/core/eapdexception.h"
 #include "comms/serial/tapdcomport.h"
 #include "comms/packets/tapddatapacket.h"
 #include "device/programstate.h"
 #include "device/rs232frames.h"
+#include "device/rsconfigreadstate.h"
 #include "device/ttagtimer.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/eventwait.h"
@@ -76,10 +78,19 @@ void TfrmRSConfig::ApdDataPacketStringPacket(QObject*, const QString& Data)
     // A reply that comes after the time-out has no request left to answer.
     if (CurrentRequestState() == RequestState::TimedOut)
         return;
+    // A frame for another key, or one that no request waits for, answers nothing: taken as
+    // the answer it would put one key's value under another's name.
+    if (!IOTimer->isActive() || (!m_lineFraming && !rsconfig::ReplyAnswers(Data, m_pendingKey))) {
+        if (ApdComPort->Open() && ApdComPort->Logging() == tlOn)
+            ApdComPort->AddStringToLog("RS-232 frame dropped, not the answer to '" + m_pendingKey.toLatin1()
+                                       + "': " + Data.toLatin1());
+        return;
+    }
     const rs232::Reply reply = rs232::ParseReply(Data);
     ReplyError = reply.error;
     if (reply.hasValue)
         ReplyText = reply.value;
+    m_replyHasValue = reply.hasValue;
     SetRequestState(RequestState::Answered);
 }
 
@@ -115,6 +126,7 @@ bool TfrmRSConfig::RequestRefused()
 
 QString TfrmRSConfig::QueryValue(const QString& Key)
 {
+    m_replyHasValue = false;
     if (CurrentRequestState() == RequestState::TimedOut)
         return ReplyText;
     // Started inside another request's wait it would take that request's reply.
@@ -126,6 +138,7 @@ QString TfrmRSConfig::QueryValue(const QString& Key)
     IOTimer->start();
     ReplyText.clear();
     ReplyError = false;  // each request stands on its own reply
+    m_pendingKey = Key;
     Send(rs232::QueryFrame(Key));
     WaitForReply();
     IOTimer->stop();
@@ -148,14 +161,15 @@ bool TfrmRSConfig::WriteValue(const QString& Key, const QString& Value)
     IOTimer->start();
     ReplyText.clear();
     ReplyError = false;
+    m_replyHasValue = false;
+    m_pendingKey = Key;
     Send(rs232::SetFrame(Key, Value));
     WaitForReply();
     IOTimer->stop();
-    // Left by the operator: no box on a window that is gone. After a time-out its box says
-    // which key was not written.
-    if (m_endedQuietly)
+    // Left by the operator or timed out: the write sequence tells which keys were written.
+    if (CurrentRequestState() == RequestState::TimedOut)
         return false;
-    if (CurrentRequestState() != RequestState::TimedOut && !ReplyError && ReplyText == Value)
+    if (!ReplyError && m_replyHasValue && ReplyText == Value)
         return true;
     platform::ShowMessage(QStringLiteral("'") + Key + QStringLiteral("':") + MsgRs232ValueNotWritten);
     return false;
@@ -186,6 +200,7 @@ bool TfrmRSConfig::ConnectDeviceOnPort(int Port)
         lblStatus->setText(TxtConnecting);
     platform::WaitCursor busy;
     bool opened = false;
+    QString inUse;  // the library's "in use" text, with the program that holds the port
     try {
         ApdComPort->SetComNumber(uint16_t(Port));
         ApdComPort->SetOpen(true);
@@ -194,11 +209,13 @@ bool TfrmRSConfig::ConnectDeviceOnPort(int Port)
         if (!ApdComPort->Open())
             platform::WaitUntil([this] { return ApdComPort->Open() || ApdComPort->PortState() != psShuttingDown; }, IOTimeoutMs);
         opened = ApdComPort->Open();
+    } catch (const EHardware& e) {
+        inUse = e.Message;
     } catch (const std::exception&) {
         // told below, as every port that does not open
     }
     if (!opened) {
-        platform::ShowMessage(MsgPortOpenFailed);
+        platform::ShowMessage(inUse.isEmpty() ? MsgPortOpenFailed : MsgPortOpenFailed + "\n" + inUse);
         if (lblStatus)
             lblStatus->setText(TxtNotConnected);
         busy.Restore();
@@ -231,6 +248,7 @@ void TfrmRSConfig::SetPacketFraming(bool LineMode)
 {
     ClosePort();
     ApdDataPacket->SetEnabled(false);
+    m_lineFraming = LineMode;
     if (LineMode) {
         ApdDataPacket->SetStartString(QByteArray(1, '\n'));
         ApdDataPacket->SetEndString(QByteArray(1, '\r'));
@@ -259,6 +277,10 @@ int TfrmRSConfig::ScanPorts(int last)
         if (ApdComPort->Open())
             PortList[found++] = n;
         ApdComPort->SetOpen(false);
+        // A port closed while a notice of its data runs finishes closing later; the next
+        // port waits for it, or it would be taken for absent and this one open again.
+        if (ApdComPort->PortState() == psShuttingDown)
+            platform::WaitUntil([this] { return ApdComPort->PortState() == psClosed; }, IOTimeoutMs);
     }
     PortList[found] = 0;
     return found;
@@ -270,7 +292,6 @@ void TfrmRSConfig::PrepareRequests()
     ApdDataPacket->SetEnabled(true);
     IOTimer->stop();
     SetRequestState(RequestState::Waiting);
-    m_endedQuietly = false;
 }
 
 void TfrmRSConfig::EndWaitingRequest()
@@ -281,7 +302,6 @@ void TfrmRSConfig::EndWaitingRequest()
         return;
     IOTimer->stop();
     SetRequestState(RequestState::TimedOut);
-    m_endedQuietly = true;
 }
 
 void TfrmRSConfig::ClosePortOnExit()

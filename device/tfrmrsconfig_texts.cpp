@@ -12,10 +12,13 @@
 
 namespace {
 
+// New captions keep the item shown, or none when the value is not known.
 void setItems(QComboBox* c, const QStringList& items)
 {
+    const int index = c->currentIndex();
     c->clear();
     c->addItems(items);
+    c->setCurrentIndex(index);
 }
 
 }  // namespace
@@ -113,5 +116,11 @@ void ApplyTextsRSConfig(int lang)
     w.lblLight->setText(t("Hell", "Light"));
     w.lblDim->setText(t("Dunkel", "Dim"));
     w.rgpLanguage->setTitle(t("Sprache:", "Language:"));
-    w.rgpLanguage->SetItems({t("Deutsch", "German"), t("Englisch", "English")});
+    if (w.rgpLanguage->Count() == 2) {
+        w.rgpLanguage->SetItem(0, t("Deutsch", "German"));
+        w.rgpLanguage->SetItem(1, t("Englisch", "English"));
+    } else {
+        w.rgpLanguage->SetItems({t("Deutsch", "German"), t("Englisch", "English")});
+    }
+    w.ShowUnreadKeys();
 }

@@ -131,11 +131,16 @@ int SerialDevice::Open(const std::string& name)
     if (fd_ >= 0)
         return ecAlreadyOpen;
     const std::string path = ResolveComDeviceName(name);
+    if (const int held = lock_.Acquire(path); held != 0)
+        return held;
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        lock_.Release();
         return MapSerialErrno(errno);
-    auto fail = [fd](int err) {
+    }
+    auto fail = [this, fd](int err) {
         ::close(fd);
+        lock_.Release();
         return MapSerialErrno(err);
     };
     // flock binds every user, root included; TIOCEXCL keeps out other users' plain opens.
@@ -190,6 +195,8 @@ int SerialDevice::Probe(const std::string& name)
         err = ENODEV;  // a ttyS node without a UART behind it
     else if (::flock(fd, LOCK_EX | LOCK_NB) < 0)
         err = errno == EWOULDBLOCK ? EBUSY : errno;
+    else if (!PortHolder(path).empty())
+        err = EBUSY;  // another program's lock file, or its descriptor
     ::close(fd);
     return MapSerialErrno(err);
 }
@@ -201,6 +208,7 @@ int SerialDevice::Close()
     xioctl(fd_, TIOCNXCL, nullptr);
     int r = ::close(fd_);
     fd_ = -1;
+    lock_.Release();
     if (wakeFd_ >= 0)
         ::close(wakeFd_);
     wakeFd_ = -1;

@@ -1,6 +1,7 @@
 #pragma once
 #include "comms/dispatch/tcomstat.h"
 #include "comms/dispatch/tdcb.h"
+#include "comms/serial/portlock.h"
 
 #include <atomic>
 #include <cstdint>
@@ -92,6 +93,7 @@ private:
 
     int fd_ = -1;
     int wakeFd_ = -1;
+    PortLock lock_;  // held from before the open until the close
     TDCB dcb_;
     bool modemIoctls_ = false;  // false on pseudo-terminals
     bool countIoctls_ = false;

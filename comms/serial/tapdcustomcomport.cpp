@@ -4,7 +4,10 @@
 #include "comms/core/eapdexception.h"
 #include "comms/core/errorcodes.h"
 #include "comms/core/oomisc.h"
+#include "comms/serial/portlock.h"
 #include "comms/serial/portprompt.h"
+#include "comms/serial/serialdevice.h"
+#include "comms/core/adexcept.h"
 #include "comms/core/tapdsyncqueue.h"
 #include "comms/serial/tapdwin32dispatcher.h"
 #include "comms/core/thiddenwindow.h"
@@ -18,6 +21,15 @@ namespace {
 void raise(int Code)
 {
     CheckException(nullptr, Code);
+}
+
+// "In use", naming the process that holds the port where it is known.
+[[noreturn]] void raisePortInUse(uint16_t comNumber)
+{
+    const std::string holder = PortHolder(ResolveComDeviceName("\\\\.\\COM" + std::to_string(comNumber)));
+    EHardware e(ErrorMsg(ecHardware) + (holder.empty() ? QString() : ": " + QString::fromStdString(holder)));
+    e.ErrorCode = ecHardware;
+    throw e;
 }
 }  // namespace
 
@@ -97,6 +109,9 @@ void TApdCustomComPort::DeleteOutsideItsEvents(TApdBaseDispatcher* D)
 
 void TApdCustomComPort::SetOpen(bool Value)
 {
+    // A close still finishing is told not to open again after all.
+    if (!Value && FPortState == psShuttingDown)
+        FReopenRequested = false;
     if (Value == FOpen)
         return;
     if (IsLoading()) {
@@ -175,6 +190,8 @@ void TApdCustomComPort::InitPort()
         if (FTapiMode == tmOn)
             raise(ecNotOpenedByTapi);  // no telephony interface opens ports here
         int res = InitializePort();
+        if (res == ecHardware)
+            raisePortInUse(FComNumber);
         if (res == ecAccessDenied)
             res = ecAlreadyOpen;
         else if (res == ecFileNotFound || res == ecPathNotFound)

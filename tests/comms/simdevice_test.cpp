@@ -65,7 +65,7 @@ TEST(SimDevice, AnswersQueriesWritesAndRecordsCommands)
     EXPECT_EQ(dev.key("station.region"), "034");
 
     send(fd, ESC + "cmd=reload" + CR + ESC + "ppp.Usetime?" + CR);
-    EXPECT_EQ(readUntil(fd, ETX), STX + "ppp.Usetime=1" + ETX) << "keys compare without case";
+    EXPECT_EQ(readUntil(fd, ETX), STX + "ppp.usetime=1" + ETX) << "keys compare without case";
     EXPECT_EQ(dev.commands(), std::vector<std::string> {"reload"});
 
     send(fd, ESC + "no.such.key?" + CR);

@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QThread>
 #include <QTimeEdit>
 #include <QFrame>
 #include <QLabel>
@@ -26,6 +27,8 @@
 #include "device/rsconfigfixture.h"
 #include "device/tfrmrsconfig.h"
 #include "device/ttagtimer.h"
+#include "comms/serial/tapdcomport.h"
+#include "peers/portholder.h"
 #include "peers/simdevice.h"
 #include "platform/core/pczone.h"
 #include "platform/gui/tradiogroup.h"
@@ -116,11 +119,12 @@ std::vector<std::string> expectedReads(bool service, bool analog)
     return keys;
 }
 
-std::vector<std::string> expectedWrites(bool service)
+// The keys Finish writes but `unread` (by default the ISDN panel that an analog device skips).
+std::vector<std::string> expectedWrites(bool service, const std::vector<std::string>& unread = {"ppp.protokoll", "ppp.msn"})
 {
     std::vector<std::string> keys;
     for (const char* key : WriteOrder())
-        if (service || !FindKey(key)->serviceOnly)
+        if ((service || !FindKey(key)->serviceOnly) && std::find(unread.begin(), unread.end(), key) == unread.end())
             keys.push_back(key);
     return keys;
 }
@@ -214,7 +218,7 @@ TEST_F(RsConfigDevice, ServiceModeReadsTheServiceKeysAndIsdnPanel)
     EXPECT_EQ(w->edUpdtDir->text(), QString::fromStdString(d.key("update.dir")));
     EXPECT_EQ(w->edSWChecksum->text(), QString::fromStdString(d.key("info.crc")));
     EXPECT_FALSE(w->pnlISDN->isHidden());
-    EXPECT_EQ(w->cbxProtokoll->currentIndex(), 2);
+    EXPECT_EQ(w->cbxProtokoll->currentIndex(), -1);  // no item is "x": not known
     EXPECT_FALSE(w->edIPAddress->isEnabled());
 }
 
@@ -226,12 +230,13 @@ TEST_F(RsConfigDevice, WriteSendsEveryKeyInItsOrderThenReload)
     w->edServer->setText("ftp.other.org");
     w->edContrast->setText("120");
     w->cbxProtokoll->setCurrentIndex(0);
+    Q_EMIT w->cbxProtokoll->activated(0);  // the operator's choice on the panel not read
     w->chbLight->setChecked(false);
     w->rgpLanguage->SetItemIndex(1);
     d.clearRecord();
     w->bbtContinue->click();
     EXPECT_TRUE(pumpUntil([&] { return d.commands().size() == 1; }, 5000));
-    EXPECT_EQ(requested(peers::SimDevice::Request::Write, d), expectedWrites(false));
+    EXPECT_EQ(requested(peers::SimDevice::Request::Write, d), expectedWrites(false, {"ppp.msn"}));
     EXPECT_EQ(d.commands(), std::vector<std::string>{"reload"});
     EXPECT_EQ(d.key("ftpclient.host"), "ftp.other.org");
     EXPECT_EQ(d.key("display.contrast"), "120");
@@ -384,4 +389,90 @@ TEST_F(RsConfigDevice, TheRestOfThePressThatReadWritesNothing)
     QTest::mouseClick(w->bbtContinue, Qt::LeftButton);
     EXPECT_TRUE(pumpUntil([&] { return d.commands() == std::vector<std::string>{"reload"}; }, 5000));
     QApplication::setDoubleClickInterval(interval);
+}
+
+// Refused reads, a number no item matches and the other modem panel are written only once
+// changed; nothing of the device read before carries over.
+TEST_F(RsConfigDevice, KeysNotGivenAreWrittenOnlyWhenChanged)
+{
+    peers::SimDevice& d = deviceAt({1});
+    connectAndRead();  // an analog device first
+    w->bbtExit->click();
+    d.setKey("ppp.modem", "ISDN");
+    d.setKey("ip.dhcp", "7");
+    peers::SimDevice::Script s;
+    s.refusedKeys = {"ftpclient.password", "ppp.password", "web.sec_password0", "ftp.password0"};
+    d.setScript(s);
+    connectAndRead();
+    for (QWidget* c : std::initializer_list<QWidget*>{w->edPassword, w->edPassProv, w->cbxDHCP, w->edAmt})
+        EXPECT_EQ(c->toolTip(), TxtValueNotGiven) << c->objectName().toStdString();
+    EXPECT_TRUE(w->cbxDHCP->currentIndex() == -1 && w->edAmt->text().isEmpty());  // nothing of the first device
+    w->edPassword->setText("new");
+    Q_EMIT w->edPassword->textEdited("new");
+    d.setScript({});
+    d.clearRecord();
+    w->bbtContinue->click();
+    EXPECT_TRUE(pumpUntil([&] { return d.commands().size() == 1; }, 5000));
+    EXPECT_EQ(requested(peers::SimDevice::Request::Write, d),
+              expectedWrites(false, {"ppp.usepulse", "ppp.amt", "ip.dhcp", "ppp.password", "web.sec_password0", "ftp.password0"}));
+    EXPECT_EQ(d.key("ftpclient.password"), "new");
+    EXPECT_EQ(d.key("ip.dhcp"), "7");
+}
+
+// A frame sent on its own right after an answer answers nothing: every key stays as it was.
+TEST_F(RsConfigDevice, AStrayFrameAnswersNothing)
+{
+    peers::SimDevice& d = deviceAt({1});
+    peers::SimDevice::Script s;
+    s.strayAfterKey = "web.sec_user0";
+    s.strayFrame = "ip.gateway=10.9.9.9";
+    d.setScript(s);
+    connectAndRead();
+    w->bbtContinue->click();
+    EXPECT_TRUE(pumpUntil([&] { return d.commands().size() == 1; }, 5000));
+    for (const auto& [key, value] : peers::SimDeviceDefaultKeys())
+        EXPECT_EQ(d.key(key), value) << key;
+    EXPECT_TRUE(DialogScript::shown().empty());
+}
+
+// The cable pulled after ten writes: the time-out box, then which keys reached the device.
+TEST_F(RsConfigDevice, AWriteCutShortNamesTheKeysWritten)
+{
+    peers::SimDevice& d = deviceAt({1});
+    connectAndRead();
+    w->IOTimer->setInterval(1000);
+    peers::SimDevice::Script s;
+    s.silentAfter = 10;
+    d.setScript(s);
+    w->bbtContinue->click();
+    QStringList keys[2];
+    for (const std::string& k : expectedWrites(false))
+        keys[keys[0].size() == 10] << QString::fromStdString(k);
+    ASSERT_EQ(DialogScript::shown().size(), 2u);
+    EXPECT_EQ(DialogScript::shown()[0].text, MsgRs232Timeout);
+    EXPECT_EQ(DialogScript::shown()[1].text, WriteStoppedText(keys[0], keys[1]));
+    EXPECT_TRUE(d.commands().empty());
+}
+
+// A port whose device talks while the scan closes it hides no later port and does not open
+// again by itself; a port another program holds is refused with the reason.
+TEST_F(RsConfigDevice, ScanPastAChattyPortAndRefuseAHeldOne)
+{
+    portsAt({1, 2, 3});
+    devices[0]->sendRaw("\x02info.serial=1\x03");
+    w->ApdComPort->OnPortOpen = [&](QObject*) {  // COM1 closes while the notice of its data runs
+        for (int i = 0; i < 400 && w->ApdComPort->ComNumber() == 1 && !w->ApdComPort->Dispatcher()->EventBusy; ++i)
+            QThread::msleep(5);
+    };
+    w->show();
+    w->ApdComPort->OnPortOpen = nullptr;
+    ASSERT_EQ(w->cbxPorts->count(), 3);
+    pumpFor(100);
+    EXPECT_FALSE(w->ApdComPort->Open());
+
+    const peers::PortHolderProcess other(devices[0]->ptyPath());
+    EXPECT_FALSE(w->ConnectDevice());
+    ASSERT_EQ(DialogScript::shown().size(), 1u);
+    EXPECT_EQ(DialogScript::shown()[0].text, MsgPortOpenFailed + "\nie_Hardware - Specified comport in use: sleep (pid "
+                                                 + QString::number(other.pid()) + ")");
 }

@@ -292,10 +292,10 @@ void SimDevice::handleFrame(const std::string& frame)
                 ++answered_;
                 answerIt = true;
                 auto it = keys_.find(folded(r.key));
-                if (s.errorReply || r.kind == Request::Other) {
+                if (s.errorReply || r.kind == Request::Other || s.refusedKeys.count(folded(r.key))) {
                     reply = s.errorText;
                 } else if (r.kind == Request::Query) {
-                    reply = it == keys_.end() ? s.errorText : r.key + "=" + it->second;
+                    reply = it == keys_.end() ? s.errorText : folded(r.key) + "=" + it->second;  // its own spelling
                 } else {
                     keys_[folded(r.key)] = r.value;
                     std::string echo = r.value;
@@ -313,6 +313,12 @@ void SimDevice::handleFrame(const std::string& frame)
     changed_.notify_all();
     if (answerIt)
         answer(reply, s);
+    if (answerIt && !s.strayAfterKey.empty() && folded(r.key) == folded(s.strayAfterKey)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(s.strayDelayMs));
+        const std::string wire = kStx + s.strayFrame + kEtx;
+        std::lock_guard<std::mutex> lock(writeMutex_);
+        writeAll(wire.data(), wire.size());
+    }
 }
 
 void SimDevice::answer(const std::string& text, const Script& s)

@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <utility>
@@ -32,6 +33,10 @@ public:
         bool echoUpperCase = false;  // a write is stored, but echoed upper-cased
         std::string echoOverride;  // non-empty: a write is echoed with this value instead
         int replyDelayMs = 0;  // pause before each answer
+        std::set<std::string> refusedKeys;  // queries and writes of these get errorText
+        std::string strayAfterKey;  // after answering this key the device sends strayFrame
+        std::string strayFrame;  // e.g. "ip.gateway=10.0.0.1", framed as an answer
+        int strayDelayMs = 40;
     };
 
     // One complete request frame as received (without ESC and CR).

@@ -17,7 +17,7 @@ void onSignal(int) { g_stop = 1; }
 void usage(const char* self)
 {
     std::fprintf(stderr,
-        "usage: %s [--port N] [--silent] [--silent-after N] [--error] [--noise TEXT]\n"
+        "usage: %s [--port N] [--silent] [--silent-after N] [--error] [--refuse KEY]... [--noise TEXT]\n"
         "          [--split] [--upper-echo] [--long-value KEY] [--set KEY=VALUE]...\n",
         self);
 }
@@ -42,6 +42,8 @@ int main(int argc, char** argv)
             script.silent = true;
         } else if (a == "--silent-after" && hasArg) {
             script.silentAfter = std::atoi(argv[++i]);
+        } else if (a == "--refuse" && hasArg) {
+            script.refusedKeys.insert(argv[++i]);
         } else if (a == "--error") {
             script.errorReply = true;
         } else if (a == "--noise" && hasArg) {
