@@ -461,7 +461,7 @@ TEST_F(RsConfigDevice, ScanPastAChattyPortAndRefuseAHeldOne)
     portsAt({1, 2, 3});
     devices[0]->sendRaw("\x02info.serial=1\x03");
     w->ApdComPort->OnPortOpen = [&](QObject*) {  // COM1 closes while the notice of its data runs
-        for (int i = 0; i < 400 && w->ApdComPort->ComNumber() == 1 && !w->ApdComPort->Dispatcher()->EventBusy; ++i)
+        for (int i = 0; i < 400 && w->ApdComPort->ComNumber() == 1 && !w->ApdComPort->Dispatcher()->NotifyBusy; ++i)
             QThread::msleep(5);
     };
     w->show();
