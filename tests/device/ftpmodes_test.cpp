@@ -208,13 +208,23 @@ TEST_F(FtpModes, LogsLandInTheStationsLogFolderOnlyWithRetry)
     EXPECT_TRUE(entries.contains("OLD\\../x.log")) << entries.join("|").toStdString();
     EXPECT_FALSE(DataModFtp->LoggedIn());
 
-    // A log beyond a log's bound is stopped and told, and not asked about again.
+    // A log beyond a log's bound is told and skipped, not asked about again, and the others
+    // still come; an old log named as the current one keeps a name of its own; a log shorter
+    // than the device announced is a failed one, and Retry brings it whole.
     QDir(dataDir).removeRecursively();
+    dbbtest::WriteFile(device.path(), QStringLiteral("LOG/OLD/current.log"), QByteArray("old current\n"));
     ASSERT_TRUE(peer->command(QStringLiteral("cut current.log -17000000 1")));
+    ASSERT_TRUE(peer->command(QStringLiteral("cut a.log 1 1")));
     platform::DialogScript::clearShown();
     frmFtpTransfer->DownloadDeviceLogs(QStringLiteral("current.log"), StationDir(1, 5));
-    EXPECT_EQ(shownTexts(), QStringList{MsgFileTooLarge.arg(FtpMaxLogFileBytes) + "current.log"});
-    EXPECT_EQ(filesBelow(outer.path()), QStringList());
+    EXPECT_EQ(shownTexts(), QStringList({MsgFileTooLarge.arg(FtpMaxLogFileBytes) + "current.log",
+                                         MsgFileIncomplete + "OLD\\a.log", MsgTransferRetry}))
+        << shownTexts().join('|').toStdString();
+    EXPECT_EQ(filesBelow(outer.path()),
+              QStringList({"data/Reg001/Stat005/Log/20230101-000000-old.log", "data/Reg001/Stat005/Log/OLD_current.log",
+                           "data/Reg001/Stat005/Log/a.log"}));
+    EXPECT_EQ(bytesOf(dataDir + "/Reg001/Stat005/Log/OLD_current.log"), "old current\n");
+    EXPECT_EQ(bytesOf(dataDir + "/Reg001/Stat005/Log/a.log"), "a\n");
 }
 
 TEST_F(FtpModes, CancelledFolderChoiceStillConnectsAndOffersOnlyConnect)
