@@ -227,3 +227,92 @@ TEST_F(MenuDevice, OneOperationAtATimeAndASignalEndsIt)
     EXPECT_NE(iniValue("Form", "Height"), "<missing>");
     EXPECT_TRUE(platform::DialogScript::shown().empty()) << platform::DialogScript::shown()[0].text.toStdString();
 }
+
+namespace {
+
+// An online load left by Escape while an hour trickles in goes offline at once and shows the
+// local day; a device that falls silent is told as a time-out. Both show the load's progress.
+TEST_F(MenuDevice, AnOnlineLoadCanBeLeftAndASilentDeviceIsATimeOut)
+{
+    const struct {
+        const char* fault;
+        bool escape;
+        QStringList shown;
+    } cases[] = {
+        {"slow *.dbb 20 1000", true, {}},
+        {"stall *.dbb", false, {MsgFtpTimeout}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault);
+        ASSERT_TRUE(peer->command(QStringLiteral("clear")));
+        if (!MainFormHvtk->OnlineMode)
+            goOnline();
+        ASSERT_TRUE(MainFormHvtk->OnlineMode && peer->command(QString::fromLatin1(c.fault)));
+        platform::DialogScript::clearShown();
+        QString progress;
+        bool abortShown = false;
+        DuringWait leave(
+            [&] {
+                const TApdFtpClient* ftp = DataModFtp->ApdFtpClient;
+                return ftp->ProcessState() == TFtpProcessState::psGet && (ftp->BytesTransferred() > 0 || !c.escape);
+            },
+            [&] {
+                progress = MainFormHvtk->lblStatus->text();
+                abortShown = MainFormHvtk->bbtAbort->isVisible();
+                if (c.escape)
+                    QTest::keyClick(MainFormHvtk, Qt::Key_Escape);
+            });
+        MainFormHvtk->spbDatumZurckClick();  // yesterday's last hour is on the device
+        EXPECT_TRUE(leave.ran && abortShown);
+        EXPECT_TRUE(progress.startsWith(TxtReading)) << progress.toStdString();
+        EXPECT_FALSE(MainFormHvtk->OnlineMode);
+        EXPECT_FALSE(MainFormHvtk->bbtAbort->isVisible());
+        EXPECT_EQ(MainFormHvtk->lblDevice->text(), TxtValuesIn + CurrentStation.InitialDir);
+        EXPECT_FALSE(MainFormHvtk->DayHasData);  // the local tree holds nothing
+        EXPECT_EQ(QDir(dir.path()).entryList({"*.part"}), QStringList());
+        QStringList shown;
+        for (const auto& d : platform::DialogScript::shown())
+            shown << d.text;
+        EXPECT_EQ(shown, c.shown);
+        MainFormHvtk->spbDatumVorClick();
+    }
+}
+
+// The device's logs show how many of them are whole; Escape during them keeps those and
+// leaves nothing of the one in transfer.
+TEST_F(MenuDevice, TheLogDownloadShowsItsProgressAndCanBeLeft)
+{
+    dbbtest::WriteFile(deviceRoot.path(), "LOG/current.log", "now\r\n");
+    for (int i = 1; i <= 40; ++i)
+        dbbtest::WriteFile(deviceRoot.path(), QString::asprintf("LOG/OLD/%02d.log", i), QByteArray(60, 'x'));
+    ASSERT_TRUE(peer->command(QStringLiteral("slow ??.log 20 50")));
+    QString seen;
+    DuringWait leave([] { return frmLogView->StatusPanel1->text().endsWith(" 3 / 41"); },
+                     [&] {
+                         seen = frmLogView->bbtAbort->isVisible() ? frmLogView->StatusPanel1->text() : QString();
+                         QTest::keyClick(frmLogView, Qt::Key_Escape);
+                     });
+    driveModals([](QWidget* w) {
+        if (w != frmLogView)
+            return;
+        QTimer connector;
+        QObject::connect(&connector, &QTimer::timeout, [] {
+            if (frmFtpTransfer->isVisible() && frmFtpTransfer->bbtConnect->isEnabled())
+                frmFtpTransfer->bbtConnect->click();
+        });
+        connector.start(20);
+        frmLogView->bbtLoadClick();
+        connector.stop();
+        frmLogView->done(1);
+    });
+    MainFormHvtk->mnuLogViewClick();
+    stopDriving();
+    EXPECT_EQ(seen, TxtTransferring + " 3 / 41");
+    EXPECT_EQ(QDir(dir.filePath("Reg001/Stat005/Log")).entryList(QDir::Files),
+              QStringList({"01.log", "02.log", "current.log"}));
+    EXPECT_EQ(frmLogView->StatusPanel1->text(), QString());
+    EXPECT_FALSE(frmLogView->bbtAbort->isVisible());
+    EXPECT_TRUE(platform::DialogScript::shown().empty());
+}
+
+}  // namespace
