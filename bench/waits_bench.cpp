@@ -99,10 +99,10 @@ void ftp_waits_left_ms()
         return double(t.nsecsElapsed()) / 1e6 - minus;
     };
     Measure(
-        "listing_past_16mib_ms", device.path(), QStringLiteral("endless /LOG 0 0"), 0, [&] { return listing(0); },
+        "listing_past_16mib_ms", device.path(), QStringLiteral("nlst /LOG endless 0 0"), 0, [&] { return listing(0); },
         nullptr);
     Measure(
-        "listing_past_timeout_ms", device.path(), QStringLiteral("endless /LOG 20 100"), 0,
+        "listing_past_timeout_ms", device.path(), QStringLiteral("nlst /LOG endless 20 100"), 0,
         [&] { return listing(2000); }, nullptr);
 }
 QWL_BENCH(ftp_waits_left_ms);

@@ -18,6 +18,7 @@
 #include "data/dbbnames.h"
 #include "data/runtimetexts.h"
 #include "data/tdatetime.h"
+#include "comms/core/adexcept.h"
 #include "common/pump.h"
 #include "common/userinput.h"
 #include "device/programstate.h"
@@ -552,4 +553,45 @@ TEST_F(FtpDownload, OnlyTheAbortReachesTheWaitsAndTheProgressShowsInThem)
     EXPECT_EQ(seen.mid(4), QStringList({QStringLiteral("80 %"), dataDir + u'/' + dbbtest::LocalTreePath(1, 5, u + 3 * 3600)}));
     EXPECT_DOUBLE_EQ(CurrentStation.LastUpdate, Local(2007, 11, 21, 23, 59));
     EXPECT_DOUBLE_EQ(w().EndDateTime(), CurrentStation.LastUpdate);
+}
+
+// Listings of odd servers are read; one that cannot be read, that never ends before its time-out
+// or past its bound is told once and leaves the window not connected; a year folder's entries
+// that are no month are not asked for.
+TEST_F(FtpDownload, OddAndEndlessListings)
+{
+    for (int h : {0, 1})
+        deviceHour(UtcSeconds(2007, 11, 20, 10 + h));
+    startDevice();
+    DataModFtp->ListingWaitSeconds = 2;
+    QStringList dirs;
+    DataModFtp->OnLogLine = [&](const QString& line) {
+        if (line.startsWith("DIR DBB\\2007\\"))
+            dirs << line;
+    };
+    const struct {
+        QStringList faults;
+        QString told;  // nothing told: connected with both hours
+    } cases[] = {
+        {{"lf on", "extra /DATA/DBB/2007 total", "extra /DATA/DBB/2007 13", "extra /DATA/DBB/2007 M\xC3\xA4r"}, {}},
+        {{"nlst /DATA/DBB/2007 bad"}, MsgFtpError + MsgListingUnreadable + ": DBB\\2007\\*.*"},
+        {{"nlst /DATA/DBB endless 20 100"}, MsgFtpTimeout},
+        {{"nlst /DATA/DBB/2007 endless 0 0"}, MsgFtpError + ErrorMsg(int16_t(ecFtpListingTooLong))},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.faults.join(u'|').toStdString());
+        ASSERT_TRUE(peer->command("clear"));
+        for (const QString& f : c.faults)
+            ASSERT_TRUE(peer->command(f));
+        DialogScript::clearShown();
+        dirs.clear();
+        connectFor(Local(2006, 12, 31), Local(2008, 1, 1), false, c.told.isEmpty());
+        EXPECT_EQ(shownTexts(), c.told.isEmpty() ? QStringList() : QStringList{c.told});
+        EXPECT_EQ(w().lbxDir->count(), c.told.isEmpty() ? 2 : 0);
+        if (c.told.isEmpty())
+            EXPECT_EQ(dirs, QStringList({"DIR DBB\\2007\\*.*", "DIR DBB\\2007\\11\\*.*"}));
+        else
+            EXPECT_TRUE(w().lblLoadFile->text() == TxtNotConnected && !DataModFtp->ApdFtpClient->Connected());
+        w().bbtExit->click();
+    }
 }

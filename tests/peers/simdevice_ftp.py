@@ -17,11 +17,9 @@ then reads fault commands from stdin, one a line, and answers each with "OK":
   login CODE                log-ins answer CODE (530) until "login ok"; "login reset": 230,
                             then the connection is reset; "login 220": USER is answered 220
   extra DIR NAME [COUNT]    NLST of the folder DIR (device path, '/' or '\\') also names NAME
-  endless DIR BYTES MS      NLST of DIR never ends: BYTES every MS milliseconds (0: at once)
-  listing DIR FORM          NLST of DIR answers in FORM: dos, unix (ls -l), cr (CR-only
-                            line ends) or bad (lines no listing has)
-  lf on|off                 replies end in LF alone
-  cut GLOB BYTES [TIMES]    (as above; the 150 reply announces the whole size)
+  nlst DIR endless B MS     NLST of DIR never ends: B bytes every MS ms (MS 0: at once)
+  nlst DIR bad              NLST of DIR answers lines that no listing has
+  lf on|off                 replies end in LF alone; a cut RETR announces the whole size
   clear                     no faults
   quit                      stop the server
 
@@ -43,7 +41,7 @@ from pyftpdlib.filesystems import AbstractedFS
 from pyftpdlib.handlers import DTPHandler, FTPHandler
 from pyftpdlib.servers import FTPServer
 
-FAULTS = {"retr": [], "login": None, "extra": [], "endless": [], "listing": [], "lf": False}
+FAULTS = {"retr": [], "login": None, "extra": [], "nlst": [], "lf": False}
 LOCK = threading.Lock()
 
 
@@ -201,27 +199,8 @@ class FaultDTP(DTPHandler):
 
 
 class EndlessListing:
-    """A listing producer that never runs dry."""
-
-    def __init__(self):
-        self.n = 0
-
     def more(self):
-        self.n += 1
-        return b"".join(b"%08d.dbb\r\n" % (self.n * 1000 + i) for i in range(1000))
-
-
-def listing_form(names, form):
-    if form == "dos":
-        return "".join("10-01-07  09:15AM       %s %s\r\n" % ("<DIR>     " if "." not in n else "      1234", n)
-                       for n in names)
-    if form == "unix":
-        return "total %d\r\n" % len(names) + "".join(
-            "%s 1 ftp ftp %8d Oct  1 09:15 %s\r\n" % ("drwxr-xr-x" if "." not in n else "-rw-r--r--", 1234, n)
-            for n in names)
-    if form == "cr":
-        return "".join(n + "\r" for n in names)
-    return "".join("-rw-r--r-- ?? %s\r\n" % n for n in names)
+        return b"12345678.dbb\r\n" * 1000
 
 
 class DeviceHandler(FTPHandler):
@@ -232,15 +211,11 @@ class DeviceHandler(FTPHandler):
     announce = None
 
     def push(self, data):
+        if self.announce is not None and data[:3] in ("125", "150"):
+            data, self.announce = data[:-2] + " (%d bytes)\r\n" % self.announce, None
         with LOCK:
             lf = FAULTS["lf"]
         return super().push(data.replace("\r\n", "\n") if lf else data)
-
-    def respond(self, resp, logfun=None):
-        if self.announce is not None and resp[:3] in ("125", "150"):
-            resp += " (%d bytes)" % self.announce
-            self.announce = None
-        return super().respond(resp) if logfun is None else super().respond(resp, logfun)
 
     def ftp_USER(self, line):
         with LOCK:
@@ -309,24 +284,16 @@ class DeviceHandler(FTPHandler):
         if mask is not None:
             names = [n for n in names if fnmatch.fnmatch(n.lower(), mask)]
         here = os.path.normcase(os.path.realpath(folder))
-        form = endless = None
         with LOCK:
             for d, n, count in FAULTS["extra"]:
                 if os.path.normcase(os.path.realpath(self.fs.ftp2fs(d))) == here:
                     names += [n] * count
-            for d, f in FAULTS["listing"]:
-                if os.path.normcase(os.path.realpath(self.fs.ftp2fs(d))) == here:
-                    form = f
-            for d, b, ms in FAULTS["endless"]:
-                if os.path.normcase(os.path.realpath(self.fs.ftp2fs(d))) == here:
-                    endless = (b, ms)
-        if endless:
-            if endless[1] > 0:
-                self.retr_fault = {"kind": "slow", "bytes": endless[0], "ms": endless[1]}
-            self.push_dtp_data(EndlessListing(), isproducer=True, cmd="NLST")
-            return
-        text = listing_form(names, form) if form else "".join(n + "\r\n" for n in names)
-        data = text.encode("utf-8", "replace")
+            nlst = [f for d, *f in FAULTS["nlst"] if os.path.normcase(os.path.realpath(self.fs.ftp2fs(d))) == here]
+        if nlst and nlst[-1][0] == "endless":
+            if int(nlst[-1][2]):
+                self.retr_fault = {"kind": "slow", "bytes": int(nlst[-1][1]), "ms": int(nlst[-1][2])}
+            return self.push_dtp_data(EndlessListing(), isproducer=True, cmd="NLST")
+        data = "".join(("-rw-r--r-- ?? " if nlst else "") + n + "\r\n" for n in names).encode("utf-8", "replace")
         self.push_dtp_data(data, isproducer=False, cmd="NLST")
 
 
@@ -336,8 +303,7 @@ def apply_command(words):
         if kind == "clear":
             FAULTS["retr"].clear()
             FAULTS["extra"].clear()
-            FAULTS["endless"].clear()
-            FAULTS["listing"].clear()
+            FAULTS["nlst"].clear()
             FAULTS["login"] = None
             FAULTS["lf"] = False
         elif kind == "stall":
@@ -356,10 +322,8 @@ def apply_command(words):
                                    "times": int(words[3]) if len(words) > 3 else -1})
         elif kind == "login":
             FAULTS["login"] = None if words[1] == "ok" else words[1]
-        elif kind == "endless":
-            FAULTS["endless"].append((words[1], int(words[2]), int(words[3])))
-        elif kind == "listing":
-            FAULTS["listing"].append((words[1], words[2]))
+        elif kind == "nlst":
+            FAULTS["nlst"].append(words[1:])
         elif kind == "lf":
             FAULTS["lf"] = words[1] == "on"
         elif kind == "extra":
