@@ -234,31 +234,24 @@ namespace {
 // a device that falls silent is told as a time-out. Both show the load's progress and its Abort.
 TEST_F(MenuDevice, AnOnlineLoadCanBeLeftAndASilentDeviceIsATimeOut)
 {
-    for (const auto& [fault, escape, shown] : {std::tuple("slow *.dbb 20 1000", true, QStringList()),
-                                               std::tuple("stall *.dbb", false, QStringList{MsgFtpTimeout})}) {
+    for (const bool escape : {true, false}) {
         ASSERT_TRUE(peer->command("clear"));
         if (!MainFormHvtk->OnlineMode)
             goOnline();
-        ASSERT_TRUE(MainFormHvtk->OnlineMode && peer->command(fault));
+        ASSERT_TRUE(MainFormHvtk->OnlineMode && peer->command(escape ? "slow *.dbb 20 1000" : "stall *.dbb"));
         platform::DialogScript::clearShown();
         QString seen;
-        DuringWait leave(
-            [&] {
-                const TApdFtpClient* ftp = DataModFtp->ApdFtpClient;
-                return ftp->ProcessState() == TFtpProcessState::psGet && (ftp->BytesTransferred() > 0 || !escape);
-            },
-            [&] {
-                seen = MainFormHvtk->bbtAbort->isVisible() ? MainFormHvtk->lblStatus->text() : QString();
-                if (escape)
-                    QTest::keyClick(MainFormHvtk, Qt::Key_Escape);
-            });
+        DuringWait leave([] { return DataModFtp->ApdFtpClient->ProcessState() == TFtpProcessState::psGet; },
+                         [&] {
+                             seen = MainFormHvtk->bbtAbort->isVisible() ? MainFormHvtk->lblStatus->text() : QString();
+                             if (escape)
+                                 QTest::keyClick(MainFormHvtk, Qt::Key_Escape);
+                         });
         MainFormHvtk->spbDatumZurckClick();  // yesterday's last hour is on the device
-        EXPECT_TRUE(seen.startsWith(TxtReading)) << fault;
+        EXPECT_TRUE(seen.startsWith(TxtReading));
         EXPECT_TRUE(!MainFormHvtk->OnlineMode && !MainFormHvtk->bbtAbort->isVisible() && !MainFormHvtk->DayHasData);
-        EXPECT_EQ(QDir(dir.path()).entryList({"*.part"}), QStringList());
-        EXPECT_EQ(platform::DialogScript::shown().size(), size_t(shown.size()));
-        for (const auto& d : platform::DialogScript::shown())
-            EXPECT_EQ(d.text, shown.value(0));
+        EXPECT_EQ(platform::DialogScript::shown().size(), escape ? 0u : 1u);
+        EXPECT_TRUE(escape || platform::DialogScript::shown()[0].text == MsgFtpTimeout);
         MainFormHvtk->spbDatumVorClick();
     }
 }
@@ -277,25 +270,19 @@ TEST_F(MenuDevice, TheLogDownloadShowsItsProgressAndCanBeLeft)
                          seen = frmLogView->bbtAbort->isVisible() ? frmLogView->StatusPanel1->text() : QString();
                          QTest::keyClick(frmLogView, Qt::Key_Escape);
                      });
-    QTimer connector;
-    QObject::connect(&connector, &QTimer::timeout, [] {
-        if (frmFtpTransfer->isVisible() && frmFtpTransfer->bbtConnect->isEnabled())
+    driveModals([](QWidget* w) {
+        if (w == frmFtpTransfer)
             frmFtpTransfer->bbtConnect->click();
     });
-    connector.start(20);
-    driveModals([](QWidget* w) {
-        if (w != frmLogView || frmLogView->bbtAbort->isVisible())
-            return;
-        frmLogView->bbtLoadClick();
-        frmLogView->done(1);
-    });
-    MainFormHvtk->mnuLogViewClick();
+    frmLogView->show();
+    frmLogView->bbtLoadClick();
     stopDriving();
     EXPECT_EQ(seen, TxtTransferring + " 3 / 41");
     EXPECT_EQ(QDir(dir.filePath("Reg001/Stat005/Log")).entryList(QDir::Files),
               QStringList({"01.log", "02.log", "current.log"}));
     EXPECT_TRUE(frmLogView->StatusPanel1->text().isEmpty() && !frmLogView->bbtAbort->isVisible());
     EXPECT_TRUE(platform::DialogScript::shown().empty());
+    frmLogView->hide();
 }
 
 }  // namespace

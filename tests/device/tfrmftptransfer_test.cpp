@@ -565,30 +565,25 @@ TEST_F(FtpDownload, OddAndEndlessListings)
     startDevice();
     DataModFtp->ListingWaitSeconds = 2;
     QStringList dirs;
-    DataModFtp->OnLogLine = [&](const QString& line) {
-        if (line.startsWith("DIR DBB\\2007\\"))
-            dirs << line;
-    };
-    const struct {
-        QStringList faults;
-        QString told;  // nothing told: connected with both hours
-    } cases[] = {
+    DataModFtp->OnLogLine = [&](const QString& line) { dirs << line.split(u'\n').filter("DIR DBB\\2007\\"); };
+    const std::pair<QStringList, QString> cases[] = {
+        // faults, what is told (nothing: both hours)
         {{"lf on", "extra /DATA/DBB/2007 total", "extra /DATA/DBB/2007 13", "extra /DATA/DBB/2007 M\xC3\xA4r"}, {}},
         {{"nlst /DATA/DBB/2007 bad"}, MsgFtpError + MsgListingUnreadable + ": DBB\\2007\\*.*"},
         {{"nlst /DATA/DBB endless 20 100"}, MsgFtpTimeout},
         {{"nlst /DATA/DBB/2007 endless 0 0"}, MsgFtpError + ErrorMsg(int16_t(ecFtpListingTooLong))},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.faults.join(u'|').toStdString());
+    for (const auto& [faults, told] : cases) {
+        SCOPED_TRACE(faults.join(u'|').toStdString());
         ASSERT_TRUE(peer->command("clear"));
-        for (const QString& f : c.faults)
+        for (const QString& f : faults)
             ASSERT_TRUE(peer->command(f));
         DialogScript::clearShown();
         dirs.clear();
-        connectFor(Local(2006, 12, 31), Local(2008, 1, 1), false, c.told.isEmpty());
-        EXPECT_EQ(shownTexts(), c.told.isEmpty() ? QStringList() : QStringList{c.told});
-        EXPECT_EQ(w().lbxDir->count(), c.told.isEmpty() ? 2 : 0);
-        if (c.told.isEmpty())
+        connectFor(Local(2006, 12, 31), Local(2008, 1, 1), false, told.isEmpty());
+        EXPECT_EQ(shownTexts(), told.isEmpty() ? QStringList() : QStringList{told});
+        EXPECT_EQ(w().lbxDir->count(), told.isEmpty() ? 2 : 0);
+        if (told.isEmpty())
             EXPECT_EQ(dirs, QStringList({"DIR DBB\\2007\\*.*", "DIR DBB\\2007\\11\\*.*"}));
         else
             EXPECT_TRUE(w().lblLoadFile->text() == TxtNotConnected && !DataModFtp->ApdFtpClient->Connected());

@@ -17,9 +17,8 @@ then reads fault commands from stdin, one a line, and answers each with "OK":
   login CODE                log-ins answer CODE (530) until "login ok"; "login reset": 230,
                             then the connection is reset; "login 220": USER is answered 220
   extra DIR NAME [COUNT]    NLST of the folder DIR (device path, '/' or '\\') also names NAME
-  nlst DIR endless B MS     NLST of DIR never ends: B bytes every MS ms (MS 0: at once)
-  nlst DIR bad              NLST of DIR answers lines that no listing has
-  lf on|off                 replies end in LF alone; a cut RETR announces the whole size
+  nlst DIR endless B MS     NLST of DIR never ends (B bytes every MS ms; MS 0: at once); "nlst
+                            DIR bad": lines no listing has. "lf on": replies end in LF alone
   clear                     no faults
   quit                      stop the server
 
@@ -250,7 +249,7 @@ class DeviceHandler(FTPHandler):
             with open(file, "rb") as fd:
                 data = fd.read()
             n = f["bytes"]
-            self.announce = len(data)
+            self.announce = len(data)  # what a device says of its file
             self.push_dtp_data(data[:n] if n >= 0 else data + b"\0" * -n, cmd="RETR")
         if f:
             return
@@ -325,7 +324,7 @@ def apply_command(words):
         elif kind == "nlst":
             FAULTS["nlst"].append(words[1:])
         elif kind == "lf":
-            FAULTS["lf"] = words[1] == "on"
+            FAULTS["lf"] = True
         elif kind == "extra":
             FAULTS["extra"].append((words[1], words[2], int(words[3]) if len(words) > 3 else 1))
         else:
