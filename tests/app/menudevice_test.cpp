@@ -230,8 +230,7 @@ TEST_F(MenuDevice, OneOperationAtATimeAndASignalEndsIt)
 
 namespace {
 
-// An online load left by Escape while an hour trickles in goes offline at once to the local day;
-// a device that falls silent is told as a time-out. Both show the load's progress and its Abort.
+// Escape leaves a trickling online load for the local day; a silent device is told as a time-out.
 TEST_F(MenuDevice, AnOnlineLoadCanBeLeftAndASilentDeviceIsATimeOut)
 {
     for (const bool escape : {true, false}) {
@@ -256,8 +255,7 @@ TEST_F(MenuDevice, AnOnlineLoadCanBeLeftAndASilentDeviceIsATimeOut)
     }
 }
 
-// The device's logs show how many of them are whole; Escape keeps those and leaves nothing of
-// the one in transfer.
+// The log download shows logs whole of logs to fetch; Escape keeps those, nothing of the next.
 TEST_F(MenuDevice, TheLogDownloadShowsItsProgressAndCanBeLeft)
 {
     dbbtest::WriteFile(deviceRoot.path(), "LOG/current.log", "now\r\n");

@@ -208,9 +208,8 @@ TEST_F(FtpModes, LogsLandInTheStationsLogFolderOnlyWithRetry)
     EXPECT_TRUE(entries.contains("OLD\\../x.log")) << entries.join("|").toStdString();
     EXPECT_FALSE(DataModFtp->LoggedIn());
 
-    // A log beyond a log's bound is told and skipped, not asked about again, and the others
-    // still come; an old log named as the current one keeps a name of its own; a log shorter
-    // than the device announced is a failed one, and Retry brings it whole.
+    // A log beyond its bound is told and skipped, the others come; an old "current.log" keeps its
+    // own name; a log shorter than announced fails, and Retry brings it whole.
     QDir(dataDir).removeRecursively();
     dbbtest::WriteFile(device.path(), QStringLiteral("LOG/OLD/current.log"), QByteArray("old current\n"));
     ASSERT_TRUE(peer->command(QStringLiteral("cut current.log -17000000 1")));

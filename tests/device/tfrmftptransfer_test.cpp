@@ -555,9 +555,8 @@ TEST_F(FtpDownload, OnlyTheAbortReachesTheWaitsAndTheProgressShowsInThem)
     EXPECT_DOUBLE_EQ(w().EndDateTime(), CurrentStation.LastUpdate);
 }
 
-// Listings of odd servers are read; one that cannot be read, that never ends before its time-out
-// or past its bound is told once and leaves the window not connected; a year folder's entries
-// that are no month are not asked for.
+// Odd servers' listings are read, a year folder's non-months not asked for; a listing unreadable,
+// past its time-out or past its bound is told once and leaves the window not connected.
 TEST_F(FtpDownload, OddAndEndlessListings)
 {
     for (int h : {0, 1})

@@ -197,11 +197,6 @@ class FaultDTP(DTPHandler):
         return super().send(data)
 
 
-class EndlessListing:
-    def more(self):
-        return b"12345678.dbb\r\n" * 1000
-
-
 class DeviceHandler(FTPHandler):
     dtp_handler = FaultDTP
     abstracted_fs = DeviceFS
@@ -291,7 +286,8 @@ class DeviceHandler(FTPHandler):
         if nlst and nlst[-1][0] == "endless":
             if int(nlst[-1][2]):
                 self.retr_fault = {"kind": "slow", "bytes": int(nlst[-1][1]), "ms": int(nlst[-1][2])}
-            return self.push_dtp_data(EndlessListing(), isproducer=True, cmd="NLST")
+            endless = type("Endless", (), {"more": lambda _: b"12345678.dbb\r\n" * 1000})()
+            return self.push_dtp_data(endless, isproducer=True, cmd="NLST")
         data = "".join(("-rw-r--r-- ?? " if nlst else "") + n + "\r\n" for n in names).encode("utf-8", "replace")
         self.push_dtp_data(data, isproducer=False, cmd="NLST")
 
