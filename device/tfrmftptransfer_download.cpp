@@ -69,8 +69,6 @@ void TfrmFtpTransfer::DownloadConnectClick()
     CurrentStation.IPAddress = address;
     platform::WaitCursor busy;
     bbtConnect->setEnabled(false);
-    // The log-in is a wait on the device too: Abort (and Escape) leave it.
-    bbtAbort->setEnabled(true);
     if (!DataModFtp->FtpConnect(CurrentStation.IPAddress, edUser->text(), edPassw->text())) {
         ShowNotConnected();
         return;
