@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
@@ -307,6 +308,12 @@ void TMainFormHvtk::BuildComponents()
 
     lblDevice = new QLabel(client);
     Named(lblDevice, "lblDevice");
+    bbtAbort = new QPushButton(client);
+    Named(bbtAbort, "bbtAbort");
+    bbtAbort->setAutoDefault(false);
+    bbtAbort->hide();
+    platform::SetAbortButton(this, bbtAbort);
+    connect(bbtAbort, &QPushButton::clicked, this, [this] { bbtAbortClick(); });
 
     FitButtonRow();
     ArrangeComponents();
@@ -349,6 +356,8 @@ void TMainFormHvtk::ArrangeComponents()
     ScrollBar->setGeometry(5, pnlGraph->y() + panelHeight + 4, std::max(0, w - 10), 20);
     pnlButtons->setGeometry(0, ScrollBar->y() + 24, w, std::max(64, pnlButtons->sizeHint().height()));
     lblDevice->setGeometry(6, pnlButtons->y() + pnlButtons->height() + 2, std::max(0, w - 12), 20);
+    const int abortWidth = std::max(90, bbtAbort->sizeHint().width());
+    bbtAbort->setGeometry(std::max(0, w - 6 - abortWidth), lblDevice->y() - 2, abortWidth, 24);
 }
 
 QFileDialog* TMainFormHvtk::CsvSaveDialog()

@@ -23,6 +23,7 @@ class QMenu;
 class QPrintDialog;
 class QScrollBar;
 class QTimeEdit;
+class QPushButton;
 class QToolButton;
 class QWidget;
 class TRadioGroup;
@@ -151,6 +152,11 @@ public:
     int SavedTimezone = 0;  // seconds west of UTC, as the PC's C library had it at start
     int SavedDaylight = 0;
     QLabel* lblStatus = nullptr;  // made by ShowProgress where lblDevice is
+    // Leaves a load from the device (Escape and the close box click it too); shown while one
+    // runs. The load goes offline and shows the day of the local tree.
+    QPushButton* bbtAbort = nullptr;
+    void bbtAbortClick();
+    bool LoadAborted() const { return m_loadAborted; }
 
     // --- graph, read-out, navigation, numeric view, printing ---
     // (mainformhvtk_graph.cpp, mainformhvtk_nav.cpp, mainformhvtk_print.cpp)
@@ -250,6 +256,7 @@ private:
     // filled) and is posted again when the load ends; a direct FormPaint makes it void.
     bool m_paintPending = false;
     bool m_loadingDay = false;
+    bool m_loadAborted = false;  // the running online load was left by bbtAbort
     bool m_paintAfterLoad = false;
 
     void BuildMenu();

@@ -1,11 +1,13 @@
 // The main window's day: the loader on the window's sample buffer and minute levels.
 #include <QFile>
 #include <QLabel>
+#include <QPushButton>
 
 #include "app/mainformhvtk.h"
 #include "app/windows/tdayloader.h"
 #include "app/windows/tdayloaderhost.h"
 #include "app/texts/sprachen.h"
+#include "comms/ftp/tapdftpclient.h"
 #include "device/tdatamodftp.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/tradiogroup.h"
@@ -24,11 +26,18 @@ public:
     void FtpListDir(const QString& mask) override
     {
         QStringList names;
-        if (!DataModFtp || !m_w.RemoteFileList)
+        if (!DataModFtp || !m_w.RemoteFileList || !m_w.OnlineMode)
             return;
         DataModFtp->FtpListDir(names, mask);
         for (const QString& name : names)
             m_w.RemoteFileList->Add(name);
+        // Left, or the device's list never came whole: the day comes from the local tree.
+        if (m_w.LoadAborted() || DataModFtp->UserAborted() || DataModFtp->ListingFailed()) {
+            const QString why = m_w.LoadAborted() ? QString() : DataModFtp->ListingFailure();
+            m_w.GoOffline();
+            if (!why.isEmpty())
+                platform::ShowMessage(why);
+        }
     }
     QString FindRemoteFile(const QString& name) const override
     {
@@ -64,7 +73,15 @@ bool TMainFormHvtk::LoadDay(TDateTime date)
         }
     } scope(*this);
     const bool wasOnline = OnlineMode;
+    if (wasOnline && !scope.outer) {
+        m_loadAborted = false;
+        bbtAbort->setEnabled(true);
+        bbtAbort->show();
+        bbtAbort->raise();
+    }
     bool loaded = loader.LoadDay(date);
+    if (!scope.outer)
+        bbtAbort->hide();
     LocalFilePath = loader.LocalFilePath;
     // Online mode ended on the way (the device was lost): the hours it gave before are no
     // day of the local tree, whose folder the window now names.
@@ -96,18 +113,29 @@ void TMainFormHvtk::ShowProgress(int percent)
     lblStatus->show();
 }
 
+void TMainFormHvtk::bbtAbortClick()
+{
+    m_loadAborted = true;
+    bbtAbort->setEnabled(false);  // once
+    if (DataModFtp && DataModFtp->ApdFtpClient->InProgress())
+        DataModFtp->FtpAbort();
+}
+
 bool TMainFormHvtk::FtpGetFile(const QString& remote, const QString& local)
 {
-    if (DataModFtp && DataModFtp->FtpRetrieve(remote, local, FtpMaxHourFileBytes))
+    if (!m_loadAborted && DataModFtp && DataModFtp->FtpRetrieve(remote, local, FtpMaxHourFileBytes))
         return true;
-    const int code = !DataModFtp || DataModFtp->UserAborted() ? 0 : DataModFtp->FtpResult();
+    const bool aborted = m_loadAborted || !DataModFtp || DataModFtp->UserAborted();
+    const int code = aborted ? 0 : DataModFtp->FtpResult();
     if (code == frFileNotAvailable) {
         // A missing hour is no failure of the connection: the flat folder and the later
         // hours are still tried, which the sticky code would otherwise refuse.
         DataModFtp->FtpSetTimeouts(10);
     } else {
         GoOffline();
-        platform::ShowMessage(MsgTransferClosed);
+        // Left by the operator: nothing to tell. A device that fell silent is a time-out.
+        if (!aborted)
+            platform::ShowMessage(code == frTimeout ? MsgFtpTimeout : MsgTransferClosed);
     }
     QFile::remove(local);
     return false;

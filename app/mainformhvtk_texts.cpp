@@ -5,6 +5,7 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QTimeEdit>
 #include <QToolButton>
 
@@ -103,6 +104,7 @@ void ApplyTextsMain(int lang)
     setHint(f->TimePicker, "Uhrzeit wählen", "Select time to view", lang);
     setHint(f->DatePicker, "Datum wählen", "Select date to view", lang);
     setCaption(f->spbStatistik, "Verfügbarkeit", "Availability", lang);
+    setCaption(f->bbtAbort, "Abbrechen", "Abort", lang);
     setCaption(f->cbxAverage, "&Leq3 Durchschnittskurve", "Leq3 Average Curve", lang);
     setCaption(f->cbxNumView, "&Numerische Anzeige", "Numerical representation", lang);
     if (f->rdgOnline) {

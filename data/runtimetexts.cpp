@@ -70,6 +70,7 @@ QString TxtTooLarge;
 QString MsgFileIncomplete;
 QString MsgFileTooLarge;
 QString MsgListingTooLong;
+QString MsgListingUnreadable;
 QString MsgFileNotStored;
 QString MsgLogTailShown;
 QString MsgCutFileLeft;
@@ -165,6 +166,7 @@ const TextPair FaultTexts[] = {
     {&MsgFileIncomplete, "Datei unvollständig oder beschädigt übertragen: ", "File transferred incomplete or damaged: "},
     {&MsgFileTooLarge, "Datei größer als %1 Bytes, Übertragung abgebrochen: ", "File larger than %1 bytes, transfer stopped: "},
     {&MsgListingTooLong, "Verzeichnis des Geräts mit mehr als %1 Einträgen wird nicht gelesen: ", "Device folder with more than %1 entries is not read: "},
+    {&MsgListingUnreadable, "die Dateiliste des Geräts konnte nicht gelesen werden", "the device's file list could not be read"},
     {&MsgFileNotStored, "Datei kann nicht gespeichert werden: ", "File cannot be stored: "},
     {&MsgLogTailShown, "Datei zu groß: gezeigt werden die letzten %1 MB.", "File too large: the last %1 MB are shown."},
     // The day summer time ends: which of its two hours the graph shows.

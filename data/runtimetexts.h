@@ -71,6 +71,7 @@ extern QString TxtTooLarge;
 extern QString MsgFileIncomplete;
 extern QString MsgFileTooLarge;     // %1: the bound in bytes
 extern QString MsgListingTooLong;   // %1: the bound in entries
+extern QString MsgListingUnreadable;
 extern QString MsgFileNotStored;
 extern QString MsgLogTailShown;     // %1: the part shown, in MB
 // Behind the date of the day summer time ends; %1: the hour that comes twice ("02").

@@ -1,5 +1,6 @@
 #include "device/ftpcollect.h"
 
+#include <QRegularExpression>
 #include <QSet>
 #include <cmath>
 
@@ -21,17 +22,41 @@ int64_t Msecs(TDateTime dt)
 
 }  // namespace
 
-void FtpParseListing(QStringList& list, const QString& text)
+bool FtpParseListing(QStringList& list, const QString& text)
 {
+    // Servers that ignore "names only" answer in the MS-DOS or the ls -l form; the name is
+    // what follows the fields.
+    static const QRegularExpression dosLine(
+        QStringLiteral("^\\d{2}-\\d{2}-\\d{2,4}\\s+\\d{1,2}:\\d{2}\\s*(?:[AaPp][Mm])?\\s+(?:<DIR>|\\d+)\\s+(\\S.*)$"));
+    static const QRegularExpression unixLine(
+        QStringLiteral("^[-dlcbps][-rwxsStT]{9}[.+@]?\\s+\\d+\\s+\\S+\\s+(?:\\S+\\s+)?\\d+\\s+\\w{3}\\s+\\d{1,2}\\s+"
+                       "(?:\\d{1,2}:\\d{2}|\\d{4})\\s+(\\S.*)$"));
+    static const QRegularExpression longStart(
+        QStringLiteral("^(?:[-dlcbps][-rwxsStT]{9}[.+@]?\\s|\\d{2}-\\d{2}-\\d{2,4}\\s)"));
+    static const QRegularExpression total(QStringLiteral("^total\\s+\\d+$"));
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\n|\r"));
     QStringList batch;
-    for (QStringView line : QStringView(text).split(u'\n')) {
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-        if (line.isEmpty() || line == u"." || line == u"..")
+    for (const QString& line : text.split(lineEnd)) {
+        if (line.isEmpty() || line == u"." || line == u".." || total.match(line).hasMatch())
             continue;
-        batch.append(line.toString());
+        for (QChar c : line)
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+                return false;
+        QString name = line;
+        if (const auto m = dosLine.match(line); m.hasMatch()) {
+            name = m.captured(1);
+        } else if (const auto u = unixLine.match(line); u.hasMatch()) {
+            name = u.captured(1);
+            if (line.startsWith(u'l'))
+                name = name.section(QStringLiteral(" -> "), 0, 0);
+        } else if (longStart.match(line).hasMatch()) {
+            return false;
+        }
+        if (name != u"." && name != u"..")
+            batch.append(name);
     }
     list.append(batch);
+    return true;
 }
 
 TDateTime DeviceFileTime(const QString& root, const QString& name)
@@ -70,7 +95,10 @@ bool FtpCollectFiles(QStringList& list, const QString& root, TDateTime start, TD
     QStringList years;
     listDir(years, root + QStringLiteral("\\*.*"));
     QStringList months;
+    const auto stopped = [&] { return aborted && aborted(); };
     for (const QString& n : years) {
+        if (stopped())
+            break;
         // A name from the device becomes part of a local path later: plain names only.
         if (!IsSafeFileName(n))
             continue;
@@ -85,10 +113,11 @@ bool FtpCollectFiles(QStringList& list, const QString& root, TDateTime start, TD
             continue;
         const qsizetype newFrom = months.size();
         listDir(months, path + QStringLiteral("\\*.*"));
-        for (qsizetype i = newFrom; i < months.size(); ++i) {
+        for (qsizetype i = newFrom; i < months.size() && !stopped(); ++i) {
             const QString m = months[i];
             const int month = StrToIntDef(m, -1);
-            if (!IsSafeFileName(m) || (year == first.year && month < first.month)
+            // What is no month (a "total" line, a stray file) is not asked for.
+            if (!IsSafeFileName(m) || month < 1 || month > 12 || (year == first.year && month < first.month)
                 || (year == last.year && month > last.month) || !firstTime(path + sep + m))
                 continue;
             QStringList names;
@@ -98,5 +127,5 @@ bool FtpCollectFiles(QStringList& list, const QString& root, TDateTime start, TD
                     take(path + sep + m + sep + name);
         }
     }
-    return !list.isEmpty() || (aborted && aborted());
+    return !list.isEmpty() || stopped();
 }

@@ -16,6 +16,7 @@
 
 #include "data/runtimetexts.h"
 #include "comms/core/adstrmap.h"
+#include "comms/core/errorcodes.h"
 #include "comms/core/eapdexception.h"
 #include "comms/ftp/tapdftplog.h"
 #include "comms/ftp/tapdftpclient.h"
@@ -171,6 +172,8 @@ void TDataModFtp::Wait(const std::function<bool()>& done)
     // A closed connection answers nothing more.
     platform::WaitUntil([&] { return done() || FtpResult() != frNone || !ApdFtpClient->Connected(); });
     Timer->stop();
+    if (FtpResult() != frNone && ApdFtpClient->InProgress())
+        EndFailedTransfer();
     if (done() || FtpResult() != frNone || ApdFtpClient->Connected() || m_logoutRequested)
         return;
     if (m_awaiting == FtpAwaiting::Login)
@@ -193,9 +196,23 @@ QString TDataModFtp::FailureText() const
     case frSizeMismatch: return MsgFileIncomplete + m_storing;
     case frLocalFolder:
         return MsgFileNotStored + m_localFailure;
-    default:
-        return MsgFtpError + (m_errorText.isEmpty() ? QString::number(FtpResult()) : m_errorText);
+    case ecFtpTransferIncomplete: return MsgFileIncomplete + m_retrieving;
+    default: return MsgFtpError + (m_errorText.isEmpty() ? CodeText(FtpResult()) : m_errorText);
     }
+}
+
+void TDataModFtp::EndFailedTransfer()
+{
+    m_quietStop = true;
+    m_stopReported = false;
+    // Also when the stop runs already (a file beyond its bound): the next request finds the
+    // client idle.
+    if (ApdFtpClient->Abort())
+        Log(QStringLiteral("ABORT"));
+    platform::WaitUntil(
+        [this] { return (m_stopReported && !ApdFtpClient->InProgress()) || !ApdFtpClient->Connected(); },
+        TApdCustomFtpClient::AbortReplyMs + 1000);
+    m_quietStop = false;
 }
 
 void TDataModFtp::ConnectionLost()
@@ -281,6 +298,7 @@ bool TDataModFtp::FtpLogin()
     SetAwaiting(FtpAwaiting::Login);
     m_logoutRequested = false;
     m_userAborted = false;
+    m_listingFailed = false;
     m_closingReply.clear();
     m_errorText.clear();
     m_socketError = 0;
@@ -308,6 +326,9 @@ bool TDataModFtp::FtpLogin()
     SetAwaiting(FtpAwaiting::Nothing);
     if (loggedIn)
         return true;
+    // Left on purpose (an abort, the program closing): no failure to tell.
+    if (m_logoutRequested)
+        return false;
     if (!started)
         LoginFailed(cause.isEmpty() && m_socketError == 0 ? TxtClosedByDevice : cause);
     platform::ShowMessage(MsgFtpLoginFailed);
@@ -351,22 +372,41 @@ int TDataModFtp::FtpListDir(QStringList& list, const QString& mask)
     if (Refused() || !ApdFtpClient->LoggedIn())
         return 0;
     SetAwaiting(FtpAwaiting::DataAvail);
-    FtpSetTimeouts(30);
+    m_listingFailed = false;
+    m_listingFailure.clear();
+    FtpSetTimeouts(ListingWaitSeconds);
     Log(QStringLiteral("DIR ") + mask);
     if (ApdFtpClient->ListDir(mask, false))
         Wait([this] { return Answered(); });
+    const int code = FtpResult();
     // A failed listing leaves no code behind.
     FtpSetTimeouts(10);
     const QString text = std::exchange(m_listingText, QString());
-    if (!Answered() || m_userAborted)
+    if (!Answered() || m_userAborted) {
+        // A missing folder (550) is no failed listing; one that never came whole is.
+        m_listingFailed = !m_userAborted
+                          && (code == frTimeout || code == frConnectionLost || code == ecFtpListingTooLong
+                              || code >= 10000 || !ApdFtpClient->LoggedIn());
+        if (m_listingFailed && !FailuresShown())
+            m_listingFailure = code == frTimeout ? MsgFtpTimeout
+                               : code == frConnectionLost || code == frNone
+                                   ? MsgTransferClosed
+                                   : MsgFtpError + (m_errorText.isEmpty() ? CodeText(code) : m_errorText);
         return 0;
+    }
     if (ListingLines(text) > FtpMaxListingEntries) {
+        m_listingFailed = true;
         Log(QStringLiteral("Error: Listing too long"));
         platform::ShowMessage(MsgListingTooLong.arg(FtpMaxListingEntries) + mask);
         return 0;
     }
     const qsizetype before = list.size();
-    FtpParseListing(list, text);
+    if (!FtpParseListing(list, text)) {
+        m_listingFailed = true;
+        Log(QStringLiteral("Error: Listing unreadable"));
+        platform::ShowMessage(MsgFtpError + MsgListingUnreadable + QStringLiteral(": ") + mask);
+        return 0;
+    }
     return int(list.size() - before);
 }
 
@@ -560,7 +600,7 @@ bool TDataModFtp::FtpCollectFiles(QStringList& list, const QString& root, TDateT
 {
     return ::FtpCollectFiles(
         list, root, start, end, [this](QStringList& l, const QString& mask) { return FtpListDir(l, mask); },
-        [this] { return m_userAborted; });
+        [this] { return m_userAborted || m_listingFailed; });
 }
 
 // ---------------------------------------------------------------------------------------
@@ -571,6 +611,7 @@ void TDataModFtp::ApdFtpClientFtpStatus(TFtpStatusCode code, const char* text)
     const QString info = text ? QString::fromLatin1(text) : QString();
     switch (code) {
     case scClose:
+        m_stopReported = true;
         Log(QStringLiteral("Status: Connection closed."));
         if (m_logoutRequested)
             Log(QStringLiteral("Status: Close Ok!"));
@@ -627,6 +668,11 @@ void TDataModFtp::ApdFtpClientFtpStatus(TFtpStatusCode code, const char* text)
 
 void TDataModFtp::ApdFtpClientFtpError(int32_t code, const char* text)
 {
+    if (m_quietStop) {
+        m_stopReported = true;
+        Log(QStringLiteral("FtpError: %1").arg(code));
+        return;
+    }
     Timer->stop();
     if (m_quiet) {
         // The answer to our own check or clean-up: its caller decides what it means.
@@ -644,7 +690,7 @@ void TDataModFtp::ApdFtpClientFtpError(int32_t code, const char* text)
     Log(QStringLiteral("FtpError: %1").arg(code));
     if (ownAbort || m_userAborted)
         return;
-    ShowFailure(MsgFtpError + (t.isEmpty() ? CodeText(code) : t));
+    ShowFailure(code == ecFtpTransferIncomplete ? FailureText() : MsgFtpError + (t.isEmpty() ? CodeText(code) : t));
 }
 
 void TDataModFtp::ApdFtpClientFtpReply(int32_t code, const char* text)

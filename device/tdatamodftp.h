@@ -73,8 +73,16 @@ public:
     std::function<void(const QString&)> OnProgressLine;  // replaces the last line while data flows
     std::function<bool()> ShowsFailures;  // failures are told by a message (the window is shown)
 
+    // Seconds a listing may go without its answer.
+    int ListingWaitSeconds = 30;
+
     int FtpResult() const;
     bool UserAborted() const { return m_userAborted; }
+    // The last listing gave no names because it failed: time-out, too long, unreadable, or
+    // the connection went. Its reason has been told; the connection is idle or closed.
+    bool ListingFailed() const { return m_listingFailed; }
+    // Its reason where no message has told it yet (the transfer window was not shown).
+    QString ListingFailure() const { return m_listingFailure; }
     // After frLocalFolder: the local path and the system's reason.
     QString LocalFailure() const { return m_localFailure; }
     // What the last failure was, as the messages of a visible transfer window say it; empty
@@ -90,7 +98,8 @@ public:
     void FtpLogout(bool wait);
     static constexpr int QuickLogoutMs = 750;
     bool FtpChangeDir(const QString& dir);
-    // Appends the names of a names-only listing of mask; returns how many were added.
+    // Appends the names of a names-only listing of mask; returns how many were added. A
+    // listing that cannot be read is told as such (MsgListingUnreadable) and adds nothing.
     int FtpListDir(QStringList& list, const QString& mask);
     bool FtpRemoteExists(const QString& path);
     bool FtpMakeDir(const QString& dir);
@@ -126,6 +135,10 @@ private:
     // Runs events until done(), a result code is set or the connection has closed; then the
     // watchdog is off.
     void Wait(const std::function<bool()>& done);
+    // A wait that ended on a failure while the client still moves data: its data connection
+    // is closed and the server told, so nothing runs on unseen; what the stop reports is no
+    // second failure.
+    void EndFailedTransfer();
     void ConnectionLost();
     // The connection closed, or never opened, before the log-in was through.
     void LoginFailed(const QString& cause);
@@ -151,6 +164,10 @@ private:
     // collection of listings stops too.
     bool m_userAborted = false;
     QString m_listingText;
+    bool m_listingFailed = false;
+    QString m_listingFailure;
+    bool m_quietStop = false;  // EndFailedTransfer runs: the client's reports of it are no failure
+    bool m_stopReported = false;
     QString m_closingReply;  // a 421 of the device, naming why it closes
     QString m_localFailure;
     QString m_errorText;     // the device's text of the last error reply

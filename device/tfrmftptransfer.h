@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -115,7 +116,14 @@ public:
     void bbtUpLoadSysClick();
     // After OK in the log mode: the current log and the old ones of the device into the
     // station's "Log" folder of the data tree, with the devices' default log-in.
+    // Logs already whole stay; the one in transfer leaves nothing. A log beyond its bound is
+    // skipped with its reason. Every log keeps its own name: an old one named as the current
+    // one is stored with "OLD_" before it.
     void DownloadDeviceLogs(const QString& LogName, const QString& StationFolder);
+    // Ends a running DownloadDeviceLogs within its waits (the log window's abort).
+    void AbortDeviceLogs();
+    // Logs whole of logs to fetch, while DownloadDeviceLogs runs.
+    std::function<void(int done, int total)> OnLogProgress;
 
     // The pickers as TDateTime values.
     TDateTime StartDateTime() const;
@@ -148,6 +156,9 @@ private:
                         QIODevice& fetched, bool& transferred);
     // The entry gets " - " and its result when the list is next shown.
     void Mark(QListWidgetItem* item, const QString& entry, const QString& result);
+    // A failed or aborted connect, or a listing that failed, leaves the window as before the
+    // connect: not connected.
+    void ShowNotConnected();
     // After a failed file: a new log-in, back in the device's data folder.
     void Reconnect();
     void StepProgress();
@@ -172,6 +183,7 @@ private:
         QElapsedTimer shown;
     } m_view;
     bool m_settingDates = false;
+    bool m_logsAborted = false;
     bool m_fontsSet = false;
 };
 

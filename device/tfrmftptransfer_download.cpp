@@ -69,17 +69,8 @@ void TfrmFtpTransfer::DownloadConnectClick()
     CurrentStation.IPAddress = address;
     platform::WaitCursor busy;
     bbtConnect->setEnabled(false);
-    // A failed or aborted connect leaves the window as before it: not connected.
-    const auto notConnected = [this] {
-        DataModFtp->FtpLogout(false);
-        lbxDir->clear();
-        bbtDownLoad->setEnabled(false);
-        bbtAbort->setEnabled(false);
-        lblLoadFile->setText(TxtNotConnected);
-        bbtConnect->setEnabled(true);
-    };
     if (!DataModFtp->FtpConnect(CurrentStation.IPAddress, edUser->text(), edPassw->text())) {
-        notConnected();
+        ShowNotConnected();
         return;
     }
     DataModFtp->FtpChangeDir(QStringLiteral("DATA"));
@@ -89,12 +80,22 @@ void TfrmFtpTransfer::DownloadConnectClick()
     bbtExit->setEnabled(true);
     cbxOverwrite->setEnabled(true);
     ScanRemoteFiles();
-    if (!DataModFtp->LoggedIn() || DataModFtp->UserAborted()) {
-        notConnected();
+    if (bbtConnect->isEnabled() || !DataModFtp->LoggedIn() || DataModFtp->UserAborted()) {
+        ShowNotConnected();
         return;
     }
     lblLoadFile->setText(TxtCopyTo + CurrentStation.InitialDir);
     bbtAbort->setEnabled(false);
+}
+
+void TfrmFtpTransfer::ShowNotConnected()
+{
+    DataModFtp->FtpLogout(false);
+    lbxDir->clear();
+    bbtDownLoad->setEnabled(false);
+    bbtAbort->setEnabled(false);
+    lblLoadFile->setText(TxtNotConnected);
+    bbtConnect->setEnabled(true);
 }
 
 void TfrmFtpTransfer::ScanRemoteFiles()
@@ -109,6 +110,12 @@ void TfrmFtpTransfer::ScanRemoteFiles()
             continue;
         QStringList list;
         DataModFtp->FtpCollectFiles(list, root, StartDateTime(), EndDateTime());
+        // A device whose list never came whole is no connected one: its reason has been told.
+        if (DataModFtp->ListingFailed()) {
+            lbxDir->setSortingEnabled(true);
+            ShowNotConnected();
+            return;
+        }
         for (const QString& remote : list) {
             auto* item = new QListWidgetItem(EntryText(remote, DeviceFileTime(root, FileNamePart(remote))));
             item->setData(RemoteNameRole, remote);

@@ -22,6 +22,8 @@ namespace {
 
 const QString DefaultLogin = QStringLiteral("kqv");
 constexpr int LogNameWidth = 22;
+// Before the local name of an old log that the device names as the current one.
+const QString OldLogPrefix = QStringLiteral("OLD_");
 
 bool AskRetry()
 {
@@ -172,8 +174,25 @@ void TfrmFtpTransfer::bbtUpLoadSysClick()
     bbtExit->setEnabled(true);
 }
 
+void TfrmFtpTransfer::AbortDeviceLogs()
+{
+    m_logsAborted = true;
+    // A log-in that runs has nothing to abort yet: leaving it ends it.
+    if (DataModFtp->LoggedIn())
+        DataModFtp->FtpAbort();
+    else
+        DataModFtp->FtpLogout(false);
+}
+
 void TfrmFtpTransfer::DownloadDeviceLogs(const QString& LogName, const QString& StationFolder)
 {
+    m_logsAborted = false;
+    int done = 0, total = 1;
+    const auto progress = [&] {
+        if (OnLogProgress)
+            OnLogProgress(done, total);
+    };
+    progress();
     const QString address = CurrentStation.IPAddress;
     if (!DataModFtp->FtpConnect(address, DefaultLogin, DefaultLogin))
         return;
@@ -191,15 +210,23 @@ void TfrmFtpTransfer::DownloadDeviceLogs(const QString& LogName, const QString& 
         const QString path = JoinLocalPath({logFolder, remoteName});
         return IsSafeFileName(remoteName) && IsInsideDir(dataDir, path) ? path : QString();
     };
+    const auto aborted = [&] { return m_logsAborted || DataModFtp->UserAborted(); };
     // The window is closed by now: the command layer has said nothing, so the reason is
     // told here. A file too large or one that cannot be stored is not asked about again.
     auto retry = [&] {
-        if (DataModFtp->UserAborted())
+        if (aborted())
             return false;
         if (const QString why = DataModFtp->FailureText(); !isVisible() && !why.isEmpty())
             platform::ShowMessage(why);
         const int code = DataModFtp->FtpResult();
         return code != frTooLarge && code != frLocalFolder && AskRetry();
+    };
+    // A log beyond the bound is skipped (its reason told); the others still come.
+    auto skipTooLarge = [&] {
+        if (aborted() || DataModFtp->FtpResult() != frTooLarge)
+            return false;
+        DataModFtp->FtpSetTimeouts(10);
+        return true;
     };
 
     DataModFtp->FtpChangeDir(QStringLiteral("LOG"));
@@ -209,19 +236,25 @@ void TfrmFtpTransfer::DownloadDeviceLogs(const QString& LogName, const QString& 
         reconnect();
         haveCurrent = DataModFtp->FtpRetrieve(LogName, current, FtpMaxLogFileBytes);
     }
+    if (haveCurrent)
+        ++done;
 
-    if (haveCurrent) {
+    if (haveCurrent || skipTooLarge()) {
         lbxDir->clear();
         QStringList names;
         DataModFtp->FtpListDir(names, QStringLiteral("OLD\\*.*"));
         for (const QString& n : names)
             lbxDir->addItem(QStringLiteral("OLD\\") + n);
+        total = 1 + lbxDir->count();
+        progress();
         pgbCopy->setMaximum(lbxDir->count());
         pgbCopy->setValue(0);
-        for (int i = 0; i < lbxDir->count();) {
+        for (int i = 0; i < lbxDir->count() && !aborted();) {
             QListWidgetItem* item = lbxDir->item(i);
             const QString entry = item->text();
-            const QString local = target(entry.mid(4));
+            const QString name = entry.mid(4);
+            // An old log named as the current one keeps a name of its own beside it.
+            const QString local = target(name.compare(LogName, Qt::CaseInsensitive) == 0 ? OldLogPrefix + name : name);
             lblLoadFile->setText(entry);
             if (local.isEmpty()) {
                 ++i;  // refused: nothing of it is written
@@ -230,11 +263,17 @@ void TfrmFtpTransfer::DownloadDeviceLogs(const QString& LogName, const QString& 
             if (DataModFtp->FtpRetrieve(entry, local, FtpMaxLogFileBytes)) {
                 item->setText(entry.leftJustified(LogNameWidth, QLatin1Char(' ')) + QStringLiteral(" - ") + TxtCopied);
                 pgbCopy->setValue(pgbCopy->value() + 1);
+                ++done;
+                progress();
                 ++i;
                 continue;
             }
-            if (!retry())
-                break;
+            if (!retry()) {
+                if (!skipTooLarge())
+                    break;
+                ++i;
+                continue;
+            }
             reconnect();  // a failed log-in fails the same entry again, and asks again
         }
     }

@@ -26,6 +26,7 @@
 #include "app/windows/tfrmstation.h"
 #include "device/tdatamodftp.h"
 #include "device/tfrmftptransfer.h"
+#include "platform/gui/eventwait.h"
 #include "platform/gui/exceptionguard.h"
 #include "platform/core/named.h"
 #include "platform/core/shellopen.h"
@@ -126,13 +127,17 @@ TfrmLogView::TfrmLogView(QWidget* owner) : QDialog(owner)
     Named(bbtLoad, "bbtLoad");
     bbtExit = new QPushButton(this);
     Named(bbtExit, "bbtExit");
+    bbtAbort = new QPushButton(this);
+    Named(bbtAbort, "bbtAbort");
+    bbtAbort->hide();
+    platform::SetAbortButton(this, bbtAbort);
     lblSearch = new QLabel(this);
     Named(lblSearch, "lblSearch");
     edSearch = new QLineEdit(this);
     Named(edSearch, "edSearch");
     bbtSearch = new QPushButton(this);
     Named(bbtSearch, "bbtSearch");
-    for (QPushButton* b : {bbtStation, bbtLoad, bbtExit, bbtSearch})
+    for (QPushButton* b : {bbtStation, bbtLoad, bbtExit, bbtAbort, bbtSearch})
         b->setAutoDefault(false);
     StatusBar = new QStatusBar(this);
     Named(StatusBar, "StatusBar");
@@ -148,6 +153,7 @@ TfrmLogView::TfrmLogView(QWidget* owner) : QDialog(owner)
     auto* side = new QVBoxLayout;
     side->addWidget(FileListBox, 1);
     side->addWidget(bbtLoad);
+    side->addWidget(bbtAbort);
     side->addWidget(bbtStation);
     side->addWidget(bbtExit);
     auto* search = new QHBoxLayout;
@@ -177,6 +183,7 @@ TfrmLogView::TfrmLogView(QWidget* owner) : QDialog(owner)
     connect(bbtLoad, &QPushButton::clicked, this, Guard([this] { bbtLoadClick(); }));
     connect(bbtStation, &QPushButton::clicked, this, Guard([this] { bbtStationClick(); }));
     connect(bbtExit, &QPushButton::clicked, this, [this] { done(1); });
+    connect(bbtAbort, &QPushButton::clicked, this, Guard([] { frmFtpTransfer->AbortDeviceLogs(); }));
 }
 
 void TfrmLogView::showEvent(QShowEvent* e)
@@ -301,8 +308,14 @@ void TfrmLogView::bbtLoadClick()
     UpdateStationLabel();
     SetFileListDirectory(QString());  // leave the folder while files are written into it
     StatusPanel1->setText(TxtTransferring);
+    frmFtpTransfer->OnLogProgress = [this](int done, int total) {
+        StatusPanel1->setText(TxtTransferring + QStringLiteral(" %1 / %2").arg(done).arg(total));
+    };
+    bbtAbort->show();
     frmFtpTransfer->DownloadDeviceLogs(QStringLiteral("current.log"),
                                        StationDir(CurrentStation.RegionNumber, CurrentStation.StationNumber));
+    bbtAbort->hide();
+    frmFtpTransfer->OnLogProgress = nullptr;
     StatusPanel1->clear();
     ShowStationLogs();
 }

@@ -38,6 +38,7 @@ public:
     QPushButton* bbtStation = nullptr;
     QPushButton* bbtLoad = nullptr;
     QPushButton* bbtExit = nullptr;
+    QPushButton* bbtAbort = nullptr;  // shown while the device's logs come
     QLabel* lblSearch = nullptr;
     QLineEdit* edSearch = nullptr;
     QPushButton* bbtSearch = nullptr;

@@ -14,6 +14,7 @@ void ApplyTextsLogView(int lang)
     f->bbtLoad->setText(u(de ? "Log-Dateien laden" : "Load log files"));
     f->bbtStation->setText(u(de ? "Station wählen" : "Select station "));
     f->bbtExit->setText(u(de ? "Ende" : "Exit"));
+    f->bbtAbort->setText(u(de ? "Abbrechen" : "Abort"));
     f->lblSearch->setText(u(de ? "Suchen nach:" : "Search for:"));
     f->bbtSearch->setText(u(de ? "Suchen" : "Search"));
 }

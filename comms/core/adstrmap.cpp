@@ -91,6 +91,7 @@ constexpr std::array kTable = std::to_array<TAdStrMapEntry>({
     {ecFtpDataConnection, "FTP data connection cannot be opened"},
     {ecFtpBadPasvReply, "Invalid address in the FTP passive-mode reply"},
     {ecFtpLoginIncomplete, "The FTP server does not complete the log-in"},
+    {ecFtpTransferIncomplete, "The FTP transfer ended short of the size the server announced"},
 
     {ecADWSERROR, "Comlinkar Error"},
     {ecADWSLOADERROR, "Error loading Winsock DLL"},

@@ -97,6 +97,7 @@ inline constexpr int ecFtpLocalFile = -7002;
 inline constexpr int ecFtpDataConnection = -7003;
 inline constexpr int ecFtpBadPasvReply = -7004;
 inline constexpr int ecFtpLoginIncomplete = -7005;
+inline constexpr int ecFtpTransferIncomplete = -7006;
 
 // Winsock layer.
 inline constexpr int ecADWSERROR = 9001;

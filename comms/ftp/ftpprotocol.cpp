@@ -197,6 +197,26 @@ std::string FtpQuotedDirectory(std::string_view Reply)
     return std::string(Reply.substr(a + 1, b - a - 1));
 }
 
+int64_t FtpAnnouncedSize(std::string_view Reply)
+{
+    const size_t close = Reply.rfind(')');
+    const size_t open = close == std::string_view::npos ? close : Reply.rfind('(', close);
+    if (open == std::string_view::npos)
+        return -1;
+    std::string_view in = Reply.substr(open + 1, close - open - 1);
+    int64_t n = 0;
+    size_t digits = 0;
+    while (digits < in.size() && IsDigit(in[digits]) && digits < 15)
+        n = n * 10 + (in[digits++] - '0');
+    in.remove_prefix(digits);
+    if (digits == 0 || in.size() != 6 || in[0] != ' ')
+        return -1;
+    for (size_t i = 1; i < 6; ++i)
+        if (std::tolower(static_cast<unsigned char>(in[i])) != "bytes"[i - 1])
+            return -1;
+    return n;
+}
+
 std::string FtpDropNulLines(std::string_view Listing)
 {
     std::string out;

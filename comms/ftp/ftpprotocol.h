@@ -95,6 +95,9 @@ std::string FtpPortArgument(uint32_t Address, uint16_t Port);
 // The text between the first two double quotes of a 257 reply, "" when there is none.
 std::string FtpQuotedDirectory(std::string_view Reply);
 
+// The size a 125/150 reply announces, "... (12345 bytes)"; -1 when it names none.
+int64_t FtpAnnouncedSize(std::string_view Reply);
+
 // A listing without the lines (each up to and with its LF) that hold a NUL byte.
 std::string FtpDropNulLines(std::string_view Listing);
 

@@ -44,8 +44,9 @@ TApdCustomFtpClient::TApdCustomFtpClient(QObject* Owner) : TApdCustomWinsockPort
 
     FReplyPacket = new TApdDataPacket(this);
     FReplyPacket->SetStartCond(scAnyData);
-    FReplyPacket->SetEndString(QByteArrayLiteral("\r\n"));
-    // A line without its CR LF is cut at the bound rather than collected without end.
+    // A line ends at its LF: servers that leave out the CR are read as common clients read
+    // them. A line without one is cut at the bound rather than collected without end.
+    FReplyPacket->SetEndString(QByteArrayLiteral("\n"));
     FReplyPacket->SetEndCond({ecString, ecPacketSize});
     FReplyPacket->SetPacketSize(int32_t(FtpMaxReplyLine));
     FReplyPacket->SetTimeOut(0);
@@ -687,6 +688,9 @@ void TApdCustomFtpClient::FtpReplyHandler(int, const std::string& Line)
     case TFtpReplyAction::None:
         if (IsTransferState(FProcessState) && code >= 100 && code < 200 && transfer_.CommandSent) {
             transfer_.PreliminarySeen = true;
+            if (FProcessState == S::psGet && transfer_.WholeFile)
+                transfer_.Announced =
+                    FtpAnnouncedSize(std::string_view(text.constData(), size_t(text.trimmed().size())));
             if (FProcessState == S::psPut && transfer_.DataWritable)
                 PutData();
         }

@@ -121,7 +121,8 @@ public:
     QString LocalFile() const { return FLocalFile; }
     QString RemoteFile() const { return FRemoteFile; }
     bool TransferAborted() const { return transfer_.Aborted; }
-    // Listings longer than this are reported with ecFtpListingTooLong, not cut silently.
+    // A listing that grows beyond this ends at once with ecFtpListingTooLong, its data
+    // connection closed; it is not cut silently.
     static constexpr int MaxListing = 16 * 1024 * 1024;
 
     TFtpErrorEvent OnFtpError;
@@ -224,6 +225,8 @@ private:
         bool ListingTooLong = false;
         QByteArray Listing;            // a listing grows here, up to MaxListing
         int64_t BytesTransferred = 0;
+        int64_t Announced = -1;  // the size a retrieve's 1xx named; less arriving fails it
+        bool WholeFile = false;  // a retrieve from the file's start, which the size is of
     };
 
     TransferRecord transfer_;

@@ -54,7 +54,10 @@ bool TApdCustomFtpClient::Retrieve(const QString& RemoteName, const QString& Loc
     FLocalFile = LocalName;
     FLocalStream = std::move(file);
     PostLog(Mode == rmRestart ? lcRestart : lcReceive);
-    return StartTransfer(S::psGet, "RETR " + Wire(RemoteName), rest.isEmpty() ? nullptr : &rest);
+    if (!StartTransfer(S::psGet, "RETR " + Wire(RemoteName), rest.isEmpty() ? nullptr : &rest))
+        return false;
+    transfer_.WholeFile = Mode != rmRestart;
+    return true;
 }
 
 bool TApdCustomFtpClient::Store(const QString& RemoteName, const QString& LocalName, TFtpStoreMode Mode)
@@ -262,15 +265,23 @@ int TApdCustomFtpClient::GetData()
         }
         return n;
     }
-    // A listing: kept up to MaxListing; what lies beyond is read and dropped, and reported.
+    // A listing: kept up to MaxListing. One that goes beyond is no device's; the data
+    // connection is closed at once, so a server that never ends it is not read on.
     ResetTimer();
     const int n = FDataSocket->ReadSocket(FDataSocketHandle, FDataBuffer.get(), DataBufferSize, 0);
     if (n > 0) {
         const int room = MaxListing - int(transfer_.Listing.size());
-        if (n > room)
-            transfer_.ListingTooLong = true;
         transfer_.Listing.append(FDataBuffer.get(), std::min(n, std::max(room, 0)));
         transfer_.BytesTransferred += n;
+        if (n > room) {
+            transfer_.ListingTooLong = true;
+            if (dataQuiet_)
+                return n;  // the transfer's end is draining it: failed there
+            transfer_.Listing.clear();
+            ResetDataConnection();
+            FailTransfer(ecFtpListingTooLong);
+            return 0;
+        }
     }
     return n;
 }
@@ -382,6 +393,11 @@ void TApdCustomFtpClient::FinishTransferIfDone()
         }
         return;
     case S::psGet: {
+        // A server that cut the file short while it said its size: no whole file.
+        if (transfer_.Announced >= 0 && transfer_.BytesTransferred < transfer_.Announced) {
+            FailTransfer(ecFtpTransferIncomplete);
+            return;
+        }
         if (FLocalStream)
             FLocalStream->close();
         if (!FLocalStream || FLocalStream->error() != QFileDevice::NoError) {

@@ -227,3 +227,60 @@ TEST_F(MenuDevice, OneOperationAtATimeAndASignalEndsIt)
     EXPECT_NE(iniValue("Form", "Height"), "<missing>");
     EXPECT_TRUE(platform::DialogScript::shown().empty()) << platform::DialogScript::shown()[0].text.toStdString();
 }
+
+namespace {
+
+// Escape leaves a trickling online load for the local day; a silent device is told as a time-out.
+TEST_F(MenuDevice, AnOnlineLoadCanBeLeftAndASilentDeviceIsATimeOut)
+{
+    for (const bool escape : {true, false}) {
+        ASSERT_TRUE(peer->command("clear"));
+        if (!MainFormHvtk->OnlineMode)
+            goOnline();
+        ASSERT_TRUE(MainFormHvtk->OnlineMode && peer->command(escape ? "slow *.dbb 20 1000" : "stall *.dbb"));
+        platform::DialogScript::clearShown();
+        QString seen;
+        DuringWait leave([] { return DataModFtp->ApdFtpClient->ProcessState() == TFtpProcessState::psGet; },
+                         [&] {
+                             seen = MainFormHvtk->bbtAbort->isVisible() ? MainFormHvtk->lblStatus->text() : QString();
+                             if (escape)
+                                 QTest::keyClick(MainFormHvtk, Qt::Key_Escape);
+                         });
+        MainFormHvtk->spbDatumZurckClick();  // yesterday's last hour is on the device
+        EXPECT_TRUE(seen.startsWith(TxtReading));
+        EXPECT_TRUE(!MainFormHvtk->OnlineMode && !MainFormHvtk->bbtAbort->isVisible() && !MainFormHvtk->DayHasData);
+        EXPECT_EQ(platform::DialogScript::shown().size(), escape ? 0u : 1u);
+        EXPECT_TRUE(escape || platform::DialogScript::shown()[0].text == MsgFtpTimeout);
+        MainFormHvtk->spbDatumVorClick();
+    }
+}
+
+// The log download shows logs whole of logs to fetch; Escape keeps those, nothing of the next.
+TEST_F(MenuDevice, TheLogDownloadShowsItsProgressAndCanBeLeft)
+{
+    dbbtest::WriteFile(deviceRoot.path(), "LOG/current.log", "now\r\n");
+    for (int i = 1; i <= 40; ++i)
+        dbbtest::WriteFile(deviceRoot.path(), QString::asprintf("LOG/OLD/%02d.log", i), QByteArray(60, 'x'));
+    ASSERT_TRUE(peer->command(QStringLiteral("slow ??.log 20 50")));
+    QString seen;
+    DuringWait leave([] { return frmLogView->StatusPanel1->text().endsWith(" 3 / 41"); },
+                     [&] {
+                         seen = frmLogView->bbtAbort->isVisible() ? frmLogView->StatusPanel1->text() : QString();
+                         QTest::keyClick(frmLogView, Qt::Key_Escape);
+                     });
+    driveModals([](QWidget* w) {
+        if (w == frmFtpTransfer)
+            frmFtpTransfer->bbtConnect->click();
+    });
+    frmLogView->show();
+    frmLogView->bbtLoadClick();
+    stopDriving();
+    EXPECT_EQ(seen, TxtTransferring + " 3 / 41");
+    EXPECT_EQ(QDir(dir.filePath("Reg001/Stat005/Log")).entryList(QDir::Files),
+              QStringList({"01.log", "02.log", "current.log"}));
+    EXPECT_TRUE(frmLogView->StatusPanel1->text().isEmpty() && !frmLogView->bbtAbort->isVisible());
+    EXPECT_TRUE(platform::DialogScript::shown().empty());
+    frmLogView->hide();
+}
+
+}  // namespace

@@ -69,11 +69,22 @@ TEST(FtpParseListing, TakesEveryLineButDotsAndKeepsALastLineWithoutCrLf)
         {".\r\n..\r\n2007\r\n", {"2007"}},
         {"x.dbb\r\ny.dbb", {"x.dbb", "y.dbb"}},
         {"x.dbb\n\r\ny.dbb\n", {"x.dbb", "y.dbb"}},
+        {"x.dbb\ry.dbb\r", {"x.dbb", "y.dbb"}},
+        {"10-01-07  09:15AM       <DIR>          2007\r\n11-30-2007  11:00PM  12000 4746CED0.dbb\r\n",
+         {"2007", "4746CED0.dbb"}},
+        {"total 8\r\ndrwxr-xr-x 2 ftp ftp 4096 Oct  1 09:15 11\r\n-rw-r--r-- 1 ftp 12000 Nov 30  2007 a b.log\r\n"
+         "lrwxrwxrwx 1 ftp ftp 5 Oct  1 09:15 cur -> x.log\r\n",
+         {"11", "a b.log", "cur"}},
     };
     for (const auto& c : cases) {
         QStringList list{QStringLiteral("kept")};
-        FtpParseListing(list, QString::fromLatin1(c.text));
+        EXPECT_TRUE(FtpParseListing(list, QString::fromLatin1(c.text)));
         EXPECT_EQ(list, QStringList{QStringLiteral("kept")} + c.expected) << c.text;
+    }
+    // What no listing holds is told, and nothing of it taken.
+    for (const char* bad : {"a.dbb\r\n-rw-r--r-- ?? b.dbb\r\n", "a.dbb\r\nb\x01.dbb\r\n", "10-01-07 x\r\n"}) {
+        QStringList list;
+        EXPECT_TRUE(!FtpParseListing(list, QString::fromLatin1(bad)) && list.isEmpty()) << bad;
     }
 }
 

@@ -224,13 +224,19 @@ TEST_F(FtpModes, LogsLandInTheStationsLogFolderOnlyWithRetry)
     EXPECT_TRUE(entries.contains("OLD\\../x.log")) << entries.join("|").toStdString();
     EXPECT_FALSE(DataModFtp->LoggedIn());
 
-    // A log beyond a log's bound is stopped and told, and not asked about again.
+    // A log beyond its bound is told and skipped, the others come; an old "current.log" keeps its
+    // own name; a log shorter than announced fails, and Retry brings it whole.
     QDir(dataDir).removeRecursively();
+    dbbtest::WriteFile(device.path(), QStringLiteral("LOG/OLD/current.log"), QByteArray("old current\n"));
     ASSERT_TRUE(peer->command(QStringLiteral("cut current.log -17000000 1")));
+    ASSERT_TRUE(peer->command(QStringLiteral("cut a.log 1 1")));
     platform::DialogScript::clearShown();
     frmFtpTransfer->DownloadDeviceLogs(QStringLiteral("current.log"), StationDir(1, 5));
-    EXPECT_EQ(shownTexts(), QStringList{MsgFileTooLarge.arg(FtpMaxLogFileBytes) + "current.log"});
-    EXPECT_EQ(filesBelow(outer.path()), QStringList());
+    EXPECT_EQ(shownTexts(), QStringList({MsgFileTooLarge.arg(FtpMaxLogFileBytes) + "current.log",
+                                         MsgFileIncomplete + "OLD\\a.log", MsgTransferRetry}));
+    const QString logs = dataDir + "/Reg001/Stat005/Log/";
+    EXPECT_EQ(filesBelow(logs), QStringList({"20230101-000000-old.log", "OLD_current.log", "a.log"}));
+    EXPECT_TRUE(bytesOf(logs + "OLD_current.log") == "old current\n" && bytesOf(logs + "a.log") == "a\n");
 }
 
 TEST_F(FtpModes, CancelledFolderChoiceStillConnectsAndOffersOnlyConnect)

@@ -18,6 +18,7 @@
 #include "data/dbbnames.h"
 #include "data/runtimetexts.h"
 #include "data/tdatetime.h"
+#include "comms/core/adexcept.h"
 #include "common/pump.h"
 #include "common/userinput.h"
 #include "device/programstate.h"
@@ -44,7 +45,8 @@ QStringList Texts(QListWidget* l)
 class FtpDownload : public FtpFixture {
 protected:
     // Shows the window in download mode for [start, end] and connects.
-    void connectFor(TDateTime start, TDateTime end, bool www = false)
+    // A listing that failed leaves it not connected.
+    void connectFor(TDateTime start, TDateTime end, bool www = false, bool connects = true)
     {
         CurrentStation.LastUpdate = start;
         w().DownloadMode = true;
@@ -53,7 +55,7 @@ protected:
         w().SetEndDateTime(end);
         w().cbxCopyWww->setChecked(www);
         w().bbtConnect->click();
-        ASSERT_FALSE(w().bbtConnect->isEnabled()) << shownTexts().join(u'|').toStdString();
+        ASSERT_NE(w().bbtConnect->isEnabled(), connects) << shownTexts().join(u'|').toStdString();
     }
     void selectOnly(const QString& remoteStart)
     {
@@ -446,7 +448,7 @@ TEST_F(FtpDownload, EveryFaultOfTheDeviceIsToldAndRetryCompletesTheRun)
         if (!c.shown.contains(MsgTransferRetry))  // a question not to be asked ends the run
             for (int answer : {platform::mrOk, platform::mrAbort})
                 DialogScript::answer(answer);
-        connectFor(Local(2007, 11, 20), Local(2007, 11, 20, 23, 59));
+        connectFor(Local(2007, 11, 20), Local(2007, 11, 20, 23, 59), false, c.entries != 0);
         ASSERT_EQ(w().lbxDir->count(), c.entries);
         if (c.entries)
             w().bbtDownLoad->click();
@@ -551,4 +553,38 @@ TEST_F(FtpDownload, OnlyTheAbortReachesTheWaitsAndTheProgressShowsInThem)
     EXPECT_EQ(seen.mid(4), QStringList({QStringLiteral("80 %"), dataDir + u'/' + dbbtest::LocalTreePath(1, 5, u + 3 * 3600)}));
     EXPECT_DOUBLE_EQ(CurrentStation.LastUpdate, Local(2007, 11, 21, 23, 59));
     EXPECT_DOUBLE_EQ(w().EndDateTime(), CurrentStation.LastUpdate);
+}
+
+// Odd servers' listings are read, a year folder's non-months not asked for; a listing unreadable,
+// past its time-out or past its bound is told once and leaves the window not connected.
+TEST_F(FtpDownload, OddAndEndlessListings)
+{
+    deviceHour(UtcSeconds(2007, 11, 20, 10)), deviceHour(UtcSeconds(2007, 11, 20, 11));
+    startDevice();
+    DataModFtp->ListingWaitSeconds = 2;
+    QStringList dirs;
+    DataModFtp->OnLogLine = [&](const QString& line) { dirs << line.split(u'\n').filter("DIR DBB\\2007\\"); };
+    const std::pair<QStringList, QString> cases[] = {
+        // faults, what is told (nothing: both hours)
+        {{"lf on", "extra /DATA/DBB/2007 total", "extra /DATA/DBB/2007 13", "extra /DATA/DBB/2007 M\xC3\xA4r"}, {}},
+        {{"nlst /DATA/DBB/2007 bad"}, MsgFtpError + MsgListingUnreadable + ": DBB\\2007\\*.*"},
+        {{"nlst /DATA/DBB endless 20 100"}, MsgFtpTimeout},
+        {{"nlst /DATA/DBB/2007 endless 0 0"}, MsgFtpError + ErrorMsg(int16_t(ecFtpListingTooLong))},
+    };
+    for (const auto& [faults, told] : cases) {
+        SCOPED_TRACE(faults.join(u'|').toStdString());
+        ASSERT_TRUE(peer->command("clear"));
+        for (const QString& f : faults)
+            ASSERT_TRUE(peer->command(f));
+        DialogScript::clearShown();
+        dirs.clear();
+        connectFor(Local(2006, 12, 31), Local(2008, 1, 1), false, told.isEmpty());
+        EXPECT_EQ(shownTexts(), told.isEmpty() ? QStringList() : QStringList{told});
+        EXPECT_EQ(w().lbxDir->count(), told.isEmpty() ? 2 : 0);
+        if (told.isEmpty())
+            EXPECT_EQ(dirs, QStringList({"DIR DBB\\2007\\*.*", "DIR DBB\\2007\\11\\*.*"}));
+        else
+            EXPECT_TRUE(w().lblLoadFile->text() == TxtNotConnected && !DataModFtp->ApdFtpClient->Connected());
+        w().bbtExit->click();
+    }
 }

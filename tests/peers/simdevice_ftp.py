@@ -20,6 +20,8 @@ then reads fault commands from stdin, one a line, and answers each with "OK":
   sdrop GLOB AFTER          STOR: the data connection is reset after AFTER bytes (426)
   sfail GLOB CODE [BYTES]   STOR keeps BYTES of the file (default all) and answers CODE
   refuse DELE GLOB CODE     DELE of matching names answers CODE
+  nlst DIR endless B MS     NLST of DIR never ends (B bytes every MS ms; MS 0: at once); "nlst
+                            DIR bad": lines no listing has. "lf on": replies end in LF alone
   clear                     no faults
   quit                      stop the server
 
@@ -41,7 +43,7 @@ from pyftpdlib.filesystems import AbstractedFS
 from pyftpdlib.handlers import DTPHandler, FTPHandler
 from pyftpdlib.servers import FTPServer
 
-FAULTS = {"retr": [], "login": None, "extra": []}
+FAULTS = {"retr": [], "login": None, "extra": [], "nlst": [], "lf": False}
 LOCK = threading.Lock()
 
 
@@ -224,6 +226,14 @@ class DeviceHandler(FTPHandler):
     abstracted_fs = DeviceFS
     auth_failed_timeout = 0
     banner = "QWL620 FTP server ready."
+    announce = None
+
+    def push(self, data):
+        if self.announce is not None and data[:3] in ("125", "150"):
+            data, self.announce = data[:-2] + " (%d bytes)\r\n" % self.announce, None
+        with LOCK:
+            lf = FAULTS["lf"]
+        return super().push(data.replace("\r\n", "\n") if lf else data)
 
     def ftp_USER(self, line):
         with LOCK:
@@ -258,6 +268,7 @@ class DeviceHandler(FTPHandler):
             with open(file, "rb") as fd:
                 data = fd.read()
             n = f["bytes"]
+            self.announce = len(data)  # what a device says of its file
             self.push_dtp_data(data[:n] if n >= 0 else data + b"\0" * -n, cmd="RETR")
         if f:
             return
@@ -300,7 +311,13 @@ class DeviceHandler(FTPHandler):
             for d, n, count in FAULTS["extra"]:
                 if os.path.normcase(os.path.realpath(self.fs.ftp2fs(d))) == here:
                     names += [n] * count
-        data = "".join(n + "\r\n" for n in names).encode("utf-8", "replace")
+            nlst = [f for d, *f in FAULTS["nlst"] if os.path.normcase(os.path.realpath(self.fs.ftp2fs(d))) == here]
+        if nlst and nlst[-1][0] == "endless":
+            if int(nlst[-1][2]):
+                self.retr_fault = {"kind": "slow", "bytes": int(nlst[-1][1]), "ms": int(nlst[-1][2])}
+            endless = type("Endless", (), {"more": lambda _: b"12345678.dbb\r\n" * 1000})()
+            return self.push_dtp_data(endless, isproducer=True, cmd="NLST")
+        data = "".join(("-rw-r--r-- ?? " if nlst else "") + n + "\r\n" for n in names).encode("utf-8", "replace")
         self.push_dtp_data(data, isproducer=False, cmd="NLST")
 
 
@@ -310,7 +327,9 @@ def apply_command(words):
         if kind == "clear":
             FAULTS["retr"].clear()
             FAULTS["extra"].clear()
+            FAULTS["nlst"].clear()
             FAULTS["login"] = None
+            FAULTS["lf"] = False
         elif kind == "stall":
             FAULTS["retr"].append({"kind": "stall", "glob": words[1],
                                    "after": int(words[2]) if len(words) > 2 else 0,
@@ -331,6 +350,10 @@ def apply_command(words):
                                    "m": int(words[3]) if len(words) > 3 else -1, "times": -1})
         elif kind == "login":
             FAULTS["login"] = None if words[1] == "ok" else words[1]
+        elif kind == "nlst":
+            FAULTS["nlst"].append(words[1:])
+        elif kind == "lf":
+            FAULTS["lf"] = True
         elif kind == "extra":
             FAULTS["extra"].append((words[1], words[2], int(words[3]) if len(words) > 3 else 1))
         else:
