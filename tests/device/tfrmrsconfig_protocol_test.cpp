@@ -255,22 +255,27 @@ TEST_F(Rs232Protocol, ConnectRightAfterACloseThatWaitsForANotice)
     connect();
     // Closed inside a notice of the port, the close finishes only after it; the connect asked
     // right after must wait for that instead of sending into the closing port.
-    int state = -1;
-    bool connected = false;
-    w->ApdComPort->SetOnTriggerAvail([&](TApdCustomComPort*, uint16_t) {
-        if (state >= 0)
+    // Owned by the handler, not this body's stack: the handler stays set and may run again
+    // while TearDown's close waits for a notice.
+    struct Seen {
+        int state = -1;
+        bool connected = false;
+    };
+    const auto seen = std::make_shared<Seen>();
+    w->ApdComPort->SetOnTriggerAvail([this, seen](TApdCustomComPort*, uint16_t) {
+        if (seen->state >= 0)
             return;
         w->ClosePort();
-        state = int(w->ApdComPort->PortState());
-        QTimer::singleShot(0, w.get(), [&] {
+        seen->state = int(w->ApdComPort->PortState());
+        QTimer::singleShot(0, w.get(), [this, seen] {
             dev.clearRecord();
-            connected = w->ConnectDevice();
+            seen->connected = w->ConnectDevice();
         });
     });
     dev.sendRaw("noise");
-    ASSERT_TRUE(pumpUntil([&] { return connected || !shownTexts().empty(); }, 10000));
-    EXPECT_EQ(state, int(psShuttingDown));
-    EXPECT_TRUE(connected);
+    ASSERT_TRUE(pumpUntil([&] { return seen->connected || !shownTexts().empty(); }, 10000));
+    EXPECT_EQ(seen->state, int(psShuttingDown));
+    EXPECT_TRUE(seen->connected);
     EXPECT_EQ(dev.received(), ESC + "info.serial?" + CR);
     EXPECT_TRUE(shownTexts().empty());
 }
