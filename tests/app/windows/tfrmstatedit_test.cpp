@@ -3,11 +3,14 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 
+#include "platform/core/settingsfile.h"
 #include "platform/gui/tstringgrid.h"
 #include "platform/gui/tradiogroup.h"
 #include "stationwindows.h"
@@ -220,4 +223,28 @@ TEST_F(StationEditor, ClosingInAnyOtherWayGivesCancel)
         ed->bbtCancel->click();
     });
     EXPECT_EQ(ed->exec(), 2);
+}
+
+// A settings file of the older program (Windows-1252) takes "€" and "ü" but not "中": the
+// name is refused with the characters named and the field selected, and the file is untouched.
+TEST_F(StationEditor, ANameTheSettingsFileCannotStoreIsRefused)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("qwlview.INI");
+    const QByteArray ansi = "[Station1]\r\nName=Hafen S\xfc"
+                            "d\r\n";
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(ansi) == ansi.size());
+    f.close();
+    platform::SetSettingsFilePath(path);
+    ed->edAktName->setText(QString::fromUtf8("Nord 中 €"));
+    const QString refused = pressOk(ed->edAktName);
+    ed->edAktName->setText(QString::fromUtf8("Süd – 5 €"));
+    const QString taken = pressOk(nullptr);
+    platform::SetSettingsFilePath(QString());
+    EXPECT_TRUE(refused.contains("Windows-1252") && refused.contains(QString::fromUtf8("„中“")))
+        << refused.toStdString();
+    EXPECT_EQ(taken, "");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), ansi);
 }

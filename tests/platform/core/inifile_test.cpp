@@ -219,6 +219,41 @@ TEST(IniFile, KeepsTheEncodingAndTheBytesOfTheFile)
     }
 }
 
+// The older program's file: Windows-1252 with CR LF. Read exactly, kept byte for byte while
+// unchanged, edited in its own encoding; a value it cannot hold fails the save and changes nothing.
+TEST(IniFile, AnEightBitFileIsWindows1252BothWays)
+{
+    QTemporaryDir dir;
+    const QByteArray ansi = "[Station1]\r\nName=Wei\xdf \x96 \x84Nord\x93 5 \x80\r\n[Station2]\r\nName=Hafen S\xfc"
+                            "d\r\n";
+    const QString path = writeFile(dir, ansi);
+    {
+        IniFile ini(path);
+        EXPECT_EQ(ini.ReadString("Station1", "Name", ""), QString::fromUtf8("Weiß – „Nord“ 5 €"));
+        ini.WriteString("Station2", "Name", QString::fromUtf8("Hafen Süd"));
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    EXPECT_EQ(readFile(path), ansi);
+    {
+        IniFile ini(path);
+        EXPECT_TRUE(ini.CanHold(QString::fromUtf8("Süd €")));
+        ini.WriteString("Station2", "Name", QString::fromUtf8("Süd €"));
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    EXPECT_EQ(readFile(path), QByteArray(ansi).replace("Hafen S\xfc"
+                                                       "d",
+                                                       "S\xfc"
+                                                       "d \x80"));
+    const QByteArray edited = readFile(path);
+    IniFile ini(path);
+    EXPECT_FALSE(ini.CanHold(QString::fromUtf8("中")));
+    ini.WriteString("Station2", "Name", QString::fromUtf8("中"));
+    QString reason;
+    EXPECT_FALSE(ini.UpdateFile(&reason));
+    EXPECT_TRUE(reason.contains("Windows-1252"));
+    EXPECT_EQ(readFile(path), edited);
+}
+
 // What is no settings file is neither read without bound nor replaced.
 TEST(IniFile, RefusesSpecialAndHugeFilesAndLeavesThemAlone)
 {
