@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QTest>
 
+#include "app/setlanguage.h"
 #include "app/texts/tfrmselsprache.h"
 #include "app/windows/tfrmdirselect.h"
 #include "app/windows/tfrmstatistik.h"
@@ -97,20 +98,27 @@ TEST_F(MenuCommands, StationListLeavesOnlineModeSavesAndRemovesTheDayFile)
     EXPECT_EQ(iniValue("Stations", "Activ"), "2");
 }
 
-TEST_F(MenuCommands, LanguageWhileOnlineShowsTheDataFolderLine)
+// The day still comes from the device: the source line keeps saying so, in each language.
+TEST_F(MenuCommands, LanguageSwitchedTwiceWhileOnlineKeepsTheDeviceLine)
 {
     pretendOnline();
-    driveModals([](QWidget* w) {
-        if (w == frmSelSprache) {
-            frmSelSprache->SetItemIndex(1);
-            frmSelSprache->done(1);
-        }
-    });
-    f->mnuSelSpracheClick();
-    stopDriving();
-    EXPECT_EQ(CurrentStation.CurrentLanguage, 1);
-    EXPECT_EQ(f->mnuBeenden->text(), "&End programme");
-    EXPECT_TRUE(f->OnlineMode);
+    CurrentStation.IPAddress = "127.0.0.2";
+    for (const int lang : {1, 0}) {
+        driveModals([lang](QWidget* w) {
+            if (w == frmSelSprache) {
+                frmSelSprache->SetItemIndex(int8_t(lang));
+                frmSelSprache->done(1);
+            }
+        });
+        f->mnuSelSpracheClick();
+        stopDriving();
+        EXPECT_EQ(CurrentStation.CurrentLanguage, lang);
+        EXPECT_EQ(f->mnuBeenden->text(), lang ? "&End programme" : "Programm be&enden");
+        EXPECT_TRUE(f->OnlineMode);
+        EXPECT_EQ(f->lblDevice->text(), TxtConnectedTo + CurrentStation.StationName + " (127.0.0.2)");
+    }
+    f->GoOffline();
+    SetLanguage(1);
     EXPECT_EQ(f->lblDevice->text(), TxtValuesIn + dir.path());
 }
 
