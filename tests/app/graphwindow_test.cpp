@@ -420,6 +420,7 @@ TEST_F(GraphWindow, ButtonRowAndNumericViewHoldTheirTextsAtTheDesignedSize)
             EXPECT_TRUE(list->viewport()->rect().contains(cell)) << r;
             EXPECT_GE(cell.width(), list->fontMetrics().horizontalAdvance(frmNumView->RowTime(r)));
         }
-        EXPECT_GT(frmNumView->width(), QFontMetrics(QApplication::font()).horizontalAdvance(frmNumView->windowTitle()));
+        const QFontMetrics title(TfrmNumView::TitleBarFont());
+        EXPECT_GT(frmNumView->width(), title.horizontalAdvance(frmNumView->windowTitle()) + 3 * title.height()) << lang;
     }
 }
