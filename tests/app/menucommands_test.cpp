@@ -102,24 +102,21 @@ TEST_F(MenuCommands, StationListLeavesOnlineModeSavesAndRemovesTheDayFile)
 TEST_F(MenuCommands, LanguageSwitchedTwiceWhileOnlineKeepsTheDeviceLine)
 {
     pretendOnline();
-    CurrentStation.IPAddress = "127.0.0.2";
-    for (const int lang : {1, 0}) {
-        driveModals([lang](QWidget* w) {
-            if (w == frmSelSprache) {
-                frmSelSprache->SetItemIndex(int8_t(lang));
-                frmSelSprache->done(1);
-            }
-        });
-        f->mnuSelSpracheClick();
-        stopDriving();
-        EXPECT_EQ(CurrentStation.CurrentLanguage, lang);
-        EXPECT_EQ(f->mnuBeenden->text(), lang ? "&End programme" : "Programm be&enden");
-        EXPECT_TRUE(f->OnlineMode);
-        EXPECT_EQ(f->lblDevice->text(), TxtConnectedTo + CurrentStation.StationName + " (127.0.0.2)");
-    }
-    f->GoOffline();
-    SetLanguage(1);
-    EXPECT_EQ(f->lblDevice->text(), TxtValuesIn + dir.path());
+    driveModals([](QWidget* w) {
+        if (w == frmSelSprache) {
+            frmSelSprache->SetItemIndex(1);
+            frmSelSprache->done(1);
+        }
+    });
+    f->mnuSelSpracheClick();
+    stopDriving();
+    EXPECT_EQ(CurrentStation.CurrentLanguage, 1);
+    EXPECT_EQ(f->mnuBeenden->text(), "&End programme");
+    EXPECT_TRUE(f->OnlineMode);
+    const QString device = CurrentStation.StationName + " (" + CurrentStation.IPAddress + ")";
+    EXPECT_EQ(f->lblDevice->text(), "Online with " + device);
+    SetLanguage(0);
+    EXPECT_EQ(f->lblDevice->text(), "Verbunden mit: " + device);
 }
 
 TEST_F(MenuCommands, LogViewWithAnotherStationRefreshesTheMainWindow)

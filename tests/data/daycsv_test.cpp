@@ -82,7 +82,6 @@ TEST(DayCsv, HeaderLinesAndNames)
                  {21600, "UTC -06:00, 1/10 Sek., dB(A)"},
                  {0, "UTC +00:00, 1/10 Sek., dB(A)"}};
     for (const auto& z : zones) {
-        // Windows-1252, as the older program wrote it; "?" for what it cannot hold.
         const TCsvStation st{QString::fromUtf8("Müller äöß € 中"), 0, 7, z.bias};
         const QList<QByteArray> lines = Lines(DayCsvPart(day.data(), st, Nov23, 1));
         EXPECT_EQ(lines[0], QByteArray(",,,M\xfcller \xe4\xf6\xdf \x80 ?, 000/007"));

@@ -177,6 +177,9 @@ TEST_F(FtpDownload, DownloadsEveryHourOfTheRangeIntoTheTree)
         EXPECT_EQ(w().lblLoadFile->text(), TxtTransferDone);
         EXPECT_EQ(w().lblPercent->text(), QStringLiteral("100 %"));
         EXPECT_EQ(w().pgbCopy->value(), w().pgbCopy->maximum());
+        const QFontMetrics fm = w().lblLoadFile->fontMetrics();  // the dots of the "Ü" drawn
+        EXPECT_GE((w().lblLoadFile->height() - fm.height()) / 2 + fm.ascent(),
+                  -fm.tightBoundingRect(TxtTransferDone).top());
         EXPECT_DOUBLE_EQ(CurrentStation.LastUpdate, end);
         EXPECT_TRUE(Texts(w().lbxDir).filter(QStringLiteral(" - Dateien kopiert")).size() == w().lbxDir->count());
         EXPECT_EQ(DialogScript::shown().size(), 1u) << shownTexts().join(u'|').toStdString();  // the new folder

@@ -1,6 +1,5 @@
 #include <QAction>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDateEdit>
 #include <QTimeEdit>
 #include <QGuiApplication>
@@ -10,7 +9,6 @@
 #include <unistd.h>
 
 #include "app/stationlistfile.h"
-#include "platform/gui/tstringgrid.h"
 #include "appfixture.h"
 
 namespace {
@@ -200,26 +198,4 @@ TEST_F(AppFixture, WindowsOpenOnASmallScreen)
     stopDriving();
     closeMain();  // the size the screen forced is not the operator's
     EXPECT_EQ(iniValue("Form", "Width") + 'x' + iniValue("Form", "Height"), "1024x900");
-}
-
-// The older program's settings file: its names are shown exactly, and an edited name is
-// stored in its encoding, the other names keeping their bytes.
-TEST_F(AppFixture, AWindows1252FileIsShownExactlyAndStaysWindows1252)
-{
-    writeIni("[Station]\r\nInitialDir=" + dir.path().toUtf8()
-             + "\r\n[Stations]\r\nActiv=1\r\nCount=0\r\nCount2=2\r\n"
-               "[Station1]\r\nName=Wei\xdf \x96 \x84Nord\x93 5 \x80\r\n[Station2]\r\nName=Hafen S\xfc"
-               "d\r\n");
-    driveModals([](QWidget* w) { w->close(); });
-    start();
-    EXPECT_EQ(CurrentStation.StationName, QString::fromUtf8("Weiß – „Nord“ 5 €"));
-    EXPECT_EQ(MainFormHvtk->cbxStations->itemText(1), QString::fromUtf8("Hafen Süd (0/0)"));
-    frmStation->stgList->SetCells(2, 1, QString::fromUtf8("Weiß – Süd"));
-    closeMain();
-    const QByteArray saved = iniBytes();
-    EXPECT_TRUE(saved.contains("\r\nName=Wei\xdf \x96 S\xfc"
-                               "d\r\n"))
-        << saved.toStdString();
-    EXPECT_TRUE(saved.contains("\r\nName=Hafen S\xfc"
-                               "d\r\n"));
 }

@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QComboBox>
-#include <QImage>
 #include <QListWidget>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -84,27 +82,6 @@ TEST(SteadyWidgets, LabelTextDoesNotSizeTheLabelAndRowsAreMeasuredOnlyWhenLonger
     list.item(0)->setText(list.item(0)->text() + QStringLiteral(" - kopiert"));
     EXPECT_GT(delegate->sizeHint(option, first).width(), rowSize.width());
     EXPECT_EQ(delegate->sizeHint(option, first).height(), rowSize.height());
-}
-
-// The dots of "Ü" reach above the ascent in many fonts: at its own height the label draws as
-// much of the text as a label twice as high.
-TEST(SteadyWidgets, LabelDrawsTheMarksAboveCapitalsWhole)
-{
-    for (const QFont& font :
-         {QApplication::font(), QFont("DejaVu Sans", 8), QFont("DejaVu Sans", 12), QFont("Courier New", 10)}) {
-        const auto inked = [&](int times) {
-            platform::SteadyLabel label(QString::fromUtf8("Übertragung beendet!"));
-            label.setFont(font);
-            label.resize(400, times * label.sizeHint().height());
-            const QImage image = label.grab().toImage();
-            int n = 0;
-            for (int y = 0; y < image.height(); ++y)
-                for (int x = 0; x < image.width(); ++x)
-                    n += qGray(image.pixel(x, y)) < 128;
-            return n;
-        };
-        EXPECT_EQ(inked(1), inked(2)) << font.toString().toStdString();
-    }
 }
 
 // The drop-down list is not built for a box that is never shown; a shown box sizes to its
