@@ -70,7 +70,9 @@ bool TGraphEvents::eventFilter(QObject* watched, QEvent* event)
             Guarded([&] { f->ImageMouseMove(e->modifiers(), p.x(), p.y()); });
             return true;
         }
-        case QEvent::MouseButtonPress: {
+        // The second press of a double-click comes as a double-click: it is a press all the same.
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick: {
             const auto* e = static_cast<QMouseEvent*>(event);
             const QPoint p = e->position().toPoint();
             Guarded([&] { f->ImageMouseDown(e->button(), e->modifiers(), p.x(), p.y()); });

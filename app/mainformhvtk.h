@@ -213,6 +213,8 @@ public:
     // Serial live view: built, reached by no control.
     void mnuComVerbindenClick();
     void GoOffline();
+    // The source line in the current language: the device while online, else the data folder.
+    void ShowSourceLine();
     void FillStationCombo();
     // After a window that may have made another station current: the station box follows the
     // list, and when the station is not the one of before (a StationKey) the view returns to

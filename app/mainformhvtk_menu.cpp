@@ -102,6 +102,13 @@ void TMainFormHvtk::GoOffline()
     lblDevice->setText(TxtValuesIn + CurrentStation.InitialDir);
 }
 
+void TMainFormHvtk::ShowSourceLine()
+{
+    lblDevice->setText(OnlineMode ? TxtConnectedTo + CurrentStation.StationName + QStringLiteral(" (")
+                                        + CurrentStation.IPAddress + QStringLiteral(")")
+                                  : TxtValuesIn + CurrentStation.InitialDir);
+}
+
 void TMainFormHvtk::FillStationCombo()
 {
     const int remembered = cbxStations->currentIndex();
@@ -201,8 +208,7 @@ void TMainFormHvtk::mnuSelSpracheClick()
     frmSelSprache->SetItemIndex(int8_t(CurrentStation.CurrentLanguage));
     if (frmSelSprache->exec() == 1) {
         CurrentStation.CurrentLanguage = uint8_t(frmSelSprache->GetItemIndex());
-        SetLanguage(CurrentStation.CurrentLanguage);
-        lblDevice->setText(TxtValuesIn + CurrentStation.InitialDir);
+        SetLanguage(CurrentStation.CurrentLanguage);  // the source line too, as the mode has it
         Invalidate();
     }
 }

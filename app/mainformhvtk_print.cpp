@@ -1,13 +1,17 @@
 // Printing the graph as shown: one landscape page, the screen's grid and curve
 // routines scaled uniformly to the page, the title, station and date lines above.
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPdfWriter>
 #include <QPrinter>
+#include <memory>
 
 #include "data/stationsettings.h"
 #include "app/graph/graphgeometry.h"
 #include "app/mainformhvtk.h"
 #include "app/printerseam.h"
+#include "platform/core/savefile.h"
 #include "platform/gui/dialogs.h"
 
 using namespace graph;
@@ -33,6 +37,35 @@ QString PrintFailedText()
     return CurrentStation.CurrentLanguage == 0 ? QString::fromUtf8("Drucken fehlgeschlagen!")
                                                : QStringLiteral("Printing failed!");
 }
+
+QString FileNotWrittenText(const QString& path, const QString& reason)
+{
+    return (CurrentStation.CurrentLanguage == 0
+                ? QString::fromUtf8("Drucken fehlgeschlagen, die Datei wurde nicht geschrieben: ")
+                : QStringLiteral("Printing failed, the file was not written: "))
+           + path + QStringLiteral(" (") + reason + u')';
+}
+
+// A print into a PDF file is drawn in memory and saved whole: a full disk or a folder that
+// takes no file leaves no cut file behind, and an older file of that name keeps its bytes.
+struct TPdfInMemory {
+    QString Path;
+    QBuffer Bytes;
+    std::unique_ptr<QPdfWriter> Writer;
+
+    explicit TPdfInMemory(QPrinter& printer)
+    {
+        if (printer.outputFormat() != QPrinter::PdfFormat || printer.outputFileName().isEmpty())
+            return;
+        Path = printer.outputFileName();
+        Bytes.open(QIODevice::WriteOnly);
+        Writer = std::make_unique<QPdfWriter>(&Bytes);
+        Writer->setPageLayout(printer.pageLayout());
+        Writer->setResolution(printer.resolution());
+        Writer->setTitle(printer.docName());
+        Writer->setCreator(printer.creator());
+    }
+};
 
 }  // namespace
 
@@ -73,10 +106,11 @@ void TMainFormHvtk::mnuDruckenClick()
     TGraphFrame screen = LastFrame();
     if (screen.DrawExtentX == 0)  // nothing drawn on the screen yet
         screen = ComputeFrame(0, 0, ZoomLevel, PixelsPerDb);
+    TPdfInMemory pdf(*printer);
     bool printed = false;
     {
         TPrintStateGuard guard{*this, PixelsPerDb};
-        TCanvas canvas(printer);  // begins the document
+        TCanvas canvas(pdf.Writer ? static_cast<QPaintDevice*>(pdf.Writer.get()) : printer);  // begins the document
         if (canvas.IsActive()) {
             Printing = true;
             const TRect page = canvas.ClipRect();
@@ -102,6 +136,9 @@ void TMainFormHvtk::mnuDruckenClick()
             printed = canvas.End();
         }
     }
+    QString reason;
     if (!printed)
         platform::MessageDlg(PrintFailedText(), platform::MsgDlgType::Error, platform::mbOK);
+    else if (pdf.Writer && !platform::SaveWholeFile(pdf.Path, pdf.Bytes.data(), &reason))
+        platform::MessageDlg(FileNotWrittenText(pdf.Path, reason), platform::MsgDlgType::Error, platform::mbOK);
 }

@@ -112,6 +112,8 @@ void ApplyTextsMain(int lang)
         f->rdgOnline->SetItem(0, u(de ? "vom PC" : "from PC"));
         f->rdgOnline->SetItem(1, u(de ? "vom Messgerät" : "from device"));
     }
+    if (f->lblDevice)
+        f->ShowSourceLine();
     f->FitButtonRow();
     if (f->SaveDialog) {
         // The description is what the dialog shows; the pattern follows in parentheses.

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/core/savefile.h"
+#include "platform/core/windows1252.h"
 
 namespace {
 
@@ -75,7 +76,9 @@ QByteArray DayCsvPart(const uint16_t* samples, const TCsvStation& station, TDate
     const int longest = LongestSampleLine + (twice ? 1 : 0);
     QByteArray out;
     out.reserve(256 + qsizetype(lines) * longest);
-    out += ",,," + name.toUtf8() + Printf(", %.3d/%.3d\r\n", station.RegionNumber, station.StationNumber);
+    // Spreadsheets open these files as the older program wrote them: Windows-1252.
+    out +=
+        ",,," + platform::ToWindows1252(name) + Printf(", %.3d/%.3d\r\n", station.RegionNumber, station.StationNumber);
     out += Printf(",,,%.4d.%.2d.%.2d %.2d:00 - %.2d:00\r\n", y, m, d, 8 * part, 8 * part + 8);
     out += Printf("UTC %+.2d:%.2d, 1/10 Sek., dB(A)\r\n", -bias / 3600, (std::abs(bias) / 60) % 60);
 

@@ -29,6 +29,7 @@ QString DayCsvPath(const QString& prefix, TDateTime date, int part);
 void SampleWordTenths(uint16_t word, int& db, int& tenth);
 
 // The bytes of one part: the header lines and 48000 sample lines from samples[48000 * part].
+// The station name is written in Windows-1252, "?" for each character it cannot hold.
 // samples must hold at least 3 x 48000 words. A repeated hour (the first 02:xx of the day summer
 // time ends) goes before its wall hour, in the part that holds it; the hour field of both then
 // reads "02A" (first) and "02B" (second).

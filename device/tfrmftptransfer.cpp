@@ -31,6 +31,7 @@
 #include "platform/gui/exceptionguard.h"
 #include "platform/core/inetaddr.h"
 #include "platform/core/named.h"
+#include "platform/gui/octetedits.h"
 #include "platform/gui/paintthrottle.h"
 #include "platform/core/shortdate.h"
 #include "platform/gui/steadywidgets.h"
@@ -174,6 +175,8 @@ void TfrmFtpTransfer::BuildComponents()
             addr->addWidget(new QLabel(QStringLiteral("."), this));
         addr->addWidget(*ed);
     }
+    auto* octets = new platform::OctetEdits({edAddr1, edAddr2, edAddr3, edAddr4}, this);
+    octets->OnFilled = [this] { ShowAddressLine(); };
     addr->addStretch(1);
     bbtConnect = button(this, "bbtConnect");
     bbtQuit = button(this, "bbtQuit");

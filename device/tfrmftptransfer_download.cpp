@@ -229,7 +229,7 @@ void TfrmFtpTransfer::bbtDownLoadDataClick()
         CurrentStation.LastUpdate = EndDateTime();
     }
     TransferResult = 1;
-    pgbCopy->setValue(0);
+    // The bar stays where the percentage says: full at 100 %.
     bbtAbort->setEnabled(false);
     for (QWidget* w : std::initializer_list<QWidget*>{bbtExit, cbxCopyWww, dtpStart, dtpEnd, lbxDir})
         w->setEnabled(true);

@@ -36,6 +36,7 @@
 #include "platform/gui/exceptionguard.h"
 #include "platform/core/named.h"
 #include "platform/core/shortdate.h"
+#include "platform/core/windows1252.h"
 #include "platform/gui/windowkeys.h"
 
 using platform::Named;
@@ -50,6 +51,17 @@ QDateTime ToQDateTime(TDateTime t)
     DecodeDate(t, y, mo, d);
     DecodeTime(t, h, mi, s, ms);
     return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms));
+}
+
+QString NameCutText()
+{
+    return CurrentStation.CurrentLanguage == 0
+               ? QString::fromUtf8(
+                   "Die CSV-Dateien sind in Windows-1252 geschrieben: Zeichen des Stationsnamens, die es nicht "
+                   "kennt, stehen dort als „?“.")
+               : QStringLiteral(
+                   "The CSV files are written in Windows-1252: characters of the station name that it lacks "
+                   "stand there as \"?\".");
 }
 
 TDateTime FromQDateTime(const QDateTime& q)
@@ -284,6 +296,7 @@ bool TfrmExcelTransfer::Convert(const QString& prefix)
     const TStationSettings& st = CurrentStation;
     const TCsvStation station{st.StationName, st.RegionNumber, st.StationNumber, st.ZoneBias};
     bool allWritten = true;
+    bool exported = false;
     for (int i = 0; i < days; ++i, d += 1.0) {
         lblDate->setText(platform::ShortDateText(ToQDateTime(d).date()));
         if (m_day->loader.LoadDay(d)) {
@@ -293,11 +306,14 @@ bool TfrmExcelTransfer::Convert(const QString& prefix)
                 platform::AppMessageBox(MsgFileOpenError + u'\'' + failed + u'\'', QStringLiteral("Error"));
                 allWritten = false;
             }
+            exported = true;
         }
         pgbCopy->setValue(i + 1);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
     lblDate->setText(TxtExportDone);
+    if (exported && !platform::Windows1252CanHold(station.StationName))
+        platform::MessageDlg(NameCutText(), platform::MsgDlgType::Information, platform::mbOK);
     return allWritten;
 }
 

@@ -48,14 +48,27 @@ void TfrmNumView::FitToRows()
     const int frame = 2 * ListView->frameWidth();
     int listWidth = timeWidth + levelWidth + frame;
     const int listHeight = header->sizeHint().height() + RowsShown * rowHeight + frame;
-    // The title bar holds the caption and the close button.
-    const int titleWidth = QFontMetrics(QApplication::font()).horizontalAdvance(windowTitle()) + 80;
+    // The title bar holds the caption and the close button; window managers draw the caption
+    // larger and bold, and elide it where it does not fit.
+    const QFontMetrics title(TitleBarFont());
+    const int titleWidth = title.horizontalAdvance(windowTitle()) + 4 * title.height();
     listWidth = std::max(listWidth, titleWidth - 16);
     ListView->setColumnWidth(0, timeWidth);
     ListView->setColumnWidth(1, listWidth - frame - timeWidth);
     ListView->setGeometry(7, 5, listWidth, listHeight);
     Panel->setGeometry(1, 1, listWidth + 14, listHeight + 15);
     setFixedSize(listWidth + 16, listHeight + 19);
+}
+
+QFont TfrmNumView::TitleBarFont()
+{
+    QFont f = QApplication::font();
+    f.setBold(true);
+    if (f.pointSizeF() > 0)
+        f.setPointSizeF(f.pointSizeF() * 1.25);
+    else
+        f.setPixelSize(f.pixelSize() * 5 / 4);
+    return f;
 }
 
 TfrmNumView::~TfrmNumView() = default;

@@ -1,5 +1,6 @@
 #pragma once
 #include <QDialog>
+#include <QFont>
 #include <functional>
 #include <vector>
 
@@ -28,6 +29,8 @@ public:
     // Sizes the list for its sixteen rows and the widest time and level in its font, and the
     // window for its title.
     void FitToRows();
+    // The font a window manager is taken to draw the title in: the application's, bold, larger.
+    static QFont TitleBarFont();
     // Replaces all rows at once (the list repaints once).
     void SetRows(const std::vector<graph::TNumRow>& rows);
     // The rows from column p on, made by rows() only when they are not the ones shown.

@@ -16,6 +16,8 @@
 #include "app/windows/mainwindowstate.h"
 #include "app/windows/tfrmstation.h"
 #include "app/windows/tfrmtimezone.h"
+#include "platform/core/inifile.h"
+#include "platform/core/settingsfile.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/exceptionguard.h"
 
@@ -75,6 +77,32 @@ public:
         return TooLong(input) ? Invalid : Acceptable;
     }
 };
+
+// The characters of name that the settings file cannot store, each once.
+QString unstorable(const IniFile& settings, const QString& name)
+{
+    QString found;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const qsizetype n = name[i].isHighSurrogate() && i + 1 < name.size() ? 2 : 1;
+        const QStringView c = QStringView(name).mid(i, n);
+        if (!settings.CanHold(c) && !found.contains(c))
+            found += c;
+        i += n - 1;
+    }
+    return found;
+}
+
+QString unstorableText(const QString& chars)
+{
+    return CurrentStation.CurrentLanguage == 0
+               ? QString::fromUtf8(
+                     "Die Einstellungsdatei ist in Windows-1252 geschrieben und kann diese Zeichen des Namens "
+                     "nicht speichern: „%1“")
+                     .arg(chars)
+               : QStringLiteral("The settings file is written in Windows-1252 and cannot store these characters of the "
+                                "name: \"%1\"")
+                     .arg(chars);
+}
 
 bool isNumberField(const QString& t)
 {
@@ -277,6 +305,9 @@ void TfrmStatEdit::bbtOkClick()
         return fail(MsgStationNameMissing, edAktName);
     if (edAktName->text().size() > MaxStationTextChars)
         return fail(MsgStationNameTooLong.arg(MaxStationTextChars), edAktName);
+    // The older program reads an 8-bit settings file; it is not re-encoded for one name.
+    if (const QString chars = unstorable(IniFile(platform::SettingsFilePath()), edAktName->text()); !chars.isEmpty())
+        return fail(unstorableText(chars), edAktName);
     if (frmStation && !frmStation->IsUniqueRegionStation(edRegNum->text().toInt(), edStatNum->text().toInt()))
         return fail(MsgStationNotUnique, edStatNum);
     if (frmStation) {

@@ -7,6 +7,7 @@
 
 #include "platform/core/regularfile.h"
 #include "platform/core/savefile.h"
+#include "platform/core/windows1252.h"
 
 namespace {
 // Names compare as the Windows profile functions compare them: without letter case.
@@ -63,14 +64,14 @@ IniFile::IniFile(const QString& path) : m_path(path)
                              QStringDecoder::Flag::Stateless);
         text = utf16.decode(bytes.mid(2));
     } else {
-        // Files made on Windows are in the ANSI code page; keep each file in the encoding it came in.
+        // 8-bit text that is no UTF-8 comes from the older program: Windows-1252.
         m_bom = startsWith(bytes, {0xEF, 0xBB, 0xBF});
         const QByteArray body = m_bom ? bytes.mid(3) : bytes;
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         text = utf8.decode(body);
         if (utf8.hasError()) {
-            m_encoding = Encoding::Latin1;
-            text = QString::fromLatin1(body);
+            m_encoding = Encoding::Windows1252;
+            text = platform::FromWindows1252(body);
         }
     }
     if (text.contains(QLatin1String("\r\n")))
@@ -225,21 +226,20 @@ QByteArray IniFile::Encode(const QString& text) const
         QStringEncoder utf16(m_encoding == Encoding::Utf16LE ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE);
         return (m_encoding == Encoding::Utf16LE ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF")) + QByteArray(utf16.encode(text));
     }
-    case Encoding::Latin1:
-        for (QChar c : text)
-            if (c.unicode() > 0xFF)
-                return text.toUtf8();
-        return text.toLatin1();
+    case Encoding::Windows1252: return platform::ToWindows1252(text);
     case Encoding::Utf8:
         break;
     }
     return (m_bom ? QByteArray("\xEF\xBB\xBF") : QByteArray()) + text.toUtf8();
 }
 
-QByteArray IniFile::Serialize() const
+bool IniFile::CanHold(QStringView text) const
 {
-    if (!m_modified && !m_original.isEmpty())
-        return m_original;
+    return m_encoding != Encoding::Windows1252 || platform::Windows1252CanHold(text);
+}
+
+QString IniFile::Text() const
+{
     QString out;
     bool open = false;  // the last line written has no line end yet
     for (const Section& s : m_sections)
@@ -250,7 +250,14 @@ QByteArray IniFile::Serialize() const
             out += l.eol;
             open = l.eol.isEmpty();
         }
-    return Encode(out);
+    return out;
+}
+
+QByteArray IniFile::Serialize() const
+{
+    if (!m_modified && !m_original.isEmpty())
+        return m_original;
+    return Encode(Text());
 }
 
 bool IniFile::UpdateFile(QString* reason)
@@ -261,7 +268,18 @@ bool IniFile::UpdateFile(QString* reason)
             *reason = QStringLiteral("not read");
         return false;
     }
-    const QByteArray bytes = Serialize();
+    QByteArray bytes;
+    if (!m_modified && !m_original.isEmpty()) {
+        bytes = m_original;
+    } else {
+        const QString text = Text();
+        if (!CanHold(text)) {
+            if (reason)
+                *reason = QStringLiteral("a value holds characters that Windows-1252 cannot store");
+            return false;
+        }
+        bytes = Encode(text);
+    }
     // A file the next start would refuse to read is not written.
     if (bytes.size() > MaxFileBytes) {
         if (reason)

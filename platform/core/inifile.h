@@ -11,8 +11,9 @@
 // The file is read once when the object is made; writes change the copy in memory and
 // UpdateFile() replaces the file in one step. Line breaks and NUL in written values
 // become blanks, so a value can never add lines to the file. A file is written back in the
-// encoding it came in (UTF-8, the 8-bit code page, or UTF-16 with its byte-order mark), and
-// a file nothing was changed in keeps its bytes. Look-ups take constant time, so a save is
+// encoding it came in (UTF-8, UTF-16 with its byte-order mark, or Windows-1252 for 8-bit text
+// that is no UTF-8, as the older program wrote it), and a file nothing was changed in keeps
+// its bytes. Look-ups take constant time, so a save is
 // linear in the size of the file.
 class IniFile {
 public:
@@ -33,6 +34,9 @@ public:
     bool SectionExists(const QString& section) const;
     bool ValueExists(const QString& section, const QString& key) const;
 
+    // False when the file's encoding has no bytes for some character of text (8-bit files);
+    // such a value would make the save fail.
+    bool CanHold(QStringView text) const;
     void WriteString(const QString& section, const QString& key, const QString& value);
     void WriteInteger(const QString& section, const QString& key, int value);
     void WriteBool(const QString& section, const QString& key, bool value);
@@ -41,11 +45,12 @@ public:
     QByteArray Serialize() const;
     // Writes the file atomically (platform/core/savefile.h), or in place where no temporary file
     // can be made in its folder; false on any failure, with reason set (the old file then
-    // keeps its bytes).
+    // keeps its bytes). A value the file's encoding cannot hold is such a failure: an 8-bit
+    // file is never turned into another encoding behind the user's back.
     bool UpdateFile(QString* reason = nullptr);
 
 private:
-    enum class Encoding { Utf8, Latin1, Utf16LE, Utf16BE };
+    enum class Encoding { Utf8, Windows1252, Utf16LE, Utf16BE };
     struct Line {
         QString text;  // original text, written back while the entry is unchanged
         QString key;  // empty for comments and other lines
@@ -63,6 +68,7 @@ private:
     void Parse(const QString& text);
     const Section* FindSection(const QString& name) const;
     const Line* FindLine(const QString& section, const QString& key) const;
+    QString Text() const;
     QByteArray Encode(const QString& text) const;
 
     QString m_path;

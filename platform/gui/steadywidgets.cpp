@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QEvent>
+#include <algorithm>
 
 namespace platform {
 
@@ -12,8 +13,16 @@ QSize SteadyLabel::sizeHint() const
 
 QSize SteadyLabel::minimumSizeHint() const
 {
+    if (m_textHeight < 0 || font() != m_font) {
+        // In many fonts the dots of "Ü" reach above the ascent; the line is centred, so the
+        // room they need is added above and below.
+        const QFontMetrics fm = fontMetrics();
+        const int above = -fm.tightBoundingRect(QString::fromUtf8("ÄÖÜÅÉÊ")).top() - fm.ascent();
+        m_textHeight = fm.height() + 2 * std::max(0, above);
+        m_font = font();
+    }
     const QMargins m = contentsMargins();
-    return {m.left() + m.right(), fontMetrics().height() + m.top() + m.bottom() + 2 * margin()};
+    return {m.left() + m.right(), m_textHeight + m.top() + m.bottom() + 2 * margin()};
 }
 
 QSize UniformRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const

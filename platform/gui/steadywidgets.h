@@ -9,12 +9,16 @@ namespace platform {
 
 // A label that is not sized by its text (a fixed-size label of the original windows): a new
 // text repaints it but neither measures the text nor lays the window out again. Text wider
-// than the label is cut.
+// than the label is cut; its height holds the marks above capitals ("Ü") whole.
 class SteadyLabel : public QLabel {
 public:
     using QLabel::QLabel;
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+
+private:
+    mutable QFont m_font;
+    mutable int m_textHeight = -1;
 };
 
 // Rows of one height (a list box with a fixed item height): the row size is measured once per

@@ -1,9 +1,11 @@
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
+#include <cstring>
 
 #include "app/graphwindow.h"
 #include "app/printerseam.h"
+#include "common/tmpfs.h"
 
 namespace {
 
@@ -96,4 +98,20 @@ TEST_F(GraphWindow, AFailedOrCancelledPrintRestoresTheDrawingState)
     EXPECT_EQ(form->ScaleX, 1.0);
     Paint();
     EXPECT_EQ(form->PlotRect.Left, 50 - form->ScrollBar->value());
+}
+
+// A PDF onto a full disk: the message names the file and the reason; no cut file is left.
+TEST_F(GraphWindow, APrintIntoAFileOnAFullDiskIsReportedAndLeavesNoFile)
+{
+    QWL_RUN_ON_OWN_TMPFS(1024);
+    const QString disk = testing_support::OwnTmpfsDir(), pdf = disk + "/graph.pdf";
+    ASSERT_TRUE(testing_support::FillDiskLeaving(disk, 4096));
+    TPdfPrinterSeam seam(pdf);
+    SeamInstalled installed(&seam);
+    form->mnuDruckenClick();
+    ASSERT_EQ(platform::DialogScript::shown().size(), 1u);
+    EXPECT_EQ(platform::DialogScript::shown()[0].text,
+              "Drucken fehlgeschlagen, die Datei wurde nicht geschrieben: " + pdf + " ("
+                  + QString::fromLocal8Bit(std::strerror(ENOSPC)) + ")");
+    EXPECT_EQ(QDir(disk).entryList(QDir::Files | QDir::Hidden), QStringList{"filler"});
 }

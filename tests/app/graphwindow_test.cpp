@@ -3,6 +3,7 @@
 #include <QDateEdit>
 #include <QKeyEvent>
 #include <QLayout>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTimeEdit>
@@ -141,6 +142,17 @@ TEST_F(GraphWindow, ReadoutAndZoomChainThroughTheThreeViews)
     // Clicks outside the plot do nothing.
     form->ImageMouseDown(Qt::LeftButton, Qt::NoModifier, X0() - 10, Y0() + 10);
     EXPECT_EQ(form->ZoomLevel, 0);
+}
+
+// Both presses of a double-click count, where the pointer then is: two levels of zoom.
+TEST_F(GraphWindow, EveryPressOfADoubleClickCounts)
+{
+    for (const auto& [type, p] : {std::pair{QEvent::MouseButtonPress, 845}, {QEvent::MouseButtonDblClick, 1043}}) {
+        QMouseEvent press(type, QPointF(X0() + p, Y0() + 10), QPointF(), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(form->imgGraph, &press);
+    }
+    EXPECT_EQ(form->TimePicker->time(), QTime(15, 40));
 }
 
 TEST_F(GraphWindow, RightEdgeOfTheDayAndOfTheTwoHoursFrom2300)
@@ -397,6 +409,7 @@ TEST_F(GraphWindow, ButtonRowAndNumericViewHoldTheirTextsAtTheDesignedSize)
             EXPECT_TRUE(list->viewport()->rect().contains(cell)) << r;
             EXPECT_GE(cell.width(), list->fontMetrics().horizontalAdvance(frmNumView->RowTime(r)));
         }
-        EXPECT_GT(frmNumView->width(), QFontMetrics(QApplication::font()).horizontalAdvance(frmNumView->windowTitle()));
+        const QFontMetrics title(TfrmNumView::TitleBarFont());
+        EXPECT_GT(frmNumView->width(), title.horizontalAdvance(frmNumView->windowTitle()) + 3 * title.height()) << lang;
     }
 }

@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QTest>
 
+#include "app/setlanguage.h"
 #include "app/texts/tfrmselsprache.h"
 #include "app/windows/tfrmdirselect.h"
 #include "app/windows/tfrmstatistik.h"
@@ -97,7 +98,8 @@ TEST_F(MenuCommands, StationListLeavesOnlineModeSavesAndRemovesTheDayFile)
     EXPECT_EQ(iniValue("Stations", "Activ"), "2");
 }
 
-TEST_F(MenuCommands, LanguageWhileOnlineShowsTheDataFolderLine)
+// The day still comes from the device: the source line keeps saying so, in each language.
+TEST_F(MenuCommands, LanguageSwitchedTwiceWhileOnlineKeepsTheDeviceLine)
 {
     pretendOnline();
     driveModals([](QWidget* w) {
@@ -111,7 +113,10 @@ TEST_F(MenuCommands, LanguageWhileOnlineShowsTheDataFolderLine)
     EXPECT_EQ(CurrentStation.CurrentLanguage, 1);
     EXPECT_EQ(f->mnuBeenden->text(), "&End programme");
     EXPECT_TRUE(f->OnlineMode);
-    EXPECT_EQ(f->lblDevice->text(), TxtValuesIn + dir.path());
+    const QString device = CurrentStation.StationName + " (" + CurrentStation.IPAddress + ")";
+    EXPECT_EQ(f->lblDevice->text(), "Online with " + device);
+    SetLanguage(0);
+    EXPECT_EQ(f->lblDevice->text(), "Verbunden mit: " + device);
 }
 
 TEST_F(MenuCommands, LogViewWithAnotherStationRefreshesTheMainWindow)

@@ -82,9 +82,9 @@ TEST(DayCsv, HeaderLinesAndNames)
                  {21600, "UTC -06:00, 1/10 Sek., dB(A)"},
                  {0, "UTC +00:00, 1/10 Sek., dB(A)"}};
     for (const auto& z : zones) {
-        const TCsvStation st{QString::fromUtf8("Musterstädt"), 0, 7, z.bias};
+        const TCsvStation st{QString::fromUtf8("Müller äöß € 中"), 0, 7, z.bias};
         const QList<QByteArray> lines = Lines(DayCsvPart(day.data(), st, Nov23, 1));
-        EXPECT_EQ(lines[0], QByteArray(",,,Musterst\xc3\xa4" "dt, 000/007"));
+        EXPECT_EQ(lines[0], QByteArray(",,,M\xfcller \xe4\xf6\xdf \x80 ?, 000/007"));
         EXPECT_EQ(lines[1], QByteArray(",,,2007.11.23 08:00 - 16:00"));
         EXPECT_EQ(lines[2], QByteArray(z.zoneLine));
         EXPECT_EQ(lines[3], QByteArray("08:00:00,0, 0.0"));

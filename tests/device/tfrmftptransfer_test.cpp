@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QCloseEvent>
 #include <QPushButton>
 #include <QProcess>
@@ -175,6 +176,10 @@ TEST_F(FtpDownload, DownloadsEveryHourOfTheRangeIntoTheTree)
         EXPECT_EQ(filesBelow(outer.path()).size(), wanted.size());
         EXPECT_EQ(w().lblLoadFile->text(), TxtTransferDone);
         EXPECT_EQ(w().lblPercent->text(), QStringLiteral("100 %"));
+        EXPECT_EQ(w().pgbCopy->value(), w().pgbCopy->maximum());
+        const QFontMetrics fm = w().lblLoadFile->fontMetrics();  // the dots of the "Ü" drawn
+        EXPECT_GE((w().lblLoadFile->height() - fm.height()) / 2 + fm.ascent(),
+                  -fm.tightBoundingRect(TxtTransferDone).top());
         EXPECT_DOUBLE_EQ(CurrentStation.LastUpdate, end);
         EXPECT_TRUE(Texts(w().lbxDir).filter(QStringLiteral(" - Dateien kopiert")).size() == w().lbxDir->count());
         EXPECT_EQ(DialogScript::shown().size(), 1u) << shownTexts().join(u'|').toStdString();  // the new folder

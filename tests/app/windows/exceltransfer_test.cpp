@@ -109,6 +109,17 @@ TEST_F(CsvExport, DaysWithoutDataAndReversedRangeWriteNothing)
     EXPECT_TRUE(written().isEmpty());
 }
 
+// A name Windows-1252 holds only in part: its bytes, and the loss said once.
+TEST_F(CsvExport, TheStationNameIsWrittenInWindows1252AndALossSaidOnce)
+{
+    CurrentStation.StationName = QString::fromUtf8("Müller äöüß € 中");
+    QDir().mkpath(tmp.filePath("out"));
+    ASSERT_TRUE(w->Convert(tmp.filePath("out/QWL")));
+    EXPECT_EQ(lines("QWL2007-11-23C.csv")[0], QByteArray(",,,M\xfcller \xe4\xf6\xfc\xdf \x80 ?, 001/005\r"));
+    ASSERT_EQ(platform::DialogScript::shown().size(), 1u);
+    EXPECT_TRUE(platform::DialogScript::shown()[0].text.contains("Windows-1252"));
+}
+
 // The stale part is what a killed export left: it goes too.
 TEST_F(CsvExport, ADayThatCannotBeWrittenIsReportedAndTheNextDayExported)
 {

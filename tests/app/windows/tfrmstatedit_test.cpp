@@ -3,11 +3,14 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 
+#include "platform/core/settingsfile.h"
 #include "platform/gui/tstringgrid.h"
 #include "platform/gui/tradiogroup.h"
 #include "stationwindows.h"
@@ -220,4 +223,22 @@ TEST_F(StationEditor, ClosingInAnyOtherWayGivesCancel)
         ed->bbtCancel->click();
     });
     EXPECT_EQ(ed->exec(), 2);
+}
+
+// An older program's settings file (Windows-1252) cannot store "中": refused, field selected.
+TEST_F(StationEditor, ANameTheSettingsFileCannotStoreIsRefused)
+{
+    QTemporaryDir dir;
+    QFile f(dir.filePath("qwlview.INI"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)
+                && f.write("[Station1]\r\nName=S\xfc"
+                           "d\r\n")
+                       > 0);
+    f.close();
+    platform::SetSettingsFilePath(f.fileName());
+    ed->edAktName->setText(QString::fromUtf8("Nord 中 €"));
+    const QString refused = pressOk(ed->edAktName);
+    platform::SetSettingsFilePath(QString());
+    EXPECT_TRUE(refused.contains(
+        QString::fromUtf8("Windows-1252 geschrieben und kann diese Zeichen des Namens nicht speichern: „中“")));
 }

@@ -219,6 +219,29 @@ TEST(IniFile, KeepsTheEncodingAndTheBytesOfTheFile)
     }
 }
 
+// The older program's Windows-1252 file: read exactly, unchanged kept byte for byte, edited in
+// its own encoding; a value it cannot hold fails the save and leaves the file untouched.
+TEST(IniFile, AnEightBitFileIsWindows1252BothWays)
+{
+    QTemporaryDir dir;
+    const QByteArray ansi =
+        "[S1]\r\nName=Wei\xdf \x96 \x84Nord\x93 5 \x80 \x8A\x99\xff\x81\x8D\x9D\r\n[S2]\r\nName=S\xfc"
+        "d\r\n";
+    const QString path = writeFile(dir, ansi);
+    for (const auto& [name, line] : {std::pair{"Süd", "S\xfc"
+                                                      "d"},
+                                     {"Süd €", "S\xfc"
+                                               "d \x80"},
+                                     {"中", "S\xfc"
+                                            "d \x80"}}) {
+        IniFile ini(path);
+        EXPECT_EQ(ini.ReadString("S1", "Name", ""), QString::fromUtf8("Weiß – „Nord“ 5 € Š™ÿ\u0081\u008D\u009D"));
+        ini.WriteString("S2", "Name", QString::fromUtf8(name));
+        EXPECT_EQ(ini.UpdateFile(), *name == 'S') << name;
+        EXPECT_EQ(readFile(path), ansi.left(ansi.lastIndexOf('=') + 1) + line + "\r\n") << name;
+    }
+}
+
 // What is no settings file is neither read without bound nor replaced.
 TEST(IniFile, RefusesSpecialAndHugeFilesAndLeavesThemAlone)
 {
