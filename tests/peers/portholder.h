@@ -2,8 +2,10 @@
 #include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
+#include <fstream>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 
 namespace peers {
 
@@ -19,6 +21,14 @@ public:
         if (posix_spawn(&m_pid, "/bin/sleep", &open, nullptr, argv, envp) != 0)
             m_pid = -1;
         posix_spawn_file_actions_destroy(&open);
+        // Until the child has run exec it carries our name; tests look for "sleep".
+        for (int i = 0; m_pid > 0 && i < 400; ++i) {
+            std::string comm;
+            std::getline(std::ifstream("/proc/" + std::to_string(m_pid) + "/comm"), comm);
+            if (comm == "sleep")
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
     }
     ~PortHolderProcess()
     {
