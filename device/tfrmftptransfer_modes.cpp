@@ -243,6 +243,9 @@ void TfrmFtpTransfer::DownloadDeviceLogs(const QString& LogName, const QString& 
         lbxDir->clear();
         QStringList names;
         DataModFtp->FtpListDir(names, QStringLiteral("OLD\\*.*"));
+        // The window is closed: a listing that failed is told here, or no old log comes unexplained.
+        if (const QString why = DataModFtp->ListingFailure(); !why.isEmpty())
+            platform::ShowMessage(why);
         for (const QString& n : names)
             lbxDir->addItem(QStringLiteral("OLD\\") + n);
         total = 1 + lbxDir->count();

@@ -204,19 +204,21 @@ void TApdCustomFtpClient::AbortReply(int Code, const QByteArray& Text)
         abortError_ = Code;
         abortErrorText_ = Text;
     }
-    // The abort's own 2xx comes last: nothing the transfer owned is due after it.
-    if (Code < 300)
-        repliesDue_ = 0;
-    if (repliesDue_ == 0)
+    // A 2xx ends the abort: its own, or the 226 of a transfer that ended before the server read
+    // the ABOR, whose own reply is then still to come.
+    if (Code < 300 || repliesDue_ == 0)
         FinishAbort();
 }
 
 void TApdCustomFtpClient::FinishAbort()
 {
-    // A server that answered the abort has said all it will about the transfer; from a silent
-    // one, replies still due are skipped when they come.
-    if (abortAnswered_)
+    // A server that answered the abort has said all it will about the transfer, except perhaps
+    // the abort's own reply, which is skipped when it comes; from a silent one, replies still due
+    // are skipped when they come.
+    if (abortAnswered_) {
+        abortReplyLate_ = repliesDue_ > 0;
         repliesDue_ = 0;
+    }
     aborting_ = false;
     abortTimer_->stop();
     const int32_t code = abortError_;
@@ -469,6 +471,7 @@ void TApdCustomFtpClient::ChangeState(TFtpProcessState NewState)
         repeatTimer_->stop();
         abortTimer_->stop();
         aborting_ = false;
+        abortReplyLate_ = false;
         repliesDue_ = 0;
         if (FReplyPacket)
             FReplyPacket->SetEnabled(false);
@@ -658,6 +661,10 @@ void TApdCustomFtpClient::FtpReplyHandler(int, const std::string& Line)
     const int code = reply_.Code();
     const QByteArray text = QByteArray::fromStdString(reply_.Text());
     const bool closing = code == 221 || code == 421;
+    // Replies come in order: the first one after an abort that ended early is its own 225/226,
+    // or one of a later command.
+    if (std::exchange(abortReplyLate_, false) && (code == 225 || code == 226))
+        return;
     if (aborting_ && !closing) {
         AbortReply(code, text);
         return;

@@ -60,7 +60,8 @@ public:
     // Resets the data connection (a server blocked writing it reads the control connection
     // again), sends ABOR and waits for the server's replies: until its 2xx, at most
     // AbortReplyMs; then the client is idle and the first error reply (or scClose) ends the
-    // operation.
+    // operation. A 2xx that was the transfer's own 226 ends it too: the abort's 225/226 after it
+    // answers no later command.
     bool Abort();
     static constexpr int AbortReplyMs = 1000;
     // A log-in sends USER once per greeting, at most MaxLoginUsers times per connection; a
@@ -252,6 +253,7 @@ private:
     int repliesDue_ = 0;         // final replies owed for the commands sent
     bool aborting_ = false;
     bool abortAnswered_ = false; // a reply to the abort has come
+    bool abortReplyLate_ = false;  // the abort ended before its own reply, which may still come
     int greetings_ = 0;          // 220s of this log-in; the first is answered with USER
     bool loginAnswered_ = false; // a reply other than 220 has come during the log-in
     QByteArray repeatedText_;    // the 220 that may have been the answer to USER
