@@ -44,8 +44,7 @@ TEST_F(GraphWindow, HeaderLinesAndLayout)
     EXPECT_EQ(form->PlotRect.Bottom - form->PlotRect.Top, 100 * form->PixelsPerDb);
 
     // The day the clock goes back says which of its two 02:xx hours the graph shows.
-    CurrentStation.ZoneBias = -3600;
-    CurrentStation.Daylight = true;
+    CurrentStation.ZoneBias = -3600, CurrentStation.Daylight = true;
     for (const int lang : {0, 1}) {
         SetLanguage(lang);
         form->DayHasData = form->LoadDay(form->DisplayedDate = EncodeDate(2007, 10, 28));

@@ -228,8 +228,6 @@ TEST_F(MenuDevice, OneOperationAtATimeAndASignalEndsIt)
     EXPECT_TRUE(platform::DialogScript::shown().empty()) << platform::DialogScript::shown()[0].text.toStdString();
 }
 
-namespace {
-
 // Escape leaves a trickling online load for the local day; a silent device is told as a time-out.
 TEST_F(MenuDevice, AnOnlineLoadCanBeLeftAndASilentDeviceIsATimeOut)
 {
@@ -272,8 +270,7 @@ TEST_F(MenuDevice, TheLogDownloadShowsItsProgressAndCanBeLeft)
         if (w == frmFtpTransfer)
             frmFtpTransfer->bbtConnect->click();
     });
-    frmLogView->show();
-    frmLogView->bbtLoadClick();
+    frmLogView->show(), frmLogView->bbtLoadClick();
     stopDriving();
     EXPECT_EQ(seen, TxtTransferring + " 3 / 41");
     EXPECT_EQ(QDir(dir.filePath("Reg001/Stat005/Log")).entryList(QDir::Files),
@@ -282,5 +279,3 @@ TEST_F(MenuDevice, TheLogDownloadShowsItsProgressAndCanBeLeft)
     EXPECT_TRUE(platform::DialogScript::shown().empty());
     frmLogView->hide();
 }
-
-}  // namespace

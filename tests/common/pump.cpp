@@ -20,9 +20,12 @@ bool pumpUntil(const std::function<bool()>& pred, int timeoutMs)
 
 bool waitWithoutEvents(const std::function<bool()>& pred, int timeoutMs)
 {
-    for (QDeadlineTimer deadline(timeoutMs); !pred(); QThread::msleep(1))
+    QDeadlineTimer deadline(timeoutMs);
+    while (!pred()) {
         if (deadline.hasExpired())
             return pred();
+        QThread::msleep(1);
+    }
     return true;
 }
 

@@ -18,6 +18,8 @@ struct TFilledDay : TLocalHourFiles::TVisitor {
     TRepeatedHour repeated;
     TDayPlacement day;
     int withoutSamples = 0;
+    static int Filled(const uint16_t* w) { return int(SamplesPerHour - std::count(w, w + SamplesPerHour, 0)); }
+    explicit TFilledDay(const TDayPlacement& p) : day(p) { repeated.WallHour = day.RepeatedWallHour(); }
     bool Visit(int64_t start, QFile* file) override
     {
         withoutSamples += !file || !PlaceDbbData(*file, start, day, *samples, &repeated).HasSamples;
@@ -25,17 +27,11 @@ struct TFilledDay : TLocalHourFiles::TVisitor {
     }
 };
 
-int Filled(const uint16_t* w)
-{
-    return int(SamplesPerHour - std::count(w, w + SamplesPerHour, 0));
-}
-
 }  // namespace
 
-// Each case: files every hour at firstMinute; at the restart hour that file stops early and the
-// device starts again at newMinute. Every wall hour is whole but the skipped 02:00, each word at
-// the place of the instant it was measured, and the CSV's lines and the day's Leq hold both
-// 02:xx hours of the day the clock goes back.
+// Each case: files every hour at firstMinute; at the restart hour that file stops early and the device starts again at
+// newMinute. Every wall hour is whole but the skipped 02:00, each word at the place of the instant it was measured, and
+// the CSV's lines and the day's Leq hold both 02:xx hours of the day the clock goes back.
 TEST(DayFill, EveryFileOfTheDayAtTheTimeItWasMeasured)
 {
     const struct {
@@ -53,35 +49,26 @@ TEST(DayFill, EveryFileOfTheDayAtTheTimeItWasMeasured)
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.y << "-" << c.mo << "-" << c.d << " summer time " << c.daylight);
         const TDateTime date = EncodeDate(c.y, c.mo, c.d);
-        const int64_t start = LocalToUnix(date, 0, 0, TStationZone{-3600, c.daylight});
+        const TStationZone zone{-3600, c.daylight};
+        const int64_t start = LocalToUnix(date, 0, 0, zone);
         QTemporaryDir dir;
-        const auto write = [&](int64_t u, int minutes) {
-            dbbtest::HourFile f;
-            f.utcStart = u;
-            f.minutes = minutes;
-            dbbtest::WriteLocalHour(dir.path(), f);
-        };
         int minute = c.firstMinute;
         for (int64_t u = start - 3600; u < start + 26 * 3600; u += 3600) {
             const bool restart = (u - start) / 3600 == c.restartHour;
-            write(u + 60 * minute, restart ? c.restartMinutes : 60);
+            dbbtest::WriteLocalHour(dir.path(),
+                                    {.utcStart = u + 60 * minute, .minutes = restart ? c.restartMinutes : 60});
             if (restart)
-                write(u + 60 * (minute = c.newMinute), 60);
+                dbbtest::WriteLocalHour(dir.path(), {.utcStart = u + 60 * (minute = c.newMinute)});
         }
-        TFilledDay d;
-        d.day = DayPlacement(date, TStationZone{-3600, c.daylight});
-        d.repeated.WallHour = d.day.RepeatedWallHour();
+        TFilledDay d(DayPlacement(date, zone));
         TLocalHourFiles tree;
         tree.SetStation(dir.filePath("Reg001/Stat005"), 5);
         tree.ForEach(d.day.Start - 3540, d.day.End, d);
         EXPECT_EQ(d.withoutSamples, 0);
         for (int h = 0; h < 25; ++h)
-            EXPECT_EQ(Filled(d.samples->data() + h * SamplesPerHour), h == 2 ? c.hour2 : 6000) << "hour " << h;
+            EXPECT_EQ(d.Filled(d.samples->data() + h * SamplesPerHour), h == 2 ? c.hour2 : 6000) << "hour " << h;
         // After the clock's jump the wall time is an hour off the UTC time line.
-        const auto measured = [&](int position) {
-            const int64_t tenths = 10 * start + 6 * int64_t(position);
-            return dbbtest::PositionWord(tenths / 600 * 60, int(tenths % 600 / 6));
-        };
+        const auto measured = [&](int i) { return dbbtest::PositionWord(start + i / 100 * 60, i % 100); };
         int misplaced = 0;
         for (int i = 0; i < SampleBufferWords; ++i) {
             const int shift = !c.daylight || i < 2 * SamplesPerHour ? 0 : c.repeated ? SamplesPerHour : -SamplesPerHour;
@@ -93,18 +80,16 @@ TEST(DayFill, EveryFileOfTheDayAtTheTimeItWasMeasured)
 
         const QList<QByteArray> lines = DayCsvPart(d.samples->data(), {}, date, 0, &d.repeated).split('\n');
         ASSERT_EQ(lines.size() - 4, daycsv::SamplesPerPart + c.repeated);
-        const bool r = c.repeated;
         const std::pair<int, const char*> expected[] = {{-1, "01:59:59,4,"},
-                                                        {0, r ? "02A:00:00,0," : "02:00:00,0,"},
-                                                        {5999, r ? "02A:59:59,4," : "02:59:59,4,"},
-                                                        {6000, r ? "02B:00:00,0," : "03:00:00,0,"},
-                                                        {12000, r ? "03:00:00,0," : "04:00:00,0,"}};
+                                                        {0, c.repeated ? "02A:00:00,0," : "02:00:00,0,"},
+                                                        {5999, c.repeated ? "02A:59:59,4," : "02:59:59,4,"},
+                                                        {6000, c.repeated ? "02B:00:00,0," : "03:00:00,0,"},
+                                                        {12000, c.repeated ? "03:00:00,0," : "04:00:00,0,"}};
         for (const auto& [at, text] : expected)  // after the header lines and two hours
             EXPECT_TRUE(lines[3 + 2 * SamplesPerHour + at].startsWith(text)) << text;
         // The export window's list marks the files as the CSV marks their hours.
-        const TStationZone zone{-3600, c.daylight};
         const std::string passes{RepeatedHourPass(start + 7259, zone), RepeatedHourPass(start + 10800, zone)};
-        EXPECT_EQ(passes, r ? "AB" : std::string(2, 0));
+        EXPECT_EQ(passes, c.repeated ? "AB" : std::string(2, 0));
         std::vector<uint16_t> all(d.samples->begin(), d.samples->begin() + 24 * SamplesPerHour);
         all.insert(all.end(), d.repeated.Samples.begin(), d.repeated.Samples.end());
         EXPECT_DOUBLE_EQ(CalcDayLeq(d.samples->data(), &d.repeated), CalcLeq(all.data(), int(all.size())));
@@ -116,12 +101,9 @@ TEST(DayFill, LaterStartWinsAndShortFiles)
 {
     const TDayPlacement day = DayPlacement(EncodeDate(2025, 6, 12), TStationZone{-3600, false});
     auto samples = std::make_unique<TSampleBuffer>();
-    const auto place = [&](int64_t start, int minutes, int bodyBytes) {
-        dbbtest::HourFile h;
-        h.utcStart = start;
-        h.samples = QByteArray(minutes * 200, char(minutes));
-        h.truncateTo = dbbtest::HourFileBytes(h).size() - minutes * 200 + bodyBytes;
-        QByteArray bytes = dbbtest::HourFileBytes(h);
+    const auto place = [&](int64_t start, int m, int bodyBytes) {  // m minutes of samples, each byte m
+        QByteArray bytes = dbbtest::HourFileBytes({.utcStart = start, .samples = QByteArray(m * 200, char(m))});
+        bytes.chop(m * 200 - bodyBytes);
         QBuffer file(&bytes);
         file.open(QIODevice::ReadOnly);
         return PlaceDbbData(file, start, day, *samples, nullptr);

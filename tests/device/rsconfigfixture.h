@@ -8,8 +8,9 @@
 #include "device/tfrmrsconfig.h"
 #include "platform/gui/dialogs.h"
 
-// English, neither service mode nor the project tool, scripted boxes; the station's port comes
-// back after each test. openWindow() once what the window meets at its creation is set up.
+// The RS-232 window's tests start from English texts, neither service mode nor the project
+// tool, and scripted boxes; the station's port comes back after each. A fixture opens the
+// window once what the window meets at its creation is set up.
 class RsConfigFixture : public ::testing::Test {
 protected:
     void SetUp() override

@@ -46,7 +46,6 @@ QStringList Texts(QListWidget* l)
 class FtpDownload : public FtpFixture {
 protected:
     // Shows the window in download mode for [start, end] and connects.
-    // A listing that failed leaves it not connected.
     void connectFor(TDateTime start, TDateTime end, bool www = false, bool connects = true)
     {
         CurrentStation.LastUpdate = start;
@@ -344,8 +343,9 @@ TEST_F(FtpDownload, ARefusedLoginLeavesTheWindowUsable)
     EXPECT_EQ(shownTexts(), QStringList({MsgFtpError + "421 Login incorrect.", MsgFtpLoginFailed}));
 }
 
-// A failed log-in names its cause before "Login failed", in both languages; no device's address
-// is refused before any connect; a reset right after the log-in leaves the window not connected.
+// A failed log-in names its cause before "Login failed", in both languages; an address that
+// no device can have is refused before any connect; a connection reset right after the log-in
+// leaves the window not connected.
 TEST_F(FtpDownload, AFailedLogInNamesItsCauseAndLeavesTheWindowNotConnected)
 {
     startDevice();
@@ -376,8 +376,8 @@ TEST_F(FtpDownload, AFailedLogInNamesItsCauseAndLeavesTheWindowNotConnected)
         w().show();
         w().bbtConnect->click();
         const QStringList shown = shownTexts();
-        const QString first = shown.value(0, "<none>");
-        EXPECT_TRUE(r.prefix ? first == *r.prefix + r.cause : first.startsWith(r.cause)) << first.toStdString();
+        ASSERT_FALSE(shown.isEmpty());
+        EXPECT_TRUE(r.prefix ? shown[0] == *r.prefix + r.cause : shown[0].startsWith(r.cause)) << shown[0].toStdString();
         EXPECT_EQ(shown.mid(1), r.prefix && r.login != "reset" ? QStringList{MsgFtpLoginFailed} : QStringList{});
         EXPECT_TRUE(w().bbtConnect->isEnabled() && !DataModFtp->ApdFtpClient->Connected() && w().lbxDir->count() == 0);
         EXPECT_NE(w().lblLoadFile->text(), TxtCopyTo + dataDir);
@@ -578,11 +578,9 @@ TEST_F(FtpDownload, OddAndEndlessListings)
     };
     for (const auto& [faults, told] : cases) {
         SCOPED_TRACE(faults.join(u'|').toStdString());
-        ASSERT_TRUE(peer->command("clear"));
-        for (const QString& f : faults)
+        for (const QString& f : QStringList{"clear"} + faults)
             ASSERT_TRUE(peer->command(f));
-        DialogScript::clearShown();
-        dirs.clear();
+        DialogScript::clearShown(), dirs.clear();
         connectFor(Local(2006, 12, 31), Local(2008, 1, 1), false, told.isEmpty());
         EXPECT_EQ(shownTexts(), told.isEmpty() ? QStringList() : QStringList{told});
         EXPECT_EQ(w().lbxDir->count(), told.isEmpty() ? 2 : 0);

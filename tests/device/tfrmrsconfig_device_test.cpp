@@ -365,15 +365,16 @@ TEST_F(RsConfigDevice, TheRestOfThePressThatReadWritesNothing)
     for (const bool held : {false, true}) {
         SetLanguage(held ? 0 : 1);
         w->show();
-        if (held) {
+        if (held)
             QTest::keyPress(w.get(), Qt::Key_Return);
-            for (int i = 0; i < 3; ++i) {
-                QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r", true);
-                QApplication::sendEvent(QApplication::focusWidget() ? QApplication::focusWidget() : w.get(), &repeat);
-            }
-        } else {
+        else
             QTest::mouseClick(w->bbtContinue, Qt::LeftButton);
-            QTest::mouseClick(w->bbtContinue, Qt::LeftButton, {}, QPoint(), 150);
+        for (int i = 0; i < 3; ++i) {
+            QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r", true);
+            if (held)
+                QApplication::sendEvent(QApplication::focusWidget() ? QApplication::focusWidget() : w.get(), &repeat);
+            else if (i == 0)
+                QTest::mouseClick(w->bbtContinue, Qt::LeftButton, {}, QPoint(), 150);
         }
         pumpFor(100);
         EXPECT_EQ(d.requests().size(), expectedReads(false, true).size()) << held;  // no write, no reload
@@ -391,26 +392,21 @@ TEST_F(RsConfigDevice, TheRestOfThePressThatReadWritesNothing)
     QApplication::setDoubleClickInterval(interval);
 }
 
-// Refused reads, a number no item matches and the other modem panel are written only once
-// changed; nothing of the device read before carries over.
+// Keys refused, unmatched or on the other modem panel are written only once changed; nothing of the last device stays.
 TEST_F(RsConfigDevice, KeysNotGivenAreWrittenOnlyWhenChanged)
 {
     peers::SimDevice& d = deviceAt({1});
     connectAndRead();  // an analog device first
     w->bbtExit->click();
-    d.setKey("ppp.modem", "ISDN");
-    d.setKey("ip.dhcp", "7");
-    peers::SimDevice::Script s;
-    s.refusedKeys = {"ftpclient.password", "ppp.password", "web.sec_password0", "ftp.password0"};
-    d.setScript(s);
+    d.setKey("ppp.modem", "ISDN"), d.setKey("ip.dhcp", "7");
+    d.setScript({.refusedKeys = {"ftpclient.password", "ppp.password", "web.sec_password0", "ftp.password0"}});
     connectAndRead();
     for (QWidget* c : std::initializer_list<QWidget*>{w->edPassword, w->edPassProv, w->cbxDHCP, w->edAmt})
         EXPECT_EQ(c->toolTip(), TxtValueNotGiven) << c->objectName().toStdString();
     EXPECT_TRUE(w->cbxDHCP->currentIndex() == -1 && w->edAmt->text().isEmpty());  // nothing of the first device
     w->edPassword->setText("new");
     Q_EMIT w->edPassword->textEdited("new");
-    d.setScript({});
-    d.clearRecord();
+    d.setScript({}), d.clearRecord();
     w->bbtContinue->click();
     EXPECT_TRUE(pumpUntil([&] { return d.commands().size() == 1; }, 5000));
     EXPECT_EQ(requested(peers::SimDevice::Request::Write, d),
@@ -423,10 +419,7 @@ TEST_F(RsConfigDevice, KeysNotGivenAreWrittenOnlyWhenChanged)
 TEST_F(RsConfigDevice, AStrayFrameAnswersNothing)
 {
     peers::SimDevice& d = deviceAt({1});
-    peers::SimDevice::Script s;
-    s.strayAfterKey = "web.sec_user0";
-    s.strayFrame = "ip.gateway=10.9.9.9";
-    d.setScript(s);
+    d.setScript({.strayAfterKey = "web.sec_user0", .strayFrame = "ip.gateway=10.9.9.9"});
     connectAndRead();
     w->bbtContinue->click();
     EXPECT_TRUE(pumpUntil([&] { return d.commands().size() == 1; }, 5000));
@@ -441,9 +434,7 @@ TEST_F(RsConfigDevice, AWriteCutShortNamesTheKeysWritten)
     peers::SimDevice& d = deviceAt({1});
     connectAndRead();
     w->IOTimer->setInterval(1000);
-    peers::SimDevice::Script s;
-    s.silentAfter = 10;
-    d.setScript(s);
+    d.setScript({.silentAfter = 10});
     w->bbtContinue->click();
     QStringList keys[2];
     for (const std::string& k : expectedWrites(false))

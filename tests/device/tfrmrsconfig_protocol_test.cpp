@@ -257,25 +257,22 @@ TEST_F(Rs232Protocol, ConnectRightAfterACloseThatWaitsForANotice)
     // right after must wait for that instead of sending into the closing port.
     // Owned by the handler, not this body's stack: the handler stays set and may run again
     // while TearDown's close waits for a notice.
-    struct Seen {
-        int state = -1;
-        bool connected = false;
-    };
-    const auto seen = std::make_shared<Seen>();
-    w->ApdComPort->SetOnTriggerAvail([this, seen](TApdCustomComPort*, uint16_t) {
-        if (seen->state >= 0)
+    const auto state = std::make_shared<int>(-1);
+    const auto connected = std::make_shared<bool>(false);
+    w->ApdComPort->SetOnTriggerAvail([this, state, connected](TApdCustomComPort*, uint16_t) {
+        if (*state >= 0)
             return;
         w->ClosePort();
-        seen->state = int(w->ApdComPort->PortState());
-        QTimer::singleShot(0, w.get(), [this, seen] {
+        *state = int(w->ApdComPort->PortState());
+        QTimer::singleShot(0, w.get(), [this, connected] {
             dev.clearRecord();
-            seen->connected = w->ConnectDevice();
+            *connected = w->ConnectDevice();
         });
     });
     dev.sendRaw("noise");
-    ASSERT_TRUE(pumpUntil([&] { return seen->connected || !shownTexts().empty(); }, 10000));
-    EXPECT_EQ(seen->state, int(psShuttingDown));
-    EXPECT_TRUE(seen->connected);
+    ASSERT_TRUE(pumpUntil([&] { return *connected || !shownTexts().empty(); }, 10000));
+    EXPECT_EQ(*state, int(psShuttingDown));
+    EXPECT_TRUE(*connected);
     EXPECT_EQ(dev.received(), ESC + "info.serial?" + CR);
     EXPECT_TRUE(shownTexts().empty());
 }

@@ -39,7 +39,7 @@ struct HourFile {
     // Minutes of samples in the DATA chunk (60 = 12000 bytes); from the file's start.
     int minutes = 60;
     // Explicit DATA body instead of the position samples.
-    QByteArray samples;
+    QByteArray samples{};
     bool hasDataChunk = true;
     // Length written into the DATA header; -1: the body's real length.
     int64_t dataDeclaredLength = -1;
@@ -51,7 +51,7 @@ struct HourFile {
     // a damaged file). 0: none.
     int chunkAheadLength = 0;
     // Bytes appended after the DATA chunk (e.g. another chunk).
-    QByteArray trailing;
+    QByteArray trailing{};
     // Cut the finished file to this many bytes; -1: keep it whole.
     int64_t truncateTo = -1;
 };

@@ -22,12 +22,10 @@ public:
             m_pid = -1;
         posix_spawn_file_actions_destroy(&open);
         // Until the child has run exec it carries our name; tests look for "sleep".
-        for (int i = 0; m_pid > 0 && i < 400; ++i) {
-            std::string comm;
-            std::getline(std::ifstream("/proc/" + std::to_string(m_pid) + "/comm"), comm);
-            if (comm == "sleep")
-                break;
+        std::string comm;
+        for (int i = 0; m_pid > 0 && comm != "sleep" && i < 400; ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            std::getline(std::ifstream("/proc/" + std::to_string(m_pid) + "/comm"), comm);
         }
     }
     ~PortHolderProcess()

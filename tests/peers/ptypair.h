@@ -9,6 +9,7 @@
 class PtyPair {
 public:
     PtyPair();
+    explicit PtyPair(int comNumber) : PtyPair() { exportAs(comNumber); }
     ~PtyPair();
     PtyPair(const PtyPair&) = delete;
     PtyPair& operator=(const PtyPair&) = delete;

@@ -311,14 +311,14 @@ void SimDevice::handleFrame(const std::string& frame)
         }
     }
     changed_.notify_all();
-    if (answerIt)
+    if (answerIt) {
         answer(reply, s);
-    if (answerIt && !s.strayAfterKey.empty() && folded(r.key) == folded(s.strayAfterKey)) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(s.strayDelayMs));
-        const std::string wire = kStx + s.strayFrame + kEtx;
-        std::lock_guard<std::mutex> lock(writeMutex_);
-        writeAll(wire.data(), wire.size());
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++answers_;
+        changed_.notify_all();
     }
+    if (answerIt && !s.strayAfterKey.empty() && folded(r.key) == folded(s.strayAfterKey))
+        answer(s.strayFrame, {.replyDelayMs = s.strayDelayMs});
 }
 
 void SimDevice::answer(const std::string& text, const Script& s)
@@ -326,21 +326,16 @@ void SimDevice::answer(const std::string& text, const Script& s)
     if (s.replyDelayMs > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(s.replyDelayMs));
     const std::string wire = s.noiseBeforeStx + kStx + text + kEtx + s.noiseAfterEtx;
-    {
-        std::lock_guard<std::mutex> lock(writeMutex_);
-        if (!s.splitBytes) {
-            writeAll(wire.data(), wire.size());
-        } else {
-            for (char c : wire) {
-                writeAll(&c, 1);
-                tcdrain(master_);
-                std::this_thread::sleep_for(std::chrono::milliseconds(s.splitPauseMs));
-            }
-        }
+    std::lock_guard<std::mutex> lock(writeMutex_);
+    if (!s.splitBytes) {
+        writeAll(wire.data(), wire.size());
+        return;
     }
-    std::lock_guard<std::mutex> lock(mutex_);
-    ++answers_;
-    changed_.notify_all();
+    for (char c : wire) {
+        writeAll(&c, 1);
+        tcdrain(master_);
+        std::this_thread::sleep_for(std::chrono::milliseconds(s.splitPauseMs));
+    }
 }
 
 void SimDevice::writeAll(const char* p, size_t n)

@@ -26,16 +26,16 @@ public:
         int silentAfter = -1;  // >= 0: answer that many requests, then fall silent
         bool errorReply = false;  // answer every query and write with errorText
         std::string errorText = "-";
-        std::string noiseBeforeStx;  // sent in front of every answer frame
-        std::string noiseAfterEtx;  // sent behind every answer frame
+        std::string noiseBeforeStx{};  // sent in front of every answer frame
+        std::string noiseAfterEtx{};  // sent behind every answer frame
         bool splitBytes = false;  // send answers one byte at a time, with a pause between
         int splitPauseMs = 3;
         bool echoUpperCase = false;  // a write is stored, but echoed upper-cased
-        std::string echoOverride;  // non-empty: a write is echoed with this value instead
+        std::string echoOverride{};  // non-empty: a write is echoed with this value instead
         int replyDelayMs = 0;  // pause before each answer
-        std::set<std::string> refusedKeys;  // queries and writes of these get errorText
-        std::string strayAfterKey;  // after answering this key the device sends strayFrame
-        std::string strayFrame;  // e.g. "ip.gateway=10.0.0.1", framed as an answer
+        std::set<std::string> refusedKeys{};  // queries and writes of these get errorText
+        std::string strayAfterKey{};  // after answering this key the device sends strayFrame
+        std::string strayFrame{};  // e.g. "ip.gateway=10.0.0.1", framed as an answer
         int strayDelayMs = 40;
     };
 

@@ -237,11 +237,8 @@ class DeviceHandler(FTPHandler):
 
     def ftp_USER(self, line):
         with LOCK:
-            code = FAULTS["login"]
-        if code == "220":  # a server that only ever greets
-            self.respond("220 " + self.banner)
-            return
-        return super().ftp_USER(line)
+            greets_only = FAULTS["login"] == "220"
+        return self.respond("220 " + self.banner) if greets_only else super().ftp_USER(line)
 
     def ftp_PASS(self, line):
         with LOCK:
@@ -325,11 +322,7 @@ def apply_command(words):
     kind = words[0]
     with LOCK:
         if kind == "clear":
-            FAULTS["retr"].clear()
-            FAULTS["extra"].clear()
-            FAULTS["nlst"].clear()
-            FAULTS["login"] = None
-            FAULTS["lf"] = False
+            FAULTS.update(retr=[], login=None, extra=[], nlst=[], lf=False)
         elif kind == "stall":
             FAULTS["retr"].append({"kind": "stall", "glob": words[1],
                                    "after": int(words[2]) if len(words) > 2 else 0,

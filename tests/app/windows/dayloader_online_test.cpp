@@ -128,18 +128,14 @@ TEST(DayLoaderOnline, ListsTheMonthAndFetchesEachHourIntoTheTempFile)
     loader.LoadDay(EncodeDate(2007, 11, 23));
     EXPECT_EQ(host.fetched, QStringList{QStringLiteral("DATA\\DBB\\2007\\11\\") + dbbtest::HexName(midnight).toUpper()});
 
-    // What the download would refuse (another hour than the name, a file cut short) is not
-    // drawn, and the operator is told once.
+    // What the download would refuse (another hour than the name, a file cut short) is not drawn; told once.
     host.failGoingOffline = host.goOfflineAfterFetch = false;
     host.online = true;
     const QString savedText = MsgFileOtherHour;
     MsgFileOtherHour = QStringLiteral("File holds another hour than its name: ");
     for (const int h : {3, 4, 5}) {
-        HourFile f;
-        f.utcStart = midnight + 3600 * (h == 5 ? h : h + 1);
-        const QByteArray bytes = dbbtest::HourFileBytes(f);
-        dbbtest::WriteFile(device.path(), dbbtest::DeviceTreePath(midnight + 3600 * h),
-                           h == 5 ? bytes.left(9000) : bytes);
+        const HourFile f{.utcStart = midnight + 3600 * (h == 5 ? h : h + 1), .truncateTo = h == 5 ? 9000 : -1};
+        dbbtest::WriteFile(device.path(), dbbtest::DeviceTreePath(midnight + 3600 * h), dbbtest::HourFileBytes(f));
     }
     EXPECT_TRUE(loader.LoadDay(EncodeDate(2007, 11, 23)));
     for (int h = 0; h <= 24; ++h)

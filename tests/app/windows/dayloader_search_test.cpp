@@ -61,10 +61,9 @@ TEST(DayLoaderSearch, FillsWhatTheFilesHoldOnRandomTrees)
         CurrentStation.StationNumber = 5;
         std::map<int64_t, int> files;  // UTC start -> minutes
         for (int i = 0; i < 160; ++i) {
-            dbbtest::HourFile f;
-            f.station = rng() % 8 ? 5 : 6;
-            f.utcStart = dbbtest::UtcSeconds(2007, 11, 29, 12) + 60 * int64_t(rng() % 5760);
-            f.minutes = 1 + int(rng() % 60);
+            const dbbtest::HourFile f{.station = rng() % 8 ? 5 : 6,
+                                      .utcStart = dbbtest::UtcSeconds(2007, 11, 29, 12) + 60 * int64_t(rng() % 5760),
+                                      .minutes = 1 + int(rng() % 60)};
             if (rng() % 10 == 0)
                 QDir().mkpath(dir.filePath(dbbtest::LocalTreePath(1, f.station, f.utcStart)));
             else if (!dbbtest::WriteLocalHour(dir.path(), f).isEmpty() && f.station == 5)
@@ -80,11 +79,9 @@ TEST(DayLoaderSearch, FillsWhatTheFilesHoldOnRandomTrees)
             for (int i = 0; i < SampleBufferWords; ++i) {
                 const int64_t tenths = 10 * int64_t(LocalToUnix(date, 0, 0)) + 6 * int64_t(i);
                 uint16_t expected = 0;
-                for (auto it = files.lower_bound(tenths / 10 - 3600); it != files.end() && 10 * it->first <= tenths;
-                     ++it)
-                    if (tenths - 10 * it->first < 600 * int64_t(it->second))
-                        expected = dbbtest::PositionWord(it->first + (tenths / 10 - it->first) / 60 * 60,
-                                                         int(tenths % 600 / 6));
+                for (auto it = files.lower_bound(tenths / 10 - 3600); it != files.upper_bound(tenths / 10); ++it)
+                    if (tenths - 10 * it->first < 600 * int64_t(it->second))  // files start at whole minutes
+                        expected = dbbtest::PositionWord(tenths / 600 * 60, int(tenths % 600 / 6));
                 wrong += (*samples)[size_t(i)] != expected;
             }
             EXPECT_EQ(wrong, 0) << "zone " << bias << " day " << date;

@@ -248,8 +248,7 @@ TEST_F(DayLoaderTest, SummerTimeChangeDays)
         placeHour(h, UtcSeconds(2007, 3, 25, h - 2));
     ExpectBuffer();
 
-    // 28 October: the buffer's 02:00 is the standard-time hour (01:00 UTC), the summer-time
-    // one (00:00 UTC) is the repeated hour.
+    // 28 October: 02:00 is the standard-time hour (01:00 UTC), the summer-time one (00:00 UTC) the repeated hour.
     expected.assign(SampleBufferWords, 0);
     EXPECT_TRUE(Load(EncodeDate(2007, 10, 28)));
     placeHour(0, UtcSeconds(2007, 10, 27, 22));

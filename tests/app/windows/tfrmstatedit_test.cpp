@@ -3,13 +3,13 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include "peers/dbbwriter.h"
 #include "platform/core/settingsfile.h"
 #include "platform/gui/tstringgrid.h"
 #include "platform/gui/tradiogroup.h"
@@ -166,8 +166,7 @@ TEST_F(StationEditor, StoredValuesAreShownWholeAndCheckedAtOk)
     ed->edAktName->setText(longName);
     EXPECT_EQ(ed->edAktName->text(), longName);
     EXPECT_EQ(pressOk(ed->edRegNum), MsgInvalidStationNumber);
-    type(ed->edRegNum, Qt::Key_End, QString());
-    type(ed->edRegNum, Qt::Key_Backspace, QString(QChar(8)));
+    type(ed->edRegNum, Qt::Key_End, QString()), type(ed->edRegNum, Qt::Key_Backspace, QString(QChar(8)));
     EXPECT_EQ(ed->edRegNum->text(), "123");
     EXPECT_EQ(pressOk(ed->edAktName), MsgStationNameTooLong.arg(100));
     ed->edAktName->setText(longName.left(100));
@@ -229,13 +228,9 @@ TEST_F(StationEditor, ClosingInAnyOtherWayGivesCancel)
 TEST_F(StationEditor, ANameTheSettingsFileCannotStoreIsRefused)
 {
     QTemporaryDir dir;
-    QFile f(dir.filePath("qwlview.INI"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)
-                && f.write("[Station1]\r\nName=S\xfc"
-                           "d\r\n")
-                       > 0);
-    f.close();
-    platform::SetSettingsFilePath(f.fileName());
+    const QString ini = dbbtest::WriteFile(dir.path(), "qwlview.INI", "[Station1]\r\nName=S\374d\r\n");
+    ASSERT_FALSE(ini.isEmpty());
+    platform::SetSettingsFilePath(ini);
     ed->edAktName->setText(QString::fromUtf8("Nord 中 €"));
     const QString refused = pressOk(ed->edAktName);
     platform::SetSettingsFilePath(QString());

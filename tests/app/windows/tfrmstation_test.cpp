@@ -361,7 +361,8 @@ TEST_F(StationList, TabLeavesTheGridForEveryButton)
 {
     threeStations();
     st->ActiveRow = 1;
-    EXPECT_EQ(QList<QWidget*>({grid, st->bbtNew, st->bbtEdit, st->bbtDelete, st->bbtExit}), TabChain(st));
+    const QList<QWidget*> chain = TabChain(st);
+    EXPECT_EQ(QList<QWidget*>({grid, st->bbtNew, st->bbtEdit, st->bbtDelete, st->bbtExit}), chain);
     QTest::keyClick(grid, Qt::Key_Down);
     EXPECT_EQ(grid->Row(), 2);
 }

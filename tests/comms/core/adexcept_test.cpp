@@ -186,22 +186,22 @@ TEST(CheckException, RaisesByTheTableInEveryGroup)
         {-8017, &typeid(EFaxPageError)},    {-13801, &typeid(ETapiAllocated)},   {-13892, &typeid(ETapiTranslateFail)},
         {-13980, &typeid(ERasLoadFail)},    {ecDtrFailed, &typeid(ESerialIO)},   {ecRtsFailed, &typeid(ESerialIO)},
     };
-    for (const auto& [code, type] : cases) {
+    const auto expectRaised = [](int code, const std::type_info& type) {
         const Raised r = raise(code);
         ASSERT_TRUE(r.type) << code;
-        EXPECT_EQ(*r.type, *type) << code;
-        EXPECT_EQ(r.code, code);
+        EXPECT_EQ(*r.type, type) << code;
+    };
+    for (const auto& [code, type] : cases) {
+        expectRaised(code, *type);
+        EXPECT_EQ(raise(code).code, code);
     }
     EXPECT_THROW(CheckException(nullptr, -4005), EModem);
     EXPECT_THROW(CheckException(nullptr, -13850), ETapi);
     EXPECT_EQ(raise(ecDtrFailed).message, QStringLiteral("The DTR line of the port cannot be set"));
     // The codes listed to take the default do.
     for (int code : {-4009, -4013, -4017, -4020, -4021, -6001, -6007, -6016, -7009, -7500, -7502, -8500, -13934, -13937,
-                     -13941, -13943, -13945}) {
-        const Raised r = raise(code);
-        ASSERT_TRUE(r.type) << code;
-        EXPECT_EQ(*r.type, typeid(EAPDException)) << code;
-    }
+                     -13941, -13943, -13945})
+        expectRaised(code, typeid(EAPDException));
 }
 
 TEST(CheckException, ReturnsTheCodeWhileLoadingAndForNonNegative)

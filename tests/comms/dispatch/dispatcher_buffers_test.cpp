@@ -137,14 +137,12 @@ TEST_F(DispatcherBuffers, FlushInBufferEmptiesTheRingAndTheDevice)
 // A wait of the owner and a notification each hold the dispatcher busy on their own.
 TEST_F(DispatcherBuffers, AWaitAndANotificationDoNotEndEachOthersBusyState)
 {
-    bool waitHeld = false, busyInside = false;
+    bool waitHeld = false, busyInside = false, old;
     d.RegisterEventTriggerHandler(this, [&](uint32_t, uint32_t, int32_t) {
-        bool old;
         d.SetEventBusy(old, waitHeld);  // a wait starts or ends inside the handler
         busyInside = d.EventBusy();
     });
     for (const bool heldBefore : {false, true}) {
-        bool old;
         d.SetEventBusy(old, heldBefore);
         waitHeld = !heldBefore;
         d.SendNotify(wmTriggerTimer, 8, 0);

@@ -184,9 +184,8 @@ bool SendsNothing(Script& S)
     return !S.ctl.poll() || S.ctl.received().isEmpty();
 }
 
-// USER once per greeting: a second greeting line is the same greeting. A server that answers
-// USER with 220 ends the log-in: at once after a repeated greeting, otherwise when USER's
-// answer is overdue, well inside a transfer time-out of an hour.
+// USER once per greeting: a second greeting line is the same one. A server answering USER with 220 ends the log-in:
+// at once after a repeated greeting, else when USER's answer is overdue, well inside a transfer time-out of an hour.
 TEST_F(FtpClientTest, TheLogInIsBoundedAgainstServersThatRepeatThemselves)
 {
     for (const char* answer : {"331 password", "220 again", "220 ready"}) {
@@ -217,8 +216,8 @@ TEST_F(FtpClientTest, TheLogInIsBoundedAgainstServersThatRepeatThemselves)
 }
 
 // A full disk names path and reason; an abort answered by one 2xx ends at once, the next command
-// gets its own reply, also when the 2xx was the transfer's and the abort's own 225 comes after
-// that command; a reply while idle is an error; leaving a silent server takes its bound.
+// gets its own reply; a reply while idle is an error; leaving a silent server takes its bound.
+// The next command gets its own reply also when the abort's own 225 comes after the transfer's 2xx.
 TEST_F(FtpClientTest, AbortWithOneReplyIdleErrorsAndAFullDisk)
 {
     Script s;

@@ -74,14 +74,12 @@ TEST_F(PacketOnPort, FollowsOpenAndCloseOfThePort)
 
 TEST_F(PacketOnPort, AnotherComNumberKeepsThePacketsTimeOut)
 {
-    PtyPair other;
-    other.exportAs(44);
+    PtyPair other(44);
     int timeouts = 0;
     packet->SetTimeOut(2);
     packet->OnTimeout = [&](QObject*) { ++timeouts; };
     packet->SetEnabled(true);
-    port->SetOpen(true);
-    port->SetComNumber(44);
+    port->SetOpen(true), port->SetComNumber(44);
     ASSERT_TRUE(port->Open());
     ASSERT_TRUE(other.write("\x02half"));
     EXPECT_TRUE(pumpUntil([&] { return timeouts == 1; }, 3000));

@@ -15,16 +15,14 @@ TEST(PortLock, LockFilesOfOursAndOfOthers)
 {
     QTemporaryDir dir;
     SetPortLockDirectories({dir.path().toStdString()});
-    PtyPair pty;
-    pty.exportAs(43);
+    PtyPair pty(43);
     QFile lock(dir.path() + "/LCK.." + QString::fromStdString(pty.slavePath().substr(5)).replace('/', '_'));
     auto lockText = [](pid_t pid) { return QByteArray::number(pid).rightJustified(10, ' ') + "\n"; };
     TApdComPort port;
     port.SetComNumber(43);
     auto refusal = [&port]() -> QString {
         try {
-            port.SetOpen(true);
-            port.SetOpen(false);
+            port.SetOpen(true), port.SetOpen(false);
         } catch (const EHardware& e) {
             return QString::number(e.ErrorCode) + " " + e.Message;
         }

@@ -186,7 +186,6 @@ TEST_F(PortFixture, OpenFailuresRaiseTheMappedExceptions)
     EXPECT_EQ(pty.read(1), "x");
 }
 
-// A device that refuses one modem line.
 struct RefusingLine : TApdWin32Dispatcher {
     int refused;
     RefusingLine(QObject* owner, int f) : TApdWin32Dispatcher(owner), refused(f) {}
@@ -400,11 +399,9 @@ TEST_F(PortFixture, TraceIsDumpedAtTheClose)
 TEST_F(PortFixture, ATraceThatCannotBeWrittenStillLetsThePortMoveAndClose)
 {
     QTemporaryDir dir;
-    PtyPair other;
-    other.exportAs(43);
+    PtyPair other(43);
     port.SetTraceName(dir.path());  // a folder: no file can be made under its name
-    port.SetTracing(tlOn);
-    port.SetOpen(true);
+    port.SetTracing(tlOn), port.SetOpen(true);
     port.PutString("A\r");
     EXPECT_THROW(port.SetComNumber(43), EInOutError);
     EXPECT_TRUE(port.Open() && port.ComNumber() == 43);

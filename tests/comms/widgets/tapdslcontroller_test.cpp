@@ -113,14 +113,12 @@ TEST_F(Lights, AControllerMadeBeforeItsPortTakesItAndLoadingJoinsItOnce)
     TApdSLController early(&form);
     EXPECT_EQ(early.ComPort(), nullptr);
     auto* later = new TApdComPort(&form);
-    later->SetComNumber(43);
-    later->SetAutoOpen(false);
+    later->SetComNumber(43), later->SetAutoOpen(false);
     EXPECT_EQ(early.ComPort(), later);
     early.Loaded();
     later->SetOpen(true);
     early.SetMonitoring(true);
-    later->SetOpen(false);
-    later->SetOpen(true);
+    later->SetOpen(false), later->SetOpen(true);
     EXPECT_TRUE(early.Monitoring());  // the watch resumes
     early.Notification(later, TApdBaseComponent::opRemove);
     EXPECT_EQ(early.ComPort(), nullptr);

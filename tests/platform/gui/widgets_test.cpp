@@ -53,12 +53,10 @@ TEST(ShortDate, TheLocalesShortFormatWithTheYearInFull)
 TEST(OctetEdits, TypingPastingAndBackspaceWalkTheFourFields)
 {
     QWidget window;
-    std::array<QLineEdit*, 4> eds;
-    for (QLineEdit*& ed : eds)
-        ed = new QLineEdit(&window);
+    std::array<QLineEdit*, 4> eds{new QLineEdit(&window), new QLineEdit(&window), new QLineEdit(&window),
+                                  new QLineEdit(&window)};
     platform::OctetEdits octets(eds, &window);
-    window.show();
-    window.activateWindow();
+    window.show(), window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     const auto texts = [&] { return QStringList{eds[0]->text(), eds[1]->text(), eds[2]->text(), eds[3]->text()}; };
     eds[0]->setFocus();
