@@ -189,6 +189,7 @@ TEST_F(PortFixture, OpenFailuresRaiseTheMappedExceptions)
 struct RefusingLine : TApdWin32Dispatcher {
     int refused;
     RefusingLine(QObject* owner, int f) : TApdWin32Dispatcher(owner), refused(f) {}
+    ~RefusingLine() override { StopDispatcher(); }  // its threads call us until they stop
     int EscapeComFunction(int f) override { return f == refused ? ecDeviceWrite : 0; }
 };
 
