@@ -39,12 +39,11 @@ NetnsRun RunInOwnNetns()
     const QString option = UnshareOption();
     if (option.isEmpty())
         return NetnsRun::Unavailable;
-    RerunCurrentTest({option}, QString::fromLatin1(SetUpScript), InsideVariable, QStringLiteral("1"));
+    RerunCurrentTest(option, QString::fromLatin1(SetUpScript), InsideVariable, QStringLiteral("1"));
     return NetnsRun::Done;
 }
 
-void RerunCurrentTest(const QStringList& unshareOptions, const QString& script, const char* variable,
-                      const QString& value)
+void RerunCurrentTest(const QString& unshareOption, const QString& script, const char* variable, const QString& value)
 {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
     const QString filter = QStringLiteral("--gtest_filter=%1.%2").arg(info->test_suite_name(), info->name());
@@ -53,8 +52,8 @@ void RerunCurrentTest(const QStringList& unshareOptions, const QString& script, 
     env.insert(QString::fromLatin1(variable), value);
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QStringLiteral("unshare"), unshareOptions + QStringList{QStringLiteral("sh"), QStringLiteral("-c"),
-                                            script, QCoreApplication::applicationFilePath(), filter});
+    child.start(QStringLiteral("unshare"), {unshareOption, QStringLiteral("sh"), QStringLiteral("-c"), script,
+                                            QCoreApplication::applicationFilePath(), filter});
     const bool finished = child.waitForFinished(240000);
     if (!finished) {
         child.kill();

@@ -1,6 +1,5 @@
 #pragma once
 #include <QString>
-#include <QStringList>
 
 namespace testing_support {
 
@@ -12,10 +11,9 @@ enum class NetnsRun { Inside, Done, Unavailable };
 // Unavailable when no namespace can be made; inside it gives Inside.
 NetnsRun RunInOwnNetns();
 
-// Runs the current test of this binary again as "unshare <options> sh -c <script> <binary>
+// Runs the current test of this binary again as "unshare <option> sh -c <script> <binary>
 // <filter>" with variable=value in its environment, and reports the child's failures.
-void RerunCurrentTest(const QStringList& unshareOptions, const QString& script, const char* variable,
-                      const QString& value);
+void RerunCurrentTest(const QString& unshareOption, const QString& script, const char* variable, const QString& value);
 
 }  // namespace testing_support
 

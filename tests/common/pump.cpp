@@ -20,12 +20,9 @@ bool pumpUntil(const std::function<bool()>& pred, int timeoutMs)
 
 bool waitWithoutEvents(const std::function<bool()>& pred, int timeoutMs)
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!pred()) {
+    for (QDeadlineTimer deadline(timeoutMs); !pred(); QThread::msleep(1))
         if (deadline.hasExpired())
             return pred();
-        QThread::msleep(1);
-    }
     return true;
 }
 

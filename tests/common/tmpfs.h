@@ -22,7 +22,7 @@ inline NetnsRun RunOnOwnTmpfs(int sizeKiB)
     const QString option = geteuid() == 0 ? QStringLiteral("-m") : QStringLiteral("-rm");  // a user namespace
     if (QProcess::execute(QStringLiteral("unshare"), {option, QStringLiteral("sh"), QStringLiteral("-c"), mount}) != 0)
         return NetnsRun::Unavailable;
-    RerunCurrentTest({option}, mount + QStringLiteral(" && exec \"$0\" \"$@\""), "QWL_TEST_TMPFS", dir.path());
+    RerunCurrentTest(option, mount + QStringLiteral(" && exec \"$0\" \"$@\""), "QWL_TEST_TMPFS", dir.path());
     return NetnsRun::Done;
 }
 

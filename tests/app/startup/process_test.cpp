@@ -119,7 +119,6 @@ TEST(Process, WithoutALockTheProgramSaysSoAndStartsAnyway)
     EXPECT_TRUE(p.readAllStandardError().contains("no single-instance lock")) << "not told";
 }
 
-// Without a display: one line of our own, status 1, no abort, the settings file as it was.
 TEST(Process, NoDisplaySaysSoAndEndsWithoutTouchingTheSettings)
 {
     Installed app("qwlview");
