@@ -30,8 +30,7 @@ TEST(PortLock, LockFilesOfOursAndOfOthers)
     };
     port.SetOpen(true);
     EXPECT_TRUE(lock.open(QIODevice::ReadOnly) && lock.readAll() == lockText(getpid()));
-    lock.close();
-    port.SetOpen(false);
+    lock.close(), port.SetOpen(false);
     EXPECT_FALSE(lock.exists());
     {
         const peers::PortHolderProcess other("/dev/null");
