@@ -303,6 +303,9 @@ void TApdCustomFtpClient::PutData()
             return;
         }
         const int w = FDataSocket->WriteSocket(FDataSocketHandle, FDataBuffer.get(), n, 0);
+        // A failed write is reported at once, and its handler may have ended the transfer.
+        if (FDataSocketHandle == INVALID_SOCKET || !FLocalStream)
+            return;
         if (w <= 0) {
             // Full socket buffer (or an error, reported on its own): the next write
             // notification resumes with this block.

@@ -47,6 +47,37 @@ TEST_F(FtpClientTest, AFailedTransferWaitsForItsFinalReply)
     }
 }
 
+// A store whose data connection is reset while the client writes: the failing write ends the
+// transfer at once, the closed file is not touched after it, and the next command works.
+TEST_F(FtpClientTest, AStoreWhoseWriteFailsEndsCleanly)
+{
+    Script s;
+    Point(s.ctl.port(), QStringLiteral("kqv"));
+    ScriptedLogIn(s);
+    ASSERT_TRUE(WriteFile(local + "/big.bin", Pattern(1 << 20)));
+    static int sends;
+    static decltype(SockFuncs.send) realSend;
+    realSend = SockFuncs.send, sends = 0;
+    SockFuncs.send = [](TSocket S, const char* Buf, int Len, int Flags) {
+        if (Len < 4096 || ++sends < 3)  // commands, and the first blocks of the file
+            return realSend(S, Buf, Len, Flags);
+        SockFuncs.WSASetLastError(wsaEConnReset);
+        return SOCKET_ERROR;
+    };
+    const size_t mark = rec.events.size();
+    ASSERT_TRUE(client.Store(QStringLiteral("big.bin"), local + "/big.bin", smReplace));
+    ASSERT_EQ(s.Until("STOR"), "STOR big.bin");
+    ASSERT_TRUE(s.AcceptData());
+    s.Say("150 go");
+    pumpFor(100);
+    SockFuncs.send = realSend;
+    s.Say("426 connection reset");
+    ASSERT_TRUE(pumpUntil([&] { return HasFinal(mark); }));
+    pumpFor(20);
+    EXPECT_EQ(rec.Since(mark), (Events{"log lcStore", "error 10054"}));
+    EXPECT_EQ(Answer(s, [&] { return client.CurrentDir(); }, "PWD", "257 \"/\""), Events{"status scCurrentDir"});
+}
+
 // A transfer ends once the data connection has closed and the final reply is in, in either
 // order and with or without a 1xx; a data connection left open after the 226 times out.
 TEST_F(FtpClientTest, ATransferEndsOnDataCloseAndFinalReply)
