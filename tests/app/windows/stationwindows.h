@@ -54,7 +54,8 @@ private:
 };
 
 // Runs action as soon as the dialog is shown (checked every 10 ms for at most 5 s). Should the
-// dialog still be open 5 s after that, it is cancelled so that a failing test cannot hang.
+// dialog still be open 5 s after that, it is cancelled so that a failing test cannot hang; a
+// later showing of the same dialog, for the test's next step, is left alone.
 inline void whenShown(QWidget* dialog, std::function<void()> action)
 {
     auto* poll = new QTimer(dialog);
@@ -67,10 +68,14 @@ inline void whenShown(QWidget* dialog, std::function<void()> action)
         }
         poll->stop();
         poll->deleteLater();
+        auto* guard = new QObject(dialog);  // gone when this showing ends
+        if (auto* d = qobject_cast<QDialog*>(dialog))
+            QObject::connect(d, &QDialog::finished, guard, &QObject::deleteLater);
         action();
-        QTimer::singleShot(5000, dialog, [dialog] {
+        QTimer::singleShot(5000, guard, [dialog, guard] {
             if (auto* d = qobject_cast<QDialog*>(dialog); d && d->isVisible())
                 d->done(2);
+            guard->deleteLater();
         });
     });
     poll->start(10);
