@@ -68,14 +68,14 @@ inline void whenShown(QWidget* dialog, std::function<void()> action)
         }
         poll->stop();
         poll->deleteLater();
-        auto* guard = new QObject(dialog);  // gone when this showing ends
-        if (auto* d = qobject_cast<QDialog*>(dialog))
-            QObject::connect(d, &QDialog::finished, guard, &QObject::deleteLater);
+        auto* d = qobject_cast<QDialog*>(dialog);
+        auto* showing = new QObject(dialog);  // gone when this showing ends
+        if (d)
+            QObject::connect(d, &QDialog::finished, showing, &QObject::deleteLater);
         action();
-        QTimer::singleShot(5000, guard, [dialog, guard] {
-            if (auto* d = qobject_cast<QDialog*>(dialog); d && d->isVisible())
+        QTimer::singleShot(5000, showing, [d] {
+            if (d && d->isVisible())
                 d->done(2);
-            guard->deleteLater();
         });
     });
     poll->start(10);

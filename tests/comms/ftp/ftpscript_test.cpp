@@ -47,31 +47,27 @@ TEST_F(FtpClientTest, AFailedTransferWaitsForItsFinalReply)
     }
 }
 
-// A store whose data connection is reset while the client writes: the failing write ends the
-// transfer at once, the closed file is not touched after it, and the next command works.
+// A store whose data write fails (reset): the failure ends the transfer, the file it closed is
+// not touched again, and the next command works.
 TEST_F(FtpClientTest, AStoreWhoseWriteFailsEndsCleanly)
 {
     Script s;
     Point(s.ctl.port(), QStringLiteral("kqv"));
     ScriptedLogIn(s);
     ASSERT_TRUE(WriteFile(local + "/big.bin", Pattern(1 << 20)));
-    static int sends;
-    static decltype(SockFuncs.send) realSend;
-    realSend = SockFuncs.send, sends = 0;
+    static int sends = 0;
+    static const auto realSend = SockFuncs.send;
+    const std::shared_ptr<void> restore(nullptr, [](void*) { SockFuncs.send = realSend; });
     SockFuncs.send = [](TSocket S, const char* Buf, int Len, int Flags) {
-        if (Len < 4096 || ++sends < 3)  // commands, and the first blocks of the file
+        if (Len < 4096 || ++sends < 3)  // commands, and the file's first blocks
             return realSend(S, Buf, Len, Flags);
-        SockFuncs.WSASetLastError(wsaEConnReset);
-        return SOCKET_ERROR;
+        return SockFuncs.WSASetLastError(wsaEConnReset), SOCKET_ERROR;
     };
     const size_t mark = rec.events.size();
     ASSERT_TRUE(client.Store(QStringLiteral("big.bin"), local + "/big.bin", smReplace));
     ASSERT_EQ(s.Until("STOR"), "STOR big.bin");
     ASSERT_TRUE(s.AcceptData());
-    s.Say("150 go");
-    pumpFor(100);
-    SockFuncs.send = realSend;
-    s.Say("426 connection reset");
+    s.Say("150 go"), pumpFor(100), s.Say("426 connection reset");
     ASSERT_TRUE(pumpUntil([&] { return HasFinal(mark); }));
     pumpFor(20);
     EXPECT_EQ(rec.Since(mark), (Events{"log lcStore", "error 10054"}));
